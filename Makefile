@@ -1,0 +1,30 @@
+# Convenience wrapper: every target installs what is missing, then builds.
+BUILD ?= build
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+.PHONY: all deps build test demo bench clean format
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+	cmake --build $(BUILD) -j$(JOBS)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+demo: build
+	bash scripts/demo.sh $(BUILD)
+
+bench: build
+	bash bench/run.sh $(BUILD)
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf $(BUILD)

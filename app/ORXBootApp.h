@@ -1,0 +1,155 @@
+#pragma once
+#include <atomic>
+#include <cstdarg>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "app/Config.h"
+#include "image/TransferFile.h"
+#include "platform/Messages.h"
+#include "platform/Socket.h"
+
+class CTransferNode;
+class CTransferSerial;
+class IClock;
+class IMessageBox;
+class IProcessRunner;
+class ITimerService;
+class ISerialPortFactory;
+class INetworkInfo;
+class IProfile;
+
+#define ORX_PRINTF(f, a) __attribute__((format(printf, f, a)))
+
+// Ids that tell the two sockets apart in WM_BOOT_SOCKET (wParam).
+constexpr int64_t SOCKET_ID_SERVER = 1;
+constexpr int64_t SOCKET_ID_BROADCAST = 2;
+constexpr uint16_t BOOT_SERVER_PORT = 980;
+constexpr uint16_t NEWBOOT_PORT = 100;
+
+constexpr int IDRETRY = 4;
+
+// The operating-system services the engine uses; tests hand in fakes.
+struct CPlatformServices {
+    IMessagePoster* pPoster = nullptr;
+    ITimerService* pTimers = nullptr;
+    ISocketFactory* pSockets = nullptr;
+    IClock* pClock = nullptr;
+    IProcessRunner* pProcess = nullptr;
+    IMessageBox* pMessageBox = nullptr;
+    ISerialPortFactory* pSerialPorts = nullptr;
+    INetworkInfo* pNetwork = nullptr;
+};
+
+// What the application needs of the face that shows it (GUI sheet or headless).
+class IAppFront {
+public:
+    virtual ~IAppFront() = default;
+    // Shows the main sheet (creating the main window) until it ends; the sheet's result.
+    virtual int RunSheet() = 0;
+    // A face without a sheet (headless) has no wizard whose settings must be forced.
+    virtual bool HasSheet() const { return true; }
+    virtual void DestroyTerminal() {}
+    virtual bool TerminalExists() const { return false; }
+    virtual void SetWaitCursor(bool /*bOn*/) {}
+};
+
+// Text of a platform error code, as shown to the user.
+std::string FormatErrorText(uint32_t dwCode);
+
+// The one application object: every piece of server state and every server operation.
+class CORXBootApp {
+public:
+    explicit CORXBootApp(const CPlatformServices& services);
+    ~CORXBootApp();
+    CORXBootApp(const CORXBootApp&) = delete;
+    CORXBootApp& operator=(const CORXBootApp&) = delete;
+
+    // --- start-up and shut-down ---
+    // argv without the program name; options starting with "--" belong to the front end.
+    void SetCommandLine(std::vector<std::string> arrArgs) { m_arrArgs = std::move(arrArgs); }
+    // Returns false when the program must end at once (another copy runs): nothing saved.
+    bool InitInstance(IAppFront& front);
+    int ExitInstance();
+    // Finds the settings file: the current directory first, else the per-user place.
+    void LocateSettingsFile(const std::string& strExeName);
+    void LoadConfig();
+    void SaveConfig();
+
+    // --- event reporting (any thread) ---
+    void PostBootText(int nWParam, const std::string& strText);
+    void LogMessage(const char* pszFormat, ...) ORX_PRINTF(2, 3);
+    void LogTransferMessage(int nSlot, const char* pszFormat, ...) ORX_PRINTF(3, 4);
+    void PostProgress(int nSlot);
+    void PostStatusEvent(int nCode);
+    void PostSerialText(const uint8_t* pBytes, size_t nCount);
+    void PostSerialFormat(const char* pszFormat, ...) ORX_PRINTF(2, 3);
+
+    // --- server manager (UI thread) ---
+    bool StartServers();
+    void StopServers();
+    bool OpenSerialPort();
+    bool OpenAllSerialPorts();
+    void CloseSerialPorts();
+    bool IsSerialDownloadActive();
+    int FindTransferSlot(const CTransferNode* pTransfer);
+    CTransferSerial* FindSerialByTransfer(const CTransferNode* pTransfer);
+    // Appends under the transfer lock; returns the new slot.
+    int AddTransfer(std::unique_ptr<CTransferNode> pTransfer);
+    // Takes the transfer out of the list under the lock; null when it is not there.
+    std::unique_ptr<CTransferNode> RemoveTransfer(const CTransferNode* pTransfer);
+    // Destroys a transfer that left the list: ARP clearing, serial back-pointer.
+    void DestroyTransfer(std::unique_ptr<CTransferNode> pTransfer);
+    size_t TransferCount();
+
+    // --- network boot server (UI thread) ---
+    int OnNetSocket(int64_t nSocketId, int64_t nEvent);
+    void OnNetTimer(uint32_t nId);
+    void OnServerReceive();
+    void CheckRetransmits();
+    void ClearArpEntry(uint32_t dwAddr);
+
+    // --- competing boot servers and address provisioning ---
+    bool CreateBroadcastSocket();
+    void SendNewbootBroadcast();
+    void OnBroadcastReceive();
+    bool PingAddress(uint32_t dwAddr);
+    bool FindFreeAddress(uint32_t& dwAddr, int nTries);
+    uint32_t ReadAdapterAddress();
+    void LoadNetworkParams();
+
+    // --- serial boot (port worker threads) ---
+    int ServeSerialPort(CTransferSerial& port);
+    int CheckSerialBootRequest(CTransferSerial& port, uint8_t* pRequest, int nReceived);
+    bool SerialDownload(CTransferSerial& port);
+
+    // --- state ---
+    CORXBootConfig m_config;
+    bool m_bSocketsAvailable = false;
+    std::atomic<bool> m_bServersRunning{false};
+    CTransferFile m_file;
+    std::mutex m_lockTransfers;
+    std::vector<std::unique_ptr<CTransferNode>> m_arrTransfers;
+    std::unique_ptr<IDatagramSocket> m_pBroadcastSocket;
+    std::unique_ptr<IDatagramSocket> m_pServerSocket;
+    std::mutex m_lockSerial;
+    std::vector<std::unique_ptr<CTransferSerial>> m_arrSerialPorts;
+    std::atomic<HWND> m_hTerminalWnd{0};
+    std::atomic<HWND> m_hMainWnd{0};
+    bool m_bSettingsReadOnly = false;
+    bool m_bCompetingAsked = false;
+
+    std::string m_strSettingsPath;
+    CPlatformServices m_sys;
+    IAppFront* m_pFront = nullptr;
+    int m_nExitCode = 0;
+
+private:
+    void ReportStartFailure(const std::string& strText);
+
+    std::vector<std::string> m_arrArgs;
+    std::unique_ptr<IProfile> m_pProfile;
+};

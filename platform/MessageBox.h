@@ -1,0 +1,23 @@
+#pragma once
+#include <string>
+
+constexpr unsigned MB_OK = 0x0;
+constexpr unsigned MB_YESNO = 0x4;
+constexpr unsigned MB_ICONSTOP = 0x10;
+constexpr unsigned MB_ICONEXCLAMATION = 0x30;
+
+constexpr int IDOK = 1;
+constexpr int IDYES = 6;
+constexpr int IDNO = 7;
+
+class IMessageBox {
+public:
+    virtual ~IMessageBox() = default;
+    virtual int Show(const std::string& strText, unsigned nType) = 0;
+};
+
+// Headless boxes: the text on stderr; a question takes the answer that keeps serving.
+class CStderrMessageBox : public IMessageBox {
+public:
+    int Show(const std::string& strText, unsigned nType) override;
+};

@@ -1,0 +1,45 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Window message numbers shared by the engine and both faces.
+constexpr uint32_t WM_USER = 1024;
+constexpr uint32_t WM_CLOSE = 0x0010;
+constexpr uint32_t WM_TIMER = 0x0113;
+constexpr uint32_t WM_BOOT_TEXT = WM_USER + 501;      // 1525
+constexpr uint32_t WM_BOOT_PROGRESS = WM_USER + 502;  // 1526
+constexpr uint32_t WM_BOOT_SOCKET = WM_USER + 503;    // 1527
+constexpr uint32_t WM_SERIAL_TEXT = WM_USER + 504;    // 1528
+constexpr uint32_t WM_UPDATE_TITLE = WM_USER + 505;   // 1529
+
+// wParam of WM_BOOT_TEXT below the slots.
+constexpr int BOOT_SLOT_LOG = -1;
+constexpr int BOOT_EVENT_TRANSFER_STARTED = -2;
+constexpr int BOOT_EVENT_TRANSFER_DONE = -3;
+constexpr int BOOT_EVENT_TRANSFER_FAILED = -4;
+constexpr int BOOT_EVENT_SERVERS_STARTED = -5;
+constexpr int BOOT_EVENT_SERVERS_HALTED = -6;
+
+constexpr uint32_t TIMER_RETRANSMIT = 103;
+constexpr uint32_t TIMER_BROADCAST = 105;
+
+// A message target ("window"); 0 is no window.
+using HWND = uint32_t;
+
+// The payload is a value: the receiver owns it, and a dropped message frees it.
+struct CMessage {
+    uint32_t nMsg = 0;
+    int64_t wParam = 0;
+    int64_t lParam = 0;
+    std::string strText;          // WM_BOOT_TEXT: the text, CR LF included
+    std::vector<uint8_t> bytes;   // WM_SERIAL_TEXT: the raw bytes
+};
+
+class IMessagePoster {
+public:
+    virtual ~IMessagePoster() = default;
+    virtual bool IsWindow(HWND hWnd) const = 0;
+    // Queues the message for the target's thread; false when the target is gone.
+    virtual bool PostMessage(HWND hWnd, CMessage msg) = 0;
+};

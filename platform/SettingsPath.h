@@ -1,0 +1,11 @@
+#pragma once
+#include <string>
+
+// Where the settings file of the program lives: "<exe>.ini" in the current directory
+// when one is there, else $XDG_CONFIG_HOME/<exe>/<exe>.ini (default ~/.config).
+struct CSettingsLocation {
+    std::string strPath;
+    bool bInCurrentDir = false;
+    bool bReadOnly = false;  // no write permission bit at all
+};
+CSettingsLocation LocateSettings(const std::string& strExeName);

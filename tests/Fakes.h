@@ -1,0 +1,204 @@
+#pragma once
+// Fakes for the engine's platform services: clock, message sink, sockets, processes, boxes.
+#include <deque>
+#include <map>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/ORXBootApp.h"
+#include "platform/Clock.h"
+#include "platform/LastError.h"
+#include "platform/MessageBox.h"
+#include "platform/Messages.h"
+#include "platform/Process.h"
+#include "platform/Socket.h"
+#include "platform/Timers.h"
+
+class CFakeClock : public IClock {
+public:
+    uint32_t GetTickCount() override { return m_dwNow.load(); }
+    void Sleep(uint32_t dwMs) override { m_dwNow += dwMs; }
+    void Advance(uint32_t dwMs) { m_dwNow += dwMs; }
+    std::atomic<uint32_t> m_dwNow{1000};
+};
+
+class CFakePoster : public IMessagePoster {
+public:
+    bool IsWindow(HWND hWnd) const override {
+        std::lock_guard<std::mutex> g(m_lock);
+        return hWnd != 0 && m_live.count(hWnd) != 0;
+    }
+    bool PostMessage(HWND hWnd, CMessage msg) override {
+        std::lock_guard<std::mutex> g(m_lock);
+        if (!m_live.count(hWnd) || m_bRefuse) return false;
+        m_msgs.push_back({hWnd, std::move(msg)});
+        return true;
+    }
+    void AddWindow(HWND hWnd) {
+        std::lock_guard<std::mutex> g(m_lock);
+        m_live[hWnd] = true;
+    }
+    // The log lines posted so far, CR LF removed.
+    std::vector<std::string> LogLines() const {
+        std::lock_guard<std::mutex> g(m_lock);
+        std::vector<std::string> lines;
+        for (const auto& [h, m] : m_msgs) {
+            if (m.nMsg == WM_BOOT_TEXT && m.wParam == BOOT_SLOT_LOG && !m.strText.empty())
+                lines.push_back(m.strText.substr(0, m.strText.size() - 2));
+        }
+        return lines;
+    }
+    std::vector<CMessage> Messages(uint32_t nMsg) const {
+        std::lock_guard<std::mutex> g(m_lock);
+        std::vector<CMessage> out;
+        for (const auto& [h, m] : m_msgs)
+            if (m.nMsg == nMsg) out.push_back(m);
+        return out;
+    }
+    void Clear() {
+        std::lock_guard<std::mutex> g(m_lock);
+        m_msgs.clear();
+    }
+    mutable std::mutex m_lock;
+    std::map<HWND, bool> m_live;
+    std::vector<std::pair<HWND, CMessage>> m_msgs;
+    bool m_bRefuse = false;
+};
+
+class CFakeTimers : public ITimerService {
+public:
+    bool SetTimer(HWND hWnd, uint32_t nId, uint32_t nPeriodMs) override {
+        m_timers[{hWnd, nId}] = nPeriodMs;
+        return true;
+    }
+    void KillTimer(HWND hWnd, uint32_t nId) override { m_timers.erase({hWnd, nId}); }
+    std::map<std::pair<HWND, uint32_t>, uint32_t> m_timers;
+};
+
+struct CDatagram {
+    std::vector<uint8_t> bytes;
+    CSockAddr addr;
+};
+
+class CFakeSocket : public IDatagramSocket {
+public:
+    bool Create(uint16_t wPort) override {
+        if (m_bFailCreate) {
+            SetLastError(98);  // EADDRINUSE
+            return false;
+        }
+        m_wPort = wPort;
+        m_bOpen = true;
+        return true;
+    }
+    bool SetBroadcast(bool bOn) override {
+        m_bBroadcast = bOn;
+        return true;
+    }
+    bool AsyncSelect(HWND hWnd, uint32_t nMsg, int64_t nId) override {
+        m_hWnd = hWnd;
+        m_nMsg = nMsg;
+        m_nId = nId;
+        return true;
+    }
+    int ReceiveFrom(void* pBuf, size_t nLen, CSockAddr& from) override {
+        if (m_incoming.empty()) {
+            SetLastError(11);  // EAGAIN
+            return -1;
+        }
+        CDatagram d = std::move(m_incoming.front());
+        m_incoming.pop_front();
+        if (d.bytes.size() > nLen) {
+            SetLastError(90);  // EMSGSIZE
+            return -1;
+        }
+        std::copy(d.bytes.begin(), d.bytes.end(), static_cast<uint8_t*>(pBuf));
+        from = d.addr;
+        return static_cast<int>(d.bytes.size());
+    }
+    int SendTo(const void* pBuf, size_t nLen, const CSockAddr& to) override {
+        const auto* p = static_cast<const uint8_t*>(pBuf);
+        m_sent.push_back({std::vector<uint8_t>(p, p + nLen), to});
+        return static_cast<int>(nLen);
+    }
+    void Close() override { m_bOpen = false; }
+    bool IsOpen() const override { return m_bOpen; }
+
+    bool m_bOpen = false;
+    bool m_bFailCreate = false;
+    bool m_bBroadcast = false;
+    uint16_t m_wPort = 0;
+    HWND m_hWnd = 0;
+    uint32_t m_nMsg = 0;
+    int64_t m_nId = 0;
+    std::deque<CDatagram> m_incoming;
+    std::vector<CDatagram> m_sent;
+};
+
+// Hands out fake sockets and keeps a pointer to each for the test to drive.
+class CFakeSocketFactory : public ISocketFactory {
+public:
+    std::unique_ptr<IDatagramSocket> NewSocket() override {
+        auto p = std::make_unique<CFakeSocket>();
+        p->m_bFailCreate = m_nFailCreateAt == static_cast<int>(m_made.size());
+        m_made.push_back(p.get());
+        return p;
+    }
+    // The socket bound to the port, or null.
+    CFakeSocket* Bound(uint16_t wPort) const {
+        for (auto it = m_made.rbegin(); it != m_made.rend(); ++it)
+            if ((*it)->m_wPort == wPort) return *it;
+        return nullptr;
+    }
+    std::vector<CFakeSocket*> m_made;
+    int m_nFailCreateAt = -1;
+};
+
+class CFakeProcessRunner : public IProcessRunner {
+public:
+    ERunResult Run(const std::vector<std::string>& argv, uint32_t dwWaitMs) override {
+        m_calls.push_back(argv);
+        m_dwLastWait = dwWaitMs;
+        if (m_result == ERunResult::StartFailed) SetLastError(2);  // ENOENT
+        return m_result;
+    }
+    std::vector<std::vector<std::string>> m_calls;
+    uint32_t m_dwLastWait = 0;
+    ERunResult m_result = ERunResult::Finished;
+};
+
+class CFakeMessageBox : public IMessageBox {
+public:
+    int Show(const std::string& strText, unsigned nType) override {
+        std::lock_guard<std::mutex> g(m_lock);
+        m_shown.push_back({strText, nType});
+        return (nType & 0xF) == MB_YESNO ? m_nAnswer : IDOK;
+    }
+    std::mutex m_lock;
+    std::vector<std::pair<std::string, unsigned>> m_shown;
+    int m_nAnswer = IDYES;
+};
+
+constexpr HWND kMainWnd = 7;
+
+// An application wired to fakes, with its main window alive.
+struct CFakeSystem {
+    CFakeClock clock;
+    CFakePoster poster;
+    CFakeTimers timers;
+    CFakeSocketFactory sockets;
+    CFakeProcessRunner process;
+    CFakeMessageBox box;
+    CPlatformServices Services() {
+        CPlatformServices s;
+        s.pPoster = &poster;
+        s.pTimers = &timers;
+        s.pSockets = &sockets;
+        s.pClock = &clock;
+        s.pProcess = &process;
+        s.pMessageBox = &box;
+        return s;
+    }
+};

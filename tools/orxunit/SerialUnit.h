@@ -1,0 +1,4 @@
+#pragma once
+
+// The serial side of the unit simulator: orxunit serial [options].
+int RunSerialUnit(int argc, char** argv);

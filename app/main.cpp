@@ -1,1 +1,77 @@
-int main() { return 0; }
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/HeadlessFront.h"
+#include "app/ORXBootApp.h"
+#include "platform/Clock.h"
+#include "platform/MessageBox.h"
+#include "platform/Process.h"
+#include "platform/WindowSystem.h"
+
+namespace {
+const char kUsage[] =
+    "Usage: orxboot [--headless] [options]\n"
+    "Serves a boot image to HV7 and HV6 units over Ethernet and serial lines.\n"
+    "\n"
+    "  --headless   run without a window: log on stdout, progress on stderr;\n"
+    "               starts the servers at once\n"
+    "  --help       show this text\n"
+    "  --version    show the version\n"
+    "\n"
+    "Options (marked by / or -, the value follows the letter directly):\n"
+    "  /f<file>     boot image file (BOOTFILE)\n"
+    "  /n[<n>]      serve boot requests over Ethernet (BOOTNET)\n"
+    "  /c[<port>]   serial boot on one port, e.g. /cCOM1; a bare /c turns serial boot off\n"
+    "  /b<baud>     serial baud rate; /b0 turns serial boot off\n"
+    "  /4 /5        serial protocol HV6 (32K blocks) / HV7 (256 blocks)\n"
+    "  /t[<n>]      show the serial terminal (headless: on stderr)\n"
+    "  /w[<n>]      wizard mode on or off\n"
+    "\n"
+    "Settings are read from ./orxboot.ini when present, else from\n"
+    "$XDG_CONFIG_HOME/orxboot/orxboot.ini, and saved there at the end of every run.\n";
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> arrArgs;
+    bool bHeadless = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string strArg = argv[i];
+        if (strArg == "--help") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (strArg == "--version") {
+            std::printf("orxboot %s\n", ORX_VERSION);
+            return 0;
+        }
+        if (strArg == "--headless") bHeadless = true;
+        arrArgs.push_back(strArg);
+    }
+    // Until the window face exists every run is headless.
+    (void)bHeadless;
+
+    QCoreApplication qapp(argc, argv);
+    CWindowSystem windows;
+    CSystemClock clock;
+    CProcessRunner process;
+    CStderrMessageBox box;
+
+    CPlatformServices services;
+    services.pPoster = &windows;
+    services.pTimers = &windows;
+    services.pSockets = &windows;
+    services.pClock = &clock;
+    services.pProcess = &process;
+    services.pMessageBox = &box;
+
+    CORXBootApp app(services);
+    app.SetCommandLine(arrArgs);
+    CHeadlessFront front(app, windows, stdout, stderr, isatty(1) != 0, isatty(2) != 0);
+    if (!app.InitInstance(front)) return app.m_nExitCode;
+    return app.ExitInstance();
+}

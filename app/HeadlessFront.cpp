@@ -1,0 +1,181 @@
+#include "app/HeadlessFront.h"
+
+#include "app/TerminalText.h"
+
+#include "platform/EventLoop.h"
+#include "platform/MessageBox.h"
+#include "platform/WindowSystem.h"
+
+std::string MakePrintable(const std::string& str) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(str.size());
+    for (unsigned char c : str) {
+        if (c < 0x20 || c == 0x7F) {
+            out += '{';
+            out += kHex[c >> 4];
+            out += kHex[c & 0xF];
+            out += '}';
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+CHeadlessFront::CHeadlessFront(CORXBootApp& app, CWindowSystem& windows, std::FILE* pOut,
+                               std::FILE* pErr, bool bOutIsTty, bool bErrIsTty)
+    : m_app(app),
+      m_windows(windows),
+      m_pOut(pOut),
+      m_pErr(pErr),
+      m_bOutIsTty(bOutIsTty),
+      m_bErrIsTty(bErrIsTty) {}
+
+int CHeadlessFront::RunSheet() {
+    m_hMain = m_windows.CreateWindow([this](CMessage& msg) { OnMessage(msg); });
+    m_app.m_hMainWnd = m_hMain;
+    if (m_app.m_config.m_bTerminal) {
+        m_hTerminal = m_windows.CreateWindow([this](CMessage& msg) { OnTerminalText(msg); });
+        m_app.m_hTerminalWnd = m_hTerminal;
+    }
+    OnTerminationSignal([this] { Close(); });
+
+    int nCode = 0;
+    if (!m_app.StartServers()) {
+        if (m_app.m_config.m_nBootNet == 0 && m_app.m_config.m_nBootSerial == 0 &&
+            !m_app.m_config.m_strBootFile.empty()) {
+            std::fprintf(m_pErr,
+                         "orxboot: no boot method chosen: use /n for Ethernet or /c<port> for "
+                         "serial boot\n");
+        }
+        m_app.StopServers();
+        ProcessPendingEvents();
+        nCode = 1;
+    } else {
+        nCode = RunEventLoop();
+        ProcessPendingEvents();
+    }
+    ClearBar();
+    m_app.m_hMainWnd = 0;
+    m_app.m_hTerminalWnd = 0;
+    DestroyTerminal();
+    m_windows.DestroyWindow(m_hMain);
+    m_hMain = 0;
+    m_app.m_nExitCode = nCode;
+    return IDOK;
+}
+
+void CHeadlessFront::DestroyTerminal() {
+    if (m_hTerminal == 0) return;
+    m_windows.DestroyWindow(m_hTerminal);
+    m_hTerminal = 0;
+}
+
+void CHeadlessFront::Close() {
+    if (m_bClosing) return;
+    m_bClosing = true;
+    m_app.StopServers();
+    QuitEventLoop(0);
+}
+
+void CHeadlessFront::OnMessage(CMessage& msg) {
+    switch (msg.nMsg) {
+        case WM_BOOT_TEXT: {
+            std::string strText = msg.strText;
+            if (strText.size() >= 2 && strText.compare(strText.size() - 2, 2, "\r\n") == 0)
+                strText.resize(strText.size() - 2);
+            if (msg.wParam == BOOT_SLOT_LOG) {
+                if (!strText.empty()) PrintLog(strText);
+            } else if (msg.wParam >= 0 && msg.wParam < 5) {
+                m_arrSlotNames[static_cast<size_t>(msg.wParam)] = strText;
+            } else {
+                ShowStatus(static_cast<int>(msg.wParam));
+            }
+            break;
+        }
+        case WM_BOOT_PROGRESS:
+            ShowProgress(static_cast<int>(msg.wParam), static_cast<int>(msg.lParam));
+            break;
+        case WM_BOOT_SOCKET:
+            m_app.OnNetSocket(msg.wParam, msg.lParam);
+            break;
+        case WM_TIMER:
+            m_app.OnNetTimer(static_cast<uint32_t>(msg.wParam));
+            break;
+        case WM_CLOSE:
+            Close();
+            break;
+        default:
+            break;
+    }
+}
+
+void CHeadlessFront::OnTerminalText(const CMessage& msg) {
+    if (msg.nMsg != WM_SERIAL_TEXT) return;
+    ClearBar();
+    const std::string strShown = TerminalDisplayText(msg.bytes.data(), msg.bytes.size());
+    std::fwrite(strShown.data(), 1, strShown.size(), m_pErr);
+    std::fflush(m_pErr);
+    DrawBar();
+}
+
+void CHeadlessFront::PrintLog(const std::string& strLine) {
+    ClearBar();
+    const std::string strShown = m_bOutIsTty ? MakePrintable(strLine) : strLine;
+    std::fprintf(m_pOut, "%s\n", strShown.c_str());
+    std::fflush(m_pOut);
+    DrawBar();
+}
+
+void CHeadlessFront::ShowProgress(int nSlot, int nPercent) {
+    if (nSlot < 0 || nSlot >= 5) return;
+    const size_t i = static_cast<size_t>(nSlot);
+    if (m_arrSlotPercent[i] == nPercent) return;
+    m_arrSlotPercent[i] = nPercent;
+    if (m_bErrIsTty) {
+        DrawBar();
+    } else if (nPercent >= 0) {
+        std::fprintf(m_pErr, "progress: slot %d %s %d%%\n", nSlot,
+                     MakePrintable(m_arrSlotNames[i]).c_str(), nPercent);
+        std::fflush(m_pErr);
+    }
+}
+
+void CHeadlessFront::ShowStatus(int nCode) {
+    const char* psz = nullptr;
+    switch (nCode) {
+        case BOOT_EVENT_TRANSFER_STARTED: psz = "transfer started"; break;
+        case BOOT_EVENT_TRANSFER_DONE: psz = "transfer done"; break;
+        case BOOT_EVENT_TRANSFER_FAILED: psz = "transfer failed"; break;
+        case BOOT_EVENT_SERVERS_STARTED: psz = "servers started"; break;
+        case BOOT_EVENT_SERVERS_HALTED: psz = "servers halted"; break;
+        default: return;
+    }
+    ClearBar();
+    std::fprintf(m_pErr, "status: %s\n", psz);
+    std::fflush(m_pErr);
+    DrawBar();
+}
+
+void CHeadlessFront::ClearBar() {
+    if (!m_bBarShown) return;
+    std::fputs("\r\033[K", m_pErr);
+    m_bBarShown = false;
+}
+
+void CHeadlessFront::DrawBar() {
+    if (!m_bErrIsTty) return;
+    std::string strBar;
+    for (size_t i = 0; i < 5; ++i) {
+        if (m_arrSlotNames[i].empty() || m_arrSlotPercent[i] < 0) continue;
+        const int nFilled = m_arrSlotPercent[i] / 10;
+        strBar += "[" + MakePrintable(m_arrSlotNames[i]) + " " + std::string(nFilled, '#') +
+                  std::string(10 - nFilled, '.') + " " + std::to_string(m_arrSlotPercent[i]) +
+                  "%] ";
+    }
+    std::fputs("\r\033[K", m_pErr);
+    std::fputs(strBar.c_str(), m_pErr);
+    std::fflush(m_pErr);
+    m_bBarShown = !strBar.empty();
+}

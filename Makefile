@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps build test demo bench clean format
+.PHONY: all deps build test fuzz demo bench clean format
 
 all: build
 
@@ -14,8 +14,12 @@ build: deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j$(JOBS)
 
-test: build
-	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+test: deps
+	bash scripts/test.sh $(BUILD)
+
+FUZZ_SECONDS ?= 600
+fuzz: deps
+	bash scripts/fuzz.sh $(BUILD)-fuzz $(FUZZ_SECONDS)
 
 demo: build
 	bash scripts/demo.sh $(BUILD)

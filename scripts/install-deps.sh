@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests and the benchmarks need, when missing.
 set -euo pipefail
 pkgs=(cmake g++ make qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
-      iproute2 net-tools tftp-hpa socat python3)
+      iproute2 net-tools tftp-hpa socat python3 clang libclang-rt-14-dev)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

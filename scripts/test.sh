@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# The whole suite: the normal build, then AddressSanitizer + UndefinedBehaviorSanitizer,
+# then ThreadSanitizer over the threaded suites, then a short run of every fuzz target.
+# ORX_TEST_QUICK=1 runs the normal build only.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+jobs=$(nproc)
+
+run_ctest() {
+  (cd "$1" && ctest --output-on-failure -j"$jobs" "${@:2}")
+}
+
+echo "== normal build"
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j"$jobs"
+run_ctest "$build"
+
+[ "${ORX_TEST_QUICK:-0}" = 1 ] && exit 0
+
+echo "== address and undefined-behaviour sanitizers"
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp
+cmake -S . -B "$build-asan" -DCMAKE_BUILD_TYPE=Debug -DORX_SANITIZE=address,undefined >/dev/null
+cmake --build "$build-asan" -j"$jobs"
+run_ctest "$build-asan"
+
+echo "== thread sanitizer (threaded suites)"
+export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/scripts/tsan.supp"
+cmake -S . -B "$build-tsan" -DCMAKE_BUILD_TYPE=Debug -DORX_SANITIZE=thread >/dev/null
+cmake --build "$build-tsan" -j"$jobs" --target orx_tests orxboot orxunit
+run_ctest "$build-tsan" -L threaded
+
+if command -v clang++ >/dev/null; then
+  echo "== fuzz targets, a short run each"
+  bash scripts/fuzz.sh "$build-fuzz" "${ORX_FUZZ_SECONDS:-20}"
+fi

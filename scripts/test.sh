@@ -14,7 +14,7 @@ run_ctest() {
 echo "== normal build"
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j"$jobs"
-run_ctest "$build"
+run_ctest "$build" -LE tsan
 
 [ "${ORX_TEST_QUICK:-0}" = 1 ] && exit 0
 
@@ -24,13 +24,13 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp
 cmake -S . -B "$build-asan" -DCMAKE_BUILD_TYPE=Debug -DORX_SANITIZE=address,undefined >/dev/null
 cmake --build "$build-asan" -j"$jobs"
-run_ctest "$build-asan"
+run_ctest "$build-asan" -LE tsan
 
 echo "== thread sanitizer (threaded suites)"
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/scripts/tsan.supp"
 cmake -S . -B "$build-tsan" -DCMAKE_BUILD_TYPE=Debug -DORX_SANITIZE=thread >/dev/null
 cmake --build "$build-tsan" -j"$jobs" --target orx_tests orxboot orxunit
-run_ctest "$build-tsan" -L threaded
+run_ctest "$build-tsan" -L "tsan|threaded"
 
 if command -v clang++ >/dev/null; then
   echo "== fuzz targets, a short run each"

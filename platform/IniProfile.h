@@ -23,4 +23,6 @@ private:
     std::string m_strPath;
     std::string m_strText;
     bool m_bDirty = false;
+    // A file that exists but could not be read is never replaced by what we know of it.
+    uint32_t m_dwReadError = 0;
 };

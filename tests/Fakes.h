@@ -9,10 +9,12 @@
 
 #include "app/ORXBootApp.h"
 #include "platform/Clock.h"
+#include "platform/IniCodec.h"
 #include "platform/LastError.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
 #include "platform/Process.h"
+#include "platform/Profile.h"
 #include "platform/Socket.h"
 #include "platform/Timers.h"
 
@@ -201,4 +203,32 @@ struct CFakeSystem {
         s.pMessageBox = &box;
         return s;
     }
+};
+
+// A profile held in memory: the INI text that a settings file would contain.
+class CMemoryProfile : public IProfile {
+public:
+    explicit CMemoryProfile(std::string strText = {}) : m_strText(std::move(strText)) {}
+    int32_t GetProfileInt(const std::string& strSection, const std::string& strKey,
+                          int32_t nDefault) override {
+        std::string strValue;
+        return IniFindValue(m_strText, strSection, strKey, strValue) ? IniParseInt(strValue)
+                                                                      : nDefault;
+    }
+    std::string GetProfileString(const std::string& strSection, const std::string& strKey,
+                                 const std::string& strDefault) override {
+        std::string strValue;
+        return IniFindValue(m_strText, strSection, strKey, strValue) ? strValue : strDefault;
+    }
+    void WriteProfileInt(const std::string& strSection, const std::string& strKey,
+                         int32_t nValue) override {
+        WriteProfileString(strSection, strKey, std::to_string(nValue));
+    }
+    void WriteProfileString(const std::string& strSection, const std::string& strKey,
+                            const std::string& strValue) override {
+        m_writes.push_back(strKey);
+        IniWriteValue(m_strText, strSection, strKey, strValue);
+    }
+    std::string m_strText;
+    std::vector<std::string> m_writes;  // keys in the order they were written
 };

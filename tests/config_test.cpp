@@ -1,0 +1,352 @@
+#include "app/Config.h"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Fakes.h"
+
+namespace {
+
+uint32_t Addr(const char* psz) {
+    return inet_addr(psz);
+}
+
+std::unique_ptr<CORXBootConfig> Loaded(const std::string& strText) {
+    CMemoryProfile profile(strText);
+    auto pConfig = std::make_unique<CORXBootConfig>();
+    pConfig->Load(profile);
+    return pConfig;
+}
+
+// Every field, so that two records compare in one expression.
+struct CSnapshot {
+    std::string strBootFile;
+    int32_t nBootNet, nBootSerial, nComOpenAllPorts;
+    std::string strComPort;
+    int32_t nComBaud, nComProtocol, nComAutoMenu, nNetType;
+    std::string strNetNode;
+    bool bNetCache, bNetDhcp;
+    uint32_t dwNetIp, dwNetIpMask;
+    bool bTranAutoStart, bTranCloseDone;
+    std::vector<std::string> arrBootFiles, arrNetNodes;
+    bool bTerminal, bWizardMode;
+    bool operator==(const CSnapshot&) const = default;
+};
+
+CSnapshot Snap(const CORXBootConfig& c) {
+    return {c.m_strBootFile,  c.m_nBootNet,    c.m_nBootSerial,    c.m_nComOpenAllPorts,
+            c.m_strComPort,   c.m_nComBaud,    c.m_nComProtocol,   c.m_nComAutoMenu,
+            c.m_nNetType,     c.m_strNetNode,  c.m_bNetCache,      c.m_bNetDhcp,
+            c.m_dwNetIp,      c.m_dwNetIpMask, c.m_bTranAutoStart, c.m_bTranCloseDone,
+            c.m_arrBootFiles, c.m_arrNetNodes, c.m_bTerminal,      c.m_bWizardMode};
+}
+
+void PrintTo(const CSnapshot& s, std::ostream* os) {
+    *os << "{BOOTFILE=" << s.strBootFile << " BOOTNET=" << s.nBootNet
+        << " BOOTSERIAL=" << s.nBootSerial << " COMOPENALLPORTS=" << s.nComOpenAllPorts
+        << " COMPORT=" << s.strComPort << " COMBAUD=" << s.nComBaud
+        << " COMPROTOCOL=" << s.nComProtocol << " COMAUTOMENU=" << s.nComAutoMenu
+        << " NETTYPE=" << s.nNetType << " NETNODE=" << s.strNetNode << " NETCACHE=" << s.bNetCache
+        << " NETDHCP=" << s.bNetDhcp << " NETIP=" << s.dwNetIp << " NETIPMASK=" << s.dwNetIpMask
+        << " TRANAUTOSTART=" << s.bTranAutoStart << " TRANCLOSEDONE=" << s.bTranCloseDone
+        << " files=" << s.arrBootFiles.size() << " nodes=" << s.arrNetNodes.size()
+        << " TERMINAL=" << s.bTerminal << " WIZARDMODE=" << s.bWizardMode << "}";
+}
+
+const CSnapshot kDefaults = {"",   0,     0, 1, "COM1", 115200, 0,  1,  1,     "ORXHV7410",
+                             true, false, 0, 0, false,  true,   {}, {}, false, true};
+
+TEST(ConfigLoad, FirstStartWithoutSettingsGivesTheDefaults) {
+    EXPECT_EQ(Snap(*Loaded("")), kDefaults);
+    EXPECT_EQ(Snap(*Loaded("[OTHER]\nCOMBAUD=9600\n")), kDefaults);
+}
+
+TEST(ConfigLoad, ListsStopAtTheFirstEmptyEntry) {
+    const auto pc = Loaded(
+        "[PARAMS]\nBOOTFILE0=a.bin\nBOOTFILE1=\nBOOTFILE2=c.bin\n"
+        "NETNODE0=U1\nNETNODE1=U2\nNETNODE3=U4\n");
+    const CORXBootConfig& c = *pc;
+    EXPECT_EQ(c.m_arrBootFiles, std::vector<std::string>{"a.bin"});
+    EXPECT_EQ(c.m_arrNetNodes, (std::vector<std::string>{"U1", "U2"}));
+}
+
+TEST(ConfigLoad, ListReadsNoMoreThanSixteenKeys) {
+    std::string strText = "[PARAMS]\n";
+    for (int i = 0; i < 20; ++i)
+        strText += "NETNODE" + std::to_string(i) + "=N" + std::to_string(i) + "\n";
+    EXPECT_EQ(Loaded(strText)->m_arrNetNodes.size(), 16u);
+}
+
+TEST(ConfigLoad, NumbersKeepTheirValueAndBoolsBecomeOne) {
+    const auto pc = Loaded(
+        "[params]\nbootnet=2\nCOMBAUD=9600abc\nNETTYPE=7\nCOMPROTOCOL=-1\n"
+        "NETCACHE=0\nNETDHCP=5\nTRANCLOSEDONE=0\nWIZARDMODE=x\nTERMINAL=-3\nCOMAUTOMENU=0\n");
+    const CORXBootConfig& c = *pc;
+    EXPECT_EQ(c.m_nBootNet, 2);
+    EXPECT_EQ(c.m_nComBaud, 9600);
+    EXPECT_EQ(c.m_nNetType, 7);
+    EXPECT_EQ(c.m_nComProtocol, -1);
+    EXPECT_EQ(c.m_nComAutoMenu, 0);
+    EXPECT_FALSE(c.m_bNetCache);
+    EXPECT_TRUE(c.m_bNetDhcp);
+    EXPECT_FALSE(c.m_bTranCloseDone);
+    EXPECT_FALSE(c.m_bWizardMode);  // no digits reads as 0
+    EXPECT_TRUE(c.m_bTerminal);
+}
+
+TEST(ConfigLoad, EmptyTextKeysDoNotFallBackToTheDefault) {
+    const auto pc = Loaded("[PARAMS]\nCOMPORT=\nNETNODE=\nCOMBAUD=\n");
+    const CORXBootConfig& c = *pc;
+    EXPECT_EQ(c.m_strComPort, "");
+    EXPECT_EQ(c.m_strNetNode, "");
+    EXPECT_EQ(c.m_nComBaud, 0);
+}
+
+TEST(ConfigSave, WritesEveryKeyInTheFixedOrder) {
+    auto pc = Loaded("");
+    CORXBootConfig& c = *pc;
+    c.m_strBootFile = "C:\\img\\nk.bin";
+    c.m_arrBootFiles = {"C:\\img\\nk.bin", "D:\\old.bin"};
+    c.m_arrNetNodes = {"ORXHV7001"};
+    c.m_dwNetIp = Addr("192.168.1.200");
+    c.m_dwNetIpMask = Addr("255.255.255.0");
+    CMemoryProfile profile;
+    c.Save(profile);
+    EXPECT_EQ(profile.m_strText,
+              "[PARAMS]\n"
+              "BOOTFILE=C:\\img\\nk.bin\n"
+              "BOOTFILE0=C:\\img\\nk.bin\n"
+              "BOOTFILE1=D:\\old.bin\n"
+              "BOOTNET=0\n"
+              "BOOTSERIAL=0\n"
+              "COMOPENALLPORTS=1\n"
+              "COMPORT=COM1\n"
+              "COMBAUD=115200\n"
+              "COMPROTOCOL=0\n"
+              "COMAUTOMENU=1\n"
+              "NETTYPE=1\n"
+              "NETNODE=ORXHV7410\n"
+              "NETNODE0=ORXHV7001\n"
+              "NETCACHE=1\n"
+              "NETDHCP=0\n"
+              "NETIP=-939415360\n"
+              "NETIPMASK=16777215\n"
+              "TRANAUTOSTART=0\n"
+              "TRANCLOSEDONE=1\n"
+              "TERMINAL=0\n"
+              "WIZARDMODE=1\n");
+}
+
+TEST(ConfigSave, EveryFieldRoundTrips) {
+    CORXBootConfig c;
+    c.m_strBootFile = "/srv/boot images/NK.bin";
+    c.m_nBootNet = 2;
+    c.m_nBootSerial = 1;
+    c.m_nComOpenAllPorts = 0;
+    c.m_strComPort = "COM12";
+    c.m_nComBaud = 28800;
+    c.m_nComProtocol = 1;
+    c.m_nComAutoMenu = 0;
+    c.m_nNetType = 0;
+    c.m_strNetNode = "orxhv7999";
+    c.m_bNetCache = false;
+    c.m_bNetDhcp = true;
+    c.m_dwNetIp = Addr("192.168.1.200");
+    c.m_dwNetIpMask = Addr("255.255.255.128");
+    c.m_bTranAutoStart = true;
+    c.m_bTranCloseDone = false;
+    c.m_arrBootFiles = {"a.bin", "b.bin", "c.bin"};
+    c.m_arrNetNodes = {"N1", "N2"};
+    c.m_bTerminal = true;
+    c.m_bWizardMode = false;
+    CMemoryProfile profile("; user notes\n[PARAMS]\nNETIP=5\n");
+    c.Save(profile);
+    CORXBootConfig back;
+    back.Load(profile);
+    EXPECT_EQ(Snap(back), Snap(c));
+    EXPECT_EQ(profile.m_strText.rfind("; user notes\n", 0), 0u);
+}
+
+TEST(ConfigSave, AddressIsStoredAsTheSignedValueOfItsBytes) {
+    // 192.168.1.200 is the bytes c0 a8 01 c8, read first byte lowest: 0xc801a8c0.
+    const std::pair<const char*, const char*> cases[] = {
+        {"192.168.1.200", "-939415360"}, {"10.0.0.1", "16777226"},
+        {"255.255.255.255", "-1"},       {"0.0.0.0", "0"},
+        {"1.2.3.128", "-2147286527"},
+    };
+    for (const auto& [pszAddr, pszStored] : cases) {
+        auto pc = Loaded("");
+        CORXBootConfig& c = *pc;
+        c.m_dwNetIp = Addr(pszAddr);
+        CMemoryProfile profile;
+        c.Save(profile);
+        std::string strStored;
+        ASSERT_TRUE(IniFindValue(profile.m_strText, "PARAMS", "NETIP", strStored));
+        EXPECT_EQ(strStored, pszStored) << pszAddr;
+        EXPECT_EQ(Loaded(profile.m_strText)->m_dwNetIp, Addr(pszAddr)) << pszAddr;
+    }
+}
+
+TEST(ConfigSave, StoresOnlyTheFirstSixteenListEntries) {
+    auto pc = Loaded("");
+    CORXBootConfig& c = *pc;
+    for (int i = 0; i < 20; ++i) c.m_arrBootFiles.push_back("f" + std::to_string(i) + ".bin");
+    CMemoryProfile profile;
+    c.Save(profile);
+    std::string strValue;
+    EXPECT_TRUE(IniFindValue(profile.m_strText, "PARAMS", "BOOTFILE15", strValue));
+    EXPECT_EQ(strValue, "f15.bin");
+    EXPECT_FALSE(IniFindValue(profile.m_strText, "PARAMS", "BOOTFILE16", strValue));
+    const auto pback = Loaded(profile.m_strText);
+    const CORXBootConfig& back = *pback;
+    EXPECT_EQ(back.m_arrBootFiles,
+              std::vector<std::string>(c.m_arrBootFiles.begin(), c.m_arrBootFiles.begin() + 16));
+}
+
+TEST(ConfigSave, ShortenedListDoesNotGrowBack) {
+    CMemoryProfile profile(
+        "[PARAMS]\nBOOTFILE0=a\nBOOTFILE1=b\nBOOTFILE2=c\nBOOTFILE3=d\nNETNODE0=n\n");
+    CORXBootConfig c;
+    c.Load(profile);
+    c.m_arrBootFiles = {"a"};  // the others could not be opened
+    c.m_arrNetNodes.clear();
+    c.Save(profile);
+    c.Load(profile);
+    EXPECT_EQ(c.m_arrBootFiles, std::vector<std::string>{"a"});
+    EXPECT_TRUE(c.m_arrNetNodes.empty());
+    // A new entry later must not uncover the old third and fourth.
+    c.m_arrBootFiles.insert(c.m_arrBootFiles.begin(), "z");
+    c.Save(profile);
+    c.Load(profile);
+    EXPECT_EQ(c.m_arrBootFiles, (std::vector<std::string>{"z", "a"}));
+}
+
+TEST(ConfigSave, LineBreakInAPathCannotAddKeys) {
+    auto pc = Loaded("");
+    CORXBootConfig& c = *pc;
+    c.ParseParam("/fa.bin\n[PARAMS]\nNETTYPE=0");
+    CMemoryProfile profile;
+    c.Save(profile);
+    const auto pback = Loaded(profile.m_strText);
+    const CORXBootConfig& back = *pback;
+    EXPECT_EQ(back.m_strBootFile, "a.bin");
+    EXPECT_EQ(back.m_nNetType, 1);
+}
+
+// --- command line ---
+
+struct CArgsCase {
+    const char* pszName;
+    std::vector<std::string> arrArgs;
+    void (*pfnExpect)(CSnapshot&);  // turns the stored settings into the expected ones
+};
+
+// Stored settings chosen so that every option visibly changes something.
+const char* const kStored =
+    "[PARAMS]\nBOOTFILE=old.bin\nBOOTNET=5\nBOOTSERIAL=1\nCOMOPENALLPORTS=1\nCOMPORT=COM1\n"
+    "COMBAUD=115200\nCOMPROTOCOL=0\nTERMINAL=0\nWIZARDMODE=1\n";
+
+const CArgsCase kArgsCases[] = {
+    {"capital F is the option letter",
+     {"/F:\\img\\x.bin"},
+     [](CSnapshot& s) { s.strBootFile = ":\\img\\x.bin"; }},
+    {"f takes the rest",
+     {"/fC:\\img\\x.bin"},
+     [](CSnapshot& s) { s.strBootFile = "C:\\img\\x.bin"; }},
+    {"f keeps the case of the value",
+     {"-fC:\\My Images\\NK.BIN"},
+     [](CSnapshot& s) { s.strBootFile = "C:\\My Images\\NK.BIN"; }},
+    {"empty f empties the file", {"/f"}, [](CSnapshot& s) { s.strBootFile = ""; }},
+    {"no marker: first letter is the option",
+     {"fast.bin"},
+     [](CSnapshot& s) { s.strBootFile = "ast.bin"; }},
+    {"baud leaves serial on", {"-B9600"}, [](CSnapshot& s) { s.nComBaud = 9600; }},
+    {"baud 0 turns serial off",
+     {"/b0"},
+     [](CSnapshot& s) {
+         s.nComBaud = 0;
+         s.nBootSerial = 0;
+     }},
+    {"baud without digits is 0",
+     {"/bfast"},
+     [](CSnapshot& s) {
+         s.nComBaud = 0;
+         s.nBootSerial = 0;
+     }},
+    {"baud from leading digits", {"/b14400x"}, [](CSnapshot& s) { s.nComBaud = 14400; }},
+    {"port turns serial on for one port",
+     {"/c", "/cCOM3"},
+     [](CSnapshot& s) {
+         s.strComPort = "COM3";
+         s.nBootSerial = 1;
+         s.nComOpenAllPorts = 0;
+     }},
+    {"port keeps its case",
+     {"/Ccom3"},
+     [](CSnapshot& s) {
+         s.strComPort = "com3";
+         s.nComOpenAllPorts = 0;
+     }},
+    {"bare c only turns serial off", {"c"}, [](CSnapshot& s) { s.nBootSerial = 0; }},
+    {"later argument wins",
+     {"/cCOM2", "/c"},
+     [](CSnapshot& s) {
+         s.strComPort = "COM2";
+         s.nBootSerial = 0;
+         s.nComOpenAllPorts = 0;
+     }},
+    {"n alone is 1", {"/n"}, [](CSnapshot& s) { s.nBootNet = 1; }},
+    {"n keeps its number", {"/n2"}, [](CSnapshot& s) { s.nBootNet = 2; }},
+    {"n0 turns network off", {"-N0"}, [](CSnapshot& s) { s.nBootNet = 0; }},
+    {"4 selects 32K blocks", {"/4"}, [](CSnapshot& s) { s.nComProtocol = 1; }},
+    {"5 after 4 selects 256 blocks", {"/4", "/5"}, [](CSnapshot&) {}},
+    {"4 ignores its value", {"-4junk"}, [](CSnapshot& s) { s.nComProtocol = 1; }},
+    {"t alone opens the terminal", {"/t"}, [](CSnapshot& s) { s.bTerminal = true; }},
+    {"t with 0 after t", {"/t", "/t0"}, [](CSnapshot&) {}},
+    {"t with a non-number is off", {"/t", "/tyes"}, [](CSnapshot&) {}},
+    {"w0 chooses the advanced sheet", {"/w0"}, [](CSnapshot& s) { s.bWizardMode = false; }},
+    {"w alone is on", {"/w0", "/W"}, [](CSnapshot&) {}},
+    {"w with a number", {"/w0", "/w7"}, [](CSnapshot&) {}},
+    {"ignored arguments",
+     {"", "/", "-", "--", "//fx", "/x", "/?", "/help", "Z9", "\xE9t"},
+     [](CSnapshot&) {}},
+};
+
+class ConfigArgs : public testing::TestWithParam<CArgsCase> {};
+
+TEST_P(ConfigArgs, OverrideTheStoredSettings) {
+    const CArgsCase& c = GetParam();
+    auto pconfig = Loaded(kStored);
+    CORXBootConfig& config = *pconfig;
+    CSnapshot expected = Snap(config);
+    c.pfnExpect(expected);
+    for (const std::string& strArg : c.arrArgs) config.ParseParam(strArg);
+    EXPECT_EQ(Snap(config), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ConfigArgs, testing::ValuesIn(kArgsCases), [](const auto& info) {
+    std::string s = info.param.pszName;
+    for (char& ch : s)
+        if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
+    return s;
+});
+
+TEST(ConfigArgs, WhatTheCommandLineSetsIsSaved) {
+    CMemoryProfile profile(kStored);
+    CORXBootConfig c;
+    c.Load(profile);
+    c.ParseParam("/w0");
+    c.ParseParam("/cCOM4");
+    c.Save(profile);
+    const auto pback = Loaded(profile.m_strText);
+    const CORXBootConfig& back = *pback;
+    EXPECT_FALSE(back.m_bWizardMode);
+    EXPECT_EQ(back.m_strComPort, "COM4");
+    EXPECT_EQ(back.m_nComOpenAllPorts, 0);
+}
+
+}  // namespace

@@ -1,0 +1,357 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "platform/IniCodec.h"
+#include "platform/IniProfile.h"
+#include "platform/LastError.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct CReadCase {
+    const char* pszName;
+    std::string strText;
+    const char* pszSection;
+    const char* pszKey;
+    bool bFound;
+    const char* pszValue;
+};
+
+const CReadCase kReadCases[] = {
+    {"plain", "[PARAMS]\nBOOTNET=1\n", "PARAMS", "BOOTNET", true, "1"},
+    {"names without case", "[params]\nbootNet=1\n", "PARAMS", "BOOTNET", true, "1"},
+    {"blanks trimmed", "[ PARAMS ]\n\t BOOTFILE =  C:\\a b.bin \t\n", "PARAMS", "BOOTFILE", true,
+     "C:\\a b.bin"},
+    {"empty value is present", "[PARAMS]\nNETNODE=\n", "PARAMS", "NETNODE", true, ""},
+    {"missing key", "[PARAMS]\nBOOTNET=1\n", "PARAMS", "BOOTSERIAL", false, ""},
+    {"missing section", "[OTHER]\nBOOTNET=1\n", "PARAMS", "BOOTNET", false, ""},
+    {"key of another section", "[OTHER]\nBOOTNET=1\n[PARAMS]\nX=2\n", "PARAMS", "BOOTNET", false,
+     ""},
+    {"key before any section", "BOOTNET=1\n[PARAMS]\nX=2\n", "PARAMS", "BOOTNET", false, ""},
+    {"duplicate key: first wins", "[PARAMS]\nA=1\nA=2\n", "PARAMS", "A", true, "1"},
+    {"duplicate section: first only", "[PARAMS]\nA=1\n[PARAMS]\nB=2\n", "PARAMS", "B", false, ""},
+    {"comment is no key", "[PARAMS]\n;A=1\n  ; B=2\n", "PARAMS", "A", false, ""},
+    {"CR LF lines", "[PARAMS]\r\nA=x\r\nB=y\r\n", "PARAMS", "A", true, "x"},
+    {"value holds '='", "[PARAMS]\nA=b=c\n", "PARAMS", "A", true, "b=c"},
+    {"value keeps inner CR", "[PARAMS]\nA=b\rc\n", "PARAMS", "A", true, "b\rc"},
+    {"unclosed header is no section", "[PARAMS]\n[OTHER\nA=1\n", "PARAMS", "A", true, "1"},
+    {"line without '=' skipped", "[PARAMS]\nBOOTNET\nBOOTNET=3\n", "PARAMS", "BOOTNET", true, "3"},
+    {"byte order mark", "\xEF\xBB\xBF[PARAMS]\nA=1", "PARAMS", "A", true, "1"},
+    {"text after header", "[PARAMS] ; main\nA=1\n", "PARAMS", "A", true, "1"},
+    {"empty text", "", "PARAMS", "A", false, ""},
+};
+
+class IniRead : public testing::TestWithParam<CReadCase> {};
+
+TEST_P(IniRead, FindsTheValueWindowsWould) {
+    const CReadCase& c = GetParam();
+    std::string strValue = "unchanged";
+    EXPECT_EQ(IniFindValue(c.strText, c.pszSection, c.pszKey, strValue), c.bFound);
+    if (c.bFound) {
+        EXPECT_EQ(strValue, c.pszValue);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, IniRead, testing::ValuesIn(kReadCases), [](const auto& info) {
+    std::string s = info.param.pszName;
+    for (char& c : s)
+        if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+    return s;
+});
+
+struct CWriteCase {
+    const char* pszName;
+    std::string strBefore;
+    const char* pszKey;
+    std::string strValue;
+    std::string strAfter;
+};
+
+const CWriteCase kWriteCases[] = {
+    {"new file", "", "A", "1", "[PARAMS]\nA=1\n"},
+    {"replace in place, the rest byte for byte",
+     "; top\n[PARAMS]\nX = 5 ; c\n  a = 1 \ngarbage line\n[O]\na=9\n", "A", "2",
+     "; top\n[PARAMS]\nX = 5 ; c\na=2\ngarbage line\n[O]\na=9\n"},
+    {"add after the last key of the section", "[PARAMS]\nA=1\n\n; o\n[O]\nx=1\n", "B", "2",
+     "[PARAMS]\nA=1\nB=2\n\n; o\n[O]\nx=1\n"},
+    {"add to a section without keys", "[PARAMS]\n[O]\n", "B", "2", "[PARAMS]\nB=2\n[O]\n"},
+    {"add the section at the end", "[O]\nx=1\n", "A", "1", "[O]\nx=1\n\n[PARAMS]\nA=1\n"},
+    {"no second blank line", "[O]\nx=1\n\n", "A", "1", "[O]\nx=1\n\n[PARAMS]\nA=1\n"},
+    {"last line without line ending", "[PARAMS]\nA=1", "B", "2", "[PARAMS]\nA=1\nB=2\n"},
+    {"new section after a line without ending", "x", "A", "1", "x\n\n[PARAMS]\nA=1\n"},
+    {"CR LF kept when adding", "[PARAMS]\r\nA=1\r\n", "B", "2", "[PARAMS]\r\nA=1\r\nB=2\r\n"},
+    {"CR LF kept when replacing", "[PARAMS]\r\nA=1\r\nB=2\r\n", "a", "3",
+     "[PARAMS]\r\nA=3\r\nB=2\r\n"},
+    {"CR LF kept for a new section", "[O]\r\nx=1\r\n", "A", "1",
+     "[O]\r\nx=1\r\n\r\n[PARAMS]\r\nA=1\r\n"},
+    {"first of duplicate keys replaced", "[PARAMS]\nA=1\nA=2\n", "A", "3", "[PARAMS]\nA=3\nA=2\n"},
+    {"keys before any section untouched", "A=0\n", "A", "1", "A=0\n\n[PARAMS]\nA=1\n"},
+    {"empty value", "[PARAMS]\nA=1\n", "A", "", "[PARAMS]\nA=\n"},
+    {"line feed cannot inject keys", "", "A", "x\n[PARAMS]\nBOOTNET=1", "[PARAMS]\nA=x\n"},
+    {"byte order mark kept", "\xEF\xBB\xBF", "A", "1", "\xEF\xBB\xBF[PARAMS]\nA=1\n"},
+};
+
+class IniWrite : public testing::TestWithParam<CWriteCase> {};
+
+TEST_P(IniWrite, ChangesOnlyTheKeyLine) {
+    const CWriteCase& c = GetParam();
+    std::string strText = c.strBefore;
+    ASSERT_TRUE(IniWriteValue(strText, "PARAMS", c.pszKey, c.strValue));
+    EXPECT_EQ(strText, c.strAfter);
+    std::string strRead;
+    ASSERT_TRUE(IniFindValue(strText, "PARAMS", c.pszKey, strRead));
+    EXPECT_EQ(strRead, IniStoredValue(c.strValue));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, IniWrite, testing::ValuesIn(kWriteCases), [](const auto& info) {
+    std::string s = info.param.pszName;
+    for (char& c : s)
+        if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+    return s;
+});
+
+TEST(IniWrite, RefusesNamesThatWouldNotReadBack) {
+    const std::pair<std::string, std::string> bad[] = {
+        {"", "A"},    {"a]b", "A"}, {"a\nb", "A"}, {" P", "A"},  {"P", ""},
+        {"P", "a=b"}, {"P", ";a"},  {"P", "[a"},   {"P", "a\r"}, {"P", " a"},
+    };
+    for (const auto& [strSection, strKey] : bad) {
+        std::string strText = "[P]\nA=1\n";
+        SetLastError(0);
+        EXPECT_FALSE(IniWriteValue(strText, strSection, strKey, "x"))
+            << strSection << "/" << strKey;
+        EXPECT_EQ(strText, "[P]\nA=1\n");
+        EXPECT_EQ(GetLastError(), static_cast<uint32_t>(EINVAL));
+    }
+}
+
+TEST(IniWrite, ValuesReadBackAsStored) {
+    for (const std::string strValue : {"  padded  ", "a\rb", "x\ny", "tab\t", "C:\\a=b;c", ""}) {
+        std::string strText = "[PARAMS]\nA=old\nB=keep\n";
+        ASSERT_TRUE(IniWriteValue(strText, "params", "a", strValue));
+        std::string strRead;
+        ASSERT_TRUE(IniFindValue(strText, "PARAMS", "A", strRead));
+        EXPECT_EQ(strRead, IniStoredValue(strValue));
+        ASSERT_TRUE(IniFindValue(strText, "PARAMS", "B", strRead));
+        EXPECT_EQ(strRead, "keep");
+    }
+}
+
+TEST(IniParseInt, LeadingDigitsAsGetProfileInt) {
+    const std::pair<const char*, int32_t> cases[] = {
+        {"12abc", 12},
+        {"abc", 0},
+        {"-5", -5},
+        {"", 0},
+        {"  42", 42},
+        {"+7", 7},
+        {"-", 0},
+        {"- 3", 0},
+        {"007", 7},
+        {"1 2", 1},
+        {"0x1A", 0},
+        {"-939415360", -939415360},
+        {"2147483647", INT32_MAX},
+        {"-2147483648", INT32_MIN},
+        // Wider numbers keep their low 32 bits, so an address written unsigned reads back.
+        {"3355551936", -939415360},
+        {"4294967296", 0},
+    };
+    for (const auto& [psz, n] : cases) EXPECT_EQ(IniParseInt(psz), n) << '"' << psz << '"';
+}
+
+// --- the profile over a real file ---
+
+class IniProfileFile : public testing::Test {
+protected:
+    void SetUp() override {
+        char szDir[] = "/tmp/orx_ini_XXXXXX";
+        ASSERT_NE(mkdtemp(szDir), nullptr);
+        m_dir = szDir;
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::permissions(m_dir, fs::perms::all, ec);
+        fs::remove_all(m_dir, ec);
+    }
+    static std::string ReadFile(const fs::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+    static void WriteFile(const fs::path& p, const std::string& strText) {
+        std::ofstream(p, std::ios::binary) << strText;
+    }
+    // Every name in the folder: a failed save must leave no temporary file behind.
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(m_dir)) names.push_back(e.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    fs::path m_dir;
+};
+
+TEST_F(IniProfileFile, MissingFileReadsDefaultsAndIsNotCreatedWithoutWrites) {
+    CIniProfile profile((m_dir / "orxboot.ini").string());
+    EXPECT_EQ(profile.GetProfileInt("PARAMS", "COMBAUD", 115200), 115200);
+    EXPECT_EQ(profile.GetProfileString("PARAMS", "COMPORT", "COM1"), "COM1");
+    EXPECT_TRUE(profile.Flush());
+    EXPECT_TRUE(Names().empty());
+}
+
+TEST_F(IniProfileFile, CreatesItsFolderAndReadsBackWhatItWrote) {
+    const fs::path path = m_dir / "config" / "orxboot" / "orxboot.ini";
+    {
+        CIniProfile profile(path.string());
+        profile.WriteProfileInt("PARAMS", "NETIP", -939415360);
+        profile.WriteProfileString("PARAMS", "BOOTFILE", "/srv/img/nk.bin");
+        ASSERT_TRUE(profile.Flush());
+    }
+    EXPECT_EQ(ReadFile(path), "[PARAMS]\nNETIP=-939415360\nBOOTFILE=/srv/img/nk.bin\n");
+    CIniProfile again(path.string());
+    EXPECT_EQ(again.GetProfileInt("params", "netip", 0), -939415360);
+    EXPECT_EQ(again.GetProfileString("PARAMS", "BOOTFILE", ""), "/srv/img/nk.bin");
+}
+
+TEST_F(IniProfileFile, KeepsCommentsLineEndingsAndModeOfAnEditedFile) {
+    const fs::path path = m_dir / "orxboot.ini";
+    WriteFile(path, "; kept\r\n[Other]\r\nk = v\r\n[PARAMS]\r\nCOMBAUD=9600\r\n");
+    ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+    CIniProfile profile(path.string());
+    profile.WriteProfileInt("PARAMS", "COMBAUD", 57600);
+    profile.WriteProfileInt("PARAMS", "BOOTNET", 1);
+    ASSERT_TRUE(profile.Flush());
+    EXPECT_EQ(ReadFile(path),
+              "; kept\r\n[Other]\r\nk = v\r\n[PARAMS]\r\nCOMBAUD=57600\r\nBOOTNET=1\r\n");
+    struct stat st {};
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
+TEST_F(IniProfileFile, UnchangedValuesDoNotRewriteTheFile) {
+    const fs::path path = m_dir / "orxboot.ini";
+    WriteFile(path, "[PARAMS]\nCOMBAUD=9600\n");
+    struct stat before {};
+    ASSERT_EQ(stat(path.c_str(), &before), 0);
+    CIniProfile profile(path.string());
+    profile.WriteProfileInt("PARAMS", "COMBAUD", 9600);
+    ASSERT_TRUE(profile.Flush());
+    struct stat after {};
+    ASSERT_EQ(stat(path.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+}
+
+TEST_F(IniProfileFile, WritesThroughALinkAndKeepsTheLink) {
+    const fs::path target = m_dir / "real.ini";
+    const fs::path link = m_dir / "orxboot.ini";
+    WriteFile(target, "[PARAMS]\nBOOTNET=0\n");
+    fs::create_symlink(target, link);
+    CIniProfile profile(link.string());
+    profile.WriteProfileInt("PARAMS", "BOOTNET", 1);
+    ASSERT_TRUE(profile.Flush());
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadFile(target), "[PARAMS]\nBOOTNET=1\n");
+}
+
+TEST_F(IniProfileFile, FullDiskLeavesTheOldFileWhole) {
+    const fs::path path = m_dir / "orxboot.ini";
+    const std::string strOld = "[PARAMS]\nBOOTFILE=old.bin\n";
+    WriteFile(path, strOld);
+    CIniProfile profile(path.string());
+    profile.WriteProfileString("PARAMS", "BOOTFILE", std::string(64 * 1024, 'x'));
+
+    // A file size limit fails the write the way a full disk does.
+    struct rlimit old {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    struct rlimit small = old;
+    small.rlim_cur = 4096;
+    auto prevHandler = signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool bOk = profile.Flush();
+    const uint32_t dwError = GetLastError();
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, prevHandler);
+
+    EXPECT_FALSE(bOk);
+    EXPECT_EQ(dwError, static_cast<uint32_t>(EFBIG));
+    EXPECT_EQ(ReadFile(path), strOld);
+    EXPECT_EQ(Names(), std::vector<std::string>{"orxboot.ini"});
+    // Still pending: a later flush with room succeeds.
+    EXPECT_TRUE(profile.Flush());
+    EXPECT_EQ(ReadFile(path).size(), strOld.size() - 7 + 64 * 1024);
+}
+
+TEST_F(IniProfileFile, FolderThatIsAFileFails) {
+    WriteFile(m_dir / "plain", "x");
+    CIniProfile profile((m_dir / "plain" / "orxboot.ini").string());
+    profile.WriteProfileInt("PARAMS", "BOOTNET", 1);
+    EXPECT_FALSE(profile.Flush());
+    EXPECT_EQ(GetLastError(), static_cast<uint32_t>(ENOTDIR));
+    EXPECT_EQ(ReadFile(m_dir / "plain"), "x");
+}
+
+// Runs the body in a child process as an unprivileged user (root ignores file modes);
+// the child's exit code is the body's result.
+int RunUnprivileged(const std::function<int()>& body) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(90);
+        _exit(body());
+    }
+    int nStatus = 0;
+    if (pid < 0 || waitpid(pid, &nStatus, 0) != pid || !WIFEXITED(nStatus)) return -1;
+    return WEXITSTATUS(nStatus);
+}
+
+TEST_F(IniProfileFile, ReadOnlyFolderFailsAndLeavesTheFile) {
+    const fs::path path = m_dir / "orxboot.ini";
+    const std::string strOld = "[PARAMS]\nBOOTNET=0\n";
+    WriteFile(path, strOld);
+    ASSERT_EQ(chmod(path.c_str(), 0666), 0);
+    ASSERT_EQ(chmod(m_dir.c_str(), 0555), 0);
+    const int nResult = RunUnprivileged([&] {
+        CIniProfile profile(path.string());
+        if (profile.GetProfileInt("PARAMS", "BOOTNET", 7) != 0) return 1;
+        profile.WriteProfileInt("PARAMS", "BOOTNET", 1);
+        if (profile.Flush()) return 2;
+        return GetLastError() == EACCES ? 0 : 3;
+    });
+    EXPECT_EQ(nResult, 0);
+    EXPECT_EQ(ReadFile(path), strOld);
+    EXPECT_EQ(Names(), std::vector<std::string>{"orxboot.ini"});
+}
+
+TEST_F(IniProfileFile, FileThatCouldNotBeReadIsNeverReplaced) {
+    const fs::path path = m_dir / "orxboot.ini";
+    const std::string strOld = "[PARAMS]\nBOOTFILE=keep.bin\nNETNODE=HV7\n";
+    WriteFile(path, strOld);
+    ASSERT_EQ(chmod(path.c_str(), 0222), 0);  // writable, not readable
+    ASSERT_EQ(chmod(m_dir.c_str(), 0777), 0);
+    const int nResult = RunUnprivileged([&] {
+        CIniProfile profile(path.string());
+        profile.WriteProfileInt("PARAMS", "BOOTNET", 1);
+        if (profile.Flush()) return 2;
+        return GetLastError() == EACCES ? 0 : 3;
+    });
+    EXPECT_EQ(nResult, 0);
+    EXPECT_EQ(ReadFile(path), strOld);
+}
+
+}  // namespace

@@ -3,6 +3,7 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "platform/LastError.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
+#include "platform/NetworkInfo.h"
 #include "platform/Process.h"
 #include "platform/Profile.h"
 #include "platform/Socket.h"
@@ -181,6 +183,40 @@ public:
     std::mutex m_lock;
     std::vector<std::pair<std::string, unsigned>> m_shown;
     int m_nAnswer = IDYES;
+};
+
+// A network of addresses that answer or stay silent, and one adapter.
+class CFakeNetworkInfo : public INetworkInfo {
+public:
+    bool GetHostName(std::string& strName) override {
+        if (m_bHostNameFails) {
+            SetLastError(22);  // EINVAL
+            return false;
+        }
+        strName = m_strHostName;
+        return true;
+    }
+    bool Ping(uint32_t dwAddrNet, uint32_t dwTimeoutMs) override {
+        m_pinged.push_back(dwAddrNet);
+        m_dwLastTimeout = dwTimeoutMs;
+        return m_bAllAnswer || m_answering.count(dwAddrNet) != 0;
+    }
+    uint32_t GetFirstAdapterAddress(uint32_t& dwAddrNet, uint32_t& dwMaskNet) override {
+        if (m_dwAdapterResult == 0) {
+            dwAddrNet = m_dwAdapterAddr;
+            dwMaskNet = m_dwAdapterMask;
+        }
+        return m_dwAdapterResult;
+    }
+    std::string m_strHostName = "benchpc";
+    bool m_bHostNameFails = false;
+    std::set<uint32_t> m_answering;
+    bool m_bAllAnswer = false;
+    std::vector<uint32_t> m_pinged;
+    uint32_t m_dwLastTimeout = 0;
+    uint32_t m_dwAdapterResult = ERROR_NOT_SUPPORTED;
+    uint32_t m_dwAdapterAddr = 0;
+    uint32_t m_dwAdapterMask = 0;
 };
 
 constexpr HWND kMainWnd = 7;

@@ -1,0 +1,301 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Fakes.h"
+
+namespace {
+
+uint32_t Addr(const char* psz) {
+    uint32_t dw = 0;
+    EXPECT_TRUE(ParseDottedAddress(psz, dw)) << psz;
+    return dw;
+}
+
+std::vector<uint8_t> Bytes(const std::string& str) {
+    return {str.begin(), str.end()};
+}
+
+// A box whose Show can act like a modal loop that keeps dispatching events.
+class CHookedMessageBox : public IMessageBox {
+public:
+    int Show(const std::string& strText, unsigned nType) override {
+        m_shown.push_back({strText, nType});
+        if (m_fnWhileOpen) m_fnWhileOpen();
+        return m_nAnswer;
+    }
+    std::vector<std::pair<std::string, unsigned>> m_shown;
+    std::function<void()> m_fnWhileOpen;
+    int m_nAnswer = IDYES;
+};
+
+class CFailingSendSocket : public CFakeSocket {
+public:
+    int SendTo(const void*, size_t, const CSockAddr&) override {
+        SetLastError(101);  // ENETUNREACH
+        return -1;
+    }
+};
+
+class CFailingSendFactory : public ISocketFactory {
+public:
+    std::unique_ptr<IDatagramSocket> NewSocket() override {
+        return std::make_unique<CFailingSendSocket>();
+    }
+};
+
+class NewbootTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        sys.poster.AddWindow(kMainWnd);
+        app.m_hMainWnd = kMainWnd;
+        app.m_bSocketsAvailable = true;
+        app.m_config.m_nBootNet = 1;
+        app.m_config.m_nNetType = 0;
+        app.m_config.m_strBootFile = WriteImage();
+    }
+    void TearDown() override { std::remove(app.m_config.m_strBootFile.c_str()); }
+    CPlatformServices Services() {
+        CPlatformServices s = sys.Services();
+        s.pNetwork = &net;
+        s.pMessageBox = &box;
+        return s;
+    }
+    static std::string WriteImage() {
+        const std::string strPath = ::testing::TempDir() + "newboot_test_image.bin";
+        std::FILE* pFile = std::fopen(strPath.c_str(), "wb");
+        std::fputs("B000FF\n", pFile);
+        for (int i = 0; i < 100; ++i) std::fputc(i, pFile);
+        std::fclose(pFile);
+        return strPath;
+    }
+    CFakeSocket& Broadcast() {
+        CFakeSocket* p = sys.sockets.Bound(NEWBOOT_PORT);
+        EXPECT_NE(p, nullptr);
+        return *p;
+    }
+    void Arrive(const std::vector<uint8_t>& bytes, const char* pszFrom = "10.77.0.2") {
+        Broadcast().m_incoming.push_back({bytes, {Addr(pszFrom), NEWBOOT_PORT}});
+    }
+    void Receive(const std::vector<uint8_t>& bytes, const char* pszFrom = "10.77.0.2") {
+        Arrive(bytes, pszFrom);
+        app.OnBroadcastReceive();
+    }
+
+    CFakeSystem sys;
+    CFakeNetworkInfo net;
+    CHookedMessageBox box;
+    CORXBootApp app{Services()};
+};
+
+TEST_F(NewbootTest, SocketListensOnPort100WithBroadcastsAndTimer105) {
+    ASSERT_TRUE(app.CreateBroadcastSocket());
+    CFakeSocket& s = Broadcast();
+    EXPECT_TRUE(s.m_bBroadcast);
+    EXPECT_EQ(s.m_hWnd, kMainWnd);
+    EXPECT_EQ(s.m_nMsg, WM_BOOT_SOCKET);
+    EXPECT_EQ(s.m_nId, SOCKET_ID_BROADCAST);
+    const std::pair<HWND, uint32_t> key{kMainWnd, TIMER_BROADCAST};
+    ASSERT_EQ(sys.timers.m_timers.count(key), 1u);
+    EXPECT_EQ(sys.timers.m_timers[key], 30000u);
+    // Nothing goes out at once: the first broadcast waits for the first tick.
+    EXPECT_TRUE(s.m_sent.empty());
+}
+
+TEST_F(NewbootTest, BindFailureLeavesTheReasonAndNoTimer) {
+    sys.sockets.m_nFailCreateAt = 0;
+    EXPECT_FALSE(app.CreateBroadcastSocket());
+    EXPECT_EQ(GetLastError(), 98u);
+    EXPECT_TRUE(sys.timers.m_timers.empty());
+}
+
+// Detection belongs to the all-units mode only; other modes must stay invisible.
+TEST_F(NewbootTest, OnlyNetType0StartsDetection) {
+    for (const int32_t nType : {0, 1, 2}) {
+        SCOPED_TRACE(nType);
+        app.m_config.m_nNetType = nType;
+        sys.sockets.m_made.clear();
+        sys.timers.m_timers.clear();
+        ASSERT_TRUE(app.StartServers());
+        const bool bDetecting = nType == 0;
+        EXPECT_EQ(sys.sockets.Bound(NEWBOOT_PORT) != nullptr, bDetecting);
+        EXPECT_EQ(sys.timers.m_timers.count({kMainWnd, TIMER_BROADCAST}), bDetecting ? 1u : 0u);
+        app.StopServers();
+        EXPECT_TRUE(sys.timers.m_timers.empty());
+    }
+}
+
+TEST_F(NewbootTest, BroadcastCarriesTheCurrentHostNameToAllHostsOnPort100) {
+    ASSERT_TRUE(app.CreateBroadcastSocket());
+    net.m_strHostName = "lab";
+    app.SendNewbootBroadcast();
+    net.m_strHostName = "Bench-PC";
+    app.SendNewbootBroadcast();
+    const auto& sent = Broadcast().m_sent;
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0].bytes, Bytes(std::string("newboot lab\0", 12)));
+    EXPECT_EQ(sent[1].bytes, Bytes(std::string("newboot Bench-PC\0", 17)));
+    EXPECT_EQ(sent[0].addr, (CSockAddr{0xFFFFFFFFu, 100}));
+    EXPECT_TRUE(sys.poster.LogLines().empty());
+}
+
+TEST_F(NewbootTest, SendFailureIsLoggedAndTheNextTickTriesAgain) {
+    CFailingSendFactory failing;
+    app.m_sys.pSockets = &failing;
+    ASSERT_TRUE(app.CreateBroadcastSocket());
+    app.SendNewbootBroadcast();
+    app.SendNewbootBroadcast();
+    const std::string strLine = "Broadcast tx error: " + FormatErrorText(101) + ".";
+    EXPECT_EQ(sys.poster.LogLines(), (std::vector<std::string>{strLine, strLine}));
+    EXPECT_TRUE(app.m_pBroadcastSocket->IsOpen());
+}
+
+struct CReceiveCase {
+    const char* pszName;
+    std::vector<uint8_t> bytes;
+    std::vector<std::string> lines;
+};
+
+void PrintTo(const CReceiveCase& c, std::ostream* pOut) {
+    *pOut << c.pszName;
+}
+
+class NewbootReceiveTest : public NewbootTest,
+                           public ::testing::WithParamInterface<CReceiveCase> {};
+
+TEST_P(NewbootReceiveTest, LogsWhatArrived) {
+    net.m_strHostName = "benchpc";
+    ASSERT_TRUE(app.CreateBroadcastSocket());
+    Receive(GetParam().bytes);
+    const auto& lines = GetParam().lines;
+    EXPECT_EQ(sys.poster.LogLines(), lines);
+    const bool bForeign = !lines.empty() && lines[0].rfind("Another", 0) == 0;
+    EXPECT_EQ(box.m_shown.size(), bForeign ? 1u : 0u);
+}
+
+std::vector<uint8_t> Newboot(const std::string& strRest) {
+    return Bytes("newboot " + strRest);
+}
+
+const std::string kJunk = "Broadcast rx junk from 10.77.0.2.";
+std::string Seen(const std::string& strName) {
+    return "Another boot server '" + strName + "' is running on '10.77.0.2'";
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    Datagrams, NewbootReceiveTest,
+    ::testing::Values(
+        CReceiveCase{"Empty", {}, {kJunk}},
+        CReceiveCase{"HeaderOnly", Newboot(""), {kJunk}},
+        CReceiveCase{"EmptyName", Newboot(std::string(1, '\0')), {Seen("")}},
+        CReceiveCase{"Normal", Newboot(std::string("lab\0", 4)), {Seen("lab")}},
+        CReceiveCase{"NoNul", Newboot("lab"), {Seen("lab")}},
+        CReceiveCase{"BytesAfterNul", Newboot(std::string("lab\0xyz", 7)), {Seen("lab")}},
+        CReceiveCase{"Longest", Newboot(std::string(250, 'n')), {Seen(std::string(250, 'n'))}},
+        CReceiveCase{"OneTooLong", Newboot(std::string(251, 'n')), {kJunk}},
+        CReceiveCase{"FillsBuffer", Newboot(std::string(252, 'n')), {kJunk}},
+        CReceiveCase{"TooBigForBuffer", Newboot(std::string(253, 'n')),
+                     {"Broadcast rx error: " + FormatErrorText(90) + "."}},
+        CReceiveCase{"HeaderCase", Bytes(std::string("Newboot lab\0", 12)), {kJunk}},
+        CReceiveCase{"NoSpace", Bytes(std::string("newboot\0lab\0", 12)), {kJunk}},
+        CReceiveCase{"OwnName", Newboot(std::string("benchpc\0", 8)), {}},
+        CReceiveCase{"OwnNameOtherCase", Newboot(std::string("BenchPC\0", 8)), {}},
+        CReceiveCase{"OwnNamePrefix", Newboot(std::string("bench\0", 6)), {Seen("bench")}},
+        // A peer's name must not put terminal controls or false lines into the log.
+        CReceiveCase{"ControlBytes", Newboot("evil\x1b[2J\r\nAll servers halted"),
+                     {Seen("evil?[2J??All servers halted")}}),
+    [](const auto& info) { return std::string(info.param.pszName); });
+// clang-format on
+
+TEST_F(NewbootTest, AsksOncePerStartAndLogsEveryForeignBroadcast) {
+    ASSERT_TRUE(app.StartServers());
+    sys.poster.Clear();
+    Receive(Newboot(std::string("lab\0", 4)), "10.77.0.2");
+    Receive(Newboot(std::string("lab\0", 4)), "10.77.0.2");
+    Receive(Newboot(std::string("third\0", 6)), "10.77.0.3");
+    EXPECT_EQ(sys.poster.LogLines(),
+              (std::vector<std::string>{Seen("lab"), Seen("lab"),
+                                        "Another boot server 'third' is running on '10.77.0.3'"}));
+    ASSERT_EQ(box.m_shown.size(), 1u);
+    EXPECT_EQ(box.m_shown[0].first,
+              "Another boot server 'lab' is running on '10.77.0.2'. Continue ?");
+    EXPECT_EQ(box.m_shown[0].second, MB_YESNO | MB_ICONEXCLAMATION);
+    EXPECT_TRUE(app.m_bServersRunning);
+    EXPECT_TRUE(Broadcast().IsOpen());
+
+    // A new start asks again.
+    app.StopServers();
+    ASSERT_TRUE(app.StartServers());
+    Receive(Newboot(std::string("lab\0", 4)));
+    EXPECT_EQ(box.m_shown.size(), 2u);
+}
+
+TEST_F(NewbootTest, AnsweringNoStopsEveryServer) {
+    box.m_nAnswer = IDNO;
+    ASSERT_TRUE(app.StartServers());
+    sys.poster.Clear();
+    Receive(Newboot(std::string("lab\0", 4)));
+    EXPECT_FALSE(app.m_bServersRunning);
+    EXPECT_FALSE(Broadcast().IsOpen());
+    EXPECT_FALSE(sys.sockets.Bound(BOOT_SERVER_PORT)->IsOpen());
+    EXPECT_TRUE(sys.timers.m_timers.empty());
+    EXPECT_EQ(sys.poster.LogLines(), (std::vector<std::string>{Seen("lab"), "All servers halted"}));
+}
+
+// While the question is open the event loop keeps running: broadcasts and timer ticks
+// that arrive then are handled, and must not raise a second question.
+TEST_F(NewbootTest, EventsWhileTheQuestionIsOpenAreOnlyLogged) {
+    ASSERT_TRUE(app.StartServers());
+    sys.poster.Clear();
+    int nNested = 0;
+    box.m_fnWhileOpen = [&] {
+        if (nNested++ > 0) return;
+        Receive(Newboot(std::string("other\0", 6)), "10.77.0.9");
+        app.SendNewbootBroadcast();
+        Receive(Bytes("junk"), "10.77.0.9");
+    };
+    Receive(Newboot(std::string("lab\0", 4)));
+    EXPECT_EQ(box.m_shown.size(), 1u);
+    EXPECT_EQ(sys.poster.LogLines(),
+              (std::vector<std::string>{Seen("lab"),
+                                        "Another boot server 'other' is running on '10.77.0.9'",
+                                        "Broadcast rx junk from 10.77.0.9."}));
+    EXPECT_EQ(Broadcast().m_sent.size(), 1u);
+    EXPECT_TRUE(app.m_bServersRunning);
+}
+
+// The servers may stop while the box is open (the sheet closes after a last transfer):
+// a later No must not halt them a second time.
+TEST_F(NewbootTest, NoAfterTheServersStoppedMeanwhileHaltsOnce) {
+    box.m_nAnswer = IDNO;
+    ASSERT_TRUE(app.StartServers());
+    box.m_fnWhileOpen = [&] { app.StopServers(); };
+    sys.poster.Clear();
+    Receive(Newboot(std::string("lab\0", 4)));
+    EXPECT_EQ(sys.poster.LogLines(), (std::vector<std::string>{Seen("lab"), "All servers halted"}));
+}
+
+TEST_F(NewbootTest, UnreadableOwnNameStillReportsOthers) {
+    net.m_bHostNameFails = true;
+    ASSERT_TRUE(app.CreateBroadcastSocket());
+    app.SendNewbootBroadcast();
+    EXPECT_EQ(Broadcast().m_sent.at(0).bytes, Bytes(std::string("newboot \0", 9)));
+    Receive(Newboot(std::string("lab\0", 4)));
+    EXPECT_EQ(sys.poster.LogLines(), std::vector<std::string>{Seen("lab")});
+}
+
+TEST_F(NewbootTest, NotificationsAfterTheSocketClosedAreIgnored) {
+    ASSERT_TRUE(app.CreateBroadcastSocket());
+    Broadcast().Close();
+    Arrive(Newboot("lab"));
+    app.OnBroadcastReceive();
+    app.SendNewbootBroadcast();
+    EXPECT_TRUE(sys.poster.LogLines().empty());
+    EXPECT_TRUE(Broadcast().m_sent.empty());
+}
+
+}  // namespace

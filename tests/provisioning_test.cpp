@@ -1,0 +1,311 @@
+#include <gtest/gtest.h>
+#include <net/if.h>
+#include <sched.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "Fakes.h"
+
+namespace {
+
+uint32_t Addr(const std::string& str) {
+    uint32_t dw = 0;
+    EXPECT_TRUE(ParseDottedAddress(str, dw)) << str;
+    return dw;
+}
+
+std::vector<std::string> Dotted(const std::vector<uint32_t>& arr) {
+    std::vector<std::string> out;
+    for (uint32_t dw : arr) out.push_back(DottedAddress(dw));
+    return out;
+}
+
+class ProvisioningTest : public ::testing::Test {
+protected:
+    CPlatformServices Services() {
+        CPlatformServices s = sys.Services();
+        s.pNetwork = &net;
+        return s;
+    }
+    void Answering(std::initializer_list<const char*> list) {
+        for (const char* psz : list) net.m_answering.insert(Addr(psz));
+    }
+    CFakeSystem sys;
+    CFakeNetworkInfo net;
+    CORXBootApp app{Services()};
+};
+
+struct CSearchCase {
+    const char* pszName;
+    const char* pszStart;
+    std::vector<const char*> arrAnswering;
+    int nTries;
+    bool bFound;
+    std::vector<std::string> arrPinged;  // in order; the last is where the address ends
+};
+
+void PrintTo(const CSearchCase& c, std::ostream* pOut) {
+    *pOut << c.pszName;
+}
+
+class FindFreeAddressTest : public ProvisioningTest,
+                            public ::testing::WithParamInterface<CSearchCase> {};
+
+TEST_P(FindFreeAddressTest, TriesCandidatesInOrder) {
+    const CSearchCase& c = GetParam();
+    for (const char* psz : c.arrAnswering) net.m_answering.insert(Addr(psz));
+    uint32_t dwAddr = Addr(c.pszStart);
+    EXPECT_EQ(app.FindFreeAddress(dwAddr, c.nTries), c.bFound);
+    EXPECT_EQ(Dotted(net.m_pinged), c.arrPinged);
+    const std::string strEnd = c.arrPinged.empty() ? c.pszStart : c.arrPinged.back();
+    EXPECT_EQ(DottedAddress(dwAddr), strEnd);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FindFreeAddressTest,
+    ::testing::Values(
+        CSearchCase{"NextAnswersSecondSilent", "192.168.1.10", {"192.168.1.11"}, 64, true,
+                    {"192.168.1.11", "192.168.1.12"}},
+        CSearchCase{"FirstSilent", "192.168.1.10", {}, 64, true, {"192.168.1.11"}},
+        CSearchCase{"WrapFrom253", "192.168.1.253", {"192.168.1.254", "192.168.1.2"}, 64, true,
+                    {"192.168.1.254", "192.168.1.2", "192.168.1.3"}},
+        CSearchCase{"From254", "192.168.1.254", {}, 64, true, {"192.168.1.2"}},
+        CSearchCase{"From255", "192.168.1.255", {}, 64, true, {"192.168.1.2"}},
+        CSearchCase{"OnlyLastOctetOnAWideNet", "10.0.0.5", {"10.0.0.6"}, 64, true,
+                    {"10.0.0.6", "10.0.0.7"}},
+        CSearchCase{"NoCarryIntoThirdOctet", "10.0.3.253", {"10.0.3.254"}, 64, true,
+                    {"10.0.3.254", "10.0.3.2"}},
+        CSearchCase{"NoTries", "192.168.1.10", {}, 0, false, {}},
+        CSearchCase{"TriesRunOut", "192.168.1.10", {"192.168.1.11", "192.168.1.12"}, 2, false,
+                    {"192.168.1.11", "192.168.1.12"}}),
+    [](const auto& info) { return std::string(info.param.pszName); });
+// clang-format on
+
+TEST_F(ProvisioningTest, EveryCandidateAnsweringLeavesTheLastOneTried) {
+    net.m_bAllAnswer = true;
+    uint32_t dwAddr = Addr("192.168.1.200");
+    EXPECT_FALSE(app.FindFreeAddress(dwAddr, 64));
+    ASSERT_EQ(net.m_pinged.size(), 64u);
+    // .201 to .254 are 54 tries; the wrap to .2 gives ten more.
+    EXPECT_EQ(DottedAddress(net.m_pinged[53]), "192.168.1.254");
+    EXPECT_EQ(DottedAddress(net.m_pinged[54]), "192.168.1.2");
+    EXPECT_EQ(DottedAddress(dwAddr), "192.168.1.11");
+}
+
+TEST_F(ProvisioningTest, PingIsOneRequestOfOneSecond) {
+    Answering({"10.1.1.1"});
+    EXPECT_TRUE(app.PingAddress(Addr("10.1.1.1")));
+    EXPECT_FALSE(app.PingAddress(Addr("10.1.1.2")));
+    EXPECT_EQ(net.m_pinged.size(), 2u);
+    EXPECT_EQ(net.m_dwLastTimeout, 1000u);
+}
+
+TEST_F(ProvisioningTest, StartUpProposesTheFirstSilentAddressAndTheHostMask) {
+    net.m_dwAdapterResult = 0;
+    net.m_dwAdapterAddr = Addr("192.168.1.10");
+    net.m_dwAdapterMask = Addr("255.255.255.0");
+    Answering({"192.168.1.11"});
+    app.m_config.m_dwNetIp = Addr("10.9.9.9");
+    app.m_config.m_dwNetIpMask = Addr("255.0.0.0");
+    app.LoadNetworkParams();
+    EXPECT_EQ(DottedAddress(app.m_config.m_dwNetIp), "192.168.1.12");
+    EXPECT_EQ(DottedAddress(app.m_config.m_dwNetIpMask), "255.255.255.0");
+    EXPECT_TRUE(sys.box.m_shown.empty());
+}
+
+TEST_F(ProvisioningTest, StartUpOnAFullNetworkKeepsThe64thCandidateSilently) {
+    net.m_dwAdapterResult = 0;
+    net.m_dwAdapterAddr = Addr("10.77.0.240");
+    net.m_dwAdapterMask = Addr("255.255.0.0");
+    net.m_bAllAnswer = true;
+    app.LoadNetworkParams();
+    EXPECT_EQ(net.m_pinged.size(), 64u);
+    // .241 to .254 are 14 tries, then .2 to .51.
+    EXPECT_EQ(DottedAddress(app.m_config.m_dwNetIp), "10.77.0.51");
+    EXPECT_EQ(DottedAddress(app.m_config.m_dwNetIpMask), "255.255.0.0");
+    EXPECT_TRUE(sys.box.m_shown.empty());
+}
+
+struct CAdapterCase {
+    const char* pszName;
+    uint32_t dwResult;
+    uint32_t dwAddr;
+    bool bMessage;
+    uint32_t dwShownCode;
+};
+
+void PrintTo(const CAdapterCase& c, std::ostream* pOut) {
+    *pOut << c.pszName;
+}
+
+class AdapterFailureTest : public ProvisioningTest,
+                           public ::testing::WithParamInterface<CAdapterCase> {};
+
+// Whatever goes wrong, the stored settings survive and nobody is pinged.
+TEST_P(AdapterFailureTest, KeepsTheStoredSettings) {
+    const CAdapterCase& c = GetParam();
+    net.m_dwAdapterResult = c.dwResult;
+    net.m_dwAdapterAddr = c.dwAddr;
+    net.m_dwAdapterMask = Addr("255.255.255.0");
+    app.m_config.m_dwNetIp = Addr("192.168.200.200");
+    app.m_config.m_dwNetIpMask = Addr("255.255.0.0");
+    app.LoadNetworkParams();
+    EXPECT_EQ(DottedAddress(app.m_config.m_dwNetIp), "192.168.200.200");
+    EXPECT_EQ(DottedAddress(app.m_config.m_dwNetIpMask), "255.255.0.0");
+    EXPECT_TRUE(net.m_pinged.empty());
+    if (!c.bMessage) {
+        EXPECT_TRUE(sys.box.m_shown.empty());
+        return;
+    }
+    ASSERT_EQ(sys.box.m_shown.size(), 1u);
+    EXPECT_EQ(sys.box.m_shown[0].first,
+              "Error reading network params.\n" + FormatErrorText(c.dwShownCode));
+    EXPECT_EQ(sys.box.m_shown[0].second, MB_OK);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AdapterFailureTest,
+    ::testing::Values(CAdapterCase{"NoAdapter", ERROR_NOT_SUPPORTED, 0, false, 0},
+                      CAdapterCase{"NoAddress", ERROR_NO_ADAPTER_ADDRESS, 0, true, 1228},
+                      CAdapterCase{"ZeroAddress", 0, 0, true, 1228},
+                      CAdapterCase{"QueryFails", 12 /* ENOMEM */, 0, true, 12}),
+    [](const auto& info) { return std::string(info.param.pszName); });
+
+TEST_F(ProvisioningTest, WithoutNetworkServicesNothingHappens) {
+    app.m_sys.pNetwork = nullptr;
+    app.m_config.m_dwNetIp = Addr("192.168.200.200");
+    app.LoadNetworkParams();
+    uint32_t dwAddr = Addr("192.168.1.10");
+    EXPECT_TRUE(app.FindFreeAddress(dwAddr, 64));
+    EXPECT_EQ(DottedAddress(app.m_config.m_dwNetIp), "192.168.200.200");
+    EXPECT_TRUE(sys.box.m_shown.empty());
+}
+
+// --- the echo packets of the real implementation ---
+
+TEST(EchoPacket, RequestHasNoPayloadAndAValidChecksum) {
+    uint8_t packet[ICMP_ECHO_HEADER_SIZE];
+    BuildEchoRequest(0x1234, 0x0001, packet);
+    // 0x0800 + 0x1234 + 0x0001 = 0x1A35, complemented.
+    const uint8_t expected[] = {0x08, 0x00, 0xE5, 0xCA, 0x12, 0x34, 0x00, 0x01};
+    EXPECT_EQ(0, std::memcmp(packet, expected, sizeof expected));
+    BuildEchoRequest(0xFFFF, 0xFFFF, packet);
+    uint32_t dwSum = 0;
+    for (size_t i = 0; i < sizeof packet; i += 2) dwSum += uint32_t(packet[i] << 8 | packet[i + 1]);
+    while (dwSum >> 16) dwSum = (dwSum & 0xFFFF) + (dwSum >> 16);
+    EXPECT_EQ(dwSum, 0xFFFFu);
+}
+
+std::vector<uint8_t> Reply(uint8_t nType, uint16_t wId, uint16_t wSeq) {
+    return {nType, 0, 0, 0, uint8_t(wId >> 8), uint8_t(wId), uint8_t(wSeq >> 8), uint8_t(wSeq)};
+}
+
+std::vector<uint8_t> WithIpHeader(std::vector<uint8_t> icmp, uint8_t nIhl = 5, uint8_t nProto = 1) {
+    std::vector<uint8_t> out(static_cast<size_t>(nIhl) * 4, 0);
+    out[0] = static_cast<uint8_t>(0x40 | nIhl);
+    if (out.size() > 9) out[9] = nProto;
+    out.insert(out.end(), icmp.begin(), icmp.end());
+    return out;
+}
+
+// A reply whose IP header claims 60 bytes in a packet of 28.
+std::vector<uint8_t> IhlPastEnd() {
+    std::vector<uint8_t> bytes = WithIpHeader(Reply(0, 0x1234, 7));
+    bytes[0] = 0x4F;
+    return bytes;
+}
+
+TEST(EchoPacket, OnlyTheMatchingReplyCounts) {
+    struct {
+        const char* pszName;
+        std::vector<uint8_t> bytes;
+        bool bRaw;
+        bool bReply;
+    } cases[] = {
+        {"datagram reply", Reply(0, 0x9999, 7), false, true},  // the kernel owns the id
+        {"datagram other seq", Reply(0, 0x9999, 8), false, false},
+        {"datagram request", Reply(8, 0x9999, 7), false, false},
+        {"datagram short", {0, 0, 0, 0, 0, 0, 0}, false, false},
+        {"raw reply", WithIpHeader(Reply(0, 0x1234, 7)), true, true},
+        {"raw reply with options", WithIpHeader(Reply(0, 0x1234, 7), 6), true, true},
+        {"raw other id", WithIpHeader(Reply(0, 0x4321, 7)), true, false},
+        {"raw own request", WithIpHeader(Reply(8, 0x1234, 7)), true, false},
+        {"raw unreachable", WithIpHeader(Reply(3, 0x1234, 7)), true, false},
+        {"raw not icmp", WithIpHeader(Reply(0, 0x1234, 7), 5, 17), true, false},
+        {"raw bad header length", WithIpHeader(Reply(0, 0x1234, 7), 4), true, false},
+        {"raw header only", WithIpHeader({}), true, false},
+        {"raw ihl past end", IhlPastEnd(), true, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsEchoReply(c.bytes.data(), c.bytes.size(), c.bRaw, 0x1234, 7), c.bReply)
+            << c.pszName;
+    }
+}
+
+// --- the real implementation, in a private network namespace of a child process ---
+
+bool BringLoopbackUp() {
+    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    if (fd < 0) return false;
+    ifreq ifr{};
+    std::strncpy(ifr.ifr_name, "lo", IFNAMSIZ - 1);
+    bool bOk = ioctl(fd, SIOCGIFFLAGS, &ifr) == 0;
+    ifr.ifr_flags = static_cast<short>(ifr.ifr_flags | IFF_UP);
+    bOk = bOk && ioctl(fd, SIOCSIFFLAGS, &ifr) == 0;
+    close(fd);
+    return bOk;
+}
+
+// Runs fn in a child with its own network and host-name namespaces; its exit code:
+// 0 passed, 77 namespaces not available, else the failed check's number.
+int InPrivateNamespace(int (*fn)()) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (unshare(CLONE_NEWNET | CLONE_NEWUTS) != 0) _exit(77);
+        _exit(fn());
+    }
+    int nStatus = 0;
+    waitpid(pid, &nStatus, 0);
+    return WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : 99;
+}
+
+TEST(RealNetworkInfo, AnswersNamesAndAdaptersInAPrivateNamespace) {
+    const int nResult = InPrivateNamespace([]() -> int {
+        CNetworkInfo info;
+        uint32_t dwAddr = 0, dwMask = 0;
+        // Only loopback, and it is down: no adapter, which start-up passes over silently.
+        if (info.GetFirstAdapterAddress(dwAddr, dwMask) != ERROR_NOT_SUPPORTED) return 1;
+        if (!BringLoopbackUp()) return 77;
+        if (info.GetFirstAdapterAddress(dwAddr, dwMask) != ERROR_NOT_SUPPORTED) return 2;
+        uint32_t dwLocal = 0, dwOther = 0;
+        ParseDottedAddress("127.0.0.1", dwLocal);
+        ParseDottedAddress("10.200.0.1", dwOther);
+        if (!info.Ping(dwLocal, 1000)) return 3;
+        if (!info.Ping(dwLocal, 1000)) return 4;  // a second socket, a new sequence number
+        if (info.Ping(dwOther, 1000)) return 5;   // no route: silent at once
+        // Where unprivileged echo is allowed the datagram socket is used instead.
+        std::FILE* pRange = std::fopen("/proc/sys/net/ipv4/ping_group_range", "w");
+        if (pRange == nullptr) return 77;
+        std::fputs("0 2147483647", pRange);
+        if (std::fclose(pRange) != 0) return 77;
+        if (!info.Ping(dwLocal, 1000)) return 7;
+        if (info.Ping(dwOther, 1000)) return 8;
+        const char kName[] = "Bench-PC-01";
+        if (sethostname(kName, sizeof kName - 1) != 0) return 77;
+        std::string strName;
+        if (!info.GetHostName(strName) || strName != kName) return 6;
+        return 0;
+    });
+    if (nResult == 77) GTEST_SKIP() << "private namespaces are not available here";
+    EXPECT_EQ(nResult, 0);
+}
+
+}  // namespace

@@ -1,0 +1,432 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "Fakes.h"
+#include "TestImage.h"
+#include "net/TransferNode.h"
+
+namespace {
+using Bytes = std::vector<uint8_t>;
+using Lines = std::vector<std::string>;
+
+const Bytes kWriteRequest = {0, 2, 'b', 'o', 'o', 't', '.', 'b', 'i', 'n', 0, 'o', 'c', 't', 'e', 't', 0};
+const Bytes kJump = {'E', 'D', 'B', 'G', 0xFF, 0x01, 0x00, 0x02, 0x00};
+const uint8_t kOrx[3] = {0x02, 0x4F, 0x52};
+
+// 127.0.0.n in network byte order.
+CSockAddr Unit(uint8_t n, uint16_t wPort = 3000) { return {0x0000007Fu | uint32_t(n) << 24, wPort}; }
+
+Bytes BootRequest(const std::string& strName, const uint8_t (&prefix)[3] = kOrx) {
+    Bytes req(64, 0);
+    std::memcpy(req.data(), "EDBG", 4);
+    std::memcpy(req.data() + 10, prefix, 3);
+    std::memcpy(req.data() + 37, strName.data(), std::min<size_t>(strName.size(), 16));
+    return req;
+}
+
+Bytes Ack(uint16_t wBlock) { return {0, 4, uint8_t(wBlock >> 8), uint8_t(wBlock)}; }
+
+class NetServerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        sys.poster.AddWindow(kMainWnd);
+        app.m_hMainWnd = kMainWnd;
+        app.m_bSocketsAvailable = true;
+        app.m_config.m_nBootNet = 1;
+        app.m_config.m_nNetType = 1;  // no broadcast socket; an empty NETNODE answers all
+    }
+    void TearDown() override { app.StopServers(); }
+
+    void Start(size_t nImageLength) {
+        m_image = MakeImageBytes(nImageLength);
+        app.m_config.m_strBootFile = WriteFile(dir.Path("img.bin"), m_image);
+        ASSERT_TRUE(app.StartServers());
+        m_pServer = sys.sockets.Bound(BOOT_SERVER_PORT);
+        ASSERT_NE(m_pServer, nullptr);
+        sys.poster.Clear();
+    }
+    // One datagram arrives and its notification is handled; returns what went out.
+    std::vector<CDatagram> Deliver(const Bytes& bytes, const CSockAddr& from) {
+        const size_t nBefore = m_pServer->m_sent.size();
+        m_pServer->m_incoming.push_back({bytes, from});
+        EXPECT_EQ(app.OnNetSocket(SOCKET_ID_SERVER, 1), 1);
+        return {m_pServer->m_sent.begin() + static_cast<long>(nBefore), m_pServer->m_sent.end()};
+    }
+    // Lets the retransmit timer fire once a second for the given time; returns the sends.
+    std::vector<CDatagram> RunTimer(uint32_t dwMs) {
+        const size_t nBefore = m_pServer->m_sent.size();
+        for (uint32_t t = 0; t < dwMs; t += 1000) {
+            sys.clock.Advance(1000);
+            app.OnNetTimer(TIMER_RETRANSMIT);
+        }
+        return {m_pServer->m_sent.begin() + static_cast<long>(nBefore), m_pServer->m_sent.end()};
+    }
+    std::vector<int64_t> StatusEvents() const {
+        std::vector<int64_t> out;
+        for (const auto& m : sys.poster.Messages(WM_BOOT_TEXT))
+            if (m.wParam < BOOT_SLOT_LOG) out.push_back(m.wParam);
+        return out;
+    }
+    size_t CloseRequests() const { return sys.poster.Messages(WM_CLOSE).size(); }
+
+    // Acknowledges until the jump arrives; returns the image bytes the unit received.
+    Bytes RunToJump(const CSockAddr& unit) {
+        Bytes received;
+        uint16_t wExpected = 1;
+        for (uint16_t wAck = 0;; ++wAck) {
+            const auto out = Deliver(Ack(wAck), unit);
+            EXPECT_EQ(out.size(), 1u);
+            if (out.size() != 1) return received;
+            const Bytes& p = out[0].bytes;
+            EXPECT_EQ(out[0].addr, unit);
+            if (p == kJump) return received;
+            EXPECT_GE(p.size(), 5u) << "no empty block";
+            EXPECT_LE(p.size(), 516u);
+            EXPECT_EQ(p[1], 3);
+            EXPECT_EQ(p[2] << 8 | p[3], wExpected++);
+            received.insert(received.end(), p.begin() + 4, p.end());
+            if (received.size() > m_image.size()) return received;
+        }
+    }
+
+    CFakeSystem sys;
+    CORXBootApp app{sys.Services()};
+    CTempDir dir;
+    Bytes m_image;
+    CFakeSocket* m_pServer = nullptr;
+};
+
+class WholeImage : public NetServerTest, public ::testing::WithParamInterface<size_t> {};
+
+TEST_P(WholeImage, IsDeliveredByteForByteThenJumpThenCompleted) {
+    const size_t nLength = GetParam();
+    Start(nLength);
+    const CSockAddr unit = Unit(5);
+    auto out = Deliver(BootRequest("HV7A"), unit);
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].bytes, kWriteRequest);
+    EXPECT_EQ(out[0].addr, unit);
+    EXPECT_EQ(StatusEvents(), std::vector<int64_t>{BOOT_EVENT_TRANSFER_STARTED});
+
+    EXPECT_EQ(RunToJump(unit), m_image);
+    EXPECT_EQ(app.TransferCount(), 1u);
+    EXPECT_TRUE(Deliver(Bytes{0, 4, 0, 0}, unit).empty()) << "the reply to the jump ends it";
+    EXPECT_EQ(app.TransferCount(), 0u);
+    EXPECT_EQ(sys.poster.LogLines(),
+              (Lines{"HV7A: Starting Transfer", "HV7A: Sending Jump", "HV7A: Transmission completed."}));
+    EXPECT_EQ(StatusEvents(),
+              (std::vector<int64_t>{BOOT_EVENT_TRANSFER_STARTED, BOOT_EVENT_TRANSFER_DONE}));
+    EXPECT_TRUE(sys.process.m_calls.empty()) << "NETCACHE is off";
+
+    // Progress of slot 0 only on a change of the whole percent, ending at 100.
+    std::vector<int64_t> arrPercent;
+    for (const auto& m : sys.poster.Messages(WM_BOOT_PROGRESS))
+        if (m.wParam == 0 && m.lParam >= 0) arrPercent.push_back(m.lParam);
+    ASSERT_FALSE(arrPercent.empty());
+    EXPECT_EQ(arrPercent.back(), 100);
+    for (size_t i = 1; i < arrPercent.size(); ++i) EXPECT_GT(arrPercent[i], arrPercent[i - 1]);
+
+    // The same unit may boot again once its transfer has ended.
+    out = Deliver(BootRequest("HV7A"), unit);
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].bytes, kWriteRequest);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, WholeImage, ::testing::Values(9, 512, 1024, 1025, 70001));
+
+// Silence after each kind of packet: resent at 1, 2, 4 and 8 s, each counted from the
+// previous send, then given up 16 s later; also across a wrap of the tick counter.
+struct SilenceCase {
+    const char* pszWhat;
+    int nAcks;  // acknowledgements before the unit falls silent
+    uint32_t dwStartTick;
+};
+
+void PrintTo(const SilenceCase& c, std::ostream* os) { *os << c.pszWhat; }
+
+class Silence : public NetServerTest, public ::testing::WithParamInterface<SilenceCase> {};
+
+TEST_P(Silence, ResendsFourTimesThenFails) {
+    const SilenceCase& c = GetParam();
+    sys.clock.m_dwNow = c.dwStartTick;
+    app.m_config.m_bTranCloseDone = true;
+    Start(1000);
+    const CSockAddr unit = Unit(9);
+    auto out = Deliver(BootRequest("MUTE"), unit);
+    for (int i = 0; i < c.nAcks; ++i) out = Deliver(Ack(uint16_t(i)), unit);
+    ASSERT_EQ(out.size(), 1u);
+    const Bytes last = out[0].bytes;
+    sys.poster.Clear();
+
+    std::vector<uint32_t> arrResendAt;
+    for (uint32_t dwElapsed = 1000; dwElapsed <= 40000; dwElapsed += 1000) {
+        for (const auto& d : RunTimer(1000)) {
+            EXPECT_EQ(d.bytes, last) << "a resend is the same packet";
+            EXPECT_EQ(d.addr, unit);
+            arrResendAt.push_back(dwElapsed);
+        }
+        if (app.TransferCount() == 0) {
+            EXPECT_EQ(dwElapsed, 31000u) << "given up at the fifth time-out";
+            break;
+        }
+    }
+    EXPECT_EQ(arrResendAt, (std::vector<uint32_t>{1000, 3000, 7000, 15000}));
+    EXPECT_EQ(app.TransferCount(), 0u);
+    EXPECT_EQ(sys.poster.LogLines(),
+              (Lines{"MUTE: Retransmit packet 1", "MUTE: Retransmit packet 2",
+                     "MUTE: Retransmit packet 3", "MUTE: Retransmit packet 4", "MUTE: Failed Transfer"}));
+    EXPECT_EQ(StatusEvents(), std::vector<int64_t>{BOOT_EVENT_TRANSFER_FAILED});
+    EXPECT_EQ(CloseRequests(), 0u) << "a failure never closes the program";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Packets, Silence,
+    ::testing::Values(SilenceCase{"write request", 0, 1000}, SilenceCase{"first block", 1, 1000},
+                      SilenceCase{"last block", 2, 5000}, SilenceCase{"jump", 3, 1000},
+                      SilenceCase{"tick wraps", 1, 0xFFFFFF00u},
+                      SilenceCase{"tick wraps before the end", 0, 0xFFFFFFFFu - 20000}),
+    [](const auto& info) { return "case" + std::to_string(info.index); });
+
+TEST_F(NetServerTest, AnAnswerRestartsTheRetryCount) {
+    Start(3000);
+    const CSockAddr unit = Unit(4);
+    Deliver(BootRequest("SLOW"), unit);
+    EXPECT_EQ(RunTimer(3000).size(), 2u);  // resent at 1 s and 3 s
+    Deliver(Ack(0), unit);
+    EXPECT_EQ(RunTimer(1000).size(), 1u) << "block 1 waits one second again, not four";
+    EXPECT_EQ(sys.poster.LogLines().back(), "SLOW: Retransmit packet 1");
+}
+
+TEST_F(NetServerTest, KnownUnitDatagrams) {
+    Start(1200);
+    const CSockAddr unit = Unit(6, 3000);
+    Deliver(BootRequest("U6"), unit);
+
+    // A repeated boot request, even from another port, is no acknowledgement.
+    EXPECT_TRUE(Deliver(BootRequest("U6"), Unit(6, 3999)).empty());
+    EXPECT_TRUE(Deliver(BootRequest("OTHER"), unit).empty());
+    EXPECT_EQ(app.TransferCount(), 1u);
+    // ... and the lost write request is sent again by the timer.
+    auto out = RunTimer(1000);
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].bytes, kWriteRequest);
+
+    // An acknowledgement from a new port moves every later packet there.
+    out = Deliver(Ack(0), Unit(6, 4000));
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].addr, Unit(6, 4000));
+    out = RunTimer(1000);
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].addr, Unit(6, 4000));
+
+    // Content is never examined: a duplicated ack, or any datagram, moves on one packet.
+    out = Deliver(Ack(1), Unit(6, 4000));
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].bytes[3], 2);
+    out = Deliver(Bytes(1446, 0xFF), Unit(6, 4000));
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].bytes[3], 3);
+    EXPECT_EQ(out[0].bytes.size(), 4u + 1200 - 1024);
+    EXPECT_EQ(sys.poster.LogLines(), (Lines{"U6: Starting Transfer", "U6: Retransmit packet 1",
+                                            "U6: Retransmit packet 1"}));
+}
+
+TEST_F(NetServerTest, OversizeDatagramIsAReceiveErrorAndTheNextOneIsServed) {
+    Start(2000);
+    const CSockAddr unit = Unit(7);
+    Deliver(BootRequest("BIG"), unit);
+    sys.poster.Clear();
+    EXPECT_TRUE(Deliver(Bytes(1447, 0), unit).empty());
+    EXPECT_EQ(sys.poster.LogLines(), Lines{"Server Receive error: " + FormatErrorText(90)});
+    auto out = Deliver(Ack(0), unit);
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].bytes.size(), 516u);
+}
+
+TEST_F(NetServerTest, UnknownAddressesOnlyStartTransfersWith64Bytes) {
+    Start(2000);
+    for (size_t nLen : {4u, 63u, 65u, 516u}) EXPECT_TRUE(Deliver(Bytes(nLen, 0), Unit(8)).empty());
+    EXPECT_TRUE(sys.poster.m_msgs.empty()) << "dropped without a line";
+    EXPECT_EQ(app.TransferCount(), 0u);
+}
+
+struct FilterCase {
+    int nNetType;
+    const char* pszNetNode;
+    uint8_t prefix[3];
+    const char* pszName;
+    const char* pszLog;  // the one log line
+};
+
+void PrintTo(const FilterCase& c, std::ostream* os) {
+    *os << "NETTYPE " << c.nNetType << " NETNODE '" << c.pszNetNode << "' unit " << c.pszName;
+}
+
+class Filter : public NetServerTest, public ::testing::WithParamInterface<FilterCase> {};
+
+TEST_P(Filter, DecidesWhoIsServed) {
+    const FilterCase& c = GetParam();
+    Start(2000);
+    app.m_config.m_nNetType = c.nNetType;
+    app.m_config.m_strNetNode = c.pszNetNode;
+    const auto out = Deliver(BootRequest(c.pszName, c.prefix), Unit(10));
+    EXPECT_EQ(sys.poster.LogLines(), Lines{c.pszLog});
+    const bool bServed = std::string(c.pszLog).find("Starting Transfer") != std::string::npos;
+    EXPECT_EQ(app.TransferCount(), bServed ? 1u : 0u);
+    EXPECT_EQ(out.size(), bServed ? 1u : 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Units, Filter,
+    ::testing::Values(
+        FilterCase{0, "", {0x00, 0x0A, 0xBC}, "X", "Non-ORX device. 0 a bc"},
+        FilterCase{1, "ORXHV7410", {0x02, 0x4F, 0x53}, "ORXHV7410", "Non-ORX device. 2 4f 53"},
+        FilterCase{0, "ORXHV7410", {0x02, 0x4F, 0x52}, "ANY", "ANY: Starting Transfer"},
+        FilterCase{1, "ORXHV7410", {0x02, 0x4F, 0x52}, "orxhv7410", "orxhv7410: Starting Transfer"},
+        FilterCase{1, "ORXHV7410", {0x02, 0x4F, 0x52}, "ORXHV7411",
+                   "ORX device 'ORXHV7411' boot request ignored."},
+        FilterCase{1, "ORXHV7410", {0x02, 0x4F, 0x52}, "ORXHV741",
+                   "ORX device 'ORXHV741' boot request ignored."},
+        FilterCase{1, "", {0x02, 0x4F, 0x52}, "ANY", "ANY: Starting Transfer"},
+        FilterCase{2, "ORXHV7410", {0x02, 0x4F, 0x52}, "ANY", "ANY: Starting Transfer"}));
+
+// Six units at once, acknowledging in turn: each gets its own image, the sixth too,
+// and lines follow a unit to its new slot when an earlier one leaves.
+TEST_F(NetServerTest, SixUnitsAtOnce) {
+    Start(1300);
+    std::vector<Bytes> arrReceived(6);
+    for (uint8_t i = 0; i < 6; ++i) Deliver(BootRequest("U" + std::to_string(i)), Unit(20 + i));
+    EXPECT_EQ(app.TransferCount(), 6u);
+    for (uint16_t wAck = 0; wAck < 3; ++wAck) {
+        for (uint8_t i = 0; i < 6; ++i) {
+            const auto out = Deliver(Ack(wAck), Unit(20 + i));
+            ASSERT_EQ(out.size(), 1u);
+            EXPECT_EQ(out[0].addr, Unit(20 + i));
+            arrReceived[i].insert(arrReceived[i].end(), out[0].bytes.begin() + 4, out[0].bytes.end());
+        }
+    }
+    for (const Bytes& r : arrReceived) EXPECT_EQ(r, m_image);
+    Deliver(Ack(3), Unit(20));     // U0: jump
+    Deliver(Ack(4), Unit(20));     // U0: completed, U1 moves to slot 0
+    sys.poster.Clear();
+    Deliver(Ack(3), Unit(21));     // U1: jump, from slot 0
+    Deliver(Ack(3), Unit(25));     // U5: jump, from slot 4 now
+    EXPECT_EQ(sys.poster.LogLines(), (Lines{"U1: Sending Jump", "U5: Sending Jump"}));
+    EXPECT_EQ(app.TransferCount(), 5u);
+}
+
+TEST_F(NetServerTest, SerialTransfersAreNeitherMatchedNorTimedHere) {
+    Start(2000);
+    app.AddTransfer(std::make_unique<CTransferNode>(CSockAddr{INADDR_ALL_ONES, 0}, "COM1", sys.clock));
+    // A datagram claiming the all-ones source finds no transfer and starts none.
+    EXPECT_TRUE(Deliver(BootRequest("FAKE"), CSockAddr{INADDR_ALL_ONES, 980}).empty());
+    EXPECT_TRUE(Deliver(Ack(0), CSockAddr{INADDR_ALL_ONES, 980}).empty());
+    Deliver(BootRequest("NET"), Unit(3));
+    EXPECT_EQ(sys.poster.LogLines().back(), "NET: Starting Transfer");
+    RunTimer(40000);
+    EXPECT_EQ(app.TransferCount(), 1u) << "only the network transfer failed";
+    EXPECT_EQ(sys.poster.LogLines().back(), "NET: Failed Transfer");
+}
+
+struct ArpCase {
+    bool bNetCache;
+    ERunResult result;
+    std::string strLog;  // after the transfer's last line, or empty
+};
+
+void PrintTo(const ArpCase& c, std::ostream* os) {
+    *os << "NETCACHE " << c.bNetCache << " result " << static_cast<int>(c.result);
+}
+
+class Arp : public NetServerTest, public ::testing::WithParamInterface<ArpCase> {};
+
+// The address is cleared on every way out, before the status event goes out.
+TEST_P(Arp, ClearedAfterCompletionFailureAndStop) {
+    const ArpCase& c = GetParam();
+    app.m_config.m_bNetCache = c.bNetCache;
+    sys.process.m_result = c.result;
+    Start(600);
+    // The ARP line, if any, comes between the lines before and after it.
+    auto Check = [&](Lines expected, const Lines& after, int64_t nEvent) {
+        const std::vector<std::vector<std::string>> calls = sys.process.m_calls;
+        if (!c.bNetCache) {
+            EXPECT_TRUE(calls.empty());
+        } else {
+            ASSERT_EQ(calls.size(), 1u);
+            EXPECT_EQ(calls[0], (std::vector<std::string>{"arp", "-d", "127.0.0.42"}));
+            EXPECT_EQ(sys.process.m_dwLastWait, 5000u);
+        }
+        if (!c.strLog.empty()) expected.push_back(c.strLog);
+        expected.insert(expected.end(), after.begin(), after.end());
+        const Lines lines = sys.poster.LogLines();
+        ASSERT_GE(lines.size(), expected.size());
+        EXPECT_EQ(Lines(lines.end() - static_cast<long>(expected.size()), lines.end()), expected);
+        EXPECT_EQ(sys.poster.m_msgs.back().second.wParam, nEvent) << "status event last";
+        sys.process.m_calls.clear();
+        sys.poster.Clear();
+    };
+    const CSockAddr unit = Unit(42);
+    Deliver(BootRequest("A"), unit);
+    RunToJump(unit);
+    Deliver(Ack(9), unit);
+    Check({"A: Transmission completed."}, {}, BOOT_EVENT_TRANSFER_DONE);
+
+    Deliver(BootRequest("A"), unit);
+    RunTimer(31000);
+    Check({"A: Failed Transfer"}, {}, BOOT_EVENT_TRANSFER_FAILED);
+
+    Deliver(BootRequest("A"), unit);
+    app.StopServers();
+    Check({}, {"All servers halted"}, BOOT_EVENT_SERVERS_HALTED);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cache, Arp,
+    ::testing::Values(ArpCase{false, ERunResult::StartFailed, ""},
+                      ArpCase{true, ERunResult::Finished, ""},
+                      ArpCase{true, ERunResult::StartFailed,
+                              "Server Net ARP Call Failed: " + FormatErrorText(2)},
+                      ArpCase{true, ERunResult::TimedOut, "Server Net ARP Wait Failed."}));
+
+TEST_F(NetServerTest, CloseWhenDoneOnlyAfterTheLastCompletion) {
+    app.m_config.m_bTranCloseDone = true;
+    Start(100);
+    Deliver(BootRequest("A"), Unit(1));
+    Deliver(BootRequest("B"), Unit(2));
+    Deliver(BootRequest("C"), Unit(3));
+    for (uint8_t n : {1, 2}) {
+        RunToJump(Unit(n));
+        Deliver(Ack(2), Unit(n));
+        EXPECT_EQ(CloseRequests(), 0u) << "another transfer still runs";
+    }
+    RunTimer(31000);  // C fails
+    EXPECT_EQ(app.TransferCount(), 0u);
+    EXPECT_EQ(CloseRequests(), 0u);
+    Deliver(BootRequest("D"), Unit(4));
+    RunToJump(Unit(4));
+    Deliver(Ack(2), Unit(4));
+    EXPECT_EQ(CloseRequests(), 1u);
+    EXPECT_EQ(sys.poster.m_msgs.back().second.nMsg, WM_CLOSE);
+}
+
+TEST_F(NetServerTest, NotificationsThatDoNotConcernTheServer) {
+    Start(100);
+    m_pServer->m_incoming.push_back({BootRequest("A"), Unit(1)});
+    EXPECT_EQ(app.OnNetSocket(SOCKET_ID_SERVER, 0x10), 0) << "not a read event";
+    EXPECT_EQ(app.OnNetSocket(99, 1), 0);
+    app.OnNetTimer(104);
+    EXPECT_EQ(m_pServer->m_incoming.size(), 1u);
+    EXPECT_EQ(app.TransferCount(), 0u);
+    // A read event still queued when the servers stop finds nothing to do.
+    app.StopServers();
+    sys.poster.Clear();
+    app.OnNetSocket(SOCKET_ID_SERVER, 1);
+    EXPECT_TRUE(sys.poster.m_msgs.empty());
+    EXPECT_TRUE(m_pServer->m_sent.empty());
+}
+
+}  // namespace

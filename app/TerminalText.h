@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
-// What the terminal shows for raw bytes from a port: CR and LF as line breaks,
-// backspace dropped, other control bytes as "{1B}".
+// What the terminal shows for one chunk of bytes from a port: CR, LF and CR LF each end a
+// line ("\n"), TAB and printable ASCII stay, backspace is dropped, and every other byte is
+// shown as "{XX}" (two upper-case hex digits), bytes 128 to 255 included.
 std::string TerminalDisplayText(const uint8_t* p, size_t n);

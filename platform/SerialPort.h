@@ -16,8 +16,10 @@ public:
     virtual void PurgeInput() = 0;
     // Waits up to dwMs for input or a wake-up; returns early on either.
     virtual void WaitReadable(uint32_t dwMs) = 0;
-    // Ends a WaitReadable at once (any thread).
+    // Ends a WaitReadable, or a Write that waits for room, at once (any thread).
     virtual void Wake() = 0;
+    // Releases the device; Wake stays safe to call until the object is destroyed.
+    virtual void Close() = 0;
 };
 
 class ISerialPortFactory {

@@ -1,30 +1,218 @@
 #include "serial/TransferSerial.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <cstring>
 
+#include "app/ORXBootApp.h"
+#include "platform/Clock.h"
 #include "platform/LastError.h"
 #include "platform/SerialPort.h"
 
-CTransferSerial::CTransferSerial(CORXBootApp& app, const std::string& strPort, int32_t nBaud)
-    : m_app(app) {
+CTransferSerial::CTransferSerial(CORXBootApp& app, const std::string& strPort, int32_t nBaud,
+                                 bool bStartWorker)
+    : m_app(app), m_bStartWorker(bStartWorker) {
     Open(strPort, nBaud);
 }
-CTransferSerial::~CTransferSerial() { Shutdown(); }
-bool CTransferSerial::Open(const std::string& strPort, int32_t) {
-    m_strPort = strPort;
-    SetLastError(ENODEV);
-    return false;
+
+CTransferSerial::~CTransferSerial() {
+    if (!Shutdown() && m_pThread) {
+        m_pThread->join();
+        m_pThread.reset();
+        Close();
+    }
 }
-void CTransferSerial::Close() {}
-void CTransferSerial::RequestStop() { m_bStop = true; }
-bool CTransferSerial::Shutdown() { return true; }
-bool CTransferSerial::QueueSend(const uint8_t*, int) { return false; }
-bool CTransferSerial::Write(const uint8_t*, int) { return false; }
-void CTransferSerial::PurgeInput() {}
-int CTransferSerial::Read(uint8_t*, int, uint32_t) { return -1; }
-int CTransferSerial::WaitForChar(int, uint32_t, uint8_t*, int) { return -1; }
-int CTransferSerial::ReadLine(uint8_t*, int) { return -1; }
-bool CTransferSerial::SendKey(int, uint32_t) { return false; }
-bool CTransferSerial::SendText(const char*, uint32_t) { return false; }
-bool CTransferSerial::IsOpen() const { return m_hPort != nullptr; }
-bool EnumerateSerialPorts(ISerialPortFactory&, std::vector<std::string>&) { return true; }
+
+bool CTransferSerial::Open(const std::string& strPort, int32_t nBaud) {
+    if (IsOpen()) return true;
+    m_strPort = strPort;
+    // A port that failed is not reopened while its worker may still touch the device.
+    if (m_pThread) {
+        SetLastError(EBUSY);
+        return false;
+    }
+    if (m_app.m_sys.pSerialPorts == nullptr) {
+        SetLastError(ENODEV);
+        return false;
+    }
+    m_hPort = m_app.m_sys.pSerialPorts->Open(strPort, nBaud);
+    if (!m_hPort) return false;
+    m_bPortOpen = true;
+    m_bStop = false;
+    if (m_bStartWorker) {
+        // std::thread reports a failed start by exception; here it becomes a result.
+        try {
+            m_pThread = std::make_unique<std::thread>(&CTransferSerial::SerialThreadProc, this);
+        } catch (...) {
+            m_bStop = true;
+            SetLastError(EAGAIN);
+            return false;
+        }
+    }
+    return true;
+}
+
+void CTransferSerial::SerialThreadProc(CTransferSerial* pPort) {
+    pPort->m_app.ServeSerialPort(*pPort);
+    std::lock_guard<std::mutex> guard(pPort->m_lockDone);
+    pPort->m_bThreadDone = true;
+    pPort->m_cvDone.notify_all();
+}
+
+void CTransferSerial::Close() {
+    if (m_bPortOpen.exchange(false)) m_hPort->Close();
+    m_pTransfer = nullptr;
+    m_nState = SERIAL_STATE_CLOSED;
+    m_bStop = true;
+}
+
+void CTransferSerial::RequestStop() {
+    m_bStop = true;
+    if (m_hPort) m_hPort->Wake();
+}
+
+bool CTransferSerial::Shutdown() {
+    if (m_pThread) {
+        RequestStop();
+        std::unique_lock<std::mutex> lock(m_lockDone);
+        if (!m_cvDone.wait_for(lock, std::chrono::milliseconds(m_dwShutdownWaitMs),
+                               [this] { return m_bThreadDone; }))
+            return false;
+        lock.unlock();
+        m_pThread->join();
+        m_pThread.reset();
+    }
+    Close();
+    return true;
+}
+
+bool CTransferSerial::QueueSend(const uint8_t* pBytes, int nCount) {
+    if (m_bStop || !IsOpen()) return false;
+    int32_t nHead = m_nSendHead.load(std::memory_order_relaxed);
+    const int32_t nTail = m_nSendTail.load(std::memory_order_acquire);
+    const int32_t nFree = nTail <= nHead ? nTail - nHead + SERIAL_RING_SIZE - 1 : nTail - nHead - 1;
+    const int32_t n = std::min<int32_t>(std::max(nCount, 0), nFree);
+    for (int32_t i = 0; i < n; ++i) {
+        m_sendRing[nHead] = pBytes[i];
+        nHead = (nHead + 1) % SERIAL_RING_SIZE;
+    }
+    m_nSendHead.store(nHead, std::memory_order_release);
+    if (n > 0) m_hPort->Wake();
+    return true;
+}
+
+bool CTransferSerial::Write(const uint8_t* pBytes, int nCount) {
+    int nDone = 0;
+    for (;;) {
+        if (m_bStop || !IsOpen()) return false;
+        if (nDone >= nCount) return true;
+        const int n = m_hPort->Write(pBytes + nDone, static_cast<size_t>(nCount - nDone));
+        if (n < 0) {
+            const uint32_t dwError = GetLastError();
+            Close();
+            SetLastError(dwError);
+            return false;
+        }
+        nDone += n;
+        if (nDone >= nCount) return true;
+        m_app.m_sys.pClock->Sleep(10);
+    }
+}
+
+void CTransferSerial::PurgeInput() {
+    if (IsOpen()) m_hPort->PurgeInput();
+}
+
+// Sends the oldest contiguous run of typed bytes; false when the write failed.
+bool CTransferSerial::FlushRing() {
+    const int32_t nTail = m_nSendTail.load(std::memory_order_relaxed);
+    const int32_t nHead = m_nSendHead.load(std::memory_order_acquire);
+    if (nHead == nTail) return true;
+    const int32_t nRun = nHead > nTail ? nHead - nTail : SERIAL_RING_SIZE - nTail;
+    if (!Write(m_sendRing + nTail, nRun)) return false;
+    m_nSendTail.store((nTail + nRun) % SERIAL_RING_SIZE, std::memory_order_release);
+    return true;
+}
+
+int CTransferSerial::Read(uint8_t* pBuf, int nCount, uint32_t dwTimeoutMs) {
+    IClock& clock = *m_app.m_sys.pClock;
+    const uint32_t dwStart = clock.GetTickCount();
+    for (;;) {
+        if (m_bStop || !IsOpen()) {
+            SetLastError(ECANCELED);
+            return -1;
+        }
+        const int n = m_hPort->Read(pBuf, static_cast<size_t>(std::max(nCount, 0)));
+        if (n < 0) {
+            const uint32_t dwError = GetLastError();
+            Close();
+            SetLastError(dwError);
+            return -1;
+        }
+        if (n > 0) return n;
+        if (!FlushRing()) return -1;
+        const uint32_t dwElapsed = clock.GetTickCount() - dwStart;
+        if (dwElapsed >= dwTimeoutMs) return 0;
+        // Typed bytes that came in meanwhile go out on the next pass, without a wait.
+        if (!RingEmpty()) continue;
+        m_hPort->WaitReadable(dwTimeoutMs - dwElapsed);
+    }
+}
+
+int CTransferSerial::WaitForChar(int nTerminator, uint32_t dwTimeoutMs, uint8_t* pBuf,
+                                 int nLimit) {
+    return WaitForCharEx(nTerminator, dwTimeoutMs, pBuf, nLimit, true, nullptr);
+}
+
+int CTransferSerial::WaitForCharEx(int nTerminator, uint32_t dwTimeoutMs, uint8_t* pBuf,
+                                   int nLimit, bool bForward, int* pnStored) {
+    IClock& clock = *m_app.m_sys.pClock;
+    const uint32_t dwStart = clock.GetTickCount();
+    int n = 0;
+    if (pnStored) *pnStored = 0;
+    uint8_t b = 0;
+    int r = Read(&b, 1, dwTimeoutMs);
+    while (r > 0) {
+        if (pBuf) {
+            pBuf[n] = b;
+            if (pnStored) *pnStored = n + 1;
+        }
+        ++n;
+        if (n >= nLimit) return 0;
+        if (static_cast<int>(b) == nTerminator) return n;
+        if (bForward) m_app.PostSerialText(&b, 1);
+        const uint32_t dwElapsed = clock.GetTickCount() - dwStart;
+        if (dwElapsed > dwTimeoutMs) return 0;
+        r = Read(&b, 1, dwTimeoutMs - dwElapsed);
+    }
+    return r;
+}
+
+int CTransferSerial::ReadLine(uint8_t* pBuf, int nLimit) {
+    return WaitForChar('\n', 2000, pBuf, nLimit);
+}
+
+bool CTransferSerial::SendKey(int nKey, uint32_t dwListenMs) {
+    const uint8_t b = static_cast<uint8_t>(nKey & 0xFF);
+    if (!Write(&b, 1)) return false;
+    m_app.PostSerialFormat("<%0x>", b);
+    WaitForChar(-1, dwListenMs, nullptr, 32768);
+    return true;
+}
+
+bool CTransferSerial::SendText(const char* pszText, uint32_t dwListenMs) {
+    if (!Write(reinterpret_cast<const uint8_t*>(pszText), static_cast<int>(std::strlen(pszText))))
+        return false;
+    m_app.PostSerialFormat("<%s>", pszText);
+    WaitForChar(-1, dwListenMs, nullptr, 32768);
+    return true;
+}
+
+bool EnumerateSerialPorts(ISerialPortFactory& factory, std::vector<std::string>& arrPorts) {
+    for (int n = 1; n <= 255; ++n) {
+        const std::string strName = "COM" + std::to_string(n);
+        if (factory.Probe(strName)) arrPorts.push_back(strName);
+    }
+    return true;
+}

@@ -1,7 +1,9 @@
 #pragma once
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -17,38 +19,71 @@ constexpr int SERIAL_STATE_DONE = -3;
 constexpr int SERIAL_STATE_FAILED = -4;
 constexpr int SERIAL_STATE_CLOSED = -6;
 
+constexpr int SERIAL_RING_SIZE = 256;
+constexpr uint32_t SERIAL_SHUTDOWN_WAIT_MS = 10000;
+
 // One open serial port with its worker thread and the ring of bytes typed by the user.
+// Only the worker touches the device; other threads use RequestStop and QueueSend.
 class CTransferSerial {
 public:
-    CTransferSerial(CORXBootApp& app, const std::string& strPort, int32_t nBaud);
+    // Opens the port and starts the worker that serves it. Tests that drive the port
+    // themselves pass bStartWorker false.
+    CTransferSerial(CORXBootApp& app, const std::string& strPort, int32_t nBaud,
+                    bool bStartWorker = true);
+    // Stops the worker. Should it not end within the shutdown wait, the destructor goes
+    // on waiting: the worker still uses this object, so it is never freed under it.
     ~CTransferSerial();
+    CTransferSerial(const CTransferSerial&) = delete;
+    CTransferSerial& operator=(const CTransferSerial&) = delete;
 
     bool Open(const std::string& strPort, int32_t nBaud);
     void Close();
+    // Any thread: sets the stop flag and ends the worker's current wait.
     void RequestStop();
     bool Shutdown();
+    // UI thread: queues typed bytes; what does not fit in the ring is dropped.
     bool QueueSend(const uint8_t* pBytes, int nCount);
     bool Write(const uint8_t* pBytes, int nCount);
     void PurgeInput();
+    // Bytes read (> 0), 0 on time-out, -1 when stopped, closed or failed.
     int Read(uint8_t* pBuf, int nCount, uint32_t dwTimeoutMs);
+    // Bytes up to and including the terminator (> 0), 0 when not found within the time or
+    // the limit, -1 when stopped, closed or failed. Other bytes go to the terminal.
     int WaitForChar(int nTerminator, uint32_t dwTimeoutMs, uint8_t* pBuf, int nLimit);
+    // As WaitForChar; with bForward false nothing goes to the terminal, and pnStored (when
+    // given) receives the number of bytes stored in the buffer whatever the result.
+    int WaitForCharEx(int nTerminator, uint32_t dwTimeoutMs, uint8_t* pBuf, int nLimit,
+                      bool bForward, int* pnStored);
     int ReadLine(uint8_t* pBuf, int nLimit);
     bool SendKey(int nKey, uint32_t dwListenMs);
     bool SendText(const char* pszText, uint32_t dwListenMs);
 
-    bool IsOpen() const;
+    bool IsOpen() const { return m_bPortOpen.load(); }
     bool Usable() const { return !m_bStop && IsOpen(); }
+    bool RingEmpty() const { return m_nSendHead.load() == m_nSendTail.load(); }
 
     CORXBootApp& m_app;
+    // Kept until destruction (closed, not freed, by Close) so that Wake stays safe.
     std::unique_ptr<ISerialDevice> m_hPort;
+    std::atomic<bool> m_bPortOpen{false};
     std::unique_ptr<std::thread> m_pThread;
     std::atomic<int32_t> m_nSendHead{0};
     std::atomic<int32_t> m_nSendTail{0};
-    uint8_t m_sendRing[256] = {};
+    uint8_t m_sendRing[SERIAL_RING_SIZE] = {};
     std::atomic<bool> m_bStop{true};
     std::string m_strPort;
     std::atomic<int32_t> m_nState{SERIAL_STATE_WAITING};
     std::atomic<CTransferNode*> m_pTransfer{nullptr};
+    uint32_t m_dwShutdownWaitMs = SERIAL_SHUTDOWN_WAIT_MS;
+
+private:
+    static void SerialThreadProc(CTransferSerial* pPort);
+    bool FlushRing();
+
+    bool m_bStartWorker;
+    std::mutex m_lockDone;
+    std::condition_variable m_cvDone;
+    bool m_bThreadDone = false;
 };
 
 // Appends "COMn" for every port from 1 to 255 that can be opened now; always true.

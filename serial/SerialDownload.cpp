@@ -1,0 +1,121 @@
+#include <algorithm>
+#include <memory>
+
+#include "app/ORXBootApp.h"
+#include "image/TransferFile.h"
+#include "net/TransferNode.h"
+#include "platform/Clock.h"
+#include "platform/Socket.h"
+#include "serial/TransferSerial.h"
+
+namespace {
+constexpr uint32_t kBlockHv7 = 256;
+constexpr uint32_t kBlockHv6 = 32768;
+constexpr uint32_t kGoAheadMs = 10000;
+constexpr int kGoAheadLimit = 255;
+const uint8_t kLineFeed = '\n';
+}  // namespace
+
+bool CORXBootApp::SerialDownload(CTransferSerial& port) {
+    IClock& clock = *m_sys.pClock;
+    port.m_nState = SERIAL_STATE_DOWNLOADING;
+    auto pOwned = std::make_unique<CTransferNode>(CSockAddr{INADDR_ALL_ONES, 0}, port.m_strPort,
+                                                  clock);
+    CTransferNode* pNode = pOwned.get();
+    port.m_pTransfer = pNode;
+    const int nSlot = AddTransfer(std::move(pOwned));
+    LogTransferMessage(nSlot, "Starting Transfer");
+    PostStatusEvent(BOOT_EVENT_TRANSFER_STARTED);
+
+    // Takes the entry out of the list and destroys it, unless someone else already did.
+    auto fnRelease = [&] {
+        std::unique_ptr<CTransferNode> pGone = RemoveTransfer(pNode);
+        if (!pGone) return;
+        CTransferNode* pExpected = pNode;
+        port.m_pTransfer.compare_exchange_strong(pExpected, nullptr);
+        DestroyTransfer(std::move(pGone));
+    };
+    // The byte counter is read by other threads' progress and status posts under the lock.
+    uint32_t nSent = 0;
+    auto fnAdvance = [&](uint32_t n) {
+        nSent += n;
+        std::lock_guard<std::mutex> guard(m_lockTransfers);
+        pNode->Advance(n);
+    };
+
+    if (!m_file.BuildRecordIndex()) {
+        LogMessage("Boot File is corrupt!");
+        fnRelease();
+        PostStatusEvent(BOOT_EVENT_TRANSFER_FAILED);
+        return false;
+    }
+    const bool bHv6 = m_config.m_nComProtocol != 0;
+    const uint32_t nBlock = bHv6 ? kBlockHv6 : kBlockHv7;
+    {
+        std::lock_guard<std::mutex> guard(m_lockTransfers);
+        pNode->AllocPacket(CTransferFileRecInfo::kHeaderSize, nBlock);
+        pNode->m_bLineFeedHandshake = bHv6;
+    }
+
+    clock.Sleep(100);
+    const uint32_t dwStart = clock.GetTickCount();
+    if (bHv6) port.Write(&kLineFeed, 1);
+    bool bResult = port.Write(m_file.Data(), CTransferFile::kImageHeaderSize);
+    fnAdvance(CTransferFile::kImageHeaderSize);
+    clock.Sleep(250);
+    port.PurgeInput();
+
+    int32_t nRecords = 0;
+    for (size_t iRec = 0; iRec < m_file.RecordCount() && bResult; ++iRec) {
+        const CTransferFileRecInfo& rec = m_file.Record(iRec);
+        PostSerialFormat("\r\n<Record address = %08x  Record length  = %08u>", rec.Address(),
+                         rec.Length());
+        if (bHv6) {
+            if (port.ReadLine(nullptr, kGoAheadLimit) <= 0) {
+                bResult = false;
+                break;
+            }
+            port.Write(&kLineFeed, 1);
+        }
+        bResult = port.Write(rec.Header(), CTransferFileRecInfo::kHeaderSize);
+        if (!bResult) break;
+        fnAdvance(CTransferFileRecInfo::kHeaderSize);
+        if (rec.Address() == 0) {
+            PostSerialFormat("\r\n<Entry point is %08x>", rec.Length());
+            break;
+        }
+        for (uint32_t nOffset = 0; nOffset < rec.Length();) {
+            if (port.WaitForChar('\n', kGoAheadMs, nullptr, kGoAheadLimit) <= 0) {
+                bResult = false;
+                break;
+            }
+            if (bHv6) port.Write(&kLineFeed, 1);
+            const uint32_t n = std::min(rec.Length() - nOffset, nBlock);
+            bResult = port.Write(rec.Data() + nOffset, static_cast<int>(n));
+            fnAdvance(n);
+            nOffset += n;
+            PostProgress(FindTransferSlot(pNode));
+        }
+        clock.Sleep(5);
+        ++nRecords;
+    }
+
+    if (bResult) {
+        port.m_nState = SERIAL_STATE_DONE;
+    } else {
+        LogTransferMessage(FindTransferSlot(pNode), "No response from unit (CR)");
+        PostSerialFormat("\r\n<No response from unit (CR)>");
+        port.m_nState = SERIAL_STATE_FAILED;
+    }
+    const uint32_t dwSeconds = (clock.GetTickCount() - dwStart) / 1000;
+    PostSerialFormat("\r\n<Processed %d records, %ld bytes.>", nRecords, long(nSent));
+    PostSerialFormat("\r\n<Time= %ld seconds.>", long(dwSeconds));
+    PostSerialFormat("\r\n<Overhead= %ld bytes.>", long(12 * nRecords + 15));
+    // A download within its first second has no rate to show, and is no failure for that.
+    if (dwSeconds != 0)
+        PostSerialFormat("<\r\nRate= %ld bytes per second.>", long(nSent / dwSeconds));
+    LogTransferMessage(FindTransferSlot(pNode), "Transfer %s", bResult ? "Complete" : "Failed");
+    fnRelease();
+    PostStatusEvent(bResult ? BOOT_EVENT_TRANSFER_DONE : BOOT_EVENT_TRANSFER_FAILED);
+    return true;
+}

@@ -1,0 +1,217 @@
+#pragma once
+// Fakes for serial ports: a scripted device that keeps a transcript of the line, and a
+// factory that hands such devices out by port name.
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/SerialPort.h"
+#include "tests/Fakes.h"
+
+// One event on the line: 'S' bytes the server wrote (one write call), 'U' bytes the server
+// read from the unit (one read call), 'P' the server purged its input.
+struct CLineEvent {
+    char cDir;
+    std::vector<uint8_t> bytes;
+    bool operator==(const CLineEvent&) const = default;
+};
+
+// With a fake clock, a wait for input moves the clock on to the next scheduled input (or
+// by the whole wait) at once; without one, waits are real and end on input or Wake.
+class CFakeSerialDevice : public ISerialDevice {
+public:
+    explicit CFakeSerialDevice(CFakeClock* pClock) : m_pClock(pClock) {}
+
+    // Bytes the unit sends, read by one or more reads but never merged with the next
+    // chunk; a chunk with dwAt arrives only once the fake clock reaches dwAt.
+    void Feed(const std::vector<uint8_t>& bytes, uint32_t dwAt = 0) {
+        {
+            std::lock_guard<std::mutex> g(m_lock);
+            m_input.push_back({bytes, dwAt});
+        }
+        m_cv.notify_all();
+    }
+    void Feed(const std::string& str, uint32_t dwAt = 0) {
+        Feed(std::vector<uint8_t>(str.begin(), str.end()), dwAt);
+    }
+
+    int Read(uint8_t* pBuf, size_t nCount) override {
+        std::lock_guard<std::mutex> g(m_lock);
+        ++m_nReads;
+        if (m_bFailRead || m_bClosed || (m_bFailWhenDrained && m_input.empty())) {
+            SetLastError(5);  // EIO
+            return -1;
+        }
+        if (!ReadyLocked()) return 0;
+        auto& chunk = m_input.front().bytes;
+        const size_t n = std::min(nCount, chunk.size());
+        std::vector<uint8_t> got(chunk.begin(), chunk.begin() + static_cast<long>(n));
+        std::copy(got.begin(), got.end(), pBuf);
+        chunk.erase(chunk.begin(), chunk.begin() + static_cast<long>(n));
+        if (chunk.empty()) m_input.pop_front();
+        m_events.push_back({'U', std::move(got)});
+        return static_cast<int>(n);
+    }
+
+    int Write(const uint8_t* pBuf, size_t nCount) override {
+        std::vector<uint8_t> bytes;
+        {
+            std::lock_guard<std::mutex> g(m_lock);
+            if (m_bFailWrite || m_bClosed) {
+                SetLastError(5);  // EIO
+                return -1;
+            }
+            const size_t n = std::min(nCount, m_nWriteMax);
+            bytes.assign(pBuf, pBuf + n);
+            m_written.insert(m_written.end(), bytes.begin(), bytes.end());
+            m_events.push_back({'S', bytes});
+        }
+        if (m_onWrite) m_onWrite(*this, bytes);
+        return static_cast<int>(bytes.size());
+    }
+
+    void PurgeInput() override {
+        std::lock_guard<std::mutex> g(m_lock);
+        while (ReadyLocked()) m_input.pop_front();
+        m_events.push_back({'P', {}});
+    }
+
+    void WaitReadable(uint32_t dwMs) override {
+        std::unique_lock<std::mutex> g(m_lock);
+        ++m_nWaits;
+        if (m_pClock == nullptr) {
+            m_cv.wait_for(g, std::chrono::milliseconds(dwMs),
+                          [this] { return m_bWake || ReadyLocked(); });
+            m_bWake = false;
+            return;
+        }
+        if (m_bWake || ReadyLocked()) {
+            m_bWake = false;
+            return;
+        }
+        const uint32_t dwNow = m_pClock->GetTickCount();
+        uint32_t dwStep = dwMs;
+        if (!m_input.empty()) {
+            const uint32_t dwUntil = m_input.front().dwAt - dwNow;
+            if (dwUntil < dwStep) dwStep = dwUntil;
+        }
+        m_pClock->Advance(dwStep);
+    }
+
+    void Wake() override {
+        {
+            std::lock_guard<std::mutex> g(m_lock);
+            m_bWake = true;
+        }
+        m_cv.notify_all();
+    }
+
+    void Close() override {
+        std::lock_guard<std::mutex> g(m_lock);
+        m_bClosed = true;
+        ++m_nCloses;
+    }
+
+    std::vector<uint8_t> Written() const {
+        std::lock_guard<std::mutex> g(m_lock);
+        return m_written;
+    }
+    std::vector<CLineEvent> Events() const {
+        std::lock_guard<std::mutex> g(m_lock);
+        return m_events;
+    }
+    bool InputLeft() const {
+        std::lock_guard<std::mutex> g(m_lock);
+        return !m_input.empty();
+    }
+
+    // Called after every write, outside the lock: a simulated unit answers here.
+    std::function<void(CFakeSerialDevice&, const std::vector<uint8_t>&)> m_onWrite;
+    std::atomic<bool> m_bFailRead{false};
+    std::atomic<bool> m_bFailWrite{false};
+    // Reads fail once every fed chunk has been read: the unit was unplugged.
+    std::atomic<bool> m_bFailWhenDrained{false};
+    size_t m_nWriteMax = SIZE_MAX;  // a write takes at most this many bytes
+    int m_nReads = 0;
+    int m_nWaits = 0;
+    int m_nCloses = 0;
+
+private:
+    struct CChunk {
+        std::vector<uint8_t> bytes;
+        uint32_t dwAt;
+    };
+    bool ReadyLocked() const {
+        if (m_input.empty()) return false;
+        if (m_pClock == nullptr) return true;
+        return static_cast<int32_t>(m_input.front().dwAt - m_pClock->GetTickCount()) <= 0;
+    }
+
+    CFakeClock* m_pClock;
+    mutable std::mutex m_lock;
+    std::condition_variable m_cv;
+    std::deque<CChunk> m_input;
+    std::vector<uint8_t> m_written;
+    std::vector<CLineEvent> m_events;
+    bool m_bWake = false;
+    bool m_bClosed = false;
+};
+
+// Ports by name: present ones open (unless busy), each open makes a new device that the
+// test reaches through Last() or Device(name); it lives as long as its port object.
+class CFakeSerialFactory : public ISerialPortFactory {
+public:
+    explicit CFakeSerialFactory(CFakeClock* pClock) : m_pClock(pClock) {}
+
+    std::unique_ptr<ISerialDevice> Open(const std::string& strPort, int32_t nBaud) override {
+        std::lock_guard<std::mutex> g(m_lock);
+        m_opens.push_back({strPort, nBaud});
+        if (!m_present.count(strPort)) {
+            SetLastError(2);  // ENOENT
+            return nullptr;
+        }
+        if (m_busy.count(strPort)) {
+            SetLastError(16);  // EBUSY
+            return nullptr;
+        }
+        if (nBaud <= 0) {
+            SetLastError(22);  // EINVAL
+            return nullptr;
+        }
+        auto p = std::make_unique<CFakeSerialDevice>(m_pClock);
+        if (m_onOpen) m_onOpen(strPort, *p);
+        m_devices[strPort] = p.get();
+        m_pLast = p.get();
+        return p;
+    }
+    bool Probe(const std::string& strPort) override {
+        std::lock_guard<std::mutex> g(m_lock);
+        m_probed.push_back(strPort);
+        return m_present.count(strPort) && !m_busy.count(strPort);
+    }
+    CFakeSerialDevice* Device(const std::string& strPort) {
+        std::lock_guard<std::mutex> g(m_lock);
+        return m_devices.count(strPort) ? m_devices[strPort] : nullptr;
+    }
+    CFakeSerialDevice* Last() {
+        std::lock_guard<std::mutex> g(m_lock);
+        return m_pLast;
+    }
+
+    CFakeClock* m_pClock;
+    std::set<std::string> m_present;
+    std::set<std::string> m_busy;
+    // Runs on every successful open, before the port's worker starts.
+    std::function<void(const std::string&, CFakeSerialDevice&)> m_onOpen;
+    std::vector<std::pair<std::string, int32_t>> m_opens;
+    std::vector<std::string> m_probed;
+
+private:
+    std::mutex m_lock;
+    std::map<std::string, CFakeSerialDevice*> m_devices;
+    CFakeSerialDevice* m_pLast = nullptr;
+};

@@ -1,0 +1,114 @@
+#pragma once
+// An application wired to fakes with a serial factory, a terminal window and images.
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/ORXBootApp.h"
+#include "serial/TransferSerial.h"
+#include "tests/FakeSerial.h"
+#include "tests/Fakes.h"
+
+constexpr HWND kTerminalWnd = 9;
+
+struct CImageRecord {
+    uint32_t dwAddress;
+    std::vector<uint8_t> data;
+    uint32_t dwChecksum = 0;
+};
+
+inline void PutLe32(std::vector<uint8_t>& out, uint32_t v) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+// An image file's bytes: the 15-byte header, the records in the order given, and an end
+// record holding the entry point.
+inline std::vector<uint8_t> MakeImageBytes(const std::vector<CImageRecord>& records,
+                                           uint32_t dwEntry = 0x80001000) {
+    std::vector<uint8_t> out = {'B', '0', '0', '0', 'F', 'F', '\n'};
+    PutLe32(out, 0x80000000);
+    PutLe32(out, 0x00100000);
+    for (const auto& rec : records) {
+        PutLe32(out, rec.dwAddress);
+        PutLe32(out, static_cast<uint32_t>(rec.data.size()));
+        PutLe32(out, rec.dwChecksum);
+        out.insert(out.end(), rec.data.begin(), rec.data.end());
+    }
+    PutLe32(out, 0);
+    PutLe32(out, dwEntry);
+    PutLe32(out, 0);
+    return out;
+}
+
+inline std::vector<uint8_t> Pattern(size_t n, uint8_t bSeed) {
+    std::vector<uint8_t> v(n);
+    for (size_t i = 0; i < n; ++i) v[i] = static_cast<uint8_t>(bSeed + i * 7 + (i >> 8));
+    return v;
+}
+
+struct CSerialTestApp {
+    // With bRealClock the application and the devices use real time (threaded tests).
+    explicit CSerialTestApp(bool bRealClock = false)
+        : bReal(bRealClock), serial(bRealClock ? nullptr : &sys.clock), app(Services()) {
+        sys.poster.AddWindow(kMainWnd);
+        sys.poster.AddWindow(kTerminalWnd);
+        app.m_hMainWnd = kMainWnd;
+        app.m_hTerminalWnd = kTerminalWnd;
+        app.m_bServersRunning = true;
+        app.m_bSocketsAvailable = true;
+        serial.m_present = {"COM1", "COM2", "COM3"};
+    }
+    bool bReal;
+    CFakeSystem sys;
+    CSystemClock realClock;
+    CFakeSerialFactory serial;
+    CORXBootApp app;
+    std::string strImagePath;
+
+    ~CSerialTestApp() {
+        if (!strImagePath.empty()) unlink(strImagePath.c_str());
+    }
+    CPlatformServices Services() {
+        CPlatformServices s = sys.Services();
+        s.pSerialPorts = &serial;
+        if (bReal) s.pClock = &realClock;
+        return s;
+    }
+    // Loads the bytes as the boot image.
+    bool LoadImage(const std::vector<uint8_t>& bytes) {
+        if (strImagePath.empty()) {
+            char szPath[] = "/tmp/orx_serial_test_XXXXXX";
+            const int fd = mkstemp(szPath);
+            if (fd < 0) return false;
+            close(fd);
+            strImagePath = szPath;
+        }
+        FILE* f = std::fopen(strImagePath.c_str(), "wb");
+        if (!f) return false;
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+        return app.m_file.Load(strImagePath, nullptr);
+    }
+    // Everything posted to the terminal window, joined.
+    std::string TerminalText() const {
+        std::string str;
+        for (const auto& m : sys.poster.Messages(WM_SERIAL_TEXT))
+            str.append(m.bytes.begin(), m.bytes.end());
+        return str;
+    }
+    std::vector<std::string> TerminalChunks() const {
+        std::vector<std::string> out;
+        for (const auto& m : sys.poster.Messages(WM_SERIAL_TEXT))
+            out.emplace_back(m.bytes.begin(), m.bytes.end());
+        return out;
+    }
+    // The status event codes posted so far, in order.
+    std::vector<int64_t> StatusEvents() const {
+        std::vector<int64_t> out;
+        for (const auto& m : sys.poster.Messages(WM_BOOT_TEXT))
+            if (m.wParam < BOOT_SLOT_LOG) out.push_back(m.wParam);
+        return out;
+    }
+};

@@ -1,0 +1,314 @@
+// The serial port channel: ring, reads with deadlines, terminator waits, keys, failures.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "tests/SerialTestUtil.h"
+
+namespace {
+
+std::vector<uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
+
+// The server's writes, one entry per write call.
+std::vector<std::vector<uint8_t>> WriteCalls(const CFakeSerialDevice& dev) {
+    std::vector<std::vector<uint8_t>> out;
+    for (const auto& e : dev.Events())
+        if (e.cDir == 'S') out.push_back(e.bytes);
+    return out;
+}
+
+class SerialChannel : public ::testing::Test {
+protected:
+    CSerialTestApp t;
+    CTransferSerial port{t.app, "COM1", 115200, false};
+    CFakeSerialDevice& dev = *t.serial.Last();
+};
+
+TEST_F(SerialChannel, FullRingKeepsOneSlotFreeAndDropsTheRest) {
+    std::vector<uint8_t> typed(300, 'k');
+    EXPECT_TRUE(port.QueueSend(typed.data(), 300));
+    EXPECT_TRUE(port.QueueSend(typed.data(), 1));
+    EXPECT_EQ(port.m_nSendHead.load(), 255);
+    EXPECT_EQ(port.m_nSendTail.load(), 0);
+    // Flushed as one run on the next quiet read.
+    EXPECT_EQ(port.Read(typed.data(), 10, 0), 0);
+    ASSERT_EQ(WriteCalls(dev).size(), 1u);
+    EXPECT_EQ(WriteCalls(dev)[0].size(), 255u);
+    EXPECT_TRUE(port.RingEmpty());
+}
+
+TEST_F(SerialChannel, WrappedRingGoesOutInTwoRunsInOrder) {
+    port.m_nSendHead = 250;
+    port.m_nSendTail = 250;
+    const std::vector<uint8_t> typed = Bytes("0123456789");
+    ASSERT_TRUE(port.QueueSend(typed.data(), 10));
+    EXPECT_EQ(port.m_nSendHead.load(), 4);
+    uint8_t buf[8];
+    EXPECT_EQ(port.Read(buf, 8, 0), 0);
+    EXPECT_EQ(port.Read(buf, 8, 0), 0);
+    const auto calls = WriteCalls(dev);
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0], Bytes("012345"));
+    EXPECT_EQ(calls[1], Bytes("6789"));
+}
+
+TEST_F(SerialChannel, TypedBytesAreRefusedOnAStoppedPort) {
+    port.RequestStop();
+    const uint8_t b = 'a';
+    EXPECT_FALSE(port.QueueSend(&b, 1));
+}
+
+TEST_F(SerialChannel, ReadWithoutTimeOutTriesOnce) {
+    uint8_t buf[4];
+    EXPECT_EQ(port.Read(buf, 4, 0), 0);
+    EXPECT_EQ(dev.m_nReads, 1);
+}
+
+TEST_F(SerialChannel, QuietReadWaitsItsTimeWithoutSpinning) {
+    const uint32_t dwStart = t.sys.clock.GetTickCount();
+    uint8_t buf[4];
+    EXPECT_EQ(port.Read(buf, 4, 1000), 0);
+    EXPECT_GE(t.sys.clock.GetTickCount() - dwStart, 1000u);
+    EXPECT_LE(t.sys.clock.GetTickCount() - dwStart, 1001u);
+    EXPECT_LE(dev.m_nWaits, 2);
+}
+
+TEST_F(SerialChannel, ReadReturnsInputThatArrivesDuringTheWait) {
+    dev.Feed("late", t.sys.clock.GetTickCount() + 400);
+    uint8_t buf[8];
+    EXPECT_EQ(port.Read(buf, 8, 1000), 4);
+    EXPECT_EQ(std::string(buf, buf + 4), "late");
+}
+
+struct CWaitCase {
+    const char* pszName;
+    std::vector<std::string> chunks;
+    int nTerminator;
+    int nLimit;
+    int nResult;
+    std::vector<std::string> forwarded;
+};
+
+class WaitForCharCases : public ::testing::TestWithParam<CWaitCase> {};
+
+TEST_P(WaitForCharCases, ResultAndForwardedBytes) {
+    const CWaitCase& c = GetParam();
+    CSerialTestApp t;
+    CTransferSerial port(t.app, "COM1", 115200, false);
+    for (const auto& s : c.chunks) t.serial.Last()->Feed(s);
+    std::vector<uint8_t> buf(600);
+    EXPECT_EQ(port.WaitForChar(c.nTerminator, 2000, buf.data(), c.nLimit), c.nResult);
+    EXPECT_EQ(t.TerminalChunks(), c.forwarded);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SerialChannel, WaitForCharCases,
+    ::testing::Values(
+        CWaitCase{"TerminatorCountsAndIsNotForwarded", {"OK\n"}, '\n', 255, 3, {"O", "K"}},
+        CWaitCase{"BytesAfterTheTerminatorStay", {"A\nB"}, '\n', 255, 2, {"A"}},
+        CWaitCase{"LimitOfOneEndsAtTheFirstByte", {"\n"}, '\n', 1, 0, {}},
+        CWaitCase{"TerminatorAsTheLimitByteIsNotFound",
+                  {std::string(254, '.') + "\n"}, '\n', 255, 0,
+                  std::vector<std::string>(254, ".")},
+        CWaitCase{"TerminatorJustInsideTheLimit",
+                  {std::string(253, '.') + "\n"}, '\n', 255, 254,
+                  std::vector<std::string>(253, ".")},
+        CWaitCase{"SilenceIsATimeOut", {}, '\n', 255, 0, {}},
+        CWaitCase{"NeverMatchingTerminatorShowsAll", {"ab", "c"}, -1, 32768, 0, {"a", "b", "c"}}),
+    [](const auto& info) { return std::string(info.param.pszName); });
+
+TEST_F(SerialChannel, WaitForCharStoresTheBytesInTheBuffer) {
+    dev.Feed("RE");
+    dev.Feed("ADY\n");
+    uint8_t buf[16] = {};
+    EXPECT_EQ(port.WaitForChar('\n', 10000, buf, 255), 6);
+    EXPECT_EQ(std::string(buf, buf + 6), "READY\n");
+}
+
+TEST_F(SerialChannel, WaitForCharGivesUpAtItsDeadlineWhileBytesKeepComing) {
+    const uint32_t dwNow = t.sys.clock.GetTickCount();
+    for (uint32_t i = 0; i < 30; ++i) dev.Feed(".", dwNow + i * 100);
+    EXPECT_EQ(port.WaitForChar('\n', 2000, nullptr, 255), 0);
+    EXPECT_LE(t.sys.clock.GetTickCount() - dwNow, 2100u);
+}
+
+struct CKeyCase {
+    int nKey;
+    const char* pszEcho;
+};
+
+class SendKeyEcho : public ::testing::TestWithParam<CKeyCase> {};
+
+TEST_P(SendKeyEcho, WritesTheByteAndEchoesItInHex) {
+    CSerialTestApp t;
+    CTransferSerial port(t.app, "COM1", 115200, false);
+    CFakeSerialDevice& dev = *t.serial.Last();
+    dev.m_onWrite = [](CFakeSerialDevice& d, const std::vector<uint8_t>&) { d.Feed("ok"); };
+    const uint32_t dwStart = t.sys.clock.GetTickCount();
+    EXPECT_TRUE(port.SendKey(GetParam().nKey, 300));
+    EXPECT_EQ(dev.Written(), std::vector<uint8_t>{static_cast<uint8_t>(GetParam().nKey)});
+    EXPECT_EQ(t.TerminalText(), std::string(GetParam().pszEcho) + "ok");
+    // The answer is listened to for the whole listen time.
+    EXPECT_GE(t.sys.clock.GetTickCount() - dwStart, 300u);
+}
+
+INSTANTIATE_TEST_SUITE_P(SerialChannel, SendKeyEcho,
+                         ::testing::Values(CKeyCase{'x', "<78>"}, CKeyCase{'2', "<32>"},
+                                           CKeyCase{'\n', "<a>"}, CKeyCase{'\r', "<d>"},
+                                           CKeyCase{0x159, "<59>"}));
+
+TEST_F(SerialChannel, SendTextWritesAllCharactersAndEchoesTheText) {
+    EXPECT_TRUE(port.SendText("192.168.1.20", 300));
+    EXPECT_EQ(dev.Written(), Bytes("192.168.1.20"));
+    EXPECT_EQ(t.TerminalText(), "<192.168.1.20>");
+}
+
+TEST_F(SerialChannel, EchoIsShownOnlyWhileServersRun) {
+    t.app.m_bServersRunning = false;
+    EXPECT_TRUE(port.SendKey('D', 0));
+    EXPECT_EQ(t.TerminalText(), "");
+}
+
+TEST_F(SerialChannel, WriteFailureClosesThePortForGood) {
+    dev.m_bFailWrite = true;
+    const uint8_t b = 'x';
+    EXPECT_FALSE(port.Write(&b, 1));
+    EXPECT_EQ(port.m_nState.load(), SERIAL_STATE_CLOSED);
+    EXPECT_TRUE(port.m_bStop.load());
+    EXPECT_FALSE(port.IsOpen());
+    const int nReads = dev.m_nReads;
+    uint8_t buf[4];
+    EXPECT_EQ(port.Read(buf, 4, 1000), -1);
+    EXPECT_EQ(dev.m_nReads, nReads);
+    EXPECT_FALSE(port.SendKey('x', 300));
+}
+
+TEST_F(SerialChannel, ReadFailureClosesThePort) {
+    dev.m_bFailRead = true;
+    uint8_t buf[4];
+    EXPECT_EQ(port.Read(buf, 4, 1000), -1);
+    EXPECT_EQ(port.m_nState.load(), SERIAL_STATE_CLOSED);
+    EXPECT_EQ(dev.m_nCloses, 1);
+}
+
+TEST_F(SerialChannel, ShortWritesAreResumedAfterTenMilliseconds) {
+    dev.m_nWriteMax = 4;
+    const std::vector<uint8_t> data = Bytes("0123456789");
+    const uint32_t dwStart = t.sys.clock.GetTickCount();
+    EXPECT_TRUE(port.Write(data.data(), 10));
+    EXPECT_EQ(dev.Written(), data);
+    EXPECT_EQ(WriteCalls(dev).size(), 3u);
+    EXPECT_EQ(t.sys.clock.GetTickCount() - dwStart, 20u);
+}
+
+TEST_F(SerialChannel, CloseDropsTheTransferPointer) {
+    port.m_pTransfer = reinterpret_cast<CTransferNode*>(&port);
+    port.Close();
+    EXPECT_EQ(port.m_pTransfer.load(), nullptr);
+    EXPECT_EQ(port.m_nState.load(), SERIAL_STATE_CLOSED);
+}
+
+struct COpenCase {
+    const char* pszPort;
+    int32_t nBaud;
+    bool bBusy;
+    uint32_t dwError;
+};
+
+class OpenFailures : public ::testing::TestWithParam<COpenCase> {};
+
+TEST_P(OpenFailures, PortIsNotUsableAndTellsWhy) {
+    CSerialTestApp t;
+    if (GetParam().bBusy) t.serial.m_busy.insert(GetParam().pszPort);
+    CTransferSerial port(t.app, GetParam().pszPort, GetParam().nBaud);
+    EXPECT_EQ(GetLastError(), GetParam().dwError);
+    EXPECT_FALSE(port.Usable());
+    EXPECT_TRUE(port.m_bStop.load());
+    EXPECT_EQ(port.m_pThread, nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(SerialChannel, OpenFailures,
+                         ::testing::Values(COpenCase{"COM9", 115200, false, 2},
+                                           COpenCase{"COM1", 115200, true, 16},
+                                           COpenCase{"COM1", 0, false, 22}));
+
+TEST(SerialPortList, ListsOpenablePortsInNumberOrder) {
+    CSerialTestApp t;
+    t.serial.m_present = {"COM200", "COM12", "COM1", "COM3"};
+    t.serial.m_busy = {"COM3"};
+    std::vector<std::string> ports;
+    EXPECT_TRUE(EnumerateSerialPorts(t.serial, ports));
+    EXPECT_EQ(ports, (std::vector<std::string>{"COM1", "COM12", "COM200"}));
+    EXPECT_EQ(t.serial.m_probed.size(), 255u);
+    EXPECT_EQ(t.serial.m_probed.back(), "COM255");
+}
+
+TEST(SerialPortList, NoPortsLeavesTheListEmpty) {
+    CSerialTestApp t;
+    t.serial.m_present.clear();
+    std::vector<std::string> ports;
+    EXPECT_TRUE(EnumerateSerialPorts(t.serial, ports));
+    EXPECT_TRUE(ports.empty());
+}
+
+// Worker threads with real time: stops and typed keys are seen within milliseconds.
+class SerialWorker : public ::testing::Test {
+protected:
+    CSerialTestApp t{true};
+};
+
+TEST_F(SerialWorker, StopEndsAnIdleWorkerWithinMilliseconds) {
+    auto pPort = std::make_unique<CTransferSerial>(t.app, "COM1", 115200);
+    ASSERT_TRUE(pPort->Usable());
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const auto start = std::chrono::steady_clock::now();
+    pPort->RequestStop();
+    EXPECT_TRUE(pPort->Shutdown());
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                        std::chrono::steady_clock::now() - start)
+                        .count();
+    EXPECT_LT(ms, 50);
+    EXPECT_EQ(pPort->m_nState.load(), SERIAL_STATE_CLOSED);
+    EXPECT_EQ(pPort->m_pThread, nullptr);
+}
+
+TEST_F(SerialWorker, TypedKeyReachesTheUnitWithoutWaitingForTheReadTimeOut) {
+    t.app.m_bServersRunning = false;
+    auto pPort = std::make_unique<CTransferSerial>(t.app, "COM1", 115200);
+    CFakeSerialDevice& dev = *t.serial.Last();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const uint8_t key = 'q';
+    ASSERT_TRUE(pPort->QueueSend(&key, 1));
+    for (int i = 0; i < 100 && dev.Written().empty(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(dev.Written(), std::vector<uint8_t>{'q'});
+}
+
+TEST_F(SerialWorker, StoppedServersRelayEverythingFromSeveralPorts) {
+    t.app.m_bServersRunning = false;
+    std::vector<std::unique_ptr<CTransferSerial>> ports;
+    for (const char* psz : {"COM1", "COM2", "COM3"}) {
+        ports.push_back(std::make_unique<CTransferSerial>(t.app, psz, 115200));
+        t.serial.Device(psz)->Feed(std::string(psz) + ";");
+    }
+    for (int i = 0; i < 200 && t.TerminalText().size() < 15; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    for (auto& p : ports) p->RequestStop();
+    ports.clear();
+    const std::string str = t.TerminalText();
+    for (const char* psz : {"COM1;", "COM2;", "COM3;"})
+        EXPECT_NE(str.find(psz), std::string::npos) << str;
+}
+
+TEST_F(SerialWorker, UnpluggedPortEndsItsWorkerAndClosesThePort) {
+    auto pPort = std::make_unique<CTransferSerial>(t.app, "COM1", 115200);
+    t.serial.Last()->m_bFailRead = true;
+    for (int i = 0; i < 2000 && pPort->IsOpen(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_FALSE(pPort->IsOpen());
+    EXPECT_EQ(pPort->m_nState.load(), SERIAL_STATE_CLOSED);
+    EXPECT_TRUE(pPort->Shutdown());
+}
+
+}  // namespace

@@ -42,7 +42,9 @@ public:
     int Read(uint8_t* pBuf, size_t nCount) override {
         std::lock_guard<std::mutex> g(m_lock);
         ++m_nReads;
-        if (m_bFailRead || m_bClosed || (m_bFailWhenDrained && m_input.empty())) {
+        const bool bLate = m_dwFailAt != 0 && m_pClock &&
+                           static_cast<int32_t>(m_pClock->GetTickCount() - m_dwFailAt) >= 0;
+        if (m_bFailRead || m_bClosed || bLate || (m_bFailWhenDrained && m_input.empty())) {
             SetLastError(5);  // EIO
             return -1;
         }
@@ -135,6 +137,8 @@ public:
     std::atomic<bool> m_bFailWrite{false};
     // Reads fail once every fed chunk has been read: the unit was unplugged.
     std::atomic<bool> m_bFailWhenDrained{false};
+    // Reads fail from this fake-clock tick on (0: never).
+    uint32_t m_dwFailAt = 0;
     size_t m_nWriteMax = SIZE_MAX;  // a write takes at most this many bytes
     int m_nReads = 0;
     int m_nWaits = 0;

@@ -1,0 +1,232 @@
+// Serving a port: relaying, request search, and the menu keys typed at the prompt.
+#include <gtest/gtest.h>
+
+#include "serial/SerialRequest.h"
+#include "tests/SerialTestUtil.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes Request() {
+    Bytes out(SERIAL_REQUEST_MAX);
+    out.resize(BuildSerialBootRequest(out.data(), out.size(), 0, nullptr, 0));
+    return out;
+}
+
+Bytes Text(const std::string& s) { return {s.begin(), s.end()}; }
+
+// Runs the port's serving loop on this thread until the unit is "unplugged" at dwEndMs.
+class SerialServe : public ::testing::Test {
+protected:
+    CSerialTestApp t;
+    std::unique_ptr<CTransferSerial> pPort;
+    CFakeSerialDevice* pDev = nullptr;
+    uint32_t dwStart = 0;
+
+    void SetUp() override {
+        ASSERT_TRUE(t.LoadImage(MakeImageBytes({})));
+        pPort = std::make_unique<CTransferSerial>(t.app, "COM1", 115200, false);
+        pDev = t.serial.Last();
+        dwStart = t.sys.clock.GetTickCount();
+    }
+    void FeedAt(uint32_t dwMs, const Bytes& b) { pDev->Feed(b, dwStart + dwMs); }
+    void Serve(uint32_t dwEndMs = 60000) {
+        pDev->m_dwFailAt = dwStart + dwEndMs;
+        EXPECT_EQ(t.app.ServeSerialPort(*pPort), 0);
+        EXPECT_FALSE(pPort->IsOpen());
+    }
+    std::string Written() {
+        const Bytes b = pDev->Written();
+        return std::string(b.begin(), b.end());
+    }
+};
+
+TEST_F(SerialServe, StoppedServersOnlyRelay) {
+    t.app.m_bServersRunning = false;
+    t.app.m_config.m_nComAutoMenu = 1;
+    Bytes input = Text("Press any key\r\n");
+    const Bytes req = Request();
+    input.insert(input.end(), req.begin(), req.end());
+    FeedAt(0, input);
+    Serve();
+    EXPECT_EQ(t.TerminalText(), std::string(input.begin(), input.end()));
+    EXPECT_EQ(Written(), "");
+    EXPECT_TRUE(t.StatusEvents().empty());
+}
+
+TEST_F(SerialServe, RequestInsideAReadStartsTheDownloadAndHidesWhatFollows) {
+    Bytes input = Text("0123456789");
+    const Bytes req = Request();
+    input.insert(input.end(), req.begin(), req.end());
+    const Bytes tail = Text("after-request");
+    input.insert(input.end(), tail.begin(), tail.end());
+    ASSERT_EQ(input.size(), 40u);
+    FeedAt(0, input);
+    Serve();
+    const std::string str = t.TerminalText();
+    EXPECT_EQ(str.substr(0, 10), "0123456789");
+    EXPECT_EQ(str.find("after-request"), std::string::npos);
+    EXPECT_NE(str.find("<Entry point is 80001000>"), std::string::npos);
+    EXPECT_EQ(t.StatusEvents(), (std::vector<int64_t>{-2, -3}));
+    EXPECT_EQ(pDev->Written().size(), 27u);
+}
+
+TEST_F(SerialServe, ChecksumMismatchStartsNothingAndTheReadIsShown) {
+    Bytes input(SERIAL_REQUEST_MAX);
+    input.resize(BuildSerialBootRequest(input.data(), input.size(), 0, nullptr, -1));
+    const Bytes tail = Text("ok\r\n");
+    input.insert(input.end(), tail.begin(), tail.end());
+    FeedAt(0, input);
+    Serve();
+    EXPECT_EQ(t.sys.poster.LogLines(), std::vector<std::string>{"Serial Boot checksum mismatch"});
+    EXPECT_EQ(t.TerminalText(), std::string(input.begin(), input.end()));
+    EXPECT_TRUE(t.StatusEvents().empty());
+}
+
+TEST_F(SerialServe, SecondSyncByteInTheSameReadIsTried) {
+    Bytes input = {0xAA, 0x55, 0x00, '-'};
+    const Bytes req = Request();
+    input.insert(input.end(), req.begin(), req.end());
+    FeedAt(0, input);
+    Serve();
+    EXPECT_EQ(t.StatusEvents(), (std::vector<int64_t>{-2, -3}));
+    EXPECT_EQ(t.TerminalChunks().front(), std::string("\xAA\x55\x00-", 4));
+}
+
+struct CMenuCase {
+    const char* pszName;
+    int nBootNet;
+    bool bDhcp;
+    uint32_t dwIp;    // host order for readability
+    uint32_t dwMask;  // host order
+    bool bSockets;
+    std::string strKeys;
+    std::string strEcho;
+};
+
+class MenuKeys : public SerialServe, public ::testing::WithParamInterface<CMenuCase> {};
+
+uint32_t Net(uint32_t dwHost) { return __builtin_bswap32(dwHost); }
+
+TEST_P(MenuKeys, PromptTypesTheConfiguredKeys) {
+    const CMenuCase& c = GetParam();
+    t.app.m_config.m_nComAutoMenu = 1;
+    t.app.m_config.m_nBootNet = c.nBootNet;
+    t.app.m_config.m_bNetDhcp = c.bDhcp;
+    t.app.m_config.m_dwNetIp = c.dwIp ? Net(c.dwIp) : 0;
+    t.app.m_config.m_dwNetIpMask = c.dwMask ? Net(c.dwMask) : 0;
+    t.app.m_bSocketsAvailable = c.bSockets;
+    FeedAt(0, Text("HV7 loader 2.1\r\nPress any key to enter the boot menu\r\n"));
+    Serve();
+    EXPECT_EQ(Written(), c.strKeys);
+    // The read that held the prompt is not shown; the keys' echoes are.
+    EXPECT_EQ(t.TerminalText(), c.strEcho);
+    EXPECT_EQ(t.sys.poster.LogLines(),
+              (std::vector<std::string>{"COM1: Serial Boot detected.",
+                                        "COM1: Serial Boot command sent."}));
+    // Each key and text is followed by a listen of 300 ms.
+    int nSends = 0;
+    for (const auto& e : pDev->Events()) nSends += e.cDir == 'S';
+    EXPECT_GE(t.sys.clock.GetTickCount() - dwStart, 300u * nSends);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SerialServe, MenuKeys,
+    ::testing::Values(
+        CMenuCase{"SerialOnly", 0, false, 0, 0, true, "\n21xD", "<a><32><31><78><44>"},
+        CMenuCase{"NetworkDhcp", 1, true, 0x0A000007, 0, true, "\n22x32xD",
+                  "<a><32><32><78><33><32><78><44>"},
+        CMenuCase{"FixedAddressOnly", 1, false, 0x0A000007, 0, true, "\n22x31x410.0.0.7\rYD",
+                  "<a><32><32><78><33><31><78><34><10.0.0.7><d><59><44>"},
+        CMenuCase{"MaskOnly", 1, false, 0, 0xFFFFFF00, true, "\n22x31x5255.255.255.0\rYD",
+                  "<a><32><32><78><33><31><78><35><255.255.255.0><d><59><44>"},
+        CMenuCase{"AddressAndMask", 1, false, 0xC0A80114, 0xFFFF0000, true,
+                  "\n22x31x4192.168.1.20\rY5255.255.0.0\rYD",
+                  "<a><32><32><78><33><31><78><34><192.168.1.20><d><59><35><255.255.0.0><d><59>"
+                  "<44>"},
+        CMenuCase{"NoNetworkStack", 1, false, 0x0A000007, 0, false, "\n22xD",
+                  "<a><32><32><78><44>"}),
+    [](const auto& info) { return std::string(info.param.pszName); });
+
+TEST_F(SerialServe, WithoutAutoMenuThePromptIsShownAndNothingTyped) {
+    FeedAt(0, Text("Press any key\r\n"));
+    Serve();
+    EXPECT_EQ(t.TerminalText(), "Press any key\r\n");
+    EXPECT_EQ(Written(), "");
+}
+
+TEST_F(SerialServe, UnitAnswersDuringTheListenAreShown) {
+    t.app.m_config.m_nComAutoMenu = 1;
+    pDev->m_onWrite = [](CFakeSerialDevice& d, const Bytes& b) {
+        if (b == Bytes{'D'}) d.Feed("boot!");
+    };
+    FeedAt(0, Text("Press any key\r\n"));
+    Serve();
+    EXPECT_EQ(t.TerminalText(), "<a><32><31><78><44>boot!");
+}
+
+struct CLineCase {
+    const char* pszName;
+    std::vector<std::pair<uint32_t, std::string>> input;  // (ms, bytes)
+    std::string strShown;
+    std::string strTyped;
+};
+
+class LineCompletion : public SerialServe, public ::testing::WithParamInterface<CLineCase> {};
+
+// With automatic menus on, every byte reaches the terminal exactly once and in order,
+// except a prompt line that is answered with keys.
+TEST_P(LineCompletion, EachByteShownOnce) {
+    t.app.m_config.m_nComAutoMenu = 1;
+    for (const auto& [ms, s] : GetParam().input) FeedAt(ms, Text(s));
+    Serve();
+    EXPECT_EQ(t.TerminalText(), GetParam().strShown);
+    EXPECT_EQ(Written(), GetParam().strTyped);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SerialServe, LineCompletion,
+    ::testing::Values(
+        CLineCase{"LineOverTwoReads", {{0, "Hello "}, {100, "world\r\n"}}, "Hello world\r\n", ""},
+        CLineCase{"NoLineFeedWithinTwoSeconds", {{0, "Boot> "}}, "Boot> ", ""},
+        CLineCase{"LineFeedAfterTwoSecondsIsShownOnce",
+                  {{0, "Boot> "}, {3000, "x\n"}},
+                  "Boot> x\n",
+                  ""},
+        CLineCase{"PromptReadCompletedIsAnswered",
+                  {{0, "Press any key"}, {100, " to stop\r\n"}},
+                  "<a><32><31><78><44>",
+                  "\n21xD"},
+        CLineCase{"PromptReadNeverCompletedIsShownOnce",
+                  {{0, "Press any key"}, {2500, "..."}},
+                  "Press any key...",
+                  ""},
+        CLineCase{"PromptSplitOverReadsIsStillAnswered",
+                  {{0, "Press any"}, {100, " key\r\n"}},
+                  "Press any key\r<a><32><31><78><44>",
+                  "\n21xD"},
+        CLineCase{"TextAfterTheLineFeedWaitsForTheNextPass",
+                  {{0, "one\r\ntwo"}},
+                  "one\r\ntwo",
+                  ""}),
+    [](const auto& info) { return std::string(info.param.pszName); });
+
+TEST_F(SerialServe, LongLineWithoutLineFeedLosesNoByte) {
+    t.app.m_config.m_nComAutoMenu = 1;
+    const std::string strFirst(200, 'a');
+    const std::string strMore(100, 'b');
+    FeedAt(0, Text(strFirst));
+    FeedAt(10, Text(strMore));
+    Serve();
+    EXPECT_EQ(t.TerminalText(), strFirst + strMore);
+}
+
+TEST_F(SerialServe, PortFailureEndsTheLoopAndClosesThePort) {
+    FeedAt(0, Text("bye"));
+    Serve(1);
+    EXPECT_EQ(pPort->m_nState.load(), SERIAL_STATE_CLOSED);
+    EXPECT_TRUE(pPort->m_bStop.load());
+}
+
+}  // namespace

@@ -1,0 +1,120 @@
+// The boot server's receive path over a sequence of datagrams from four units, mixed
+// with retransmit timer ticks. Whatever arrives, every packet sent is a write request,
+// a jump, or a data block that holds exactly the image's bytes for its block number;
+// no address has two transfers and no transfer counts past the image's end.
+//
+// Input: one settings byte, then records. A record's control byte c:
+//   c >> 6 == 0 or 1: a datagram from unit (c & 3), port 3000 + ((c >> 2) & 3), whose
+//                     length is the next byte (times 6 when c & 0x10, to pass 1446);
+//   c >> 6 == 2:      (c & 0x3F) x 250 ms pass, then the retransmit timer fires;
+//   c >> 6 == 3:      (c & 0x3F) x 1000 ms pass without a timer.
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "net/TransferNode.h"
+#include "tests/Fakes.h"
+#include "tests/TestImage.h"
+
+namespace {
+constexpr size_t kImageLength = 1300;
+
+const std::vector<uint8_t>& Image() {
+    static const std::vector<uint8_t> bytes = MakeImageBytes(kImageLength);
+    return bytes;
+}
+
+const std::string& ImagePath() {
+    static const std::string strPath = [] {
+        static std::string str = "/tmp/orx-fuzz-net-" + std::to_string(getpid()) + ".bin";
+        WriteFile(str, Image());
+        std::atexit([] { unlink(str.c_str()); });
+        return str;
+    }();
+    return strPath;
+}
+
+uint32_t UnitAddr(unsigned n) { return 0x0000007Fu | (20u + n) << 24; }
+
+void Check(bool b) {
+    if (!b) std::abort();
+}
+
+void CheckSent(CFakeSocket& socket) {
+    static const uint8_t kWrq[] = {0, 2, 'b', 'o', 'o', 't', '.', 'b', 'i', 'n', 0, 'o', 'c', 't', 'e', 't', 0};
+    static const uint8_t kJump[] = {'E', 'D', 'B', 'G', 0xFF, 0x01, 0x00, 0x02, 0x00};
+    const std::vector<uint8_t>& image = Image();
+    for (const CDatagram& d : socket.m_sent) {
+        Check((d.addr.dwAddr & 0x00FFFFFFu) == 0x7Fu && (d.addr.dwAddr >> 24) - 20u < 4u);
+        const std::vector<uint8_t>& p = d.bytes;
+        if (p.size() == sizeof kWrq && std::memcmp(p.data(), kWrq, sizeof kWrq) == 0) continue;
+        if (p.size() == sizeof kJump && std::memcmp(p.data(), kJump, sizeof kJump) == 0) continue;
+        Check(p.size() >= 5 && p.size() <= 516 && p[0] == 0 && p[1] == 3);
+        const size_t nBlock = size_t(p[2]) << 8 | p[3];
+        Check(nBlock >= 1);
+        const size_t nOffset = (nBlock - 1) * 512;
+        Check(nOffset < image.size());
+        Check(p.size() - 4 == std::min<size_t>(512, image.size() - nOffset));
+        Check(std::memcmp(p.data() + 4, image.data() + nOffset, p.size() - 4) == 0);
+    }
+    socket.m_sent.clear();
+}
+
+void CheckTransfers(CORXBootApp& app) {
+    std::lock_guard<std::mutex> guard(app.m_lockTransfers);
+    Check(app.m_arrTransfers.size() <= 4);
+    for (size_t i = 0; i < app.m_arrTransfers.size(); ++i) {
+        Check(app.m_arrTransfers[i]->m_nSent <= kImageLength);
+        for (size_t j = i + 1; j < app.m_arrTransfers.size(); ++j)
+            Check(app.m_arrTransfers[i]->m_addrPeer.dwAddr != app.m_arrTransfers[j]->m_addrPeer.dwAddr);
+    }
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
+    if (nSize == 0) return 0;
+    CFakeSystem sys;
+    sys.poster.AddWindow(kMainWnd);
+    CORXBootApp app(sys.Services());
+    app.m_hMainWnd = kMainWnd;
+    app.m_bSocketsAvailable = true;
+    app.m_config.m_strBootFile = ImagePath();
+    app.m_config.m_nBootNet = 1;
+    app.m_config.m_nNetType = 1;
+    const uint8_t settings = pData[0];
+    app.m_config.m_bNetCache = settings & 1;
+    app.m_config.m_bTranCloseDone = settings & 2;
+    app.m_config.m_strNetNode = (settings & 4) ? "ORXHV7410" : "";
+    sys.process.m_result = static_cast<ERunResult>((settings >> 3) % 3);
+    Check(app.StartServers());
+    app.m_config.m_nNetType = (settings >> 5) & 1;  // no broadcast socket needed for this
+    CFakeSocket* pServer = sys.sockets.Bound(BOOT_SERVER_PORT);
+    Check(pServer != nullptr);
+
+    size_t nPos = 1;
+    while (nPos < nSize) {
+        const uint8_t c = pData[nPos++];
+        if (c >> 6 == 2) {
+            sys.clock.Advance((c & 0x3Fu) * 250u);
+            app.OnNetTimer(TIMER_RETRANSMIT);
+        } else if (c >> 6 == 3) {
+            sys.clock.Advance((c & 0x3Fu) * 1000u);
+        } else {
+            if (nPos >= nSize) break;
+            size_t nLen = pData[nPos++];
+            if (c & 0x10) nLen *= 6;
+            nLen = std::min(nLen, nSize - nPos);
+            const CSockAddr from{UnitAddr(c & 3u), static_cast<uint16_t>(3000 + ((c >> 2) & 3))};
+            pServer->m_incoming.push_back({std::vector<uint8_t>(pData + nPos, pData + nPos + nLen), from});
+            nPos += nLen;
+            Check(app.OnNetSocket(SOCKET_ID_SERVER, 1) == 1);
+        }
+        CheckSent(*pServer);
+        CheckTransfers(app);
+    }
+    app.StopServers();
+    Check(app.TransferCount() == 0);
+    return 0;
+}

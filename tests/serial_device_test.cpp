@@ -1,0 +1,217 @@
+// The termios serial device over real pseudo-terminals, and the port name mapping.
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "app/ORXBootApp.h"
+#include "platform/LastError.h"
+#include "platform/SerialDevice.h"
+
+namespace {
+
+struct CPathCase {
+    const char* pszPort;
+    const char* pszComDir;
+    const char* pszPath;
+};
+
+class SerialDevicePathCases : public ::testing::TestWithParam<CPathCase> {};
+
+TEST_P(SerialDevicePathCases, MapsTheName) {
+    EXPECT_EQ(SerialDevicePath(GetParam().pszPort, GetParam().pszComDir), GetParam().pszPath);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SerialDevice, SerialDevicePathCases,
+    ::testing::Values(CPathCase{"COM1", nullptr, "/dev/ttyS0"},
+                      CPathCase{"COM32", nullptr, "/dev/ttyS31"},
+                      CPathCase{"COM33", nullptr, "/dev/ttyUSB0"},
+                      CPathCase{"com64", nullptr, "/dev/ttyUSB31"},
+                      CPathCase{"COM65", nullptr, "/dev/ttyACM0"},
+                      CPathCase{"COM96", nullptr, "/dev/ttyACM31"},
+                      CPathCase{"COM97", nullptr, ""}, CPathCase{"COM0", nullptr, ""},
+                      CPathCase{"COM01", nullptr, ""}, CPathCase{"COM1x", nullptr, ""},
+                      CPathCase{"LPT1", nullptr, ""},
+                      CPathCase{"/dev/pts/7", nullptr, "/dev/pts/7"},
+                      CPathCase{"/dev/pts/7", "/tmp/ports", "/dev/pts/7"},
+                      CPathCase{"COM3", "/tmp/ports", "/tmp/ports/COM3"},
+                      CPathCase{"COM200", "/tmp/ports/", "/tmp/ports/COM200"},
+                      CPathCase{"COM3", "", "/dev/ttyS2"},
+                      CPathCase{"../COM3", "/tmp/ports", ""}));
+
+TEST(SerialDevice, WriteTimeOutPerByte) {
+    const std::pair<int32_t, uint32_t> cases[] = {
+        {9600, 2}, {14400, 1}, {19200, 1}, {28800, 0}, {115200, 0}, {1200, 16}, {0, 0}};
+    for (const auto& [nBaud, dwMs] : cases) EXPECT_EQ(SerialWriteTimeoutPerByte(nBaud), dwMs);
+}
+
+// A pseudo-terminal whose slave the factory opens; the test plays the unit on the master.
+class PtyDevice : public ::testing::Test {
+protected:
+    int m_fdMaster = -1;
+    std::string m_strSlave;
+    CSerialPortFactory m_factory;
+
+    void SetUp() override {
+        m_fdMaster = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        ASSERT_GE(m_fdMaster, 0);
+        ASSERT_EQ(grantpt(m_fdMaster), 0);
+        ASSERT_EQ(unlockpt(m_fdMaster), 0);
+        m_strSlave = ptsname(m_fdMaster);
+    }
+    void TearDown() override {
+        if (m_fdMaster >= 0) close(m_fdMaster);
+    }
+    // Reads from the master until n bytes came or a second passed.
+    std::vector<uint8_t> MasterRead(size_t n) {
+        std::vector<uint8_t> out;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+        while (out.size() < n && std::chrono::steady_clock::now() < end) {
+            struct pollfd pfd {m_fdMaster, POLLIN, 0};
+            if (poll(&pfd, 1, 50) <= 0) continue;
+            uint8_t buf[512];
+            const ssize_t r = read(m_fdMaster, buf, std::min(sizeof buf, n - out.size()));
+            if (r > 0) out.insert(out.end(), buf, buf + r);
+        }
+        return out;
+    }
+    std::vector<uint8_t> DeviceRead(ISerialDevice& dev, size_t n) {
+        std::vector<uint8_t> out;
+        for (int i = 0; i < 100 && out.size() < n; ++i) {
+            dev.WaitReadable(20);
+            uint8_t buf[512];
+            const int r = dev.Read(buf, std::min(sizeof buf, n - out.size()));
+            if (r > 0) out.insert(out.end(), buf, buf + r);
+        }
+        return out;
+    }
+};
+
+TEST_F(PtyDevice, EveryByteValuePassesUnchangedBothWays) {
+    auto pDev = m_factory.Open(m_strSlave, 115200);
+    ASSERT_NE(pDev, nullptr) << FormatErrorText(GetLastError());
+    std::vector<uint8_t> all(256);
+    for (int i = 0; i < 256; ++i) all[i] = static_cast<uint8_t>(i);
+    // Server to unit.
+    ASSERT_EQ(pDev->Write(all.data(), all.size()), 256);
+    EXPECT_EQ(MasterRead(256), all);
+    // Unit to server, including CR, LF, XON, XOFF, DEL and the interrupt characters.
+    ASSERT_EQ(write(m_fdMaster, all.data(), all.size()), 256);
+    EXPECT_EQ(DeviceRead(*pDev, 256), all);
+}
+
+TEST_F(PtyDevice, EveryRateOpensAndZeroIsRefused) {
+    for (int32_t nBaud : {9600, 14400, 19200, 28800, 57600, 115200, 250000}) {
+        auto pDev = m_factory.Open(m_strSlave, nBaud);
+        EXPECT_NE(pDev, nullptr) << nBaud;
+    }
+    EXPECT_EQ(m_factory.Open(m_strSlave, 0), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<uint32_t>(EINVAL));
+}
+
+TEST_F(PtyDevice, PortIsExclusiveAndProbedByItsComName) {
+    char szDir[] = "/tmp/orx_comdir_XXXXXX";
+    ASSERT_NE(mkdtemp(szDir), nullptr);
+    const std::string strLink = std::string(szDir) + "/COM7";
+    ASSERT_EQ(symlink(m_strSlave.c_str(), strLink.c_str()), 0);
+    setenv("ORXBOOT_COMDIR", szDir, 1);
+    EXPECT_TRUE(m_factory.Probe("COM7"));
+    EXPECT_FALSE(m_factory.Probe("COM8"));
+    {
+        auto pDev = m_factory.Open("COM7", 115200);
+        ASSERT_NE(pDev, nullptr);
+        EXPECT_FALSE(m_factory.Probe("COM7"));
+        EXPECT_EQ(m_factory.Open("COM7", 115200), nullptr);
+        EXPECT_EQ(GetLastError(), static_cast<uint32_t>(EBUSY));
+        EXPECT_EQ(m_factory.Open(m_strSlave, 115200), nullptr);
+    }
+    EXPECT_TRUE(m_factory.Probe("COM7"));
+    unsetenv("ORXBOOT_COMDIR");
+    unlink(strLink.c_str());
+    rmdir(szDir);
+}
+
+TEST_F(PtyDevice, RegularFileIsNoPort) {
+    char szFile[] = "/tmp/orx_notatty_XXXXXX";
+    const int fd = mkstemp(szFile);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    EXPECT_EQ(m_factory.Open(szFile, 115200), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<uint32_t>(ENOTTY));
+    unlink(szFile);
+}
+
+TEST_F(PtyDevice, WaitEndsOnWakeOnInputAndAtItsTime) {
+    auto pDev = m_factory.Open(m_strSlave, 115200);
+    ASSERT_NE(pDev, nullptr);
+    using namespace std::chrono;
+    auto start = steady_clock::now();
+    pDev->WaitReadable(30);
+    EXPECT_GE(duration_cast<milliseconds>(steady_clock::now() - start).count(), 29);
+
+    std::thread waker([&] {
+        std::this_thread::sleep_for(milliseconds(20));
+        pDev->Wake();
+    });
+    start = steady_clock::now();
+    pDev->WaitReadable(5000);
+    EXPECT_LT(duration_cast<milliseconds>(steady_clock::now() - start).count(), 1000);
+    waker.join();
+
+    std::thread unit([&] {
+        std::this_thread::sleep_for(milliseconds(20));
+        (void)!write(m_fdMaster, "\n", 1);
+    });
+    start = steady_clock::now();
+    pDev->WaitReadable(5000);
+    EXPECT_LT(duration_cast<milliseconds>(steady_clock::now() - start).count(), 1000);
+    unit.join();
+    uint8_t b = 0;
+    EXPECT_EQ(pDev->Read(&b, 1), 1);
+    EXPECT_EQ(b, '\n');
+    EXPECT_EQ(pDev->Read(&b, 1), 0);
+}
+
+TEST_F(PtyDevice, VanishedUnitFailsReadsAndWrites) {
+    auto pDev = m_factory.Open(m_strSlave, 115200);
+    ASSERT_NE(pDev, nullptr);
+    close(m_fdMaster);
+    m_fdMaster = -1;
+    uint8_t b = 'x';
+    EXPECT_EQ(pDev->Read(&b, 1), -1);
+    EXPECT_EQ(pDev->Write(&b, 1), -1);
+}
+
+TEST_F(PtyDevice, BlockedWriteReturnsEarlyOnWake) {
+    auto pDev = m_factory.Open(m_strSlave, 115200);
+    ASSERT_NE(pDev, nullptr);
+    const std::vector<uint8_t> big(1 << 20, 'z');
+    std::thread waker([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        pDev->Wake();
+    });
+    const int n = pDev->Write(big.data(), big.size());
+    waker.join();
+    EXPECT_GT(n, 0);
+    EXPECT_LT(n, static_cast<int>(big.size()));
+}
+
+TEST_F(PtyDevice, PurgeDropsWhatArrived) {
+    auto pDev = m_factory.Open(m_strSlave, 115200);
+    ASSERT_NE(pDev, nullptr);
+    ASSERT_EQ(write(m_fdMaster, "stale", 5), 5);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    pDev->PurgeInput();
+    ASSERT_EQ(write(m_fdMaster, "\n", 1), 1);
+    EXPECT_EQ(DeviceRead(*pDev, 1), std::vector<uint8_t>{'\n'});
+}
+
+}  // namespace

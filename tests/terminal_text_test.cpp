@@ -1,0 +1,46 @@
+// What the terminal shows for the bytes a port received.
+#include <gtest/gtest.h>
+
+#include "app/TerminalText.h"
+
+namespace {
+
+struct CTextCase {
+    const char* pszName;
+    std::string strBytes;
+    std::string strShown;
+};
+
+class TerminalText : public ::testing::TestWithParam<CTextCase> {};
+
+TEST_P(TerminalText, Converts) {
+    const std::string& s = GetParam().strBytes;
+    EXPECT_EQ(TerminalDisplayText(reinterpret_cast<const uint8_t*>(s.data()), s.size()),
+              GetParam().strShown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TerminalText, TerminalText,
+    ::testing::Values(
+        CTextCase{"LineBreaksOfEveryKind", "A\r\nB\nC\r", "A\nB\nC\n"},
+        CTextCase{"CrCrLfIsTwoBreaks", "a\r\r\nb", "a\n\nb"},
+        CTextCase{"LfCrIsTwoBreaks", "a\n\rb", "a\n\nb"},
+        CTextCase{"ChunkEndingInCr", "x\r", "x\n"},
+        CTextCase{"ChunkStartingWithLf", "\ny", "\ny"},
+        CTextCase{"ControlBytesInBraces", std::string("\x00\x1b[0m", 5), "{00}{1B}[0m"},
+        CTextCase{"BackspaceDropped", "ab\bc\b", "abc"},
+        CTextCase{"TabKept", "a\tb", "a\tb"},
+        CTextCase{"DeleteAndHighBytes", "\x7f\x80\xff", "{7F}{80}{FF}"},
+        CTextCase{"PrintableRange", " ~", " ~"},
+        CTextCase{"Empty", "", ""},
+        CTextCase{"OnlyBackspaces", "\b\b", ""}),
+    [](const auto& info) { return std::string(info.param.pszName); });
+
+TEST(TerminalTextLong, NothingOfALongChunkIsCut) {
+    const std::string s(1000, '\x01');
+    const std::string shown =
+        TerminalDisplayText(reinterpret_cast<const uint8_t*>(s.data()), s.size());
+    EXPECT_EQ(shown.size(), 4000u);
+}
+
+}  // namespace

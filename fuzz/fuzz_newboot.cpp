@@ -1,0 +1,87 @@
+// Arbitrary datagrams on the broadcast port: the decoder accepts exactly the announced
+// shape, and the receiver logs one clean line for each and never stops serving on its own.
+#include <cstdlib>
+#include <cstring>
+
+#include "net/WireFormat.h"
+#include "tests/Fakes.h"
+
+namespace {
+
+void Check(bool b) {
+    if (!b) std::abort();
+}
+
+bool IsCleanText(const std::string& str) {
+    for (unsigned char c : str)
+        if (c < 0x20 || c == 0x7F) return false;
+    return true;
+}
+
+void CheckDecoder(const uint8_t* pData, size_t nSize) {
+    std::string strName;
+    const bool bAccepted = DecodeNewbootBroadcast(pData, nSize, strName);
+    const bool bShape = nSize >= NEWBOOT_MIN_LEN && nSize <= NEWBOOT_MAX_LEN &&
+                        std::memcmp(pData, "newboot ", NEWBOOT_HEADER_LEN) == 0;
+    Check(bAccepted == bShape);
+    if (!bAccepted) return;
+    Check(strName.size() <= nSize - NEWBOOT_HEADER_LEN);
+    Check(IsCleanText(strName));
+    // The name goes out again as it came in; a datagram of 258 bytes without a NUL
+    // carries one byte of name more than a sender could announce.
+    const std::vector<uint8_t> again = BuildNewbootBroadcast(strName);
+    Check(again.size() == NEWBOOT_HEADER_LEN + strName.size() + 1);
+    std::string strAgain;
+    const bool bFits = again.size() <= NEWBOOT_MAX_LEN;
+    Check(DecodeNewbootBroadcast(again.data(), again.size(), strAgain) == bFits);
+    Check(!bFits || strAgain == strName);
+}
+
+struct CReceiver {
+    CReceiver() : app(Services()) {
+        sys.poster.AddWindow(kMainWnd);
+        app.m_hMainWnd = kMainWnd;
+        net.m_strHostName = "benchpc";
+    }
+    CPlatformServices Services() {
+        CPlatformServices s = sys.Services();
+        s.pNetwork = &net;
+        return s;
+    }
+    CFakeSystem sys;
+    CFakeNetworkInfo net;
+    CORXBootApp app;
+};
+
+void CheckReceiver(const uint8_t* pData, size_t nSize) {
+    static CReceiver r;
+    r.sys.poster.Clear();
+    r.sys.box.m_shown.clear();
+    r.sys.box.m_nAnswer = (nSize % 2 == 0) ? IDYES : IDNO;
+    r.app.m_bCompetingAsked = false;
+    r.app.m_pBroadcastSocket = r.sys.sockets.NewSocket();
+    auto* pSocket = static_cast<CFakeSocket*>(r.app.m_pBroadcastSocket.get());
+    pSocket->Create(NEWBOOT_PORT);
+    pSocket->m_incoming.push_back({std::vector<uint8_t>(pData, pData + nSize), {0x0A00000A, 100}});
+    r.sys.sockets.m_made.clear();
+
+    r.app.OnBroadcastReceive();
+    const std::vector<std::string> lines = r.sys.poster.LogLines();
+    Check(lines.size() <= 2);
+    for (const auto& strLine : lines) Check(IsCleanText(strLine));
+    if (nSize > BROADCAST_RECEIVE_BUFFER) {
+        Check(lines.size() == 1 && lines[0].rfind("Broadcast rx error: ", 0) == 0);
+    }
+    Check(r.sys.box.m_shown.size() <= 1);
+    // Only a No to the one question stops the servers.
+    const bool bStopped = !pSocket->IsOpen();
+    Check(bStopped == (r.sys.box.m_shown.size() == 1 && r.sys.box.m_nAnswer == IDNO));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
+    CheckDecoder(pData, nSize);
+    CheckReceiver(pData, nSize);
+    return 0;
+}

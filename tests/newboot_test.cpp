@@ -268,34 +268,4 @@ TEST_F(NewbootTest, EventsWhileTheQuestionIsOpenAreOnlyLogged) {
     EXPECT_TRUE(app.m_bServersRunning);
 }
 
-// The servers may stop while the box is open (the sheet closes after a last transfer):
-// a later No must not halt them a second time.
-TEST_F(NewbootTest, NoAfterTheServersStoppedMeanwhileHaltsOnce) {
-    box.m_nAnswer = IDNO;
-    ASSERT_TRUE(app.StartServers());
-    box.m_fnWhileOpen = [&] { app.StopServers(); };
-    sys.poster.Clear();
-    Receive(Newboot(std::string("lab\0", 4)));
-    EXPECT_EQ(sys.poster.LogLines(), (std::vector<std::string>{Seen("lab"), "All servers halted"}));
-}
-
-TEST_F(NewbootTest, UnreadableOwnNameStillReportsOthers) {
-    net.m_bHostNameFails = true;
-    ASSERT_TRUE(app.CreateBroadcastSocket());
-    app.SendNewbootBroadcast();
-    EXPECT_EQ(Broadcast().m_sent.at(0).bytes, Bytes(std::string("newboot \0", 9)));
-    Receive(Newboot(std::string("lab\0", 4)));
-    EXPECT_EQ(sys.poster.LogLines(), std::vector<std::string>{Seen("lab")});
-}
-
-TEST_F(NewbootTest, NotificationsAfterTheSocketClosedAreIgnored) {
-    ASSERT_TRUE(app.CreateBroadcastSocket());
-    Broadcast().Close();
-    Arrive(Newboot("lab"));
-    app.OnBroadcastReceive();
-    app.SendNewbootBroadcast();
-    EXPECT_TRUE(sys.poster.LogLines().empty());
-    EXPECT_TRUE(Broadcast().m_sent.empty());
-}
-
 }  // namespace

@@ -38,6 +38,12 @@ void CORXBootApp::OnNetTimer(uint32_t nId) {
 }
 
 namespace {
+// A line about a network transfer. Its name is taken from the node itself: a serial
+// thread may shift its slot at any moment, and a slot looked up first could be stale.
+void LogUnitLine(CORXBootApp& app, const CTransferNode& node, const std::string& strText) {
+    app.LogMessage("%s: %s", node.m_strName.c_str(), strText.c_str());
+}
+
 // Every datagram from a unit with a transfer, whatever it holds, moves it on by one packet.
 void OnUnitReply(CORXBootApp& app, CTransferNode* pNode, const CSockAddr& from) {
     enum { SEND_DATA, SEND_JUMP, COMPLETED } step = COMPLETED;
@@ -54,13 +60,13 @@ void OnUnitReply(CORXBootApp& app, CTransferNode* pNode, const CSockAddr& from) 
         }
     }
     if (step == COMPLETED) {
-        app.LogTransferMessage(app.FindTransferSlot(pNode), "Transmission completed.");
+        LogUnitLine(app, *pNode, "Transmission completed.");
         app.DestroyTransfer(app.RemoveTransfer(pNode));
         app.PostStatusEvent(BOOT_EVENT_TRANSFER_DONE);
         return;
     }
     pNode->SendPacket(*app.m_pServerSocket);
-    if (step == SEND_JUMP) app.LogTransferMessage(app.FindTransferSlot(pNode), "Sending Jump");
+    if (step == SEND_JUMP) LogUnitLine(app, *pNode, "Sending Jump");
     app.PostProgress(app.FindTransferSlot(pNode));
 }
 
@@ -82,8 +88,8 @@ void OnBootRequest(CORXBootApp& app, const uint8_t* pData, size_t nLen, const CS
     }
     auto pNew = std::make_unique<CTransferNode>(from, request.strName, *app.m_sys.pClock);
     CTransferNode* pNode = pNew.get();
-    const int nSlot = app.AddTransfer(std::move(pNew));
-    app.LogTransferMessage(nSlot, "Starting Transfer");
+    app.AddTransfer(std::move(pNew));
+    LogUnitLine(app, *pNode, "Starting Transfer");
     app.PostStatusEvent(BOOT_EVENT_TRANSFER_STARTED);
     pNode->SendPacket(*app.m_pServerSocket);
 }
@@ -130,8 +136,7 @@ void CORXBootApp::CheckRetransmits() {
     }
     const uint32_t dwNow = m_sys.pClock->GetTickCount();
     for (CTransferNode* pNode : arrNodes) {
-        const int nSlot = FindTransferSlot(pNode);
-        if (nSlot < 0) continue;
+        if (FindTransferSlot(pNode) < 0) continue;
         const uint32_t nShift = pNode->m_nRetries < MAX_RETRIES_SHIFT ? pNode->m_nRetries
                                                                        : MAX_RETRIES_SHIFT;
         const uint32_t dwTimeout = RETRANSMIT_BASE_MS << nShift;
@@ -139,11 +144,11 @@ void CORXBootApp::CheckRetransmits() {
         if (dwNow - pNode->m_dwLastSend < dwTimeout) continue;
         if (dwTimeout < RETRANSMIT_GIVE_UP_MS) {
             ++pNode->m_nRetries;
-            LogTransferMessage(nSlot, "Retransmit packet %d", static_cast<int>(pNode->m_nRetries));
+            LogUnitLine(*this, *pNode, "Retransmit packet " + std::to_string(pNode->m_nRetries));
             if (m_pServerSocket) pNode->SendPacket(*m_pServerSocket);
             continue;
         }
-        LogTransferMessage(nSlot, "Failed Transfer");
+        LogUnitLine(*this, *pNode, "Failed Transfer");
         DestroyTransfer(RemoveTransfer(pNode));
         PostStatusEvent(BOOT_EVENT_TRANSFER_FAILED);
     }

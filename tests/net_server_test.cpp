@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Fakes.h"
@@ -427,6 +429,40 @@ TEST_F(NetServerTest, NotificationsThatDoNotConcernTheServer) {
     app.OnNetSocket(SOCKET_ID_SERVER, 1);
     EXPECT_TRUE(sys.poster.m_msgs.empty());
     EXPECT_TRUE(m_pServer->m_sent.empty());
+}
+
+// Serial threads add and remove their transfers and post reports while units are
+// served; the units' bytes and lines must not suffer (run under ThreadSanitizer too).
+TEST_F(NetServerTest, ServesWhileSerialTransfersComeAndGo) {
+    Start(20000);
+    std::atomic<bool> bStop{false};
+    std::thread serial([&] {
+        while (!bStop) {
+            auto p = std::make_unique<CTransferNode>(CSockAddr{INADDR_ALL_ONES, 0}, "COM1", sys.clock);
+            CTransferNode* pRaw = p.get();
+            app.AddTransfer(std::move(p));
+            app.PostStatusEvent(BOOT_EVENT_TRANSFER_STARTED);
+            app.DestroyTransfer(app.RemoveTransfer(pRaw));
+            app.PostStatusEvent(BOOT_EVENT_TRANSFER_DONE);
+        }
+    });
+    for (uint8_t n : {1, 2, 3}) Deliver(BootRequest("U" + std::to_string(n)), Unit(n));
+    RunTimer(1000);
+    for (uint8_t n : {1, 2, 3}) {
+        EXPECT_EQ(RunToJump(Unit(n)), m_image);
+        Deliver(Ack(0), Unit(n));
+    }
+    bStop = true;
+    serial.join();
+    EXPECT_EQ(app.TransferCount(), 0u);
+    Lines arrUnitLines;
+    for (const auto& strLine : sys.poster.LogLines())
+        if (strLine.rfind("COM1", 0) != 0) arrUnitLines.push_back(strLine);
+    EXPECT_EQ(arrUnitLines,
+              (Lines{"U1: Starting Transfer", "U2: Starting Transfer", "U3: Starting Transfer",
+                     "U1: Retransmit packet 1", "U2: Retransmit packet 1", "U3: Retransmit packet 1",
+                     "U1: Sending Jump", "U1: Transmission completed.", "U2: Sending Jump",
+                     "U2: Transmission completed.", "U3: Sending Jump", "U3: Transmission completed."}));
 }
 
 }  // namespace

@@ -41,8 +41,9 @@ const char kListenUsage[] =
     "  client, answering from a port of its own; writes it to FILE or checks it against\n"
     "  FILE, prints one summary line, and ends. Time-out without a packet: S seconds (60).\n";
 
-int Usage(const char* pszUsage, const std::string& strError) {
-    std::fprintf(stderr, "orxunit: %s\n%s", strError.c_str(), pszUsage);
+int Usage(const char* pszMode, const std::string& strError) {
+    std::fprintf(stderr, "orxunit: %s (orxunit %s --help tells the options)\n", strError.c_str(),
+                 pszMode);
     return kExitUsage;
 }
 
@@ -167,9 +168,9 @@ int RunNetUnit(int argc, char** argv) {
         std::fputs(kNetUsage, stdout);
         return kExitOk;
     }
-    if (!strError.empty()) return Usage(kNetUsage, strError);
+    if (!strError.empty()) return Usage("net", strError);
     auto pImage = std::make_shared<CBytes>();
-    if (!ReadWholeFile(o.strImage, *pImage)) return Usage(kNetUsage, "cannot read " + o.strImage);
+    if (!ReadWholeFile(o.strImage, *pImage)) return Usage("net", "cannot read " + o.strImage);
 
     std::vector<CUnitSlot> arrSlots(size_t(o.nCount));
     for (int64_t i = 0; i < o.nCount; ++i) {
@@ -202,15 +203,15 @@ int RunListenUnit(int argc, char** argv) {
         } else if (strOpt == "--verify" && value()) {
             strVerify = pszValue;
         } else {
-            return Usage(kListenUsage, "bad or incomplete option '" + strOpt + "'");
+            return Usage("listen", "bad or incomplete option '" + strOpt + "'");
         }
     }
     if (!bBind || strOut.empty() == strVerify.empty())
-        return Usage(kListenUsage, "--bind and one of --out or --verify are required");
+        return Usage("listen", "--bind and one of --out or --verify are required");
     std::shared_ptr<CBytes> pExpected;
     if (!strVerify.empty()) {
         pExpected = std::make_shared<CBytes>();
-        if (!ReadWholeFile(strVerify, *pExpected)) return Usage(kListenUsage, "cannot read " + strVerify);
+        if (!ReadWholeFile(strVerify, *pExpected)) return Usage("listen", "cannot read " + strVerify);
     }
 
     std::vector<CUnitSlot> arrSlots(1);

@@ -1,0 +1,223 @@
+#!/usr/bin/env bash
+# Network boot end to end: the real orxboot --headless against simulated units, each run
+# inside a private network namespace with only loopback, so nothing reaches a real network.
+# Usage: net_boot.sh <build_dir>
+set -u
+
+BUILD=$(cd "${1:?usage: net_boot.sh <build_dir>}" && pwd)
+SELF=$(cd "$(dirname "$0")" && pwd)/$(basename "$0")
+
+if [ -z "${ORX_E2E_NETNS:-}" ]; then
+    if ! unshare -n true 2>/dev/null; then
+        echo "net_boot: SKIPPED: cannot make a private network namespace (needs root)"
+        exit 0
+    fi
+    exec unshare -n env ORX_E2E_NETNS=1 bash "$SELF" "$BUILD"
+fi
+
+ip link set lo up
+ORXBOOT=$BUILD/orxboot
+ORXUNIT=$BUILD/orxunit
+TOP=$(mktemp -d /tmp/orx-netboot-XXXXXX)
+trap 'rm -rf "$TOP"' EXIT
+FAILED=0
+
+fail() {
+    echo "FAIL [$CASE]: $*"
+    FAILED=1
+}
+
+"$BUILD/orx-mkimage" --size 70000 --records 5 --out "$TOP/small.bin" || exit 1
+"$BUILD/orx-mkimage" --size 1048576 --records 12 --seed 3 --out "$TOP/1m.bin" || exit 1
+
+# A working folder with its own settings, lock and config places; the settings file
+# in the current folder wins.
+new_case() {
+    CASE=$1
+    DIR=$TOP/$CASE
+    mkdir -p "$DIR/run" "$DIR/cfg"
+    shift
+    { echo "[PARAMS]"; for kv in "$@"; do echo "$kv"; done; } >"$DIR/orxboot.ini"
+}
+
+start_server() {
+    (cd "$DIR" && XDG_RUNTIME_DIR=$DIR/run XDG_CONFIG_HOME=$DIR/cfg \
+        exec "$ORXBOOT" --headless >"$DIR/out.log" 2>"$DIR/err.log") &
+    SERVER=$!
+    wait_for_line "Server waiting for boot request..." 10 || fail "server did not start"
+}
+
+# wait_for_line TEXT SECONDS: until the exact line stands in the server's log.
+wait_for_line() {
+    local n=$(($2 * 10))
+    while ((n-- > 0)); do
+        grep -Fxq -- "$1" "$DIR/out.log" 2>/dev/null && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+expect_line() {
+    grep -Fxq -- "$1" "$DIR/out.log" || fail "no log line '$1'"
+}
+
+# wait_exit PID SECONDS EXPECTED WHAT
+wait_exit() {
+    local n=$(($2 * 10))
+    while kill -0 "$1" 2>/dev/null && ((n-- > 0)); do sleep 0.1; done
+    if kill -0 "$1" 2>/dev/null; then
+        kill "$1"
+        fail "$4 still running after $2 s"
+        wait "$1" 2>/dev/null
+        return
+    fi
+    wait "$1"
+    local rc=$?
+    [ "$rc" -eq "$3" ] || fail "$4 exited $rc, expected $3"
+}
+
+# unit NAME ADDR [options]: one simulated unit in the background; its pid in UNIT_PID.
+unit() {
+    local name=$1 addr=$2
+    shift 2
+    "$ORXUNIT" net --server 127.0.0.1 --bind "$addr" --name "$name" \
+        --mac "$(printf '02:4F:52:00:00:%02X' "${addr##*.}")" "$@" >"$DIR/$name.out" 2>"$DIR/$name.err" &
+    UNIT_PID=$!
+}
+
+show_logs() {
+    [ "$FAILED" -eq 0 ] && return
+    echo "--- [$CASE] orxboot stdout"; cat "$DIR/out.log"
+    echo "--- [$CASE] orxboot stderr"; tail -n 20 "$DIR/err.log"
+    for f in "$DIR"/*.out "$DIR"/*.err; do echo "--- $(basename "$f")"; cat "$f"; done
+}
+
+# A unit that falls silent, and one that never answers the jump: the server resends after
+# 1, 2, 4 and 8 s and gives up. This takes over half a minute, so it runs beside the other
+# cases in a namespace of its own (the server owns port 980 of its namespace).
+silent_case() {
+    new_case silent BOOTFILE="$TOP/small.bin" BOOTNET=1 BOOTSERIAL=0 NETTYPE=0 NETCACHE=0 \
+        TRANCLOSEDONE=0 WIZARDMODE=0
+    start_server
+    unit QUIET 127.0.0.5 --image "$TOP/small.bin" --silent-after 3 --timeout 17
+    local quiet=$UNIT_PID
+    unit NOJUMP 127.0.0.6 --image "$TOP/small.bin" --no-jump-answer --timeout 17
+    local nojump=$UNIT_PID
+    wait_exit "$quiet" 45 3 "silent unit"
+    wait_exit "$nojump" 45 0 "unit that ignores the jump"
+    for name in QUIET NOJUMP; do
+        wait_for_line "$name: Failed Transfer" 10 || fail "no '$name: Failed Transfer'"
+        for k in 1 2 3 4; do expect_line "$name: Retransmit packet $k"; done
+        expect_line "$name: Starting Transfer"
+    done
+    expect_line "NOJUMP: Sending Jump"
+    grep -q "5 packet(s)" "$DIR/QUIET.err" || fail "silent unit did not see block 4 five times"
+    grep -q "5 packet(s)" "$DIR/NOJUMP.out" || fail "the jump did not come five times"
+    # Each resend comes 1, 2, 4, 8 s after the one before, up to one timer period late.
+    local times
+    times=$(sed -n 's/.* at \(+[0-9. +]*\) s.*/\1/p' "$DIR/QUIET.err" | tr -d '+')
+    awk -v t="$times" 'BEGIN { n = split(t, a, " "); if (n != 5) exit 1;
+        for (k = 2; k <= 5; k++) { g = a[k] - a[k-1]; w = 2 ^ (k - 2);
+            if (g < w - 0.1 || g > w + 1.3) exit 1 } }' ||
+        fail "resend gaps are not 1, 2, 4, 8 s: $times"
+    kill -TERM "$SERVER"
+    wait_exit "$SERVER" 10 0 "orxboot after SIGTERM"
+    cat "$DIR/QUIET.err" "$DIR/NOJUMP.out"
+    show_logs
+    return "$FAILED"
+}
+
+if [ -n "${ORX_E2E_SILENT:-}" ]; then
+    silent_case
+    exit $?
+fi
+ORX_E2E_SILENT=1 unshare -n bash "$SELF" "$BUILD" >"$TOP/silent.txt" 2>&1 &
+SILENT=$!
+
+# --- Three units at once; the server ends with the last transfer. A transfer takes
+# milliseconds, so the units must ask together or the list empties early: they start
+# announcing before the server runs, are held, and are let go at once more than a
+# second later, when every one of them owes its next announcement.
+new_case three BOOTFILE="$TOP/1m.bin" BOOTNET=1 BOOTSERIAL=0 NETTYPE=0 NETCACHE=0 \
+    TRANCLOSEDONE=1 WIZARDMODE=0
+pids=()
+for i in 2 3 4; do
+    unit "HV7UNIT$i" "127.0.0.$i" --image "$TOP/1m.bin" --timeout 15
+    pids+=("$UNIT_PID")
+done
+# Held only once every unit has bound its port, so each announces the moment it goes on.
+for _ in $(seq 100); do
+    [ "$(ss -uanH | grep -c ' 127\.0\.0\.[234]:')" -ge 3 ] && break
+    sleep 0.1
+done
+kill -STOP "${pids[@]}"
+start_server
+sleep 1.2
+kill -CONT "${pids[@]}"
+for i in 0 1 2; do wait_exit "${pids[$i]}" 30 0 "unit HV7UNIT$((i + 2))"; done
+wait_exit "$SERVER" 10 0 "orxboot"
+expect_line "Reading boot file '$TOP/1m.bin'."
+expect_line "Server waiting for boot request..."
+for i in 2 3 4; do
+    for line in "Starting Transfer" "Sending Jump" "Transmission completed."; do
+        expect_line "HV7UNIT$i: $line"
+    done
+    grep -q "^HV7UNIT$i: ok, 1048576 bytes" "$DIR/HV7UNIT$i.out" || fail "HV7UNIT$i summary"
+done
+grep -q "Retransmit\|Failed" "$DIR/out.log" && fail "unexpected resends on a quiet network"
+show_logs
+
+# --- Lost acknowledgements, a unit that changes its port, repeated boot requests, and a
+# device of another maker; the server stays up until told to stop.
+new_case faults BOOTFILE="$TOP/small.bin" BOOTNET=1 BOOTSERIAL=0 NETTYPE=0 NETCACHE=0 \
+    TRANCLOSEDONE=0 WIZARDMODE=0
+start_server
+unit DROPACK 127.0.0.2 --image "$TOP/small.bin" --drop-ack 3 --timeout 15; p1=$UNIT_PID
+unit DROPWRQ 127.0.0.3 --image "$TOP/small.bin" --drop-ack 0 --timeout 15; p2=$UNIT_PID
+unit NEWPORT 127.0.0.4 --image "$TOP/small.bin" --new-port-after 5 --timeout 15; p3=$UNIT_PID
+unit REPEAT 127.0.0.5 --image "$TOP/small.bin" --repeat-request --timeout 15; p4=$UNIT_PID
+"$ORXUNIT" net --server 127.0.0.1 --bind 127.0.0.9 --name STRANGER --mac 00:11:22:33:44:55 \
+    --image "$TOP/small.bin" --timeout 2 >"$DIR/STRANGER.out" 2>"$DIR/STRANGER.err" &
+p5=$!
+wait_exit "$p1" 30 0 "unit DROPACK"
+wait_exit "$p2" 30 0 "unit DROPWRQ"
+wait_exit "$p3" 30 0 "unit NEWPORT"
+wait_exit "$p4" 30 0 "unit REPEAT"
+wait_exit "$p5" 30 3 "unit of another maker"
+for name in DROPACK DROPWRQ NEWPORT REPEAT; do
+    expect_line "$name: Transmission completed."
+done
+expect_line "DROPACK: Retransmit packet 1"
+expect_line "DROPWRQ: Retransmit packet 1"
+expect_line "Non-ORX device. 0 11 22"
+grep -q "^NEWPORT: Retransmit" "$DIR/out.log" && fail "the server did not follow the new port"
+grep -q "STRANGER: Starting" "$DIR/out.log" && fail "a device of another maker was served"
+kill -TERM "$SERVER"
+wait_exit "$SERVER" 10 0 "orxboot after SIGTERM"
+show_logs
+
+# --- Single-unit mode: the named unit is served (its name in other letter case), any
+# other name is refused.
+new_case single BOOTFILE="$TOP/small.bin" BOOTNET=1 BOOTSERIAL=0 NETTYPE=1 NETNODE=HV7SOLO \
+    NETCACHE=0 TRANCLOSEDONE=1 WIZARDMODE=0
+start_server
+unit OTHER 127.0.0.3 --image "$TOP/small.bin" --timeout 3; other=$UNIT_PID
+wait_for_line "ORX device 'OTHER' boot request ignored." 10 ||
+    fail "no refusal of OTHER"
+unit hv7solo 127.0.0.2 --image "$TOP/small.bin" --timeout 15; solo=$UNIT_PID
+wait_exit "$solo" 30 0 "the named unit"
+wait_exit "$SERVER" 10 0 "orxboot"
+wait_exit "$other" 15 3 "the refused unit"
+expect_line "hv7solo: Transmission completed."
+grep -q "OTHER: Starting" "$DIR/out.log" && fail "the refused unit was served"
+show_logs
+
+CASE=silent
+wait "$SILENT" || fail "see below"
+cat "$TOP/silent.txt"
+
+if [ "$FAILED" -ne 0 ]; then
+    echo "net_boot: FAILED"
+    exit 1
+fi
+echo "net_boot: all cases passed"

@@ -1,0 +1,469 @@
+// The sample image maker and the simulated unit's protocol, without sockets.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+#include <tuple>
+
+#include "image/TransferFile.h"
+#include "tests/TestImage.h"
+#include "tools/mkimage/ImageBuilder.h"
+#include "tools/orxunit/ListenSession.h"
+#include "tools/orxunit/NetUnitSession.h"
+
+// The tools are executables of their own; their pure parts are compiled in here.
+#include "tools/orxunit/ListenSession.cpp"
+#include "tools/orxunit/NetUnitSession.cpp"
+
+using namespace orxunit;
+
+namespace {
+
+uint32_t Le32(const std::vector<uint8_t>& a, size_t i) {
+    return uint32_t(a[i]) | uint32_t(a[i + 1]) << 8 | uint32_t(a[i + 2]) << 16 |
+           uint32_t(a[i + 3]) << 24;
+}
+
+// ---------------------------------------------------------------- sample images
+
+using ImageCase = std::tuple<uint32_t, uint32_t, bool>;  // size, records, descending
+
+class SampleImage : public ::testing::TestWithParam<ImageCase> {};
+
+TEST_P(SampleImage, IsExactSizeAndReadsBackAsAValidRecordChain) {
+    const auto [nSize, nRecords, bDescending] = GetParam();
+    std::vector<uint8_t> arr;
+    ASSERT_TRUE(BuildSampleImage({nSize, nRecords, 7, bDescending}, arr));
+    ASSERT_EQ(arr.size(), nSize);
+
+    // File order and per-record checksums, read straight from the bytes.
+    std::vector<uint32_t> arrFileOrder;
+    size_t off = kSampleImageHeader;
+    for (uint32_t i = 0; i < nRecords; ++i) {
+        const uint32_t nLen = Le32(arr, off + 4);
+        uint32_t dwSum = 0;
+        for (uint32_t j = 0; j < nLen; ++j) dwSum += arr[off + 12 + j];
+        EXPECT_EQ(Le32(arr, off + 8), dwSum) << "record " << i;
+        arrFileOrder.push_back(Le32(arr, off));
+        off += 12 + nLen;
+    }
+    ASSERT_EQ(off + 12, nSize) << "the end record must close the file";
+    EXPECT_EQ(Le32(arr, off), 0u);
+    EXPECT_EQ(Le32(arr, off + 4), Le32(arr, 7)) << "entry point is the image start";
+    for (size_t i = 1; i < arrFileOrder.size(); ++i)
+        EXPECT_EQ(arrFileOrder[i] > arrFileOrder[i - 1], !bDescending) << i;
+
+    // The server's own reader agrees.
+    CTempDir dir;
+    CTransferFile file;
+    ASSERT_TRUE(file.Load(WriteFile(dir.Path("s.bin"), arr), nullptr));
+    ASSERT_TRUE(file.BuildRecordIndex());
+    ASSERT_EQ(file.RecordCount(), nRecords + 1u);
+    for (size_t i = 1; i < nRecords; ++i)
+        EXPECT_LT(file.Record(i - 1).Address(), file.Record(i).Address());
+    EXPECT_EQ(file.Record(nRecords).Address(), 0u);
+    if (nRecords) {
+        const auto& last = file.Record(nRecords - 1);
+        EXPECT_EQ(Le32(arr, 11), last.Address() + last.Length() - Le32(arr, 7));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, SampleImage,
+                         ::testing::Values(ImageCase{70000, 5, false}, ImageCase{70000, 5, true},
+                                           ImageCase{1048576, 12, false}, ImageCase{27, 0, false},
+                                           ImageCase{40, 1, false}, ImageCase{4096, 9, true},
+                                           ImageCase{200000, 300, false}));
+
+TEST(SampleImageSeed, SameSeedSameBytesAndBothOrdersHoldTheSameRecords) {
+    std::vector<uint8_t> a, b, c, d;
+    ASSERT_TRUE(BuildSampleImage({5000, 4, 1, false}, a));
+    ASSERT_TRUE(BuildSampleImage({5000, 4, 1, false}, b));
+    ASSERT_TRUE(BuildSampleImage({5000, 4, 2, false}, c));
+    ASSERT_TRUE(BuildSampleImage({5000, 4, 1, true}, d));
+    EXPECT_EQ(a, b);
+    EXPECT_NE(a, c);
+    auto records = [](const std::vector<uint8_t>& arr) {
+        std::set<std::vector<uint8_t>> set;
+        for (size_t off = kSampleImageHeader; Le32(arr, off) != 0; off += 12 + Le32(arr, off + 4))
+            set.emplace(arr.begin() + off, arr.begin() + off + 12 + Le32(arr, off + 4));
+        return set;
+    };
+    EXPECT_EQ(records(a), records(d));
+}
+
+TEST(SampleImageSeed, RefusesSizesThatCannotHoldTheRecords) {
+    std::vector<uint8_t> arr;
+    EXPECT_FALSE(BuildSampleImage({uint32_t(MinSampleImageSize(5) - 1), 5, 1, false}, arr));
+    EXPECT_FALSE(BuildSampleImage({26, 0, 1, false}, arr));
+    EXPECT_FALSE(BuildSampleImage({kSampleMaxSize + 1, 1, 1, false}, arr));
+    EXPECT_TRUE(arr.empty());
+}
+
+// ---------------------------------------------------------------- network unit
+
+const CSockAddr kServer{0x0100007F, 980};  // 127.0.0.1 in network order
+const CSockAddr kOtherPort{0x0100007F, 981};
+const uint8_t kWrq[] = {0, 2, 'b', 'o', 'o', 't', '.', 'b', 'i', 'n', 0, 'o', 'c', 't', 'e', 't', 0};
+const uint8_t kJump[] = {'E', 'D', 'B', 'G', 0xFF, 0x01, 0x00, 0x02, 0x00};
+constexpr uint64_t kSec = 1'000'000;
+
+CBytes DataPacket(const CBytes& image, size_t nOffset, size_t nLen, uint16_t wBlock) {
+    CBytes p = {0, 3, uint8_t(wBlock >> 8), uint8_t(wBlock)};
+    p.insert(p.end(), image.begin() + long(nOffset), image.begin() + long(nOffset + nLen));
+    return p;
+}
+
+// Plays the server's side against one unit session on a clock of its own.
+class CServerScript {
+public:
+    explicit CServerScript(size_t nImage, CNetUnitFaults faults = {}, std::string strName = "HV7A")
+        : m_pImage(std::make_shared<CBytes>(MakeImageBytes(nImage))) {
+        CNetUnitConfig cfg;
+        cfg.strName = std::move(strName);
+        ParseMac("02:4f:52:0a:0b:0c", cfg.mac);
+        cfg.dwOwnAddr = 0x0200007F;
+        cfg.addrServer = kServer;
+        cfg.nTimeoutUs = 10 * kSec;
+        cfg.faults = faults;
+        m_pSession = std::make_unique<CNetUnitSession>(cfg, m_pImage);
+        m_pSession->Start(m_nNow, m_last);
+    }
+    CUnitActions Send(const CBytes& p, CSockAddr from = kServer) {
+        m_last = {};
+        m_pSession->OnDatagram(p.data(), p.size(), from, m_nNow, m_last);
+        return m_last;
+    }
+    CUnitActions Wait(uint64_t nUs) {
+        CUnitActions all;
+        for (uint64_t t = 0; t < nUs && !m_pSession->Finished(); t += kSec / 10) {
+            m_nNow += kSec / 10;
+            CUnitActions act;
+            m_pSession->OnTimer(m_nNow, act);
+            all.arrSend.insert(all.arrSend.end(), act.arrSend.begin(), act.arrSend.end());
+        }
+        return all;
+    }
+    CUnitActions Block(size_t nIndex, uint16_t wBlock) {  // nIndex counts from 0
+        const size_t nOff = nIndex * 512;
+        return Send(DataPacket(*m_pImage, nOff, std::min<size_t>(512, m_pImage->size() - nOff),
+                               wBlock));
+    }
+    // Sends the write request and every block; returns the block numbers acknowledged.
+    std::vector<int> RunData(uint16_t wFirst = 1) {
+        std::vector<int> arrAcks;
+        auto collect = [&](const CUnitActions& act) {
+            for (const auto& s : act.arrSend)
+                if (s.bytes.size() == 4 && s.bytes[1] == 4) arrAcks.push_back(s.bytes[2] << 8 | s.bytes[3]);
+        };
+        collect(Send(CBytes(kWrq, kWrq + sizeof kWrq)));
+        uint16_t w = wFirst;
+        for (size_t i = 0; i * 512 < m_pImage->size(); ++i) collect(Block(i, w++));
+        return arrAcks;
+    }
+    CUnitActions Jump() { return Send(CBytes(kJump, kJump + sizeof kJump)); }
+    const CUnitResult& Result() { return m_pSession->Result(); }
+    bool Finished() { return m_pSession->Finished(); }
+
+    std::shared_ptr<CBytes> m_pImage;
+    std::unique_ptr<CNetUnitSession> m_pSession;
+    CUnitActions m_last;  // after construction: the first announcement
+    uint64_t m_nNow = 5 * kSec;
+};
+
+TEST(NetUnit, AnnouncesWithMacAndNameEverySecondUntilTheWriteRequest) {
+    CServerScript s(1024, {}, "ABCDEFGHIJKLMNOP");  // 16 characters: no room for a NUL
+    ASSERT_EQ(s.m_last.arrSend.size(), 1u);
+    const CUnitSend& req = s.m_last.arrSend[0];
+    EXPECT_EQ(req.to, kServer);
+    ASSERT_EQ(req.bytes.size(), 64u);
+    EXPECT_EQ(CBytes(req.bytes.begin() + 10, req.bytes.begin() + 16),
+              (CBytes{0x02, 0x4F, 0x52, 0x0A, 0x0B, 0x0C}));
+    EXPECT_EQ(std::string(req.bytes.begin() + 37, req.bytes.begin() + 53), "ABCDEFGHIJKLMNOP");
+    EXPECT_EQ(s.Wait(3 * kSec).arrSend.size(), 3u);
+    s.Send(CBytes(kWrq, kWrq + sizeof kWrq));
+    EXPECT_TRUE(s.Wait(3 * kSec).arrSend.empty()) << "no announcement once the transfer runs";
+}
+
+TEST(NetUnit, ShortNameIsNulTerminated) {
+    CServerScript s(1024, {}, "HV7");
+    const CBytes& req = s.m_last.arrSend[0].bytes;
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&req[37])), "HV7");
+}
+
+class NetUnitSizes : public ::testing::TestWithParam<size_t> {};
+
+TEST_P(NetUnitSizes, AcknowledgesEveryBlockAndAnswersTheJump) {
+    const size_t nSize = GetParam();
+    CServerScript s(nSize);
+    const std::vector<int> arrAcks = s.RunData();
+    std::vector<int> arrWant;
+    for (size_t i = 0; i <= (nSize + 511) / 512; ++i) arrWant.push_back(int(i));
+    EXPECT_EQ(arrAcks, arrWant);
+    const CUnitActions act = s.Jump();
+    ASSERT_EQ(act.arrSend.size(), 1u);
+    EXPECT_EQ(act.arrSend[0].to, kServer);
+    EXPECT_NE(act.arrSend[0].bytes.size(), 64u);
+    ASSERT_TRUE(s.Finished());
+    EXPECT_EQ(s.Result().nCode, kExitOk) << s.Result().strReason;
+    EXPECT_EQ(s.Result().nBytes, nSize);
+}
+
+INSTANTIATE_TEST_SUITE_P(Images, NetUnitSizes, ::testing::Values(9, 512, 1024, 1025, 70000));
+
+TEST(NetUnit, FollowsTheBlockNumberAcrossTheSixteenBitWrap) {
+    CServerScript s(65536 * 512 + 100);
+    const std::vector<int> arrAcks = s.RunData();
+    ASSERT_EQ(arrAcks.size(), 65538u);
+    EXPECT_EQ(arrAcks[65535], 65535);
+    EXPECT_EQ(arrAcks[65536], 0);
+    EXPECT_EQ(arrAcks[65537], 1);
+    s.Jump();
+    EXPECT_EQ(s.Result().nCode, kExitOk) << s.Result().strReason;
+}
+
+TEST(NetUnit, BlockOneAfterBlock65535IsAFault) {
+    CServerScript s(65537 * 512);
+    s.Send(CBytes(kWrq, kWrq + sizeof kWrq));
+    for (size_t i = 0; i < 65535; ++i) s.Block(i, uint16_t(i + 1));
+    s.Block(65535, 1);
+    EXPECT_EQ(s.Result().nCode, kExitFailed);
+    EXPECT_NE(s.Result().strReason.find("expected 0"), std::string::npos) << s.Result().strReason;
+}
+
+// Server faults the unit must report, each with a word of the reason it gives.
+struct ServerFault {
+    const char* pszName;
+    std::function<void(CServerScript&)> fnPlay;
+    const char* pszReason;
+};
+
+class NetUnitCatches : public ::testing::TestWithParam<ServerFault> {};
+
+TEST_P(NetUnitCatches, ServerFault) {
+    CServerScript s(1500);
+    GetParam().fnPlay(s);
+    ASSERT_TRUE(s.Finished());
+    EXPECT_EQ(s.Result().nCode, kExitFailed);
+    EXPECT_NE(s.Result().strReason.find(GetParam().pszReason), std::string::npos)
+        << s.Result().strReason;
+}
+
+const CBytes kWrqBytes(kWrq, kWrq + sizeof kWrq);
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, NetUnitCatches,
+    ::testing::Values(
+        ServerFault{"WrongMode",
+                    [](CServerScript& s) {
+                        CBytes p = {0, 2, 'b', 'o', 'o', 't', '.', 'b', 'i', 'n', 0};
+                        for (char c : std::string("netascii")) p.push_back(uint8_t(c));
+                        p.push_back(0);
+                        s.Send(p);
+                    },
+                    "write request"},
+        ServerFault{"DataBeforeWriteRequest", [](CServerScript& s) { s.Block(0, 1); },
+                    "write request"},
+        ServerFault{"SkippedBlock",
+                    [](CServerScript& s) {
+                        s.Send(kWrqBytes);
+                        s.Block(0, 1);
+                        s.Block(2, 3);
+                    },
+                    "out of order"},
+        ServerFault{"ShortBlockInTheMiddle",
+                    [](CServerScript& s) {
+                        s.Send(kWrqBytes);
+                        s.Send(DataPacket(*s.m_pImage, 0, 500, 1));
+                    },
+                    "short block"},
+        ServerFault{"EmptyBlockAfterTheLast",
+                    [](CServerScript& s) {
+                        s.RunData();
+                        s.Send({0, 3, 0, 4});
+                    },
+                    "after the last"},
+        ServerFault{"WrongByte",
+                    [](CServerScript& s) {
+                        s.Send(kWrqBytes);
+                        CBytes p = DataPacket(*s.m_pImage, 0, 512, 1);
+                        p[4 + 300] ^= 1;
+                        s.Send(p);
+                    },
+                    "offset 300"},
+        ServerFault{"ResentBlockWithOtherData",
+                    [](CServerScript& s) {
+                        s.Send(kWrqBytes);
+                        s.Block(0, 1);
+                        s.Block(1, 1);
+                    },
+                    "other data"},
+        ServerFault{"JumpTooEarly",
+                    [](CServerScript& s) {
+                        s.Send(kWrqBytes);
+                        s.Block(0, 1);
+                        s.Jump();
+                    },
+                    "jump after 512 of 1500"},
+        ServerFault{"JumpWithWrongCommand",
+                    [](CServerScript& s) {
+                        s.RunData();
+                        s.Send({'E', 'D', 'B', 'G', 0xFF, 0x01, 0x00, 0x03, 0x00});
+                    },
+                    "unexpected packet"},
+        ServerFault{"WriteRequestAgainMidTransfer",
+                    [](CServerScript& s) {
+                        s.Send(kWrqBytes);
+                        s.Block(0, 1);
+                        s.Send(kWrqBytes);
+                    },
+                    "write request again"},
+        ServerFault{"BlockFromAnotherPort",
+                    [](CServerScript& s) {
+                        s.Send(kWrqBytes);
+                        s.Send(DataPacket(*s.m_pImage, 0, 512, 1), kOtherPort);
+                    },
+                    "127.0.0.1:981"}),
+    [](const auto& info) { return std::string(info.param.pszName); });
+
+TEST(NetUnitFaults, DroppedAckIsMadeUpWhenTheBlockComesAgain) {
+    CServerScript s(2048, {.nDropAck = 2});
+    s.Send(kWrqBytes);
+    EXPECT_EQ(s.Block(0, 1).arrSend.size(), 1u);
+    EXPECT_TRUE(s.Block(1, 2).arrSend.empty());
+    const CUnitActions again = s.Block(1, 2);
+    ASSERT_EQ(again.arrSend.size(), 1u);
+    EXPECT_EQ(again.arrSend[0].bytes, BuildAck(2));
+    s.Block(2, 3);
+    s.Block(3, 4);
+    s.Jump();
+    EXPECT_EQ(s.Result().nCode, kExitOk) << s.Result().strReason;
+}
+
+TEST(NetUnitFaults, DroppedWriteRequestAckIsMadeUpWhenTheRequestComesAgain) {
+    CServerScript s(100, {.nDropAck = 0});
+    EXPECT_TRUE(s.Send(kWrqBytes).arrSend.empty());
+    EXPECT_EQ(s.Send(kWrqBytes).arrSend.at(0).bytes, BuildAck(0));
+}
+
+TEST(NetUnitFaults, MovesToANewPortOnceForTheBlockAfterN) {
+    CServerScript s(4096, {.nNewPortAfter = 2});
+    s.Send(kWrqBytes);
+    std::vector<bool> arrMoved;
+    for (size_t i = 0; i < 8; ++i) arrMoved.push_back(s.Block(i, uint16_t(i + 1)).bNewPort);
+    EXPECT_EQ(arrMoved, (std::vector<bool>{false, false, true, false, false, false, false, false}));
+}
+
+TEST(NetUnitFaults, RepeatsTheAnnouncementEverySixteenBlocks) {
+    CServerScript s(40 * 512, {.bRepeatRequest = true});
+    s.Send(kWrqBytes);
+    std::vector<size_t> arrAt;
+    for (size_t i = 0; i < 40; ++i)
+        for (const auto& send : s.Block(i, uint16_t(i + 1)).arrSend)
+            if (send.bytes.size() == 64 && send.to == kServer) arrAt.push_back(i + 1);
+    EXPECT_EQ(arrAt, (std::vector<size_t>{16, 32}));
+}
+
+TEST(NetUnitFaults, SilentUnitAnswersNothingAndReportsWhatCame) {
+    CServerScript s(4096, {.nSilentAfter = 2});
+    s.Send(kWrqBytes);
+    s.Block(0, 1);
+    EXPECT_EQ(s.Block(1, 2).arrSend.size(), 1u);
+    EXPECT_TRUE(s.Block(2, 3).arrSend.empty());
+    s.Wait(1 * kSec);
+    EXPECT_TRUE(s.Block(2, 3).arrSend.empty());
+    s.Wait(2 * kSec);
+    EXPECT_TRUE(s.Block(2, 3).arrSend.empty());
+    s.Wait(11 * kSec);
+    ASSERT_TRUE(s.Finished());
+    EXPECT_EQ(s.Result().nCode, kExitTimedOut);
+    EXPECT_NE(s.Result().strReason.find("3 packet(s) at +0.00 +1.00 +3.00 s"), std::string::npos)
+        << s.Result().strReason;
+}
+
+TEST(NetUnitFaults, UnansweredJumpStillCountsAsAReceivedImage) {
+    CServerScript s(700, {.bNoJumpAnswer = true});
+    s.RunData();
+    EXPECT_TRUE(s.Jump().arrSend.empty());
+    s.Wait(2 * kSec);
+    EXPECT_TRUE(s.Jump().arrSend.empty());
+    s.Wait(11 * kSec);
+    ASSERT_TRUE(s.Finished());
+    EXPECT_EQ(s.Result().nCode, kExitOk);
+    EXPECT_NE(s.Result().strNote.find("2 packet(s)"), std::string::npos) << s.Result().strNote;
+}
+
+TEST(NetUnitFaults, GivesUpWhenTheServerFallsSilent) {
+    CServerScript s(4096);
+    s.Send(kWrqBytes);
+    s.Block(0, 1);
+    s.Wait(9 * kSec);
+    EXPECT_FALSE(s.Finished());
+    s.Wait(2 * kSec);
+    ASSERT_TRUE(s.Finished());
+    EXPECT_EQ(s.Result().nCode, kExitTimedOut);
+    EXPECT_NE(s.Result().strReason.find("after block 1 (512 of 4096 bytes)"), std::string::npos)
+        << s.Result().strReason;
+}
+
+// ---------------------------------------------------------------- plain TFTP receiver
+
+const CSockAddr kClient{0x0100007F, 40000};
+
+CBytes WriteRequest(const std::string& strFile, const std::string& strMode,
+                    const std::string& strOptions = "") {
+    CBytes p = {0, 2};
+    for (char c : strFile + '\0' + strMode + '\0' + strOptions) p.push_back(uint8_t(c));
+    return p;
+}
+
+TEST(ListenUnit, TakesAPlainWriteWithOptionsAndTheEmptyLastBlock) {
+    CListenSession s(nullptr, 5 * kSec);
+    CUnitActions act;
+    s.Start(0, act);
+    const CBytes wrq = WriteRequest("any.bin", "OCTET", std::string("blksize\0" "1428", 12) + '\0');
+    s.OnDatagram(wrq.data(), wrq.size(), kClient, 1, act);
+    EXPECT_TRUE(act.bNewPort) << "answers from a transfer port of its own";
+    ASSERT_EQ(act.arrSend.size(), 1u);
+    EXPECT_EQ(act.arrSend[0].bytes, BuildAck(0)) << "options are not acknowledged";
+    const CBytes image = MakeImageBytes(1024);
+    for (uint16_t w = 1; w <= 3; ++w) {
+        act = {};
+        const CBytes p = DataPacket(image, (w - 1) * 512u, w < 3 ? 512 : 0, w);
+        s.OnDatagram(p.data(), p.size(), kClient, 2, act);
+        EXPECT_EQ(act.arrSend.at(0).bytes, BuildAck(w));
+    }
+    ASSERT_TRUE(s.Finished());
+    EXPECT_EQ(s.Result().nCode, kExitOk) << s.Result().strReason;
+    EXPECT_EQ(s.Received(), image);
+}
+
+TEST(ListenUnit, RefusesNetasciiWithAnErrorPacket) {
+    CListenSession s(nullptr, 5 * kSec);
+    CUnitActions act;
+    const CBytes wrq = WriteRequest("a", "netascii");
+    s.OnDatagram(wrq.data(), wrq.size(), kClient, 1, act);
+    ASSERT_EQ(act.arrSend.size(), 1u);
+    EXPECT_EQ(act.arrSend[0].bytes[1], 5);
+    EXPECT_EQ(s.Result().nCode, kExitFailed);
+}
+
+TEST(ListenUnit, TellsAStrangerOffAndGoesOn) {
+    const auto pImage = std::make_shared<CBytes>(MakeImageBytes(600));
+    CListenSession s(pImage, 5 * kSec);
+    CUnitActions act;
+    const CBytes wrq = WriteRequest("x", "octet");
+    s.OnDatagram(wrq.data(), wrq.size(), kClient, 1, act);
+    act = {};
+    const CBytes b1 = DataPacket(*pImage, 0, 512, 1);
+    s.OnDatagram(b1.data(), b1.size(), CSockAddr{kClient.dwAddr, 40001}, 2, act);
+    ASSERT_EQ(act.arrSend.size(), 1u);
+    EXPECT_EQ(act.arrSend[0].to.wPort, 40001);
+    EXPECT_EQ(act.arrSend[0].bytes[3], 5) << "error 5, unknown transfer ID";
+    EXPECT_FALSE(s.Finished());
+    s.OnDatagram(b1.data(), b1.size(), kClient, 3, act);
+    const CBytes b2 = DataPacket(*pImage, 512, 88, 2);
+    s.OnDatagram(b2.data(), b2.size(), kClient, 4, act);
+    EXPECT_EQ(s.Result().nCode, kExitOk) << s.Result().strReason;
+}
+
+}  // namespace

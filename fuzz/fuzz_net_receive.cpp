@@ -36,14 +36,17 @@ const std::string& ImagePath() {
     return strPath;
 }
 
-uint32_t UnitAddr(unsigned n) { return 0x0000007Fu | (20u + n) << 24; }
+uint32_t UnitAddr(unsigned n) {
+    return 0x0000007Fu | (20u + n) << 24;
+}
 
 void Check(bool b) {
     if (!b) std::abort();
 }
 
 void CheckSent(CFakeSocket& socket) {
-    static const uint8_t kWrq[] = {0, 2, 'b', 'o', 'o', 't', '.', 'b', 'i', 'n', 0, 'o', 'c', 't', 'e', 't', 0};
+    static const uint8_t kWrq[] = {0,   2, 'b', 'o', 'o', 't', '.', 'b', 'i',
+                                   'n', 0, 'o', 'c', 't', 'e', 't', 0};
     static const uint8_t kJump[] = {'E', 'D', 'B', 'G', 0xFF, 0x01, 0x00, 0x02, 0x00};
     const std::vector<uint8_t>& image = Image();
     for (const CDatagram& d : socket.m_sent) {
@@ -68,7 +71,8 @@ void CheckTransfers(CORXBootApp& app) {
     for (size_t i = 0; i < app.m_arrTransfers.size(); ++i) {
         Check(app.m_arrTransfers[i]->m_nSent <= kImageLength);
         for (size_t j = i + 1; j < app.m_arrTransfers.size(); ++j)
-            Check(app.m_arrTransfers[i]->m_addrPeer.dwAddr != app.m_arrTransfers[j]->m_addrPeer.dwAddr);
+            Check(app.m_arrTransfers[i]->m_addrPeer.dwAddr !=
+                  app.m_arrTransfers[j]->m_addrPeer.dwAddr);
     }
 }
 }  // namespace
@@ -107,7 +111,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
             if (c & 0x10) nLen *= 6;
             nLen = std::min(nLen, nSize - nPos);
             const CSockAddr from{UnitAddr(c & 3u), static_cast<uint16_t>(3000 + ((c >> 2) & 3))};
-            pServer->m_incoming.push_back({std::vector<uint8_t>(pData + nPos, pData + nPos + nLen), from});
+            pServer->m_incoming.push_back(
+                {std::vector<uint8_t>(pData + nPos, pData + nPos + nLen), from});
             nPos += nLen;
             Check(app.OnNetSocket(SOCKET_ID_SERVER, 1) == 1);
         }

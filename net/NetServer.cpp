@@ -14,30 +14,7 @@ constexpr uint32_t RETRANSMIT_BASE_MS = 1000;
 constexpr uint32_t RETRANSMIT_GIVE_UP_MS = 10000;
 constexpr uint32_t MAX_RETRIES_SHIFT = 4;
 constexpr uint32_t ARP_WAIT_MS = 5000;
-}  // namespace
 
-int CORXBootApp::OnNetSocket(int64_t nSocketId, int64_t nEvent) {
-    if ((nEvent & FD_READ) == 0) return 0;
-    if (nSocketId == SOCKET_ID_BROADCAST) {
-        OnBroadcastReceive();
-        return 1;
-    }
-    if (nSocketId == SOCKET_ID_SERVER) {
-        OnServerReceive();
-        return 1;
-    }
-    return 0;
-}
-
-void CORXBootApp::OnNetTimer(uint32_t nId) {
-    if (nId == TIMER_RETRANSMIT) {
-        CheckRetransmits();
-    } else if (nId == TIMER_BROADCAST) {
-        SendNewbootBroadcast();
-    }
-}
-
-namespace {
 // A line about a network transfer. Its name is taken from the node itself: a serial
 // thread may shift its slot at any moment, and a slot looked up first could be stale.
 void LogUnitLine(CORXBootApp& app, const CTransferNode& node, const std::string& strText) {
@@ -95,6 +72,27 @@ void OnBootRequest(CORXBootApp& app, const uint8_t* pData, size_t nLen, const CS
 }
 }  // namespace
 
+int CORXBootApp::OnNetSocket(int64_t nSocketId, int64_t nEvent) {
+    if ((nEvent & FD_READ) == 0) return 0;
+    if (nSocketId == SOCKET_ID_BROADCAST) {
+        OnBroadcastReceive();
+        return 1;
+    }
+    if (nSocketId == SOCKET_ID_SERVER) {
+        OnServerReceive();
+        return 1;
+    }
+    return 0;
+}
+
+void CORXBootApp::OnNetTimer(uint32_t nId) {
+    if (nId == TIMER_RETRANSMIT) {
+        CheckRetransmits();
+    } else if (nId == TIMER_BROADCAST) {
+        SendNewbootBroadcast();
+    }
+}
+
 void CORXBootApp::OnServerReceive() {
     // A notification queued before the servers stopped finds the socket closed.
     if (!m_pServerSocket || !m_pServerSocket->IsOpen()) return;
@@ -134,11 +132,12 @@ void CORXBootApp::CheckRetransmits() {
             if (!p->IsSerial()) arrNodes.push_back(p.get());
         }
     }
-    const uint32_t dwNow = m_sys.pClock->GetTickCount();
     for (CTransferNode* pNode : arrNodes) {
         if (FindTransferSlot(pNode) < 0) continue;
-        const uint32_t nShift = pNode->m_nRetries < MAX_RETRIES_SHIFT ? pNode->m_nRetries
-                                                                       : MAX_RETRIES_SHIFT;
+        // Read anew for each: clearing a failed unit's ARP entry may have taken seconds.
+        const uint32_t dwNow = m_sys.pClock->GetTickCount();
+        const uint32_t nShift =
+            pNode->m_nRetries < MAX_RETRIES_SHIFT ? pNode->m_nRetries : MAX_RETRIES_SHIFT;
         const uint32_t dwTimeout = RETRANSMIT_BASE_MS << nShift;
         // Unsigned difference: a wrap of the tick counter between the two does no harm.
         if (dwNow - pNode->m_dwLastSend < dwTimeout) continue;
@@ -156,7 +155,8 @@ void CORXBootApp::CheckRetransmits() {
 
 void CORXBootApp::ClearArpEntry(uint32_t dwAddr) {
     if (!m_config.m_bNetCache || !m_sys.pProcess) return;
-    const ERunResult result = m_sys.pProcess->Run({"arp", "-d", DottedAddress(dwAddr)}, ARP_WAIT_MS);
+    const ERunResult result =
+        m_sys.pProcess->Run({"arp", "-d", DottedAddress(dwAddr)}, ARP_WAIT_MS);
     if (result == ERunResult::StartFailed) {
         LogMessage("Server Net ARP Call Failed: %s", FormatErrorText(GetLastError()).c_str());
     } else if (result == ERunResult::TimedOut) {

@@ -22,8 +22,8 @@ void CTransferNode::Advance(uint32_t n) {
 
 bool CTransferNode::BuildNextData(const CTransferFile& image) {
     if (!m_pPacket || m_nSent >= image.Length()) return false;
-    const size_t nPacket =
-        BuildDataBlock(m_pPacket.get(), image.Data(), image.Length(), m_nSent, m_wBlock, m_nMaxData);
+    const size_t nPacket = BuildDataBlock(m_pPacket.get(), image.Data(), image.Length(), m_nSent,
+                                          m_wBlock, m_nMaxData);
     if (nPacket == 0) return false;
     m_nPacketLen = static_cast<uint32_t>(nPacket);
     Advance(static_cast<uint32_t>(nPacket - DATA_HEADER_LEN));

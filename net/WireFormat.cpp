@@ -38,13 +38,14 @@ bool HasOrxPrefix(const CBootRequest& request) {
 
 size_t BuildWriteRequest(uint8_t* pOut) {
     PutBig16(pOut, OPCODE_WRQ);
-    std::memcpy(pOut + 2, "boot.bin", 9);   // with its NUL
-    std::memcpy(pOut + 11, "octet", 6);     // with its NUL
+    std::memcpy(pOut + 2, "boot.bin", 9);  // with its NUL
+    std::memcpy(pOut + 11, "octet", 6);    // with its NUL
     return WRITE_REQUEST_LEN;
 }
 
 size_t BuildJumpPacket(uint8_t* pOut) {
-    static const uint8_t kJump[JUMP_PACKET_LEN] = {'E', 'D', 'B', 'G', 0xFF, 0x01, 0x00, 0x02, 0x00};
+    static const uint8_t kJump[JUMP_PACKET_LEN] = {'E',  'D',  'B',  'G', 0xFF,
+                                                   0x01, 0x00, 0x02, 0x00};
     std::memcpy(pOut, kJump, JUMP_PACKET_LEN);
     return JUMP_PACKET_LEN;
 }

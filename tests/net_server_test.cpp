@@ -15,12 +15,15 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 using Lines = std::vector<std::string>;
 
-const Bytes kWriteRequest = {0, 2, 'b', 'o', 'o', 't', '.', 'b', 'i', 'n', 0, 'o', 'c', 't', 'e', 't', 0};
+const Bytes kWriteRequest = {0,   2, 'b', 'o', 'o', 't', '.', 'b', 'i',
+                             'n', 0, 'o', 'c', 't', 'e', 't', 0};
 const Bytes kJump = {'E', 'D', 'B', 'G', 0xFF, 0x01, 0x00, 0x02, 0x00};
 const uint8_t kOrx[3] = {0x02, 0x4F, 0x52};
 
 // 127.0.0.n in network byte order.
-CSockAddr Unit(uint8_t n, uint16_t wPort = 3000) { return {0x0000007Fu | uint32_t(n) << 24, wPort}; }
+CSockAddr Unit(uint8_t n, uint16_t wPort = 3000) {
+    return {0x0000007Fu | uint32_t(n) << 24, wPort};
+}
 
 Bytes BootRequest(const std::string& strName, const uint8_t (&prefix)[3] = kOrx) {
     Bytes req(64, 0);
@@ -30,7 +33,9 @@ Bytes BootRequest(const std::string& strName, const uint8_t (&prefix)[3] = kOrx)
     return req;
 }
 
-Bytes Ack(uint16_t wBlock) { return {0, 4, uint8_t(wBlock >> 8), uint8_t(wBlock)}; }
+Bytes Ack(uint16_t wBlock) {
+    return {0, 4, uint8_t(wBlock >> 8), uint8_t(wBlock)};
+}
 
 class NetServerTest : public ::testing::Test {
 protected:
@@ -118,8 +123,8 @@ TEST_P(WholeImage, IsDeliveredByteForByteThenJumpThenCompleted) {
     EXPECT_EQ(app.TransferCount(), 1u);
     EXPECT_TRUE(Deliver(Bytes{0, 4, 0, 0}, unit).empty()) << "the reply to the jump ends it";
     EXPECT_EQ(app.TransferCount(), 0u);
-    EXPECT_EQ(sys.poster.LogLines(),
-              (Lines{"HV7A: Starting Transfer", "HV7A: Sending Jump", "HV7A: Transmission completed."}));
+    EXPECT_EQ(sys.poster.LogLines(), (Lines{"HV7A: Starting Transfer", "HV7A: Sending Jump",
+                                            "HV7A: Transmission completed."}));
     EXPECT_EQ(StatusEvents(),
               (std::vector<int64_t>{BOOT_EVENT_TRANSFER_STARTED, BOOT_EVENT_TRANSFER_DONE}));
     EXPECT_TRUE(sys.process.m_calls.empty()) << "NETCACHE is off";
@@ -148,7 +153,9 @@ struct SilenceCase {
     uint32_t dwStartTick;
 };
 
-void PrintTo(const SilenceCase& c, std::ostream* os) { *os << c.pszWhat; }
+void PrintTo(const SilenceCase& c, std::ostream* os) {
+    *os << c.pszWhat;
+}
 
 class Silence : public NetServerTest, public ::testing::WithParamInterface<SilenceCase> {};
 
@@ -178,9 +185,10 @@ TEST_P(Silence, ResendsFourTimesThenFails) {
     }
     EXPECT_EQ(arrResendAt, (std::vector<uint32_t>{1000, 3000, 7000, 15000}));
     EXPECT_EQ(app.TransferCount(), 0u);
-    EXPECT_EQ(sys.poster.LogLines(),
-              (Lines{"MUTE: Retransmit packet 1", "MUTE: Retransmit packet 2",
-                     "MUTE: Retransmit packet 3", "MUTE: Retransmit packet 4", "MUTE: Failed Transfer"}));
+    EXPECT_EQ(
+        sys.poster.LogLines(),
+        (Lines{"MUTE: Retransmit packet 1", "MUTE: Retransmit packet 2",
+               "MUTE: Retransmit packet 3", "MUTE: Retransmit packet 4", "MUTE: Failed Transfer"}));
     EXPECT_EQ(StatusEvents(), std::vector<int64_t>{BOOT_EVENT_TRANSFER_FAILED});
     EXPECT_EQ(CloseRequests(), 0u) << "a failure never closes the program";
 }
@@ -289,9 +297,15 @@ INSTANTIATE_TEST_SUITE_P(
         FilterCase{1, "ORXHV7410", {0x02, 0x4F, 0x53}, "ORXHV7410", "Non-ORX device. 2 4f 53"},
         FilterCase{0, "ORXHV7410", {0x02, 0x4F, 0x52}, "ANY", "ANY: Starting Transfer"},
         FilterCase{1, "ORXHV7410", {0x02, 0x4F, 0x52}, "orxhv7410", "orxhv7410: Starting Transfer"},
-        FilterCase{1, "ORXHV7410", {0x02, 0x4F, 0x52}, "ORXHV7411",
+        FilterCase{1,
+                   "ORXHV7410",
+                   {0x02, 0x4F, 0x52},
+                   "ORXHV7411",
                    "ORX device 'ORXHV7411' boot request ignored."},
-        FilterCase{1, "ORXHV7410", {0x02, 0x4F, 0x52}, "ORXHV741",
+        FilterCase{1,
+                   "ORXHV7410",
+                   {0x02, 0x4F, 0x52},
+                   "ORXHV741",
                    "ORX device 'ORXHV741' boot request ignored."},
         FilterCase{1, "", {0x02, 0x4F, 0x52}, "ANY", "ANY: Starting Transfer"},
         FilterCase{2, "ORXHV7410", {0x02, 0x4F, 0x52}, "ANY", "ANY: Starting Transfer"}));
@@ -308,22 +322,24 @@ TEST_F(NetServerTest, SixUnitsAtOnce) {
             const auto out = Deliver(Ack(wAck), Unit(20 + i));
             ASSERT_EQ(out.size(), 1u);
             EXPECT_EQ(out[0].addr, Unit(20 + i));
-            arrReceived[i].insert(arrReceived[i].end(), out[0].bytes.begin() + 4, out[0].bytes.end());
+            arrReceived[i].insert(arrReceived[i].end(), out[0].bytes.begin() + 4,
+                                  out[0].bytes.end());
         }
     }
     for (const Bytes& r : arrReceived) EXPECT_EQ(r, m_image);
-    Deliver(Ack(3), Unit(20));     // U0: jump
-    Deliver(Ack(4), Unit(20));     // U0: completed, U1 moves to slot 0
+    Deliver(Ack(3), Unit(20));  // U0: jump
+    Deliver(Ack(4), Unit(20));  // U0: completed, U1 moves to slot 0
     sys.poster.Clear();
-    Deliver(Ack(3), Unit(21));     // U1: jump, from slot 0
-    Deliver(Ack(3), Unit(25));     // U5: jump, from slot 4 now
+    Deliver(Ack(3), Unit(21));  // U1: jump, from slot 0
+    Deliver(Ack(3), Unit(25));  // U5: jump, from slot 4 now
     EXPECT_EQ(sys.poster.LogLines(), (Lines{"U1: Sending Jump", "U5: Sending Jump"}));
     EXPECT_EQ(app.TransferCount(), 5u);
 }
 
 TEST_F(NetServerTest, SerialTransfersAreNeitherMatchedNorTimedHere) {
     Start(2000);
-    app.AddTransfer(std::make_unique<CTransferNode>(CSockAddr{INADDR_ALL_ONES, 0}, "COM1", sys.clock));
+    app.AddTransfer(
+        std::make_unique<CTransferNode>(CSockAddr{INADDR_ALL_ONES, 0}, "COM1", sys.clock));
     // A datagram claiming the all-ones source finds no transfer and starts none.
     EXPECT_TRUE(Deliver(BootRequest("FAKE"), CSockAddr{INADDR_ALL_ONES, 980}).empty());
     EXPECT_TRUE(Deliver(Ack(0), CSockAddr{INADDR_ALL_ONES, 980}).empty());
@@ -438,7 +454,8 @@ TEST_F(NetServerTest, ServesWhileSerialTransfersComeAndGo) {
     std::atomic<bool> bStop{false};
     std::thread serial([&] {
         while (!bStop) {
-            auto p = std::make_unique<CTransferNode>(CSockAddr{INADDR_ALL_ONES, 0}, "COM1", sys.clock);
+            auto p =
+                std::make_unique<CTransferNode>(CSockAddr{INADDR_ALL_ONES, 0}, "COM1", sys.clock);
             CTransferNode* pRaw = p.get();
             app.AddTransfer(std::move(p));
             app.PostStatusEvent(BOOT_EVENT_TRANSFER_STARTED);
@@ -458,11 +475,12 @@ TEST_F(NetServerTest, ServesWhileSerialTransfersComeAndGo) {
     Lines arrUnitLines;
     for (const auto& strLine : sys.poster.LogLines())
         if (strLine.rfind("COM1", 0) != 0) arrUnitLines.push_back(strLine);
-    EXPECT_EQ(arrUnitLines,
-              (Lines{"U1: Starting Transfer", "U2: Starting Transfer", "U3: Starting Transfer",
-                     "U1: Retransmit packet 1", "U2: Retransmit packet 1", "U3: Retransmit packet 1",
-                     "U1: Sending Jump", "U1: Transmission completed.", "U2: Sending Jump",
-                     "U2: Transmission completed.", "U3: Sending Jump", "U3: Transmission completed."}));
+    EXPECT_EQ(
+        arrUnitLines,
+        (Lines{"U1: Starting Transfer", "U2: Starting Transfer", "U3: Starting Transfer",
+               "U1: Retransmit packet 1", "U2: Retransmit packet 1", "U3: Retransmit packet 1",
+               "U1: Sending Jump", "U1: Transmission completed.", "U2: Sending Jump",
+               "U2: Transmission completed.", "U3: Sending Jump", "U3: Transmission completed."}));
 }
 
 }  // namespace

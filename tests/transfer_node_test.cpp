@@ -11,14 +11,17 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 const CSockAddr kUnit{0x0500007Fu, 4711};  // 127.0.0.5
-const Bytes kWriteRequest = {0, 2, 'b', 'o', 'o', 't', '.', 'b', 'i', 'n', 0, 'o', 'c', 't', 'e', 't', 0};
+const Bytes kWriteRequest = {0,   2, 'b', 'o', 'o', 't', '.', 'b', 'i',
+                             'n', 0, 'o', 'c', 't', 'e', 't', 0};
 const Bytes kJump = {'E', 'D', 'B', 'G', 0xFF, 0x01, 0x00, 0x02, 0x00};
 
 Bytes Packet(const CTransferNode& node) {
     return Bytes(node.m_pPacket.get(), node.m_pPacket.get() + node.m_nPacketLen);
 }
 
-uint16_t BlockOf(const Bytes& packet) { return static_cast<uint16_t>(packet[2] << 8 | packet[3]); }
+uint16_t BlockOf(const Bytes& packet) {
+    return static_cast<uint16_t>(packet[2] << 8 | packet[3]);
+}
 
 class TransferNodeTest : public ::testing::Test {
 protected:
@@ -65,11 +68,7 @@ TEST_F(TransferNodeTest, DataBlocksCarryTheWholeFileInOrder) {
         std::vector<size_t> arrBlockSizes;
     };
     const Case cases[] = {
-        {9, {9}},
-        {512, {512}},
-        {513, {512, 1}},
-        {1024, {512, 512}},
-        {1025, {512, 512, 1}},
+        {9, {9}}, {512, {512}}, {513, {512, 1}}, {1024, {512, 512}}, {1025, {512, 512, 1}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.nLength);

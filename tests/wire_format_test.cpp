@@ -61,8 +61,11 @@ TEST(WireBootRequest, NameField) {
 }
 
 TEST(WireBootRequest, PrefixMustMatchAllThreeBytes) {
-    const uint8_t others[][3] = {{0x00, 0x4F, 0x52}, {0x02, 0x4E, 0x52}, {0x02, 0x4F, 0x53},
-                                 {0x52, 0x4F, 0x02}, {0x00, 0x00, 0x00}};
+    const uint8_t others[][3] = {{0x00, 0x4F, 0x52},
+                                 {0x02, 0x4E, 0x52},
+                                 {0x02, 0x4F, 0x53},
+                                 {0x52, 0x4F, 0x02},
+                                 {0x00, 0x00, 0x00}};
     for (const auto& prefix : others) {
         const Bytes req = BootRequest(prefix, Text("UNIT"));
         CBootRequest out;
@@ -76,8 +79,8 @@ TEST(WireServerPackets, WriteRequestAndJumpAreExactBytes) {
     uint8_t buf[32];
     std::memset(buf, 0xAA, sizeof buf);
     ASSERT_EQ(BuildWriteRequest(buf), 17u);
-    const Bytes wrq = {0x00, 0x02, 'b', 'o', 'o', 't', '.', 'b', 'i', 'n', 0x00,
-                       'o',  'c',  't', 'e', 't', 0x00};
+    const Bytes wrq = {0x00, 0x02, 'b', 'o', 'o', 't', '.', 'b', 'i',
+                       'n',  0x00, 'o', 'c', 't', 'e', 't', 0x00};
     EXPECT_EQ(Bytes(buf, buf + 17), wrq);
     EXPECT_EQ(buf[17], 0xAA);
 

@@ -20,3 +20,10 @@ std::string TerminalDisplayText(const uint8_t* p, size_t n) {
     }
     return str;
 }
+
+std::string TerminalDisplayText(const uint8_t* p, size_t n, bool& bAfterCr) {
+    if (n == 0) return {};
+    const size_t nSkip = bAfterCr && p[0] == '\n' ? 1 : 0;
+    bAfterCr = p[n - 1] == '\r';
+    return TerminalDisplayText(p + nSkip, n - nSkip);
+}

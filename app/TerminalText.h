@@ -7,3 +7,8 @@
 // line ("\n"), TAB and printable ASCII stay, backspace is dropped, and every other byte is
 // shown as "{XX}" (two upper-case hex digits), bytes 128 to 255 included.
 std::string TerminalDisplayText(const uint8_t* p, size_t n);
+
+// The same for a stream of chunks: bAfterCr carries whether the previous chunk ended in CR,
+// so that a CR LF pair split over two chunks (bytes are often posted one at a time) is one
+// line break. Start with false.
+std::string TerminalDisplayText(const uint8_t* p, size_t n, bool& bAfterCr);

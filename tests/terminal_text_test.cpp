@@ -44,3 +44,17 @@ TEST(TerminalTextLong, NothingOfALongChunkIsCut) {
 }
 
 }  // namespace
+
+namespace {
+
+// Bytes posted one at a time (as during a go-ahead wait) still show CR LF as one break.
+TEST(TerminalTextStream, CrLfSplitOverChunksIsOneBreak) {
+    const std::string chunks[] = {"a", "\r", "\n", "b\r", "\nc\r", "\r", "x", "\n"};
+    bool bAfterCr = false;
+    std::string shown;
+    for (const auto& s : chunks)
+        shown += TerminalDisplayText(reinterpret_cast<const uint8_t*>(s.data()), s.size(), bAfterCr);
+    EXPECT_EQ(shown, "a\nb\nc\n\nx\n");
+}
+
+}  // namespace

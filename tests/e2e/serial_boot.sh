@@ -1,0 +1,210 @@
+#!/usr/bin/env bash
+# Serial boot end to end: the real orxboot --headless serving every serial port against
+# simulated units on pseudo-terminals (COM1.. links in ORXBOOT_COMDIR), with a network unit
+# beside them. Runs in a private network namespace with only loopback.
+# Usage: serial_boot.sh <build_dir>
+set -u
+
+BUILD=$(cd "${1:?usage: serial_boot.sh <build_dir>}" && pwd)
+SELF=$(cd "$(dirname "$0")" && pwd)/$(basename "$0")
+
+if [ -z "${ORX_E2E_NETNS:-}" ]; then
+    if ! unshare -n true 2>/dev/null; then
+        echo "serial_boot: SKIPPED: cannot make a private network namespace (needs root)"
+        exit 0
+    fi
+    exec unshare -n env ORX_E2E_NETNS=1 bash "$SELF" "$BUILD"
+fi
+
+ip link set lo up
+ORXBOOT=${ORXBOOT_BIN:-$BUILD/orxboot}
+ORXUNIT=$BUILD/orxunit
+TOP=$(mktemp -d /tmp/orx-serialboot-XXXXXX)
+PIDS=()
+cleanup() {
+    for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null; done
+    wait 2>/dev/null
+    rm -rf "$TOP"
+}
+trap cleanup EXIT
+FAILED=0
+
+fail() {
+    echo "FAIL [$CASE]: $*"
+    FAILED=1
+}
+
+"$BUILD/orx-mkimage" --size 70000 --records 5 --out "$TOP/small.bin" || exit 1
+"$BUILD/orx-mkimage" --size 1048576 --records 12 --seed 5 --out "$TOP/1m.bin" || exit 1
+
+# new_case NAME KEY=VALUE...: a working folder with its settings and its port folder.
+new_case() {
+    CASE=$1
+    DIR=$TOP/$CASE
+    mkdir -p "$DIR/run" "$DIR/cfg" "$DIR/ports"
+    shift
+    { echo "[PARAMS]"; for kv in "$@"; do echo "$kv"; done; } >"$DIR/orxboot.ini"
+}
+
+# serial_unit PORT [options]: a unit on a new pty linked as PORT; its pid in UNIT_PID.
+serial_unit() {
+    local port=$1
+    shift
+    "$ORXUNIT" serial --make-pty "$DIR/ports/$port" --timeout 20000 "$@" \
+        >"$DIR/$port.out" 2>"$DIR/$port.err" &
+    UNIT_PID=$!
+    PIDS+=("$UNIT_PID")
+    local n=50
+    while [ ! -L "$DIR/ports/$port" ] && ((n-- > 0)); do sleep 0.1; done
+    [ -L "$DIR/ports/$port" ] || fail "unit on $port made no line"
+}
+
+start_server() {
+    (cd "$DIR" && ORXBOOT_COMDIR=$DIR/ports XDG_RUNTIME_DIR=$DIR/run XDG_CONFIG_HOME=$DIR/cfg \
+        exec "$ORXBOOT" --headless /t >"$DIR/out.log" 2>"$DIR/err.log") &
+    SERVER=$!
+    PIDS+=("$SERVER")
+}
+
+# wait_for_line TEXT SECONDS: until the exact line stands in the server's log.
+wait_for_line() {
+    local n=$(($2 * 10))
+    while ((n-- > 0)); do
+        grep -Fxq -- "$1" "$DIR/out.log" 2>/dev/null && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+expect_line() { grep -Fxq -- "$1" "$DIR/out.log" || fail "no log line '$1'"; }
+expect_count() {
+    local n
+    n=$(grep -Fxc -- "$1" "$DIR/out.log")
+    [ "$n" -eq "$2" ] || fail "log line '$1' $n times, expected $2"
+}
+
+# wait_exit PID SECONDS EXPECTED WHAT
+wait_exit() {
+    local n=$(($2 * 10))
+    while kill -0 "$1" 2>/dev/null && ((n-- > 0)); do sleep 0.1; done
+    if kill -0 "$1" 2>/dev/null; then
+        kill -9 "$1"
+        fail "$4 still running after $2 s"
+        wait "$1" 2>/dev/null
+        return
+    fi
+    wait "$1"
+    local rc=$?
+    [ "$rc" -eq "$3" ] || fail "$4 exited $rc, expected $3"
+}
+
+# stop_server SECONDS: SIGTERM, and the whole process must be gone within the time.
+stop_server() {
+    kill -TERM "$SERVER" 2>/dev/null
+    wait_exit "$SERVER" "$1" 0 "orxboot after SIGTERM"
+}
+
+show_logs() {
+    [ "$FAILED" -eq 0 ] && return
+    echo "--- [$CASE] orxboot stdout"; cat "$DIR/out.log"
+    echo "--- [$CASE] orxboot stderr (tail)"; tail -c 3000 "$DIR/err.log"; echo
+    for f in "$DIR"/*.out "$DIR"/*.err; do echo "--- $(basename "$f")"; tail -n 20 "$f"; done
+}
+
+# Three units on three ports at once, every one checked byte for byte, and a network unit
+# beside them; one unit splits its request, one talks before its go-aheads, one first
+# sends a request with a wrong checksum. The menu keys follow the network settings.
+case_three_ports() {
+    new_case three_ports BOOTFILE="$TOP/1m.bin" BOOTSERIAL=1 COMOPENALLPORTS=1 COMAUTOMENU=1 \
+        COMPROTOCOL=0 BOOTNET=1 NETTYPE=1 NETDHCP=1 NETCACHE=0 TRANCLOSEDONE=0 WIZARDMODE=0
+    local keys=(--bootnet --dhcp --image "$TOP/1m.bin")
+    serial_unit COM1 "${keys[@]}"
+    local u1=$UNIT_PID
+    serial_unit COM2 "${keys[@]}" --split --text-before-lf READY
+    local u2=$UNIT_PID
+    serial_unit COM3 "${keys[@]}" --bad-checksum
+    local u3=$UNIT_PID
+    start_server
+    "$ORXUNIT" net --server 127.0.0.1 --bind 127.0.0.2 --name ORXHV7410 --image "$TOP/1m.bin" \
+        --timeout 30 >"$DIR/net.out" 2>"$DIR/net.err" &
+    local un=$!
+    PIDS+=("$un")
+    wait_exit "$u1" 60 0 "unit on COM1"
+    wait_exit "$u2" 60 0 "unit on COM2"
+    wait_exit "$u3" 60 0 "unit on COM3"
+    wait_exit "$un" 60 0 "network unit"
+    for p in COM1 COM2 COM3; do
+        wait_for_line "$p: Transfer Complete" 10 || fail "no '$p: Transfer Complete'"
+        expect_line "Serial port '$p' ready..."
+        expect_line "$p: Serial Boot detected."
+        expect_line "$p: Serial Boot command sent."
+        expect_count "$p: Starting Transfer" 1
+        grep -q "every byte matched" "$DIR/$p.out" || fail "$p unit did not see every byte"
+    done
+    expect_count "Serial Boot checksum mismatch" 1
+    expect_line "ORXHV7410: Transmission completed."
+    # The ports are opened in port order, and no other port is.
+    [ "$(grep -c "^Serial port '" "$DIR/out.log")" -eq 3 ] || fail "not three ready ports"
+    grep -q "Serial port 'COM1' ready...$" <(grep "^Serial port" "$DIR/out.log" | head -1) ||
+        fail "COM1 is not the first ready port"
+    # The terminal on stderr: each download's end, the menu echoes, no raw control bytes.
+    [ "$(grep -c '<Entry point is' "$DIR/err.log")" -eq 3 ] || fail "not three entry point lines"
+    grep -q '<44>' "$DIR/err.log" || fail "no key echo in the terminal"
+    grep -q 'READY' "$DIR/err.log" || fail "the unit's text before its go-ahead is not shown"
+    LC_ALL=C grep -q $'[\x01-\x08\x0b\x0c\x0e-\x1f]' "$DIR/err.log" &&
+        fail "raw control bytes reached the terminal"
+    stop_server 5
+    expect_line "All servers halted"
+    show_logs
+}
+
+# HV6: a unit that hangs up mid-download fails its download; the other port carries on.
+case_hangup() {
+    new_case hangup BOOTFILE="$TOP/1m.bin" BOOTSERIAL=1 COMOPENALLPORTS=1 COMAUTOMENU=0 \
+        COMPROTOCOL=1 BOOTNET=0 TRANCLOSEDONE=0 WIZARDMODE=0
+    serial_unit COM1 --no-menu --protocol hv6 --image "$TOP/1m.bin" --hangup-after 3
+    local u1=$UNIT_PID
+    serial_unit COM2 --no-menu --protocol hv6 --image "$TOP/1m.bin" --baud-emulate 2000000
+    local u2=$UNIT_PID
+    start_server
+    wait_exit "$u1" 30 0 "unit that hangs up"
+    wait_exit "$u2" 60 0 "unit on COM2"
+    wait_for_line "COM1: Transfer Failed" 15 || fail "no 'COM1: Transfer Failed'"
+    expect_line "COM1: No response from unit (CR)"
+    wait_for_line "COM2: Transfer Complete" 15 || fail "no 'COM2: Transfer Complete'"
+    grep -q "every byte matched" "$DIR/COM2.out" || fail "COM2 unit did not see every byte"
+    stop_server 5
+    show_logs
+}
+
+# Stopping the servers while three downloads wait for their units ends every port thread
+# at once: the process is gone within two seconds.
+case_stop() {
+    new_case stop BOOTFILE="$TOP/small.bin" BOOTSERIAL=1 COMOPENALLPORTS=1 COMAUTOMENU=0 \
+        COMPROTOCOL=0 BOOTNET=0 TRANCLOSEDONE=0 WIZARDMODE=0
+    local units=()
+    for p in COM1 COM2 COM3; do
+        serial_unit "$p" --no-menu --image "$TOP/small.bin" --stall-after 4
+        units+=("$UNIT_PID")
+    done
+    start_server
+    for p in COM1 COM2 COM3; do
+        wait_for_line "$p: Starting Transfer" 15 || fail "no '$p: Starting Transfer'"
+    done
+    sleep 0.5
+    stop_server 2
+    for u in "${units[@]}"; do wait_exit "$u" 20 0 "stalled unit"; done
+    show_logs
+}
+
+# Each case in its own folder and on its own ports, side by side.
+(case_three_ports; exit $FAILED) &
+P1=$!
+(case_hangup; exit $FAILED) &
+P2=$!
+(case_stop; exit $FAILED) &
+P3=$!
+RC=0
+for p in $P1 $P2 $P3; do wait "$p" || RC=1; done
+[ "$RC" -eq 0 ] && echo "serial_boot: all cases passed"
+exit $RC

@@ -36,8 +36,9 @@ SEEDS = {
         b"garbage\n[PARAMS\nNETNODE=\n=x\n",
     ],
     "fuzz_cmdline": [b"/fC:\\img\\x.bin\x00/n\x00/cCOM3", b"-B9600\x00fast.bin\x00/w0", b"/b0\x00/c\x00/t"],
-    "fuzz_net_receive": [boot_request(b"ORXHV7410") + b"\x00\x04\x00\x01",
-                         boot_request(b"X" * 16, b"\x00\x11\x22")],
+    # A settings byte, then records of a control byte, a length byte and the data.
+    "fuzz_net_receive": [b"\x00" + bytes([0, 64]) + boot_request(b"ORXHV7410") +
+                         (bytes([0, 4]) + b"\x00\x04\x00\x00") * 5],
     "fuzz_newboot": [b"newboot lab\x00", b"newboot ", b"newboot \x00", b"x" * 300],
     "fuzz_serial_request": [serial_request(), serial_request(b"HV7", 1),
                             b"Press any key\r\n" + serial_request()[:9]],

@@ -10,7 +10,9 @@
 #include "app/ORXBootApp.h"
 #include "platform/Clock.h"
 #include "platform/MessageBox.h"
+#include "platform/NetworkInfo.h"
 #include "platform/Process.h"
+#include "platform/SerialDevice.h"
 #include "platform/WindowSystem.h"
 
 namespace {
@@ -60,6 +62,8 @@ int main(int argc, char** argv) {
     CSystemClock clock;
     CProcessRunner process;
     CStderrMessageBox box;
+    CSerialPortFactory serialPorts;
+    CNetworkInfo network;
 
     CPlatformServices services;
     services.pPoster = &windows;
@@ -68,6 +72,8 @@ int main(int argc, char** argv) {
     services.pClock = &clock;
     services.pProcess = &process;
     services.pMessageBox = &box;
+    services.pSerialPorts = &serialPorts;
+    services.pNetwork = &network;
 
     CORXBootApp app(services);
     app.SetCommandLine(arrArgs);

@@ -2,7 +2,10 @@
 // statistics and the transfer entry.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "net/TransferNode.h"
+#include "serial/SerialRequest.h"
 #include "tests/SerialTestUtil.h"
 #include "tests/SerialUnitSim.h"
 
@@ -267,6 +270,48 @@ TEST_F(SerialDownload, WriteFailureEndsTheDownloadAsFailed) {
     EXPECT_TRUE(t.app.SerialDownload(*pPort));
     EXPECT_FALSE(pPort->IsOpen());
     EXPECT_EQ(t.StatusEvents().back(), BOOT_EVENT_TRANSFER_FAILED);
+    EXPECT_EQ(t.app.TransferCount(), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// Three port threads download at once in real time, sharing the transfer list and the
+// image's index, while the network side may read the list.
+TEST(SerialDownloadThreads, ThreePortsDownloadAtOnce) {
+    CSerialTestApp t(true);
+    ASSERT_TRUE(t.LoadImage(MakeImageBytes({{0x3000, Pattern(3000, 1)}, {0x1000, Pattern(700, 2)}})));
+    std::vector<std::unique_ptr<CFakeDownloadUnit>> units;
+    std::mutex lockUnits;
+    t.serial.m_onOpen = [&](const std::string&, CFakeSerialDevice& dev) {
+        std::lock_guard<std::mutex> g(lockUnits);
+        units.push_back(std::make_unique<CFakeDownloadUnit>(t.sys.clock, false));
+        units.back()->Attach(dev);
+        std::vector<uint8_t> req(SERIAL_REQUEST_MAX);
+        req.resize(BuildSerialBootRequest(req.data(), req.size(), 1, "unit", 0));
+        dev.Feed(req);
+    };
+    std::vector<std::unique_ptr<CTransferSerial>> ports;
+    for (const char* psz : {"COM1", "COM2", "COM3"})
+        ports.push_back(std::make_unique<CTransferSerial>(t.app, psz, 115200));
+    auto completed = [&] {
+        int n = 0;
+        for (const auto& line : t.sys.poster.LogLines())
+            n += line.find(": Transfer Complete") != std::string::npos;
+        return n;
+    };
+    for (int i = 0; i < 500 && completed() < 3; ++i) {
+        (void)t.app.TransferCount();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    for (auto& p : ports) p->RequestStop();
+    ports.clear();
+    EXPECT_EQ(completed(), 3);
+    for (const auto& u : units) {
+        EXPECT_TRUE(u->m_bDone);
+        EXPECT_FALSE(u->m_bProtocolError);
+    }
     EXPECT_EQ(t.app.TransferCount(), 0u);
 }
 

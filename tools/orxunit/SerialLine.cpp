@@ -101,6 +101,7 @@ bool CSerialLine::ReadExact(std::vector<uint8_t>& out, size_t n, uint32_t dwMs) 
     while (out.size() < n) {
         const int r = Read(buf, std::min(sizeof buf, n - out.size()), dwMs);
         if (r <= 0) return false;
+        if (out.empty()) m_firstArrival = m_lastArrival;
         out.insert(out.end(), buf, buf + r);
     }
     return true;

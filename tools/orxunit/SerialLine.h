@@ -28,8 +28,8 @@ public:
     bool ReadExact(std::vector<uint8_t>& out, size_t n, uint32_t dwMs);
     // Drops what arrives during dwMs; the bytes are returned.
     std::vector<uint8_t> Drain(uint32_t dwMs);
-    // When the last Read's first byte arrived (before any pacing).
-    std::chrono::steady_clock::time_point LastArrival() const { return m_lastArrival; }
+    // When the first byte of the last ReadExact arrived (before any pacing).
+    std::chrono::steady_clock::time_point FirstArrival() const { return m_firstArrival; }
     // Puts bytes back to be read again first.
     void Unread(const uint8_t* p, size_t n) { m_pending.insert(m_pending.begin(), p, p + n); }
     // Closes the line as if the cable were pulled; the link goes too.
@@ -44,4 +44,5 @@ private:
     std::vector<uint8_t> m_pending;
     std::chrono::steady_clock::time_point m_lineFree{};
     std::chrono::steady_clock::time_point m_lastArrival{};
+    std::chrono::steady_clock::time_point m_firstArrival{};
 };

@@ -259,11 +259,11 @@ private:
     // HV6: the first go-ahead must come after the server purged its input; an LF lost to
     // the purge is sent again when the server stays silent.
     bool FirstHv6GoAhead() {
-        std::this_thread::sleep_for(std::chrono::milliseconds(400));
-        for (int i = 0; i < 4; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        for (int i = 0; i < 3; ++i) {
             if (!GoAhead()) return false;
             uint8_t b = 0;
-            const int r = m_line.Read(&b, 1, 700);
+            const int r = m_line.Read(&b, 1, 1000);
             if (r < 0) break;
             if (r == 1) {
                 if (b == '\n') return true;
@@ -304,7 +304,7 @@ private:
                 const size_t nOffset = rec.nOffset + 12 + nDone;
                 if (!Expect(b.data() + nOffset, n, "data block", nOffset)) return 1;
                 m_latencies.push_back(std::chrono::duration_cast<std::chrono::microseconds>(
-                                          m_line.LastArrival() - tAsk)
+                                          m_line.FirstArrival() - tAsk)
                                           .count());
                 nDone += n;
                 ++m_nBlocks;

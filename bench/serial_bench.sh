@@ -1,0 +1,115 @@
+#!/usr/bin/env bash
+# Serial download benchmark over pseudo-terminals, against a unit that takes the bytes no
+# faster than a 115200 baud line (11520 bytes/s, the reference):
+#   - a 4 MiB image with HV7 (256-byte blocks) and HV6 (32 KiB blocks): achieved rate as
+#     a fraction of the line rate (goals: HV6 >= 0.95, HV7 >= 0.90);
+#   - latency from the unit's go-ahead LF to the first byte of the next block (p99 goal
+#     below 200 us);
+#   - CPU used by orxboot serving 8 idle ports for 10 s (goal below 0.5 % of one core).
+# No network is used. Usage: serial_bench.sh <build_dir>   (ORX_SERIAL_BENCH_SIZE: bytes)
+set -u
+
+BUILD=$(cd "${1:-build}" && pwd) || exit 1
+HERE=$(cd "$(dirname "$0")" && pwd)
+ORXBOOT=${ORXBOOT_BIN:-$BUILD/orxboot}
+ORXUNIT=$BUILD/orxunit
+SIZE=${ORX_SERIAL_BENCH_SIZE:-$((4 * 1048576))}
+BAUD=115200
+IDLE_PORTS=8
+IDLE_SECONDS=10
+WORK=$(mktemp -d /tmp/orx-serial-bench-XXXXXX)
+PIDS=()
+trap 'for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null; done; wait 2>/dev/null; rm -rf "$WORK"' EXIT
+TICK=$(getconf CLK_TCK)
+FAILED=0
+
+"$BUILD/orx-mkimage" --size "$SIZE" --records 16 --out "$WORK/bench.bin" >/dev/null || exit 1
+
+# server DIR KEY=VALUE...: orxboot --headless in DIR with those settings; pid in SERVER.
+server() {
+    local dir=$1
+    shift
+    mkdir -p "$dir/run" "$dir/cfg" "$dir/ports"
+    { echo "[PARAMS]"; for kv in "$@"; do echo "$kv"; done; } >"$dir/orxboot.ini"
+    (cd "$dir" && ORXBOOT_COMDIR=$dir/ports XDG_RUNTIME_DIR=$dir/run XDG_CONFIG_HOME=$dir/cfg \
+        exec "$ORXBOOT" --headless >"$dir/out.log" 2>"$dir/err.log") &
+    SERVER=$!
+    PIDS+=("$SERVER")
+}
+
+stat_field() { sed -n "s/.* $1=\([0-9.]*\).*/\1/p" "$2"; }
+
+# download PROTOCOL: one download of the image to a paced unit; prints the result line.
+download() {
+    local proto=$1 dir=$WORK/$1 comproto=0
+    [ "$proto" = hv6 ] && comproto=1
+    mkdir -p "$dir/ports"
+    "$ORXUNIT" serial --make-pty "$dir/ports/COM1" --no-menu --protocol "$proto" \
+        --image "$WORK/bench.bin" --baud-emulate "$BAUD" --stats --timeout 30000 \
+        >"$dir/unit.out" 2>"$dir/unit.err" &
+    local unit=$!
+    PIDS+=("$unit")
+    while [ ! -L "$dir/ports/COM1" ]; do sleep 0.05; done
+    server "$dir" BOOTFILE="$WORK/bench.bin" BOOTSERIAL=1 BOOTNET=0 COMOPENALLPORTS=0 \
+        COMPORT=COM1 COMBAUD=$BAUD COMPROTOCOL=$comproto COMAUTOMENU=0 TRANCLOSEDONE=0 \
+        WIZARDMODE=0
+    wait "$unit"
+    local rc=$?
+    kill -TERM "$SERVER" 2>/dev/null
+    wait "$SERVER" 2>/dev/null
+    if [ $rc -ne 0 ]; then
+        echo "$proto: the unit failed ($rc):"; cat "$dir/unit.err"
+        FAILED=1
+        return
+    fi
+    local rate p50 p99 pmax
+    rate=$(stat_field rate "$dir/unit.out")
+    p50=$(stat_field lat_p50_us "$dir/unit.out")
+    p99=$(stat_field lat_p99_us "$dir/unit.out")
+    pmax=$(stat_field lat_max_us "$dir/unit.out")
+    awk -v p="$proto" -v r="$rate" -v b="$BAUD" -v a="$p50" -v n="$p99" -v m="$pmax" 'BEGIN {
+        line = b / 10; f = r / line; goal = (p == "hv6") ? 0.95 : 0.90;
+        printf "%s: %.0f bytes/s of %.0f on the line = %.3f (goal >= %.2f %s); ", p, r, line, f,
+            goal, (f >= goal) ? "met" : "MISSED";
+        printf "go-ahead to block p50 %d us, p99 %d us (goal < 200 %s), max %d us\n", a, n,
+            (n < 200) ? "met" : "MISSED", m }'
+}
+
+# CPU of orxboot while it serves idle ports.
+idle_cpu() {
+    local dir=$WORK/idle
+    mkdir -p "$dir/ports"
+    python3 "$HERE/serial_ptys.py" "$dir/ports" "$IDLE_PORTS" $((IDLE_SECONDS + 30)) >"$dir/ptys.out" &
+    PIDS+=($!)
+    while ! grep -q ready "$dir/ptys.out" 2>/dev/null; do sleep 0.05; done
+    server "$dir" BOOTFILE="$WORK/bench.bin" BOOTSERIAL=1 BOOTNET=0 COMOPENALLPORTS=1 \
+        COMBAUD=$BAUD COMAUTOMENU=1 TRANCLOSEDONE=0 WIZARDMODE=0
+    local n=100
+    while [ "$(grep -c "ready\.\.\.$" "$dir/out.log" 2>/dev/null)" -lt "$IDLE_PORTS" ] && ((n-- > 0)); do
+        sleep 0.1
+    done
+    sleep 1
+    local before after
+    before=$(awk '{ print $14 + $15 }' "/proc/$SERVER/stat")
+    sleep "$IDLE_SECONDS"
+    after=$(awk '{ print $14 + $15 }' "/proc/$SERVER/stat")
+    kill -TERM "$SERVER" 2>/dev/null
+    wait "$SERVER" 2>/dev/null
+    awk -v d=$((after - before)) -v t="$TICK" -v s="$IDLE_SECONDS" -v p="$IDLE_PORTS" 'BEGIN {
+        pct = 100 * d / t / s;
+        printf "idle: %d ports for %d s used %.2f %% of one core (goal < 0.5 %s)\n", p, s, pct,
+            (pct < 0.5) ? "met" : "MISSED" }'
+}
+
+echo "serial bench: $SIZE bytes at $BAUD baud over pseudo-terminals"
+# Both downloads at once: each is paced by its own unit, so they do not slow each other.
+download hv7 >"$WORK/hv7.txt" &
+D1=$!
+download hv6 >"$WORK/hv6.txt" &
+D2=$!
+wait $D1 || FAILED=1
+wait $D2 || FAILED=1
+cat "$WORK/hv7.txt" "$WORK/hv6.txt"
+grep -q "failed" "$WORK/hv7.txt" "$WORK/hv6.txt" && FAILED=1
+idle_cpu
+exit $FAILED

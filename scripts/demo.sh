@@ -53,6 +53,11 @@ for i in 1 2 3; do
 done
 RC=0
 for p in "${pids[@]}"; do wait "$p" || RC=1; done
+# A unit ends once it has answered the jump; give the server time to read that answer.
+for _ in $(seq 50); do
+    [ "$(grep -c 'Transmission completed.' server.log)" -ge 3 ] && break
+    sleep 0.1
+done
 kill -TERM "$SERVER"
 wait "$SERVER" || RC=1
 

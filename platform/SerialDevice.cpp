@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <strings.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -11,7 +12,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
-#include <strings.h>
 
 #include "platform/LastError.h"
 #include "platform/SerialLine.h"
@@ -92,7 +92,9 @@ public:
                 return -1;
             }
             // Nothing there; a line that was hung up (USB unplugged) also reads as nothing.
-            struct pollfd pfd {m_fd, POLLIN, 0};
+            struct pollfd pfd {
+                m_fd, POLLIN, 0
+            };
             if (poll(&pfd, 1, 0) > 0 && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0)
                 return Fail(EIO);
             return 0;
@@ -198,8 +200,7 @@ uint32_t SerialWriteTimeoutPerByte(int32_t nBaud) {
     return nBaud > 0 ? static_cast<uint32_t>(19200 / nBaud) : 0;
 }
 
-std::unique_ptr<ISerialDevice> CSerialPortFactory::Open(const std::string& strPort,
-                                                        int32_t nBaud) {
+std::unique_ptr<ISerialDevice> CSerialPortFactory::Open(const std::string& strPort, int32_t nBaud) {
     const int fd = OpenExclusive(strPort);
     if (fd < 0) return nullptr;
     if (nBaud <= 0 || !SetRawSerialLine(fd, static_cast<uint32_t>(nBaud))) {

@@ -19,8 +19,8 @@ const uint8_t kLineFeed = '\n';
 bool CORXBootApp::SerialDownload(CTransferSerial& port) {
     IClock& clock = *m_sys.pClock;
     port.m_nState = SERIAL_STATE_DOWNLOADING;
-    auto pOwned = std::make_unique<CTransferNode>(CSockAddr{INADDR_ALL_ONES, 0}, port.m_strPort,
-                                                  clock);
+    auto pOwned =
+        std::make_unique<CTransferNode>(CSockAddr{INADDR_ALL_ONES, 0}, port.m_strPort, clock);
     CTransferNode* pNode = pOwned.get();
     port.m_pTransfer = pNode;
     const int nSlot = AddTransfer(std::move(pOwned));

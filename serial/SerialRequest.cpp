@@ -7,7 +7,9 @@ const uint8_t kHead[6] = {0xAA, 0x55, 0x55, 0xAA, 0x00, 0x00};
 const uint8_t kTrailer[4] = {0x5A, 0xA5, 0x0A, 0x1A};
 constexpr size_t kNameOffset = 12;
 
-int16_t PayloadLength(const uint8_t* p) { return static_cast<int16_t>(p[6] | p[7] << 8); }
+int16_t PayloadLength(const uint8_t* p) {
+    return static_cast<int16_t>(p[6] | p[7] << 8);
+}
 int32_t Flag(const uint8_t* p) {
     return static_cast<int32_t>(uint32_t(p[8]) | uint32_t(p[9]) << 8 | uint32_t(p[10]) << 16 |
                                 uint32_t(p[11]) << 24);

@@ -104,7 +104,8 @@ int CORXBootApp::ServeSerialPort(CTransferSerial& port) {
             }
         }
         if (r == 0) continue;
-        if (m_config.m_nComAutoMenu != 0 && std::memchr(buf, '\n', static_cast<size_t>(r)) == nullptr) {
+        if (m_config.m_nComAutoMenu != 0 &&
+            std::memchr(buf, '\n', static_cast<size_t>(r)) == nullptr) {
             // Complete the line so that a prompt split over reads is still seen. Each byte
             // reaches the terminal once and in order: a read that already holds the prompt
             // is completed quietly and shown only if no keys follow; any other read is

@@ -160,13 +160,12 @@ int CTransferSerial::Read(uint8_t* pBuf, int nCount, uint32_t dwTimeoutMs) {
     }
 }
 
-int CTransferSerial::WaitForChar(int nTerminator, uint32_t dwTimeoutMs, uint8_t* pBuf,
-                                 int nLimit) {
+int CTransferSerial::WaitForChar(int nTerminator, uint32_t dwTimeoutMs, uint8_t* pBuf, int nLimit) {
     return WaitForCharEx(nTerminator, dwTimeoutMs, pBuf, nLimit, true, nullptr);
 }
 
-int CTransferSerial::WaitForCharEx(int nTerminator, uint32_t dwTimeoutMs, uint8_t* pBuf,
-                                   int nLimit, bool bForward, int* pnStored) {
+int CTransferSerial::WaitForCharEx(int nTerminator, uint32_t dwTimeoutMs, uint8_t* pBuf, int nLimit,
+                                   bool bForward, int* pnStored) {
     IClock& clock = *m_app.m_sys.pClock;
     const uint32_t dwStart = clock.GetTickCount();
     int n = 0;

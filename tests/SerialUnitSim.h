@@ -18,7 +18,7 @@ public:
         };
     }
 
-    int m_nStallAfterBlocks = -1;  // stop answering after this many blocks
+    int m_nStallAfterBlocks = -1;   // stop answering after this many blocks
     uint32_t m_dwGoAheadDelay = 0;  // ms between a block and the unit's LF
     std::string m_strBeforeLf;      // text sent before every go-ahead
     std::vector<uint32_t> m_blockSizes;

@@ -33,7 +33,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         CIndexCase{"EndRecordOnly", {}, {0}},
         CIndexCase{"Descending", {{200, {1}}, {100, {2}}}, {100, 200, 0}},
-        CIndexCase{"TopBitIsUnsigned", {{0x80000000, {1}}, {0x7FFFFFFF, {2}}},
+        CIndexCase{"TopBitIsUnsigned",
+                   {{0x80000000, {1}}, {0x7FFFFFFF, {2}}},
                    {0x7FFFFFFF, 0x80000000, 0}},
         CIndexCase{"Mixed", {{30, {}}, {10, {1, 2}}, {40, {3}}, {20, {}}}, {10, 20, 30, 40, 0}}),
     [](const auto& info) { return std::string(info.param.pszName); });

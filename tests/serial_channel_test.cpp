@@ -8,7 +8,9 @@
 
 namespace {
 
-std::vector<uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
+std::vector<uint8_t> Bytes(const std::string& s) {
+    return {s.begin(), s.end()};
+}
 
 // The server's writes, one entry per write call.
 std::vector<std::vector<uint8_t>> WriteCalls(const CFakeSerialDevice& dev) {
@@ -109,10 +111,16 @@ INSTANTIATE_TEST_SUITE_P(
         CWaitCase{"BytesAfterTheTerminatorStay", {"A\nB"}, '\n', 255, 2, {"A"}},
         CWaitCase{"LimitOfOneEndsAtTheFirstByte", {"\n"}, '\n', 1, 0, {}},
         CWaitCase{"TerminatorAsTheLimitByteIsNotFound",
-                  {std::string(254, '.') + "\n"}, '\n', 255, 0,
+                  {std::string(254, '.') + "\n"},
+                  '\n',
+                  255,
+                  0,
                   std::vector<std::string>(254, ".")},
         CWaitCase{"TerminatorJustInsideTheLimit",
-                  {std::string(253, '.') + "\n"}, '\n', 255, 254,
+                  {std::string(253, '.') + "\n"},
+                  '\n',
+                  255,
+                  254,
                   std::vector<std::string>(253, ".")},
         CWaitCase{"SilenceIsATimeOut", {}, '\n', 255, 0, {}},
         CWaitCase{"NeverMatchingTerminatorShowsAll", {"ab", "c"}, -1, 32768, 0, {"a", "b", "c"}}),

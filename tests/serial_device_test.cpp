@@ -1,11 +1,10 @@
 // The termios serial device over real pseudo-terminals, and the port name mapping.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstring>
@@ -31,25 +30,21 @@ TEST_P(SerialDevicePathCases, MapsTheName) {
 
 INSTANTIATE_TEST_SUITE_P(
     SerialDevice, SerialDevicePathCases,
-    ::testing::Values(CPathCase{"COM1", nullptr, "/dev/ttyS0"},
-                      CPathCase{"COM32", nullptr, "/dev/ttyS31"},
-                      CPathCase{"COM33", nullptr, "/dev/ttyUSB0"},
-                      CPathCase{"com64", nullptr, "/dev/ttyUSB31"},
-                      CPathCase{"COM65", nullptr, "/dev/ttyACM0"},
-                      CPathCase{"COM96", nullptr, "/dev/ttyACM31"},
-                      CPathCase{"COM97", nullptr, ""}, CPathCase{"COM0", nullptr, ""},
-                      CPathCase{"COM01", nullptr, ""}, CPathCase{"COM1x", nullptr, ""},
-                      CPathCase{"LPT1", nullptr, ""},
-                      CPathCase{"/dev/pts/7", nullptr, "/dev/pts/7"},
-                      CPathCase{"/dev/pts/7", "/tmp/ports", "/dev/pts/7"},
-                      CPathCase{"COM3", "/tmp/ports", "/tmp/ports/COM3"},
-                      CPathCase{"COM200", "/tmp/ports/", "/tmp/ports/COM200"},
-                      CPathCase{"COM3", "", "/dev/ttyS2"},
-                      CPathCase{"../COM3", "/tmp/ports", ""}));
+    ::testing::Values(
+        CPathCase{"COM1", nullptr, "/dev/ttyS0"}, CPathCase{"COM32", nullptr, "/dev/ttyS31"},
+        CPathCase{"COM33", nullptr, "/dev/ttyUSB0"}, CPathCase{"com64", nullptr, "/dev/ttyUSB31"},
+        CPathCase{"COM65", nullptr, "/dev/ttyACM0"}, CPathCase{"COM96", nullptr, "/dev/ttyACM31"},
+        CPathCase{"COM97", nullptr, ""}, CPathCase{"COM0", nullptr, ""},
+        CPathCase{"COM01", nullptr, ""}, CPathCase{"COM1x", nullptr, ""},
+        CPathCase{"LPT1", nullptr, ""}, CPathCase{"/dev/pts/7", nullptr, "/dev/pts/7"},
+        CPathCase{"/dev/pts/7", "/tmp/ports", "/dev/pts/7"},
+        CPathCase{"COM3", "/tmp/ports", "/tmp/ports/COM3"},
+        CPathCase{"COM200", "/tmp/ports/", "/tmp/ports/COM200"},
+        CPathCase{"COM3", "", "/dev/ttyS2"}, CPathCase{"../COM3", "/tmp/ports", ""}));
 
 TEST(SerialDevice, WriteTimeOutPerByte) {
-    const std::pair<int32_t, uint32_t> cases[] = {
-        {9600, 2}, {14400, 1}, {19200, 1}, {28800, 0}, {115200, 0}, {1200, 16}, {0, 0}};
+    const std::pair<int32_t, uint32_t> cases[] = {{9600, 2},   {14400, 1}, {19200, 1}, {28800, 0},
+                                                  {115200, 0}, {1200, 16}, {0, 0}};
     for (const auto& [nBaud, dwMs] : cases) EXPECT_EQ(SerialWriteTimeoutPerByte(nBaud), dwMs);
 }
 
@@ -75,7 +70,9 @@ protected:
         std::vector<uint8_t> out;
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(1);
         while (out.size() < n && std::chrono::steady_clock::now() < end) {
-            struct pollfd pfd {m_fdMaster, POLLIN, 0};
+            struct pollfd pfd {
+                m_fdMaster, POLLIN, 0
+            };
             if (poll(&pfd, 1, 50) <= 0) continue;
             uint8_t buf[512];
             const ssize_t r = read(m_fdMaster, buf, std::min(sizeof buf, n - out.size()));

@@ -47,7 +47,9 @@ protected:
     }
 };
 
-CLineEvent S(const Bytes& b) { return {'S', b}; }
+CLineEvent S(const Bytes& b) {
+    return {'S', b};
+}
 const CLineEvent kUnitLf{'U', {'\n'}};
 const CLineEvent kServerLf{'S', {'\n'}};
 const CLineEvent kPurge{'P', {}};
@@ -56,12 +58,11 @@ TEST_F(SerialDownload, Hv7LineCarriesHeaderRecordsAndBlocksPacedByTheUnit) {
     SetupExample(0);
     EXPECT_TRUE(t.app.SerialDownload(*pPort));
     const std::vector<CLineEvent> expected = {
-        S(Slice(image, 0, 15)), kPurge,
-        S(Slice(image, 15, 12)), kUnitLf,
-        S(Slice(image, 27, 256)), kUnitLf,
+        S(Slice(image, 0, 15)),         kPurge,
+        S(Slice(image, 15, 12)),        kUnitLf,
+        S(Slice(image, 27, 256)),       kUnitLf,
         S(Slice(image, 27 + 256, 256)), kUnitLf,
-        S(Slice(image, 27 + 512, 88)),
-        S(Slice(image, 627, 12)),
+        S(Slice(image, 27 + 512, 88)),  S(Slice(image, 627, 12)),
         S(Slice(image, 639, 12)),
     };
     EXPECT_EQ(pDev->Events(), expected);
@@ -72,11 +73,21 @@ TEST_F(SerialDownload, Hv6AnswersEveryGoAheadWithItsOwnLineFeed) {
     SetupExample(1);
     EXPECT_TRUE(t.app.SerialDownload(*pPort));
     const std::vector<CLineEvent> expected = {
-        kServerLf, S(Slice(image, 0, 15)), kPurge,
-        kUnitLf, kServerLf, S(Slice(image, 15, 12)),
-        kUnitLf, kServerLf, S(Slice(image, 27, 600)),
-        kUnitLf, kServerLf, S(Slice(image, 627, 12)),
-        kUnitLf, kServerLf, S(Slice(image, 639, 12)),
+        kServerLf,
+        S(Slice(image, 0, 15)),
+        kPurge,
+        kUnitLf,
+        kServerLf,
+        S(Slice(image, 15, 12)),
+        kUnitLf,
+        kServerLf,
+        S(Slice(image, 27, 600)),
+        kUnitLf,
+        kServerLf,
+        S(Slice(image, 627, 12)),
+        kUnitLf,
+        kServerLf,
+        S(Slice(image, 639, 12)),
     };
     EXPECT_EQ(pDev->Events(), expected);
     EXPECT_FALSE(pUnit->m_bProtocolError);
@@ -97,8 +108,8 @@ TEST_F(SerialDownload, SuccessWritesRecordLinesAndStatisticsToTheTerminal) {
     EXPECT_EQ(TerminalLines(), expected);
     EXPECT_EQ(image.size(), 651u);
     // Done within its first second: a success all the same, only without a rate.
-    EXPECT_EQ(t.StatusEvents(), (std::vector<int64_t>{BOOT_EVENT_TRANSFER_STARTED,
-                                                      BOOT_EVENT_TRANSFER_DONE}));
+    EXPECT_EQ(t.StatusEvents(),
+              (std::vector<int64_t>{BOOT_EVENT_TRANSFER_STARTED, BOOT_EVENT_TRANSFER_DONE}));
     EXPECT_EQ(t.sys.poster.LogLines(),
               (std::vector<std::string>{"COM1: Starting Transfer", "COM1: Transfer Complete"}));
     EXPECT_EQ(pPort->m_nState.load(), SERIAL_STATE_DONE);
@@ -140,8 +151,7 @@ INSTANTIATE_TEST_SUITE_P(SerialDownload, DownloadBlocks,
                          ::testing::Values(CBlockCase{0, 512, {256, 256}},
                                            CBlockCase{0, 257, {256, 1}},
                                            CBlockCase{1, 40000, {32768, 7232}},
-                                           CBlockCase{1, 32768, {32768}},
-                                           CBlockCase{1, 3, {3}}));
+                                           CBlockCase{1, 32768, {32768}}, CBlockCase{1, 3, {3}}));
 
 TEST_F(SerialDownload, RecordsGoOutInAscendingAddressOrder) {
     Setup({{0x300, Pattern(10, 1)}, {0x100, Pattern(10, 2)}, {0x200, Pattern(10, 3)}}, 0);
@@ -162,12 +172,11 @@ TEST_F(SerialDownload, UnitSilentAfterSecondBlockFailsAfterTenSeconds) {
     EXPECT_EQ(lines[1], "\r\n<No response from unit (CR)>");
     EXPECT_EQ(lines[2], "\r\n<Processed 1 records, 539 bytes.>");
     EXPECT_EQ(lines[3], "\r\n<Time= 10 seconds.>");
-    EXPECT_EQ(t.sys.poster.LogLines(),
-              (std::vector<std::string>{"COM1: Starting Transfer",
-                                        "COM1: No response from unit (CR)",
-                                        "COM1: Transfer Failed"}));
-    EXPECT_EQ(t.StatusEvents(), (std::vector<int64_t>{BOOT_EVENT_TRANSFER_STARTED,
-                                                      BOOT_EVENT_TRANSFER_FAILED}));
+    EXPECT_EQ(t.sys.poster.LogLines(), (std::vector<std::string>{"COM1: Starting Transfer",
+                                                                 "COM1: No response from unit (CR)",
+                                                                 "COM1: Transfer Failed"}));
+    EXPECT_EQ(t.StatusEvents(),
+              (std::vector<int64_t>{BOOT_EVENT_TRANSFER_STARTED, BOOT_EVENT_TRANSFER_FAILED}));
     EXPECT_EQ(pPort->m_nState.load(), SERIAL_STATE_FAILED);
 }
 
@@ -207,8 +216,7 @@ TEST_F(SerialDownload, CorruptImageSendsNothingAndFails) {
     const auto logs = t.sys.poster.LogLines();
     ASSERT_EQ(logs.size(), 4u);
     EXPECT_EQ(logs[1], "Boot File is corrupt!");
-    EXPECT_EQ(t.StatusEvents(),
-              (std::vector<int64_t>{-2, -4, -2, -4}));
+    EXPECT_EQ(t.StatusEvents(), (std::vector<int64_t>{-2, -4, -2, -4}));
     EXPECT_EQ(t.app.TransferCount(), 0u);
     EXPECT_EQ(pPort->m_pTransfer.load(), nullptr);
 }
@@ -281,7 +289,8 @@ namespace {
 // image's index, while the network side may read the list.
 TEST(SerialDownloadThreads, ThreePortsDownloadAtOnce) {
     CSerialTestApp t(true);
-    ASSERT_TRUE(t.LoadImage(MakeImageBytes({{0x3000, Pattern(3000, 1)}, {0x1000, Pattern(700, 2)}})));
+    ASSERT_TRUE(
+        t.LoadImage(MakeImageBytes({{0x3000, Pattern(3000, 1)}, {0x1000, Pattern(700, 2)}})));
     std::vector<std::unique_ptr<CFakeDownloadUnit>> units;
     std::mutex lockUnits;
     t.serial.m_onOpen = [&](const std::string&, CFakeSerialDevice& dev) {

@@ -48,7 +48,9 @@ Bytes WithByte(Bytes b, size_t i, uint8_t v) {
     return b;
 }
 
-Bytes Prefix(const Bytes& b, size_t n) { return Bytes(b.begin(), b.begin() + static_cast<long>(n)); }
+Bytes Prefix(const Bytes& b, size_t n) {
+    return Bytes(b.begin(), b.begin() + static_cast<long>(n));
+}
 
 // A name whose flag is 0: the name is not summed and C stands at 12.
 Bytes NameWithoutFlag() {
@@ -58,7 +60,9 @@ Bytes NameWithoutFlag() {
 }
 
 // N places C at 300: beyond every gathered byte.
-Bytes ChecksumBeyondTheBytes() { return RawRequest(293, 1, {'n', 'a', 'm', 'e', 0}); }
+Bytes ChecksumBeyondTheBytes() {
+    return RawRequest(293, 1, {'n', 'a', 'm', 'e', 0});
+}
 
 Bytes NegativeLength() {
     Bytes b = RawRequest(-3, 7, {0});

@@ -14,7 +14,9 @@ Bytes Request() {
     return out;
 }
 
-Bytes Text(const std::string& s) { return {s.begin(), s.end()}; }
+Bytes Text(const std::string& s) {
+    return {s.begin(), s.end()};
+}
 
 // Runs the port's serving loop on this thread until the unit is "unplugged" at dwEndMs.
 class SerialServe : public ::testing::Test {
@@ -107,7 +109,9 @@ struct CMenuCase {
 
 class MenuKeys : public SerialServe, public ::testing::WithParamInterface<CMenuCase> {};
 
-uint32_t Net(uint32_t dwHost) { return __builtin_bswap32(dwHost); }
+uint32_t Net(uint32_t dwHost) {
+    return __builtin_bswap32(dwHost);
+}
 
 TEST_P(MenuKeys, PromptTypesTheConfiguredKeys) {
     const CMenuCase& c = GetParam();
@@ -190,10 +194,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         CLineCase{"LineOverTwoReads", {{0, "Hello "}, {100, "world\r\n"}}, "Hello world\r\n", ""},
         CLineCase{"NoLineFeedWithinTwoSeconds", {{0, "Boot> "}}, "Boot> ", ""},
-        CLineCase{"LineFeedAfterTwoSecondsIsShownOnce",
-                  {{0, "Boot> "}, {3000, "x\n"}},
-                  "Boot> x\n",
-                  ""},
+        CLineCase{
+            "LineFeedAfterTwoSecondsIsShownOnce", {{0, "Boot> "}, {3000, "x\n"}}, "Boot> x\n", ""},
         CLineCase{"PromptReadCompletedIsAnswered",
                   {{0, "Press any key"}, {100, " to stop\r\n"}},
                   "<a><32><31><78><44>",
@@ -206,10 +208,8 @@ INSTANTIATE_TEST_SUITE_P(
                   {{0, "Press any"}, {100, " key\r\n"}},
                   "Press any key\r<a><32><31><78><44>",
                   "\n21xD"},
-        CLineCase{"TextAfterTheLineFeedWaitsForTheNextPass",
-                  {{0, "one\r\ntwo"}},
-                  "one\r\ntwo",
-                  ""}),
+        CLineCase{
+            "TextAfterTheLineFeedWaitsForTheNextPass", {{0, "one\r\ntwo"}}, "one\r\ntwo", ""}),
     [](const auto& info) { return std::string(info.param.pszName); });
 
 TEST_F(SerialServe, LongLineWithoutLineFeedLosesNoByte) {

@@ -25,14 +25,11 @@ INSTANTIATE_TEST_SUITE_P(
         CTextCase{"LineBreaksOfEveryKind", "A\r\nB\nC\r", "A\nB\nC\n"},
         CTextCase{"CrCrLfIsTwoBreaks", "a\r\r\nb", "a\n\nb"},
         CTextCase{"LfCrIsTwoBreaks", "a\n\rb", "a\n\nb"},
-        CTextCase{"ChunkEndingInCr", "x\r", "x\n"},
-        CTextCase{"ChunkStartingWithLf", "\ny", "\ny"},
+        CTextCase{"ChunkEndingInCr", "x\r", "x\n"}, CTextCase{"ChunkStartingWithLf", "\ny", "\ny"},
         CTextCase{"ControlBytesInBraces", std::string("\x00\x1b[0m", 5), "{00}{1B}[0m"},
-        CTextCase{"BackspaceDropped", "ab\bc\b", "abc"},
-        CTextCase{"TabKept", "a\tb", "a\tb"},
+        CTextCase{"BackspaceDropped", "ab\bc\b", "abc"}, CTextCase{"TabKept", "a\tb", "a\tb"},
         CTextCase{"DeleteAndHighBytes", "\x7f\x80\xff", "{7F}{80}{FF}"},
-        CTextCase{"PrintableRange", " ~", " ~"},
-        CTextCase{"Empty", "", ""},
+        CTextCase{"PrintableRange", " ~", " ~"}, CTextCase{"Empty", "", ""},
         CTextCase{"OnlyBackspaces", "\b\b", ""}),
     [](const auto& info) { return std::string(info.param.pszName); });
 
@@ -53,7 +50,8 @@ TEST(TerminalTextStream, CrLfSplitOverChunksIsOneBreak) {
     bool bAfterCr = false;
     std::string shown;
     for (const auto& s : chunks)
-        shown += TerminalDisplayText(reinterpret_cast<const uint8_t*>(s.data()), s.size(), bAfterCr);
+        shown +=
+            TerminalDisplayText(reinterpret_cast<const uint8_t*>(s.data()), s.size(), bAfterCr);
     EXPECT_EQ(shown, "a\nb\nc\n\nx\n");
 }
 

@@ -23,7 +23,9 @@ bool MakeRaw(int fd) {
 }
 }  // namespace
 
-CSerialLine::~CSerialLine() { HangUp(); }
+CSerialLine::~CSerialLine() {
+    HangUp();
+}
 
 bool CSerialLine::OpenDevice(const std::string& strPath, std::string& strError) {
     m_fd = open(strPath.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -76,7 +78,9 @@ int CSerialLine::Read(uint8_t* p, size_t nMax, uint32_t dwMs) {
         return static_cast<int>(n);
     }
     if (m_fd < 0) return -1;
-    struct pollfd pfd {m_fd, POLLIN, 0};
+    struct pollfd pfd {
+        m_fd, POLLIN, 0
+    };
     const int nReady = poll(&pfd, 1, static_cast<int>(dwMs));
     if (nReady < 0) return errno == EINTR ? 0 : -1;
     if (nReady == 0) return 0;

@@ -65,13 +65,17 @@ std::string Unescape(const std::string& s) {
             continue;
         }
         const char c = s[++i];
-        if (c == 'n') out += '\n';
-        else if (c == 'r') out += '\r';
-        else if (c == 't') out += '\t';
+        if (c == 'n')
+            out += '\n';
+        else if (c == 'r')
+            out += '\r';
+        else if (c == 't')
+            out += '\t';
         else if (c == 'x' && i + 2 < s.size()) {
             out += static_cast<char>(std::strtol(s.substr(i + 1, 2).c_str(), nullptr, 16));
             i += 2;
-        } else out += c;
+        } else
+            out += c;
     }
     return out;
 }
@@ -111,33 +115,53 @@ bool ParseOptions(int argc, char** argv, COptions& o) {
             return true;
         };
         std::string v;
-        if (a == "--port") { if (!next(o.strPort)) return false; }
-        else if (a == "--make-pty") { if (!next(o.strMakePty)) return false; }
-        else if (a == "--image") { if (!next(o.strImage)) return false; }
-        else if (a == "--name") { if (!next(o.strName)) return false; }
-        else if (a == "--text-before-lf") { if (!next(o.strTextBeforeLf)) return false; }
-        else if (a == "--expect-keys") {
+        if (a == "--port") {
+            if (!next(o.strPort)) return false;
+        } else if (a == "--make-pty") {
+            if (!next(o.strMakePty)) return false;
+        } else if (a == "--image") {
+            if (!next(o.strImage)) return false;
+        } else if (a == "--name") {
+            if (!next(o.strName)) return false;
+        } else if (a == "--text-before-lf") {
+            if (!next(o.strTextBeforeLf)) return false;
+        } else if (a == "--expect-keys") {
             if (!next(v)) return false;
             o.strExpectKeys = Unescape(v);
             o.bExpectKeysGiven = true;
-        }
-        else if (a == "--protocol") {
+        } else if (a == "--protocol") {
             if (!next(v) || (v != "hv7" && v != "hv6")) return false;
             o.bHv6 = v == "hv6";
-        }
-        else if (a == "--ip") { if (!next(o.strIp)) return false; }
-        else if (a == "--mask") { if (!next(o.strMask)) return false; }
-        else if (a == "--bootnet") o.bBootNet = true;
-        else if (a == "--dhcp") o.bDhcp = true;
-        else if (a == "--no-menu") o.bMenu = false;
-        else if (a == "--bad-checksum") o.bBadChecksum = true;
-        else if (a == "--split") o.bSplit = true;
-        else if (a == "--stats") o.bStats = true;
-        else if (a == "--baud-emulate") { if (!next(v)) return false; o.dwBaud = std::stoul(v); }
-        else if (a == "--timeout") { if (!next(v)) return false; o.dwTimeout = std::stoul(v); }
-        else if (a == "--stall-after") { if (!next(v)) return false; o.nStallAfter = std::stol(v); }
-        else if (a == "--hangup-after") { if (!next(v)) return false; o.nHangupAfter = std::stol(v); }
-        else return false;
+        } else if (a == "--ip") {
+            if (!next(o.strIp)) return false;
+        } else if (a == "--mask") {
+            if (!next(o.strMask)) return false;
+        } else if (a == "--bootnet")
+            o.bBootNet = true;
+        else if (a == "--dhcp")
+            o.bDhcp = true;
+        else if (a == "--no-menu")
+            o.bMenu = false;
+        else if (a == "--bad-checksum")
+            o.bBadChecksum = true;
+        else if (a == "--split")
+            o.bSplit = true;
+        else if (a == "--stats")
+            o.bStats = true;
+        else if (a == "--baud-emulate") {
+            if (!next(v)) return false;
+            o.dwBaud = std::stoul(v);
+        } else if (a == "--timeout") {
+            if (!next(v)) return false;
+            o.dwTimeout = std::stoul(v);
+        } else if (a == "--stall-after") {
+            if (!next(v)) return false;
+            o.nStallAfter = std::stol(v);
+        } else if (a == "--hangup-after") {
+            if (!next(v)) return false;
+            o.nHangupAfter = std::stol(v);
+        } else
+            return false;
     }
     if (!o.bExpectKeysGiven) o.strExpectKeys = KeysFor(o);
     return (o.strPort.empty() != o.strMakePty.empty()) && !o.strImage.empty();
@@ -196,7 +220,8 @@ private:
     // Sends the request until the server answers, as a unit in serial-boot mode does: a
     // server may miss one while it still listens to the unit's last menu answer.
     bool RequestBoot() {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_o.dwTimeout);
+        const auto end =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(m_o.dwTimeout);
         while (std::chrono::steady_clock::now() < end) {
             if (!SendRequest(0)) {
                 Fail("cannot write the request");
@@ -336,9 +361,10 @@ private:
             return static_cast<long long>(m_latencies[i]);
         };
         const double dRate = dSeconds > 0 ? double(m_nBytes - 15) / dSeconds : 0;
-        std::printf("STATS bytes=%zu seconds=%.3f rate=%.0f blocks=%ld lat_p50_us=%lld "
-                    "lat_p99_us=%lld lat_max_us=%lld\n",
-                    m_nBytes, dSeconds, dRate, m_nBlocks, pct(0.50), pct(0.99), pct(1.0));
+        std::printf(
+            "STATS bytes=%zu seconds=%.3f rate=%.0f blocks=%ld lat_p50_us=%lld "
+            "lat_p99_us=%lld lat_max_us=%lld\n",
+            m_nBytes, dSeconds, dRate, m_nBlocks, pct(0.50), pct(0.99), pct(1.0));
     }
 
     const COptions& m_o;

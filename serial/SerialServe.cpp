@@ -96,7 +96,7 @@ int CORXBootApp::ServeSerialPort(CTransferSerial& port) {
         for (int k = 0; k < r; ++k) {
             if (buf[k] != 0xAA) continue;
             if (CheckSerialBootRequest(port, buf + k, r - k) == 0) {
-                PostSerialText(buf, static_cast<size_t>(k));
+                if (k > 0) PostSerialText(buf, static_cast<size_t>(k));
                 SerialDownload(port);
                 port.m_nState = SERIAL_STATE_WAITING;
                 r = 0;

@@ -38,6 +38,7 @@ bool CTransferSerial::Open(const std::string& strPort, int32_t nBaud) {
     }
     m_hPort = m_app.m_sys.pSerialPorts->Open(strPort, nBaud);
     if (!m_hPort) return false;
+    m_bStop.WakeOnSet(m_hPort.get());
     m_bPortOpen = true;
     m_bStop = false;
     if (m_bStartWorker) {
@@ -67,10 +68,7 @@ void CTransferSerial::Close() {
     m_bStop = true;
 }
 
-void CTransferSerial::RequestStop() {
-    m_bStop = true;
-    if (m_hPort) m_hPort->Wake();
-}
+void CTransferSerial::RequestStop() { m_bStop = true; }
 
 bool CTransferSerial::Shutdown() {
     if (m_pThread) {

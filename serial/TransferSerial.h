@@ -8,9 +8,10 @@
 #include <thread>
 #include <vector>
 
+#include "platform/SerialPort.h"
+
 class CORXBootApp;
 class CTransferNode;
-class ISerialDevice;
 class ISerialPortFactory;
 
 constexpr int SERIAL_STATE_WAITING = -1;
@@ -21,6 +22,30 @@ constexpr int SERIAL_STATE_CLOSED = -6;
 
 constexpr int SERIAL_RING_SIZE = 256;
 constexpr uint32_t SERIAL_SHUTDOWN_WAIT_MS = 10000;
+
+// The worker's stop flag. Setting it also ends the worker's current wait on the device, so
+// a stop is seen at once however the flag is set.
+class CStopFlag {
+public:
+    explicit CStopFlag(bool b) : m_b(b) {}
+    CStopFlag& operator=(bool b) {
+        store(b);
+        return *this;
+    }
+    void store(bool b) {
+        m_b.store(b);
+        ISerialDevice* pDevice = m_pDevice.load();
+        if (b && pDevice) pDevice->Wake();
+    }
+    bool load() const { return m_b.load(); }
+    operator bool() const { return m_b.load(); }
+    // The device to wake; it must outlive every setting of the flag.
+    void WakeOnSet(ISerialDevice* pDevice) { m_pDevice = pDevice; }
+
+private:
+    std::atomic<bool> m_b;
+    std::atomic<ISerialDevice*> m_pDevice{nullptr};
+};
 
 // One open serial port with its worker thread and the ring of bytes typed by the user.
 // Only the worker touches the device; other threads use RequestStop and QueueSend.
@@ -70,7 +95,7 @@ public:
     std::atomic<int32_t> m_nSendHead{0};
     std::atomic<int32_t> m_nSendTail{0};
     uint8_t m_sendRing[SERIAL_RING_SIZE] = {};
-    std::atomic<bool> m_bStop{true};
+    CStopFlag m_bStop{true};
     std::string m_strPort;
     std::atomic<int32_t> m_nState{SERIAL_STATE_WAITING};
     std::atomic<CTransferNode*> m_pTransfer{nullptr};

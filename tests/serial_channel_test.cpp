@@ -320,3 +320,24 @@ TEST_F(SerialWorker, UnpluggedPortEndsItsWorkerAndClosesThePort) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SerialWorkerStop, StopFlagSetDuringALongReadEndsItWithinMilliseconds) {
+    CSerialTestApp t(true);
+    CTransferSerial port(t.app, "COM1", 115200, false);
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        port.m_bStop = true;
+    });
+    const auto start = std::chrono::steady_clock::now();
+    uint8_t buf[8];
+    EXPECT_EQ(port.Read(buf, 8, 10000), -1);
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                        std::chrono::steady_clock::now() - start)
+                        .count();
+    stopper.join();
+    EXPECT_LT(ms, 200);
+}
+
+}  // namespace

@@ -103,7 +103,8 @@ TEST(SampleImageSeed, RefusesSizesThatCannotHoldTheRecords) {
 
 const CSockAddr kServer{0x0100007F, 980};  // 127.0.0.1 in network order
 const CSockAddr kOtherPort{0x0100007F, 981};
-const uint8_t kWrq[] = {0, 2, 'b', 'o', 'o', 't', '.', 'b', 'i', 'n', 0, 'o', 'c', 't', 'e', 't', 0};
+const uint8_t kWrq[] = {0,   2, 'b', 'o', 'o', 't', '.', 'b', 'i',
+                        'n', 0, 'o', 'c', 't', 'e', 't', 0};
 const uint8_t kJump[] = {'E', 'D', 'B', 'G', 0xFF, 0x01, 0x00, 0x02, 0x00};
 constexpr uint64_t kSec = 1'000'000;
 
@@ -145,15 +146,16 @@ public:
     }
     CUnitActions Block(size_t nIndex, uint16_t wBlock) {  // nIndex counts from 0
         const size_t nOff = nIndex * 512;
-        return Send(DataPacket(*m_pImage, nOff, std::min<size_t>(512, m_pImage->size() - nOff),
-                               wBlock));
+        return Send(
+            DataPacket(*m_pImage, nOff, std::min<size_t>(512, m_pImage->size() - nOff), wBlock));
     }
     // Sends the write request and every block; returns the block numbers acknowledged.
     std::vector<int> RunData(uint16_t wFirst = 1) {
         std::vector<int> arrAcks;
         auto collect = [&](const CUnitActions& act) {
             for (const auto& s : act.arrSend)
-                if (s.bytes.size() == 4 && s.bytes[1] == 4) arrAcks.push_back(s.bytes[2] << 8 | s.bytes[3]);
+                if (s.bytes.size() == 4 && s.bytes[1] == 4)
+                    arrAcks.push_back(s.bytes[2] << 8 | s.bytes[3]);
         };
         collect(Send(CBytes(kWrq, kWrq + sizeof kWrq)));
         uint16_t w = wFirst;
@@ -252,77 +254,77 @@ const CBytes kWrqBytes(kWrq, kWrq + sizeof kWrq);
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, NetUnitCatches,
-    ::testing::Values(
-        ServerFault{"WrongMode",
-                    [](CServerScript& s) {
-                        CBytes p = {0, 2, 'b', 'o', 'o', 't', '.', 'b', 'i', 'n', 0};
-                        for (char c : std::string("netascii")) p.push_back(uint8_t(c));
-                        p.push_back(0);
-                        s.Send(p);
-                    },
-                    "write request"},
-        ServerFault{"DataBeforeWriteRequest", [](CServerScript& s) { s.Block(0, 1); },
-                    "write request"},
-        ServerFault{"SkippedBlock",
-                    [](CServerScript& s) {
-                        s.Send(kWrqBytes);
-                        s.Block(0, 1);
-                        s.Block(2, 3);
-                    },
-                    "out of order"},
-        ServerFault{"ShortBlockInTheMiddle",
-                    [](CServerScript& s) {
-                        s.Send(kWrqBytes);
-                        s.Send(DataPacket(*s.m_pImage, 0, 500, 1));
-                    },
-                    "short block"},
-        ServerFault{"EmptyBlockAfterTheLast",
-                    [](CServerScript& s) {
-                        s.RunData();
-                        s.Send({0, 3, 0, 4});
-                    },
-                    "after the last"},
-        ServerFault{"WrongByte",
-                    [](CServerScript& s) {
-                        s.Send(kWrqBytes);
-                        CBytes p = DataPacket(*s.m_pImage, 0, 512, 1);
-                        p[4 + 300] ^= 1;
-                        s.Send(p);
-                    },
-                    "offset 300"},
-        ServerFault{"ResentBlockWithOtherData",
-                    [](CServerScript& s) {
-                        s.Send(kWrqBytes);
-                        s.Block(0, 1);
-                        s.Block(1, 1);
-                    },
-                    "other data"},
-        ServerFault{"JumpTooEarly",
-                    [](CServerScript& s) {
-                        s.Send(kWrqBytes);
-                        s.Block(0, 1);
-                        s.Jump();
-                    },
-                    "jump after 512 of 1500"},
-        ServerFault{"JumpWithWrongCommand",
-                    [](CServerScript& s) {
-                        s.RunData();
-                        s.Send({'E', 'D', 'B', 'G', 0xFF, 0x01, 0x00, 0x03, 0x00});
-                    },
-                    "unexpected packet"},
-        ServerFault{"WriteRequestAgainMidTransfer",
-                    [](CServerScript& s) {
-                        s.Send(kWrqBytes);
-                        s.Block(0, 1);
-                        s.Send(kWrqBytes);
-                    },
-                    "write request again"},
-        ServerFault{"BlockFromAnotherPort",
-                    [](CServerScript& s) {
-                        s.Send(kWrqBytes);
-                        s.Send(DataPacket(*s.m_pImage, 0, 512, 1), kOtherPort);
-                    },
-                    "127.0.0.1:981"}),
+    ::testing::Values(ServerFault{"WrongMode",
+                                  [](CServerScript& s) {
+                                      CBytes p = {0, 2, 'b', 'o', 'o', 't', '.', 'b', 'i', 'n', 0};
+                                      for (char c : std::string("netascii"))
+                                          p.push_back(uint8_t(c));
+                                      p.push_back(0);
+                                      s.Send(p);
+                                  },
+                                  "write request"},
+                      ServerFault{"DataBeforeWriteRequest", [](CServerScript& s) { s.Block(0, 1); },
+                                  "write request"},
+                      ServerFault{"SkippedBlock",
+                                  [](CServerScript& s) {
+                                      s.Send(kWrqBytes);
+                                      s.Block(0, 1);
+                                      s.Block(2, 3);
+                                  },
+                                  "out of order"},
+                      ServerFault{"ShortBlockInTheMiddle",
+                                  [](CServerScript& s) {
+                                      s.Send(kWrqBytes);
+                                      s.Send(DataPacket(*s.m_pImage, 0, 500, 1));
+                                  },
+                                  "short block"},
+                      ServerFault{"EmptyBlockAfterTheLast",
+                                  [](CServerScript& s) {
+                                      s.RunData();
+                                      s.Send({0, 3, 0, 4});
+                                  },
+                                  "after the last"},
+                      ServerFault{"WrongByte",
+                                  [](CServerScript& s) {
+                                      s.Send(kWrqBytes);
+                                      CBytes p = DataPacket(*s.m_pImage, 0, 512, 1);
+                                      p[4 + 300] ^= 1;
+                                      s.Send(p);
+                                  },
+                                  "offset 300"},
+                      ServerFault{"ResentBlockWithOtherData",
+                                  [](CServerScript& s) {
+                                      s.Send(kWrqBytes);
+                                      s.Block(0, 1);
+                                      s.Block(1, 1);
+                                  },
+                                  "other data"},
+                      ServerFault{"JumpTooEarly",
+                                  [](CServerScript& s) {
+                                      s.Send(kWrqBytes);
+                                      s.Block(0, 1);
+                                      s.Jump();
+                                  },
+                                  "jump after 512 of 1500"},
+                      ServerFault{"JumpWithWrongCommand",
+                                  [](CServerScript& s) {
+                                      s.RunData();
+                                      s.Send({'E', 'D', 'B', 'G', 0xFF, 0x01, 0x00, 0x03, 0x00});
+                                  },
+                                  "unexpected packet"},
+                      ServerFault{"WriteRequestAgainMidTransfer",
+                                  [](CServerScript& s) {
+                                      s.Send(kWrqBytes);
+                                      s.Block(0, 1);
+                                      s.Send(kWrqBytes);
+                                  },
+                                  "write request again"},
+                      ServerFault{"BlockFromAnotherPort",
+                                  [](CServerScript& s) {
+                                      s.Send(kWrqBytes);
+                                      s.Send(DataPacket(*s.m_pImage, 0, 512, 1), kOtherPort);
+                                  },
+                                  "127.0.0.1:981"}),
     [](const auto& info) { return std::string(info.param.pszName); });
 
 TEST(NetUnitFaults, DroppedAckIsMadeUpWhenTheBlockComesAgain) {
@@ -420,7 +422,11 @@ TEST(ListenUnit, TakesAPlainWriteWithOptionsAndTheEmptyLastBlock) {
     CListenSession s(nullptr, 5 * kSec);
     CUnitActions act;
     s.Start(0, act);
-    const CBytes wrq = WriteRequest("any.bin", "OCTET", std::string("blksize\0" "1428", 12) + '\0');
+    const CBytes wrq = WriteRequest("any.bin", "OCTET",
+                                    std::string("blksize\0"
+                                                "1428",
+                                                12) +
+                                        '\0');
     s.OnDatagram(wrq.data(), wrq.size(), kClient, 1, act);
     EXPECT_TRUE(act.bNewPort) << "answers from a transfer port of its own";
     ASSERT_EQ(act.arrSend.size(), 1u);

@@ -70,8 +70,8 @@ inline bool BuildSampleImage(const CSampleImageSpec& spec, std::vector<uint8_t>&
         spec.nSize < MinSampleImageSize(spec.nRecords))
         return false;
     CSampleRandom rnd(spec.nSeed);
-    const uint32_t nPayload = uint32_t(spec.nSize - (MinSampleImageSize(spec.nRecords) -
-                                                     spec.nRecords));
+    const uint32_t nPayload =
+        uint32_t(spec.nSize - (MinSampleImageSize(spec.nRecords) - spec.nRecords));
     const std::vector<uint32_t> arrLen = SplitSamplePayload(nPayload, spec.nRecords, rnd);
 
     // Ascending load addresses, each record on its own 4 KiB page.
@@ -82,8 +82,7 @@ inline bool BuildSampleImage(const CSampleImageSpec& spec, std::vector<uint8_t>&
         dwNext = (dwNext + arrLen[i] + 0xFFFu) & ~0xFFFu;
     }
     const uint32_t dwStart = kSampleLoadBase;
-    const uint32_t dwImageLen =
-        spec.nRecords ? arrAddr.back() + arrLen.back() - dwStart : 0;
+    const uint32_t dwImageLen = spec.nRecords ? arrAddr.back() + arrLen.back() - dwStart : 0;
 
     arrOut.reserve(spec.nSize);
     const char szSignature[] = "B000FF\n";

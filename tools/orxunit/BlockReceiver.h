@@ -67,8 +67,8 @@ private:
     EBlock CheckRepeat(const CDataBlock& block) {
         const uint8_t* pBefore =
             m_pExpected ? m_pExpected->data() + m_nLastOffset : m_arrKept.data() + m_nLastOffset;
-        if (block.nData != m_nLastLen || (block.nData && std::memcmp(block.pData, pBefore,
-                                                                     block.nData) != 0))
+        if (block.nData != m_nLastLen ||
+            (block.nData && std::memcmp(block.pData, pBefore, block.nData) != 0))
             return Bad("block " + std::to_string(block.wBlock) + " sent again with other data");
         ++m_nRepeats;
         return EBlock::Repeat;

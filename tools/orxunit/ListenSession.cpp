@@ -13,10 +13,12 @@ CListenSession::CListenSession(std::shared_ptr<const CBytes> pExpected, uint64_t
       m_nTimeoutUs(nTimeoutUs),
       m_receiver(m_pExpected.get(), true) {}
 
-void CListenSession::Start(uint64_t nNowUs, CUnitActions&) { m_nDeadlineUs = nNowUs + m_nTimeoutUs; }
+void CListenSession::Start(uint64_t nNowUs, CUnitActions&) {
+    m_nDeadlineUs = nNowUs + m_nTimeoutUs;
+}
 
-void CListenSession::OnDatagram(const uint8_t* p, size_t n, const CSockAddr& from,
-                                uint64_t nNowUs, CUnitActions& act) {
+void CListenSession::OnDatagram(const uint8_t* p, size_t n, const CSockAddr& from, uint64_t nNowUs,
+                                CUnitActions& act) {
     if (m_eState == EState::Done) return;
     if (m_eState == EState::Waiting) {
         OnRequest(p, n, from, nNowUs, act);
@@ -40,18 +42,18 @@ void CListenSession::OnDatagram(const uint8_t* p, size_t n, const CSockAddr& fro
             return;
         }
         act.arrSend.push_back({from, BuildError(kErrIllegal, "Illegal TFTP operation")});
-        Finish(kExitFailed, "unexpected packet of " + std::to_string(n) + " bytes: " +
-                                HexDump(p, n));
+        Finish(kExitFailed,
+               "unexpected packet of " + std::to_string(n) + " bytes: " + HexDump(p, n));
     }
 }
 
-void CListenSession::OnRequest(const uint8_t* p, size_t n, const CSockAddr& from,
-                               uint64_t nNowUs, CUnitActions& act) {
+void CListenSession::OnRequest(const uint8_t* p, size_t n, const CSockAddr& from, uint64_t nNowUs,
+                               CUnitActions& act) {
     CWriteRequest wrq;
     if (!ParseWriteRequest(p, n, wrq)) {
         act.arrSend.push_back({from, BuildError(kErrIllegal, "Illegal TFTP operation")});
-        Finish(kExitFailed, "expected a write request, got " + std::to_string(n) +
-                                " bytes: " + HexDump(p, n));
+        Finish(kExitFailed,
+               "expected a write request, got " + std::to_string(n) + " bytes: " + HexDump(p, n));
         return;
     }
     if (wrq.strMode != "octet") {
@@ -61,8 +63,8 @@ void CListenSession::OnRequest(const uint8_t* p, size_t n, const CSockAddr& from
     }
     // Answer from a port of our own, the transfer identifier of RFC 1350.
     m_addrClient = from;
-    m_strName = PrintableText(reinterpret_cast<const uint8_t*>(wrq.strFile.data()),
-                              wrq.strFile.size());
+    m_strName =
+        PrintableText(reinterpret_cast<const uint8_t*>(wrq.strFile.data()), wrq.strFile.size());
     m_eState = EState::Receiving;
     m_nStartUs = nNowUs;
     m_nDeadlineUs = nNowUs + m_nTimeoutUs;
@@ -85,8 +87,9 @@ void CListenSession::OnData(const CDataBlock& block, uint64_t nNowUs, CUnitActio
         m_result.nStartUs = m_nStartUs;
         m_result.nEndUs = nNowUs;
         if (m_pExpected && !m_receiver.HasAll())
-            Finish(kExitFailed, "the transfer ended after " + std::to_string(m_receiver.Received()) +
-                                    " of " + std::to_string(m_pExpected->size()) + " bytes");
+            Finish(kExitFailed, "the transfer ended after " +
+                                    std::to_string(m_receiver.Received()) + " of " +
+                                    std::to_string(m_pExpected->size()) + " bytes");
         else
             Finish(kExitOk, "");
     }
@@ -94,10 +97,9 @@ void CListenSession::OnData(const CDataBlock& block, uint64_t nNowUs, CUnitActio
 
 void CListenSession::OnTimer(uint64_t nNowUs, CUnitActions&) {
     if (m_eState == EState::Done || nNowUs < m_nDeadlineUs) return;
-    Finish(kExitTimedOut, m_eState == EState::Waiting
-                              ? "no write request came"
-                              : "the client went silent after block " +
-                                    std::to_string(m_receiver.Blocks()));
+    Finish(kExitTimedOut, m_eState == EState::Waiting ? "no write request came"
+                                                      : "the client went silent after block " +
+                                                            std::to_string(m_receiver.Blocks()));
 }
 
 void CListenSession::Finish(int nCode, const std::string& strReason) {

@@ -132,7 +132,8 @@ std::string ParseNetOptions(int argc, char** argv, CNetOptions& o, bool& bHelp) 
             return "bad or incomplete option '" + strOpt + "'";
         }
     }
-    if (!bServer || !bBind || o.strImage.empty()) return "--server, --bind and --image are required";
+    if (!bServer || !bBind || o.strImage.empty())
+        return "--server, --bind and --image are required";
     const size_t nSuffix = o.nCount > 1 ? std::to_string(o.nCount).size() : 0;
     if (o.unit.strName.size() + nSuffix > kNameMax)
         return "a unit name has at most " + std::to_string(kNameMax) + " characters";
@@ -211,7 +212,8 @@ int RunListenUnit(int argc, char** argv) {
     std::shared_ptr<CBytes> pExpected;
     if (!strVerify.empty()) {
         pExpected = std::make_shared<CBytes>();
-        if (!ReadWholeFile(strVerify, *pExpected)) return Usage("listen", "cannot read " + strVerify);
+        if (!ReadWholeFile(strVerify, *pExpected))
+            return Usage("listen", "cannot read " + strVerify);
     }
 
     std::vector<CUnitSlot> arrSlots(1);

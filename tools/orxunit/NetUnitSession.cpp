@@ -32,8 +32,8 @@ void CNetUnitSession::SendAnnouncement(CUnitActions& act) {
                                                               m_cfg.dwOwnAddr, m_nSequence++)});
 }
 
-void CNetUnitSession::OnDatagram(const uint8_t* p, size_t n, const CSockAddr& from,
-                                 uint64_t nNowUs, CUnitActions& act) {
+void CNetUnitSession::OnDatagram(const uint8_t* p, size_t n, const CSockAddr& from, uint64_t nNowUs,
+                                 CUnitActions& act) {
     switch (m_eState) {
         case EState::Done:
             return;
@@ -56,8 +56,8 @@ void CNetUnitSession::OnDatagram(const uint8_t* p, size_t n, const CSockAddr& fr
             break;
     }
     if (!(from == m_addrPeer)) {
-        Finish(kExitFailed, "packet from " + Endpoint(from) + " in the transfer with " +
-                                Endpoint(m_addrPeer));
+        Finish(kExitFailed,
+               "packet from " + Endpoint(from) + " in the transfer with " + Endpoint(m_addrPeer));
         return;
     }
     CDataBlock block;

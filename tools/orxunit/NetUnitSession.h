@@ -10,10 +10,10 @@ namespace orxunit {
 
 // Blocks are counted from 1 in arrival order, without the 16-bit wrap; -1 is off.
 struct CNetUnitFaults {
-    int64_t nSilentAfter = -1;   // acknowledge block N, then answer nothing more
-    int64_t nDropAck = -1;       // leave block N unacknowledged once (0: the write request)
-    int64_t nNewPortAfter = -1;  // acknowledge from a new UDP port from block N + 1 on
-    bool bRepeatRequest = false; // announce again every 16 blocks during the transfer
+    int64_t nSilentAfter = -1;    // acknowledge block N, then answer nothing more
+    int64_t nDropAck = -1;        // leave block N unacknowledged once (0: the write request)
+    int64_t nNewPortAfter = -1;   // acknowledge from a new UDP port from block N + 1 on
+    bool bRepeatRequest = false;  // announce again every 16 blocks during the transfer
     bool bNoJumpAnswer = false;
 };
 
@@ -51,7 +51,9 @@ private:
     void OnJump(uint64_t nNowUs, CUnitActions& act);
     void Observe(uint64_t nNowUs);
     void SendAnnouncement(CUnitActions& act);
-    void Send(CUnitActions& act, CBytes bytes) { act.arrSend.push_back({m_addrPeer, std::move(bytes)}); }
+    void Send(CUnitActions& act, CBytes bytes) {
+        act.arrSend.push_back({m_addrPeer, std::move(bytes)});
+    }
     void Finish(int nCode, const std::string& strReason);
     std::string Waiting() const;
 

@@ -21,7 +21,9 @@ uint64_t NowUs() {
                         .count());
 }
 
-std::string LastErrorText() { return FormatErrorText(GetLastError()); }
+std::string LastErrorText() {
+    return FormatErrorText(GetLastError());
+}
 
 class CLoop {
 public:
@@ -53,7 +55,8 @@ public:
             uint64_t nNow = NowUs();
             if (nNow >= nNextScan) nNextScan = Scan(nNow);
             const int nWaitMs = int((nNextScan - nNow + 999) / 1000);
-            const int nReady = epoll_wait(m_fdEpoll, arrEvents.data(), int(arrEvents.size()), nWaitMs);
+            const int nReady =
+                epoll_wait(m_fdEpoll, arrEvents.data(), int(arrEvents.size()), nWaitMs);
             for (int k = 0; k < nReady; ++k) Drain(arrEvents[k].data.u32, arrBuf);
         }
     }
@@ -141,6 +144,8 @@ private:
 
 }  // namespace
 
-void RunUnitLoop(std::vector<CUnitSlot>& arrSlots) { CLoop(arrSlots).Run(); }
+void RunUnitLoop(std::vector<CUnitSlot>& arrSlots) {
+    CLoop(arrSlots).Run();
+}
 
 }  // namespace orxunit

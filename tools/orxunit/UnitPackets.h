@@ -62,11 +62,13 @@ inline CBytes BuildBootRequest(const CMac& mac, const std::string& strName, uint
     return arr;
 }
 
-inline uint16_t GetBe16(const uint8_t* p) { return uint16_t(p[0] << 8 | p[1]); }
+inline uint16_t GetBe16(const uint8_t* p) {
+    return uint16_t(p[0] << 8 | p[1]);
+}
 
 // The only write request a boot server may send: opcode 2, "boot.bin", "octet".
 inline bool IsBootWriteRequest(const uint8_t* p, size_t n) {
-    static const uint8_t kWrq[17] = {0, 2, 'b', 'o', 'o', 't', '.', 'b', 'i',
+    static const uint8_t kWrq[17] = {0,   2, 'b', 'o', 'o', 't', '.', 'b', 'i',
                                      'n', 0, 'o', 'c', 't', 'e', 't', 0};
     return n == sizeof kWrq && std::memcmp(p, kWrq, n) == 0;
 }
@@ -128,12 +130,15 @@ inline bool IsJumpCommand(const uint8_t* p, size_t n) {
 }
 
 // The unit's reply to the jump: the same command echoed with the acknowledge flag.
-inline CBytes BuildJumpAnswer() { return {'E', 'D', 'B', 'G', 0xFF, 0x02, 0x00, 0x02, 0x00}; }
+inline CBytes BuildJumpAnswer() {
+    return {'E', 'D', 'B', 'G', 0xFF, 0x02, 0x00, 0x02, 0x00};
+}
 
 // Text from the wire up to its NUL, with control bytes shown as '?' so a terminal is safe.
 inline std::string PrintableText(const uint8_t* p, size_t n) {
     std::string str;
-    for (size_t i = 0; i < n && p[i] != 0; ++i) str += (p[i] >= 0x20 && p[i] < 0x7F) ? char(p[i]) : '?';
+    for (size_t i = 0; i < n && p[i] != 0; ++i)
+        str += (p[i] >= 0x20 && p[i] < 0x7F) ? char(p[i]) : '?';
     return str;
 }
 

@@ -45,7 +45,8 @@ void CUnitSocket::Close() {
 int CUnitSocket::ReceiveFrom(uint8_t* pBuf, size_t nLen, size_t& nGot, CSockAddr& from) {
     sockaddr_in sin{};
     socklen_t nAddr = sizeof sin;
-    const ssize_t n = recvfrom(m_fd, pBuf, nLen, MSG_TRUNC, reinterpret_cast<sockaddr*>(&sin), &nAddr);
+    const ssize_t n =
+        recvfrom(m_fd, pBuf, nLen, MSG_TRUNC, reinterpret_cast<sockaddr*>(&sin), &nAddr);
     if (n < 0) {
         if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;
         SetLastErrorFromErrno();

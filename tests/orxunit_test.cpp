@@ -109,8 +109,11 @@ const uint8_t kJump[] = {'E', 'D', 'B', 'G', 0xFF, 0x01, 0x00, 0x02, 0x00};
 constexpr uint64_t kSec = 1'000'000;
 
 CBytes DataPacket(const CBytes& image, size_t nOffset, size_t nLen, uint16_t wBlock) {
-    CBytes p = {0, 3, uint8_t(wBlock >> 8), uint8_t(wBlock)};
-    p.insert(p.end(), image.begin() + long(nOffset), image.begin() + long(nOffset + nLen));
+    CBytes p(4 + nLen);
+    p[1] = 3;
+    p[2] = uint8_t(wBlock >> 8);
+    p[3] = uint8_t(wBlock);
+    std::copy_n(image.begin() + long(nOffset), nLen, p.begin() + 4);
     return p;
 }
 

@@ -51,13 +51,18 @@ public:
         uint64_t nNextScan = 0;
         std::vector<epoll_event> arrEvents(m_arrSlots.size() + 1);
         std::vector<uint8_t> arrBuf(65536);
-        while (AnyRunning()) {
-            uint64_t nNow = NowUs();
-            if (nNow >= nNextScan) nNextScan = Scan(nNow);
+        for (;;) {
+            const uint64_t nNow = NowUs();
+            if (nNow >= nNextScan) {
+                nNextScan = Scan(nNow);
+                if (!AnyRunning()) break;
+            }
             const int nWaitMs = int((nNextScan - nNow + 999) / 1000);
             const int nReady =
                 epoll_wait(m_fdEpoll, arrEvents.data(), int(arrEvents.size()), nWaitMs);
-            for (int k = 0; k < nReady; ++k) Drain(arrEvents[k].data.u32, arrBuf);
+            // A unit that ends makes the next turn look at them all.
+            for (int k = 0; k < nReady; ++k)
+                if (Drain(arrEvents[k].data.u32, arrBuf)) nNextScan = 0;
         }
     }
 
@@ -84,26 +89,28 @@ private:
         return nNext;
     }
 
-    void Drain(uint32_t i, std::vector<uint8_t>& arrBuf) {
+    // Reads what waits for unit i; true when the unit has finished.
+    bool Drain(uint32_t i, std::vector<uint8_t>& arrBuf) {
         CUnitSlot& slot = m_arrSlots[i];
         while (slot.pSocket) {
             if (slot.pSession->Finished()) {
                 // A finished unit answers nothing more, as if switched off.
                 slot.pSocket.reset();
-                return;
+                return true;
             }
             size_t nGot = 0;
             CSockAddr from;
             const int r = slot.pSocket->ReceiveFrom(arrBuf.data(), arrBuf.size(), nGot, from);
-            if (r == 0) return;
+            if (r == 0) return false;
             if (r < 0) {
                 slot.pSession->Abort("receive failed: " + LastErrorText());
-                return;
+                return true;
             }
             CUnitActions act;
             slot.pSession->OnDatagram(arrBuf.data(), nGot, from, NowUs(), act);
             Apply(i, act);
         }
+        return true;
     }
 
     bool Watch(size_t i) {

@@ -117,9 +117,12 @@ inline CBytes BuildAck(uint16_t wBlock) {
 }
 
 inline CBytes BuildError(uint16_t wCode, const std::string& strText) {
-    CBytes arr = {0, uint8_t(kOpError), uint8_t(wCode >> 8), uint8_t(wCode)};
-    arr.insert(arr.end(), strText.begin(), strText.end());
-    arr.push_back(0);
+    // Sized once: the text goes in behind the 4-byte header, the NUL is already there.
+    CBytes arr(4 + strText.size() + 1, 0);
+    arr[1] = uint8_t(kOpError);
+    arr[2] = uint8_t(wCode >> 8);
+    arr[3] = uint8_t(wCode);
+    std::copy(strText.begin(), strText.end(), arr.begin() + 4);
     return arr;
 }
 

@@ -242,6 +242,8 @@ struct ServerFault {
     const char* pszReason;
 };
 
+void PrintTo(const ServerFault& fault, std::ostream* os) { *os << fault.pszName; }
+
 class NetUnitCatches : public ::testing::TestWithParam<ServerFault> {};
 
 TEST_P(NetUnitCatches, ServerFault) {

@@ -13,6 +13,9 @@ constexpr uint32_t RETRANSMIT_BASE_MS = 1000;
 // Resends while the time-out is below this; the next time-out fails the transfer.
 constexpr uint32_t RETRANSMIT_GIVE_UP_MS = 10000;
 constexpr uint32_t MAX_RETRIES_SHIFT = 4;
+// The scan runs on a 1000 ms timer and the packet was stamped in an earlier tick's handler:
+// a tick that lands a few ms short of the time-out is the one meant, not the next one.
+constexpr uint32_t TIMER_SLACK_MS = 20;
 constexpr uint32_t ARP_WAIT_MS = 5000;
 
 // A line about a network transfer. Its name is taken from the node itself: a serial
@@ -140,7 +143,7 @@ void CORXBootApp::CheckRetransmits() {
             pNode->m_nRetries < MAX_RETRIES_SHIFT ? pNode->m_nRetries : MAX_RETRIES_SHIFT;
         const uint32_t dwTimeout = RETRANSMIT_BASE_MS << nShift;
         // Unsigned difference: a wrap of the tick counter between the two does no harm.
-        if (dwNow - pNode->m_dwLastSend < dwTimeout) continue;
+        if (dwNow - pNode->m_dwLastSend + TIMER_SLACK_MS < dwTimeout) continue;
         if (dwTimeout < RETRANSMIT_GIVE_UP_MS) {
             ++pNode->m_nRetries;
             LogUnitLine(*this, *pNode, "Retransmit packet " + std::to_string(pNode->m_nRetries));

@@ -143,6 +143,22 @@ TEST_P(WholeImage, IsDeliveredByteForByteThenJumpThenCompleted) {
     EXPECT_EQ(out[0].bytes, kWriteRequest);
 }
 
+// The timer and the send stamp both come from the same millisecond tick, read at slightly
+// different moments of their handlers: a tick a few ms short must not push a resend a whole
+// second later, while one a good part of a second short must.
+TEST_F(NetServerTest, TimerTickAFewMillisecondsEarlyStillResends) {
+    Start(1000);
+    const CSockAddr unit = Unit(4);
+    Deliver(BootRequest("EARLY"), unit);
+    const size_t nSent = m_pServer->m_sent.size();
+    sys.clock.Advance(700);
+    app.OnNetTimer(TIMER_RETRANSMIT);
+    EXPECT_EQ(m_pServer->m_sent.size(), nSent) << "700 ms of silence is not yet a time-out";
+    sys.clock.Advance(299);
+    app.OnNetTimer(TIMER_RETRANSMIT);
+    EXPECT_EQ(m_pServer->m_sent.size(), nSent + 1) << "999 ms is the tick that was meant";
+}
+
 INSTANTIATE_TEST_SUITE_P(Sizes, WholeImage, ::testing::Values(9, 512, 1024, 1025, 70001));
 
 // Silence after each kind of packet: resent at 1, 2, 4 and 8 s, each counted from the

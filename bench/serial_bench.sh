@@ -20,7 +20,6 @@ IDLE_SECONDS=10
 WORK=$(mktemp -d /tmp/orx-serial-bench-XXXXXX)
 PIDS=()
 trap 'for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null; done; wait 2>/dev/null; rm -rf "$WORK"' EXIT
-TICK=$(getconf CLK_TCK)
 FAILED=0
 
 "$BUILD/orx-mkimage" --size "$SIZE" --records 16 --out "$WORK/bench.bin" >/dev/null || exit 1
@@ -75,6 +74,9 @@ download() {
             (n < 200) ? "met" : "MISSED", m }'
 }
 
+# Nanoseconds on a CPU of every thread of the process so far.
+cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ t += $1 } END { printf "%d", t }'; }
+
 # CPU of orxboot while it serves idle ports.
 idle_cpu() {
     local dir=$WORK/idle
@@ -85,19 +87,20 @@ idle_cpu() {
     server "$dir" BOOTFILE="$WORK/bench.bin" BOOTSERIAL=1 BOOTNET=0 COMOPENALLPORTS=1 \
         COMBAUD=$BAUD COMAUTOMENU=1 TRANCLOSEDONE=0 WIZARDMODE=0
     local n=100
-    while [ "$(grep -c "ready\.\.\.$" "$dir/out.log" 2>/dev/null)" -lt "$IDLE_PORTS" ] && ((n-- > 0)); do
+    while [ "$(cat "$dir/out.log" 2>/dev/null | grep -c "ready\.\.\.$")" -lt "$IDLE_PORTS" ] &&
+        ((n-- > 0)); do
         sleep 0.1
     done
     sleep 1
     local before after
-    before=$(awk '{ print $14 + $15 }' "/proc/$SERVER/stat")
+    before=$(cpu_ns "$SERVER")
     sleep "$IDLE_SECONDS"
-    after=$(awk '{ print $14 + $15 }' "/proc/$SERVER/stat")
+    after=$(cpu_ns "$SERVER")
     kill -TERM "$SERVER" 2>/dev/null
     wait "$SERVER" 2>/dev/null
-    awk -v d=$((after - before)) -v t="$TICK" -v s="$IDLE_SECONDS" -v p="$IDLE_PORTS" 'BEGIN {
-        pct = 100 * d / t / s;
-        printf "idle: %d ports for %d s used %.2f %% of one core (goal < 0.5 %s)\n", p, s, pct,
+    awk -v d=$((after - before)) -v s="$IDLE_SECONDS" -v p="$IDLE_PORTS" 'BEGIN {
+        pct = 100 * d / 1e9 / s;
+        printf "idle: %d ports for %d s used %.3f %% of one core (goal < 0.5 %s)\n", p, s, pct,
             (pct < 0.5) ? "met" : "MISSED" }'
 }
 

@@ -55,12 +55,6 @@ TEST_F(SerialChannel, WrappedRingGoesOutInTwoRunsInOrder) {
     EXPECT_EQ(calls[1], Bytes("6789"));
 }
 
-TEST_F(SerialChannel, TypedBytesAreRefusedOnAStoppedPort) {
-    port.RequestStop();
-    const uint8_t b = 'a';
-    EXPECT_FALSE(port.QueueSend(&b, 1));
-}
-
 TEST_F(SerialChannel, ReadWithoutTimeOutTriesOnce) {
     uint8_t buf[4];
     EXPECT_EQ(port.Read(buf, 4, 0), 0);
@@ -172,12 +166,6 @@ TEST_F(SerialChannel, SendTextWritesAllCharactersAndEchoesTheText) {
     EXPECT_EQ(t.TerminalText(), "<192.168.1.20>");
 }
 
-TEST_F(SerialChannel, EchoIsShownOnlyWhileServersRun) {
-    t.app.m_bServersRunning = false;
-    EXPECT_TRUE(port.SendKey('D', 0));
-    EXPECT_EQ(t.TerminalText(), "");
-}
-
 TEST_F(SerialChannel, WriteFailureClosesThePortForGood) {
     dev.m_bFailWrite = true;
     const uint8_t b = 'x';
@@ -208,13 +196,6 @@ TEST_F(SerialChannel, ShortWritesAreResumedAfterTenMilliseconds) {
     EXPECT_EQ(dev.Written(), data);
     EXPECT_EQ(WriteCalls(dev).size(), 3u);
     EXPECT_EQ(t.sys.clock.GetTickCount() - dwStart, 20u);
-}
-
-TEST_F(SerialChannel, CloseDropsTheTransferPointer) {
-    port.m_pTransfer = reinterpret_cast<CTransferNode*>(&port);
-    port.Close();
-    EXPECT_EQ(port.m_pTransfer.load(), nullptr);
-    EXPECT_EQ(port.m_nState.load(), SERIAL_STATE_CLOSED);
 }
 
 struct COpenCase {
@@ -250,14 +231,6 @@ TEST(SerialPortList, ListsOpenablePortsInNumberOrder) {
     EXPECT_EQ(ports, (std::vector<std::string>{"COM1", "COM12", "COM200"}));
     EXPECT_EQ(t.serial.m_probed.size(), 255u);
     EXPECT_EQ(t.serial.m_probed.back(), "COM255");
-}
-
-TEST(SerialPortList, NoPortsLeavesTheListEmpty) {
-    CSerialTestApp t;
-    t.serial.m_present.clear();
-    std::vector<std::string> ports;
-    EXPECT_TRUE(EnumerateSerialPorts(t.serial, ports));
-    EXPECT_TRUE(ports.empty());
 }
 
 // Worker threads with real time: stops and typed keys are seen within milliseconds.

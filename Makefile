@@ -26,6 +26,7 @@ demo: build
 
 bench: build
 	bash bench/run.sh $(BUILD)
+	bash bench/serial_bench.sh $(BUILD)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -114,7 +114,7 @@ void CHeadlessFront::OnMessage(CMessage& msg) {
 void CHeadlessFront::OnTerminalText(const CMessage& msg) {
     if (msg.nMsg != WM_SERIAL_TEXT) return;
     ClearBar();
-    const std::string strShown = TerminalDisplayText(msg.bytes.data(), msg.bytes.size());
+    const std::string strShown = TerminalDisplayText(msg.bytes.data(), msg.bytes.size(), m_bTerminalAfterCr);
     std::fwrite(strShown.data(), 1, strShown.size(), m_pErr);
     std::fflush(m_pErr);
     DrawBar();

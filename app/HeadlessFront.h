@@ -39,6 +39,7 @@ private:
     HWND m_hTerminal = 0;
     bool m_bBarShown = false;
     bool m_bClosing = false;
+    bool m_bTerminalAfterCr = false;
     std::array<std::string, 5> m_arrSlotNames;
     std::array<int, 5> m_arrSlotPercent{-1, -1, -1, -1, -1};
 };

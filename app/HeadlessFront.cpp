@@ -117,6 +117,7 @@ void CHeadlessFront::OnTerminalText(const CMessage& msg) {
     const std::string strShown = TerminalDisplayText(msg.bytes.data(), msg.bytes.size(), m_bTerminalAfterCr);
     std::fwrite(strShown.data(), 1, strShown.size(), m_pErr);
     std::fflush(m_pErr);
+    if (!strShown.empty()) m_bTerminalMidLine = strShown.back() != '\n';
     DrawBar();
 }
 
@@ -136,6 +137,7 @@ void CHeadlessFront::ShowProgress(int nSlot, int nPercent) {
     if (m_bErrIsTty) {
         DrawBar();
     } else if (nPercent >= 0) {
+        EndTerminalLine();
         std::fprintf(m_pErr, "progress: slot %d %s %d%%\n", nSlot,
                      MakePrintable(m_arrSlotNames[i]).c_str(), nPercent);
         std::fflush(m_pErr);
@@ -153,9 +155,17 @@ void CHeadlessFront::ShowStatus(int nCode) {
         default: return;
     }
     ClearBar();
+    EndTerminalLine();
     std::fprintf(m_pErr, "status: %s\n", psz);
     std::fflush(m_pErr);
     DrawBar();
+}
+
+// Our own lines on stderr start on a line of their own, not after a unit's half line.
+void CHeadlessFront::EndTerminalLine() {
+    if (!m_bTerminalMidLine) return;
+    std::fputc('\n', m_pErr);
+    m_bTerminalMidLine = false;
 }
 
 void CHeadlessFront::ClearBar() {
@@ -165,7 +175,8 @@ void CHeadlessFront::ClearBar() {
 }
 
 void CHeadlessFront::DrawBar() {
-    if (!m_bErrIsTty) return;
+    // Redrawing starts with a carriage return, which would wipe a unit's half line.
+    if (!m_bErrIsTty || m_bTerminalMidLine) return;
     std::string strBar;
     for (size_t i = 0; i < 5; ++i) {
         if (m_arrSlotNames[i].empty() || m_arrSlotPercent[i] < 0) continue;

@@ -25,6 +25,7 @@ private:
     void PrintLog(const std::string& strLine);
     void ShowProgress(int nSlot, int nPercent);
     void ShowStatus(int nCode);
+    void EndTerminalLine();
     void ClearBar();
     void DrawBar();
     void Close();
@@ -40,6 +41,7 @@ private:
     bool m_bBarShown = false;
     bool m_bClosing = false;
     bool m_bTerminalAfterCr = false;
+    bool m_bTerminalMidLine = false;
     std::array<std::string, 5> m_arrSlotNames;
     std::array<int, 5> m_arrSlotPercent{-1, -1, -1, -1, -1};
 };

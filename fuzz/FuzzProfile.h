@@ -1,36 +1,12 @@
 #pragma once
-// What the settings fuzz targets share: a profile over INI text and a field-by-field compare.
+// What the settings fuzz targets share: a field-by-field compare of a record read back.
 #include <cstdint>
 #include <string>
 
 #include "app/Config.h"
 #include "platform/IniCodec.h"
-#include "platform/Profile.h"
+#include "platform/TextProfile.h"
 
-class CTextProfile : public IProfile {
-public:
-    explicit CTextProfile(std::string strText = {}) : m_strText(std::move(strText)) {}
-    int32_t GetProfileInt(const std::string& strSection, const std::string& strKey,
-                          int32_t nDefault) override {
-        std::string strValue;
-        return IniFindValue(m_strText, strSection, strKey, strValue) ? IniParseInt(strValue)
-                                                                     : nDefault;
-    }
-    std::string GetProfileString(const std::string& strSection, const std::string& strKey,
-                                 const std::string& strDefault) override {
-        std::string strValue;
-        return IniFindValue(m_strText, strSection, strKey, strValue) ? strValue : strDefault;
-    }
-    void WriteProfileInt(const std::string& strSection, const std::string& strKey,
-                         int32_t nValue) override {
-        WriteProfileString(strSection, strKey, std::to_string(nValue));
-    }
-    void WriteProfileString(const std::string& strSection, const std::string& strKey,
-                            const std::string& strValue) override {
-        IniWriteValue(m_strText, strSection, strKey, strValue);
-    }
-    std::string m_strText;
-};
 
 // The record read back after a save, where a text field holds what the file can keep of it.
 inline bool ReadsBackAs(const CORXBootConfig& saved, const CORXBootConfig& back) {

@@ -84,31 +84,6 @@ CIniProfile::CIniProfile(std::string strPath) : m_strPath(std::move(strPath)) {
     ReadWholeFile(m_strPath, m_strText, m_dwReadError);
 }
 
-int32_t CIniProfile::GetProfileInt(const std::string& strSection, const std::string& strKey,
-                                   int32_t nDefault) {
-    std::string strValue;
-    return IniFindValue(m_strText, strSection, strKey, strValue) ? IniParseInt(strValue) : nDefault;
-}
-
-std::string CIniProfile::GetProfileString(const std::string& strSection, const std::string& strKey,
-                                          const std::string& strDefault) {
-    std::string strValue;
-    return IniFindValue(m_strText, strSection, strKey, strValue) ? strValue : strDefault;
-}
-
-void CIniProfile::WriteProfileInt(const std::string& strSection, const std::string& strKey,
-                                  int32_t nValue) {
-    WriteProfileString(strSection, strKey, std::to_string(nValue));
-}
-
-void CIniProfile::WriteProfileString(const std::string& strSection, const std::string& strKey,
-                                     const std::string& strValue) {
-    std::string strNew = m_strText;
-    if (!IniWriteValue(strNew, strSection, strKey, strValue) || strNew == m_strText) return;
-    m_strText.swap(strNew);
-    m_bDirty = true;
-}
-
 bool CIniProfile::Flush() {
     if (m_dwReadError != 0) {
         SetLastError(m_dwReadError);

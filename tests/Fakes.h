@@ -10,13 +10,12 @@
 
 #include "app/ORXBootApp.h"
 #include "platform/Clock.h"
-#include "platform/IniCodec.h"
 #include "platform/LastError.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
 #include "platform/NetworkInfo.h"
 #include "platform/Process.h"
-#include "platform/Profile.h"
+#include "platform/TextProfile.h"
 #include "platform/Socket.h"
 #include "platform/Timers.h"
 
@@ -241,30 +240,14 @@ struct CFakeSystem {
     }
 };
 
-// A profile held in memory: the INI text that a settings file would contain.
-class CMemoryProfile : public IProfile {
+// A profile held in memory that also records the order of the keys written.
+class CMemoryProfile : public CTextProfile {
 public:
-    explicit CMemoryProfile(std::string strText = {}) : m_strText(std::move(strText)) {}
-    int32_t GetProfileInt(const std::string& strSection, const std::string& strKey,
-                          int32_t nDefault) override {
-        std::string strValue;
-        return IniFindValue(m_strText, strSection, strKey, strValue) ? IniParseInt(strValue)
-                                                                      : nDefault;
-    }
-    std::string GetProfileString(const std::string& strSection, const std::string& strKey,
-                                 const std::string& strDefault) override {
-        std::string strValue;
-        return IniFindValue(m_strText, strSection, strKey, strValue) ? strValue : strDefault;
-    }
-    void WriteProfileInt(const std::string& strSection, const std::string& strKey,
-                         int32_t nValue) override {
-        WriteProfileString(strSection, strKey, std::to_string(nValue));
-    }
+    explicit CMemoryProfile(std::string strText = {}) : CTextProfile(std::move(strText)) {}
     void WriteProfileString(const std::string& strSection, const std::string& strKey,
                             const std::string& strValue) override {
         m_writes.push_back(strKey);
-        IniWriteValue(m_strText, strSection, strKey, strValue);
+        CTextProfile::WriteProfileString(strSection, strKey, strValue);
     }
-    std::string m_strText;
     std::vector<std::string> m_writes;  // keys in the order they were written
 };

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Fakes.h"
+#include "platform/IniCodec.h"
 
 namespace {
 

@@ -61,9 +61,12 @@ size_t BuildDataBlock(uint8_t* pOut, const uint8_t* pImage, uint32_t nImageLen, 
 }
 
 std::vector<uint8_t> BuildNewbootBroadcast(const std::string& strHostName) {
-    std::vector<uint8_t> packet(kNewboot, kNewboot + NEWBOOT_HEADER_LEN);
-    packet.insert(packet.end(), strHostName.begin(), strHostName.end());
-    packet.push_back(0);
+    // Sized once and filled in place: growing it by insert trips a false array-bounds
+    // warning in optimised GCC builds.
+    std::vector<uint8_t> packet(NEWBOOT_HEADER_LEN + strHostName.size() + 1, 0);
+    std::memcpy(packet.data(), kNewboot, NEWBOOT_HEADER_LEN);
+    if (!strHostName.empty())
+        std::memcpy(packet.data() + NEWBOOT_HEADER_LEN, strHostName.data(), strHostName.size());
     return packet;
 }
 

@@ -110,9 +110,18 @@ download hv7 >"$WORK/hv7.txt" &
 D1=$!
 download hv6 >"$WORK/hv6.txt" &
 D2=$!
+# The reference, in the same conditions: a bare pseudo-terminal round trip (wait, read the
+# LF, write a block) paced like an HV7 unit, measured while both downloads run.
+sleep 5
+"$BUILD/orx-pty-rtt" 1000 $((256 * 1000000 / (BAUD / 10))) >"$WORK/ref.txt"
 wait $D1 || FAILED=1
 wait $D2 || FAILED=1
 cat "$WORK/hv7.txt" "$WORK/hv6.txt"
+ref_p50=$(stat_field pty_rtt_p50_us "$WORK/ref.txt")
+ref_p99=$(stat_field pty_rtt_p99_us "$WORK/ref.txt")
+srv_p99=$(sed -n 's/.*hv7.*p99 \([0-9]*\) us.*/\1/p' "$WORK/hv7.txt")
+echo "reference: bare pseudo-terminal round trip p50 $ref_p50 us, p99 $ref_p99 us;" \
+    "HV7 p99 is $(awk -v a="${srv_p99:-0}" -v b="${ref_p99:-1}" 'BEGIN { printf "%.2f", a / b }') x the reference"
 grep -q "failed" "$WORK/hv7.txt" "$WORK/hv6.txt" && FAILED=1
 idle_cpu
 exit $FAILED

@@ -29,7 +29,7 @@ run_ctest "$build-asan" -LE tsan
 echo "== thread sanitizer (threaded suites)"
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/scripts/tsan.supp"
 cmake -S . -B "$build-tsan" -DCMAKE_BUILD_TYPE=Debug -DORX_SANITIZE=thread >/dev/null
-cmake --build "$build-tsan" -j"$jobs" --target orx_tests orxboot orxunit
+cmake --build "$build-tsan" -j"$jobs" --target orx_tests orxboot orxunit orx-mkimage
 run_ctest "$build-tsan" -L "tsan|threaded"
 
 if command -v clang++ >/dev/null; then

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <functional>
@@ -65,7 +66,9 @@ protected:
         return s;
     }
     static std::string WriteImage() {
-        const std::string strPath = ::testing::TempDir() + "newboot_test_image.bin";
+        // Per process: ctest runs these cases side by side, each removing its image after.
+        const std::string strPath = ::testing::TempDir() + "newboot_test_image_" +
+                                    std::to_string(getpid()) + ".bin";
         std::FILE* pFile = std::fopen(strPath.c_str(), "wb");
         std::fputs("B000FF\n", pFile);
         for (int i = 0; i < 100; ++i) std::fputc(i, pFile);

@@ -11,6 +11,8 @@ targets=$(cd fuzz && ls fuzz_*.cpp 2>/dev/null | sed 's/\.cpp$//')
 [ -n "$targets" ] || { echo "no fuzz targets"; exit 0; }
 cmake --build "$build" -j"$(nproc)" --target $targets
 python3 fuzz/make_seeds.py "$build/corpus"
+# Undefined behaviour is a finding like any crash: stop there and keep the input.
+export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 for t in $targets; do
   mkdir -p "$build/corpus/$t" "$build/crashes/$t"
   echo "-- $t for ${seconds}s"

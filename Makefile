@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps build test fuzz demo bench clean format
+.PHONY: all deps build test fuzz soak demo bench clean format
 
 all: build
 
@@ -20,6 +20,11 @@ test: deps
 FUZZ_SECONDS ?= 600
 fuzz: deps
 	bash scripts/fuzz.sh $(BUILD)-fuzz $(FUZZ_SECONDS)
+
+# Not part of make test: units boot for SOAK_MINUTES while the server is restarted at random.
+SOAK_MINUTES ?= 30
+soak: build
+	bash scripts/soak.sh $(BUILD) $(SOAK_MINUTES)
 
 demo: build
 	bash scripts/demo.sh $(BUILD)

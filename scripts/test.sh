@@ -7,8 +7,18 @@ cd "$(dirname "$0")/.."
 build=${1:-build}
 jobs=$(nproc)
 
+passed=0
+failed=0
 run_ctest() {
-  (cd "$1" && ctest --output-on-failure -j"$jobs" "${@:2}")
+  local log
+  log=$(mktemp)
+  (cd "$1" && ctest --output-on-failure -j"$jobs" "${@:2}") 2>&1 | tee "$log"
+  local total bad
+  total=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$log" | tail -n 1)
+  bad=$(sed -n 's/.* \([0-9]*\) tests failed out of.*/\1/p' "$log" | tail -n 1)
+  rm -f "$log"
+  passed=$((passed + ${total:-0} - ${bad:-0}))
+  failed=$((failed + ${bad:-0}))
 }
 
 echo "== normal build"
@@ -16,7 +26,8 @@ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j"$jobs"
 run_ctest "$build" -LE tsan
 
-[ "${ORX_TEST_QUICK:-0}" = 1 ] && exit 0
+summary() { echo "make test: $passed passed, $failed failed"; }
+if [ "${ORX_TEST_QUICK:-0}" = 1 ]; then summary; exit 0; fi
 
 echo "== address and undefined-behaviour sanitizers"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
@@ -36,3 +47,6 @@ if command -v clang++ >/dev/null; then
   echo "== fuzz targets, a short run each"
   bash scripts/fuzz.sh "$build-fuzz" "${ORX_FUZZ_SECONDS:-20}"
 fi
+
+# One closing line for all the builds above.
+summary

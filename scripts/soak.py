@@ -34,15 +34,17 @@ STOP_LIMIT_S = 5.0  # orxboot must be gone this long after SIGTERM
 SERIAL_GRACE_S = 15.0  # a serial unit's end is logged within this after the unit ends
 NET_UNIT_TIMEOUT_S = 8
 SERIAL_UNIT_TIMEOUT_MS = 8000
+
+
 def stored_address(dotted):
     """An address as the settings file holds it: its bytes read least significant first."""
     value = struct.unpack("<I", socket.inet_aton(dotted))[0]
     return value - (1 << 32) if value >= 1 << 31 else value
 
 
-# --- units --------------------------------------------------------------------------------
-
 class Soak:
+    """Lives of the server one after the other, units started and checked in each."""
+
     def __init__(self, args):
         self.args = args
         self.rng = random.Random(args.seed)
@@ -163,9 +165,9 @@ class Soak:
     def stop_server(self, run):
         run.stopped = now()
         run.proc.send_signal(signal.SIGTERM)
-        if self.rng.random() < 0.3:
+        if self.rng.random() < 0.5:
             # A second one while it shuts down, perhaps while it saves its settings.
-            time.sleep(self.rng.uniform(0, 0.05))
+            time.sleep(self.rng.uniform(0, 0.003))
             if run.proc.poll() is None:
                 run.proc.send_signal(signal.SIGTERM)
                 run.second_signal = True
@@ -359,6 +361,7 @@ class Soak:
         else:
             print("files kept in %s" % self.top)
         return 0 if ok else 1
+
 
 def parse_args():
     p = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])

@@ -233,9 +233,10 @@ def summary(runs, seconds, seed, sanitized, junk_sent):
     ser_done = sum(1 for x in all_lines if re.match(r"COM\d: Transfer Complete$", x))
     ser_failed = sum(1 for x in all_lines if re.match(r"COM\d: Transfer Failed$", x))
     stop_times = [r.exited - r.stopped for r in runs if r.exited]
-    peaks = [max(s[1] for s in r.samples) for r in runs if r.samples]
-    threads = [max(s[2] for s in r.samples) for r in runs if r.samples]
-    fds = [max(s[3] for s in r.samples) for r in runs if r.samples]
+    ready = [r for r in runs if r.ready and r.samples]
+    peaks = [max(s[1] for s in r.samples) for r in ready]
+    threads = [max(s[2] for s in r.samples) for r in ready]
+    fds = [max(s[3] for s in r.samples) for r in ready]
     growth = [r.rss_growth_kb for r in runs if hasattr(r, "rss_growth_kb")]
     failures = sum(len(r.failures) for r in runs)
     print("== soak summary (%.1f min, seed %d%s)" % (

@@ -1,7 +1,6 @@
 #include "app/HeadlessFront.h"
 
 #include "app/TerminalText.h"
-
 #include "platform/EventLoop.h"
 #include "platform/MessageBox.h"
 #include "platform/WindowSystem.h"
@@ -114,7 +113,8 @@ void CHeadlessFront::OnMessage(CMessage& msg) {
 void CHeadlessFront::OnTerminalText(const CMessage& msg) {
     if (msg.nMsg != WM_SERIAL_TEXT) return;
     ClearBar();
-    const std::string strShown = TerminalDisplayText(msg.bytes.data(), msg.bytes.size(), m_bTerminalAfterCr);
+    const std::string strShown =
+        TerminalDisplayText(msg.bytes.data(), msg.bytes.size(), m_bTerminalAfterCr);
     std::fwrite(strShown.data(), 1, strShown.size(), m_pErr);
     std::fflush(m_pErr);
     if (!strShown.empty()) m_bTerminalMidLine = strShown.back() != '\n';
@@ -147,12 +147,23 @@ void CHeadlessFront::ShowProgress(int nSlot, int nPercent) {
 void CHeadlessFront::ShowStatus(int nCode) {
     const char* psz = nullptr;
     switch (nCode) {
-        case BOOT_EVENT_TRANSFER_STARTED: psz = "transfer started"; break;
-        case BOOT_EVENT_TRANSFER_DONE: psz = "transfer done"; break;
-        case BOOT_EVENT_TRANSFER_FAILED: psz = "transfer failed"; break;
-        case BOOT_EVENT_SERVERS_STARTED: psz = "servers started"; break;
-        case BOOT_EVENT_SERVERS_HALTED: psz = "servers halted"; break;
-        default: return;
+        case BOOT_EVENT_TRANSFER_STARTED:
+            psz = "transfer started";
+            break;
+        case BOOT_EVENT_TRANSFER_DONE:
+            psz = "transfer done";
+            break;
+        case BOOT_EVENT_TRANSFER_FAILED:
+            psz = "transfer failed";
+            break;
+        case BOOT_EVENT_SERVERS_STARTED:
+            psz = "servers started";
+            break;
+        case BOOT_EVENT_SERVERS_HALTED:
+            psz = "servers halted";
+            break;
+        default:
+            return;
     }
     ClearBar();
     EndTerminalLine();

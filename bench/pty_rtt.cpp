@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
     echo.join();
     std::sort(arrUs.begin(), arrUs.end());
     auto at = [&](double q) { return arrUs[std::min(arrUs.size() - 1, size_t(q * arrUs.size()))]; };
-    std::printf("round trip: pty_rtt_p50_us=%ld pty_rtt_p99_us=%ld pty_rtt_max_us=%ld\n", at(0.5), at(0.99),
-                arrUs.back());
+    std::printf("round trip: pty_rtt_p50_us=%ld pty_rtt_p99_us=%ld pty_rtt_max_us=%ld\n", at(0.5),
+                at(0.99), arrUs.back());
     return 0;
 }

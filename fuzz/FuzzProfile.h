@@ -7,7 +7,6 @@
 #include "platform/IniCodec.h"
 #include "platform/TextProfile.h"
 
-
 // The record read back after a save, where a text field holds what the file can keep of it.
 inline bool ReadsBackAs(const CORXBootConfig& saved, const CORXBootConfig& back) {
     const auto stored = [](const std::string& s) { return IniStoredValue(s); };

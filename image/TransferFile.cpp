@@ -1,13 +1,13 @@
 #include "image/TransferFile.h"
 
 #include <fcntl.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <new>
-#include <strings.h>
 
 #include "platform/LastError.h"
 

@@ -17,9 +17,13 @@ void SignalHandler(int) {
 }
 }  // namespace
 
-int RunEventLoop() { return QCoreApplication::exec(); }
+int RunEventLoop() {
+    return QCoreApplication::exec();
+}
 
-void QuitEventLoop(int nCode) { QCoreApplication::exit(nCode); }
+void QuitEventLoop(int nCode) {
+    QCoreApplication::exit(nCode);
+}
 
 void ProcessPendingEvents() {
     QCoreApplication::sendPostedEvents();
@@ -30,8 +34,8 @@ void OnTerminationSignal(std::function<void()> fn) {
     if (g_fdSignalPipe[0] < 0) {
         if (pipe2(g_fdSignalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
     }
-    auto* pNotifier = new QSocketNotifier(g_fdSignalPipe[0], QSocketNotifier::Read,
-                                          QCoreApplication::instance());
+    auto* pNotifier =
+        new QSocketNotifier(g_fdSignalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(pNotifier, &QSocketNotifier::activated, [fn] {
         char buf[16];
         while (read(g_fdSignalPipe[0], buf, sizeof buf) > 0) {

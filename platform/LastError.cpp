@@ -7,8 +7,12 @@ namespace {
 thread_local uint32_t t_dwLastError = 0;
 }
 
-uint32_t GetLastError() { return t_dwLastError; }
-void SetLastError(uint32_t dwCode) { t_dwLastError = dwCode; }
+uint32_t GetLastError() {
+    return t_dwLastError;
+}
+void SetLastError(uint32_t dwCode) {
+    t_dwLastError = dwCode;
+}
 
 uint32_t SetLastErrorFromErrno() {
     t_dwLastError = static_cast<uint32_t>(errno);

@@ -32,8 +32,8 @@ struct CMessage {
     uint32_t nMsg = 0;
     int64_t wParam = 0;
     int64_t lParam = 0;
-    std::string strText;          // WM_BOOT_TEXT: the text, CR LF included
-    std::vector<uint8_t> bytes;   // WM_SERIAL_TEXT: the raw bytes
+    std::string strText;         // WM_BOOT_TEXT: the text, CR LF included
+    std::vector<uint8_t> bytes;  // WM_SERIAL_TEXT: the raw bytes
 };
 
 class IMessagePoster {

@@ -8,8 +8,7 @@ int32_t CTextProfile::GetProfileInt(const std::string& strSection, const std::st
     return IniFindValue(m_strText, strSection, strKey, strValue) ? IniParseInt(strValue) : nDefault;
 }
 
-std::string CTextProfile::GetProfileString(const std::string& strSection,
-                                           const std::string& strKey,
+std::string CTextProfile::GetProfileString(const std::string& strSection, const std::string& strKey,
                                            const std::string& strDefault) {
     std::string strValue;
     return IniFindValue(m_strText, strSection, strKey, strValue) ? strValue : strDefault;

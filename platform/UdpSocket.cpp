@@ -27,7 +27,9 @@ bool ParseDottedAddress(const std::string& str, uint32_t& dwAddrNet) {
 
 CUdpSocket::CUdpSocket(FSocketReady fnReady) : m_fnReady(std::move(fnReady)) {}
 
-CUdpSocket::~CUdpSocket() { Close(); }
+CUdpSocket::~CUdpSocket() {
+    Close();
+}
 
 bool CUdpSocket::Create(uint16_t wPort) {
     Close();

@@ -26,8 +26,12 @@ namespace {
 const QEvent::Type kMessageEvent = static_cast<QEvent::Type>(QEvent::User + 1);
 
 #ifdef ORX_ANNOTATE_HANDOVER
-void HandOver(void* pEvent) { __tsan_release(pEvent); }
-void TakeOver(void* pEvent) { __tsan_acquire(pEvent); }
+void HandOver(void* pEvent) {
+    __tsan_release(pEvent);
+}
+void TakeOver(void* pEvent) {
+    __tsan_acquire(pEvent);
+}
 #else
 void HandOver(void*) {}
 void TakeOver(void*) {}

@@ -68,7 +68,9 @@ void CTransferSerial::Close() {
     m_bStop = true;
 }
 
-void CTransferSerial::RequestStop() { m_bStop = true; }
+void CTransferSerial::RequestStop() {
+    m_bStop = true;
+}
 
 bool CTransferSerial::Shutdown() {
     if (m_pThread) {

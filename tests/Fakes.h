@@ -15,8 +15,8 @@
 #include "platform/Messages.h"
 #include "platform/NetworkInfo.h"
 #include "platform/Process.h"
-#include "platform/TextProfile.h"
 #include "platform/Socket.h"
+#include "platform/TextProfile.h"
 #include "platform/Timers.h"
 
 class CFakeClock : public IClock {

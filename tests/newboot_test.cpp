@@ -67,8 +67,8 @@ protected:
     }
     static std::string WriteImage() {
         // Per process: ctest runs these cases side by side, each removing its image after.
-        const std::string strPath = ::testing::TempDir() + "newboot_test_image_" +
-                                    std::to_string(getpid()) + ".bin";
+        const std::string strPath =
+            ::testing::TempDir() + "newboot_test_image_" + std::to_string(getpid()) + ".bin";
         std::FILE* pFile = std::fopen(strPath.c_str(), "wb");
         std::fputs("B000FF\n", pFile);
         for (int i = 0; i < 100; ++i) std::fputc(i, pFile);

@@ -242,7 +242,9 @@ struct ServerFault {
     const char* pszReason;
 };
 
-void PrintTo(const ServerFault& fault, std::ostream* os) { *os << fault.pszName; }
+void PrintTo(const ServerFault& fault, std::ostream* os) {
+    *os << fault.pszName;
+}
 
 class NetUnitCatches : public ::testing::TestWithParam<ServerFault> {};
 

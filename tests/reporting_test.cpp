@@ -19,8 +19,8 @@ protected:
         return pRaw;
     }
     void LoadImage(size_t nLength) {
-        ASSERT_TRUE(app.m_file.Load(WriteFile(dir.Path("img.bin"), MakeImageBytes(nLength)),
-                                    nullptr));
+        ASSERT_TRUE(
+            app.m_file.Load(WriteFile(dir.Path("img.bin"), MakeImageBytes(nLength)), nullptr));
     }
     CFakeSystem sys;
     CORXBootApp app{sys.Services()};
@@ -101,9 +101,9 @@ TEST_F(ReportingTest, StatusEventRepostsEverySlotThenTheCode) {
         else
             seen.push_back("P" + std::to_string(m.wParam) + ":" + std::to_string(m.lParam));
     }
-    const std::vector<std::string> expected = {
-        "T0:COM1\r\n", "P0:50", "T1:UNIT7\r\n", "P1:0", "T2:", "P2:-1", "T3:", "P3:-1",
-        "T4:",         "P4:-1", "T-2:"};
+    const std::vector<std::string> expected = {"T0:COM1\r\n", "P0:50", "T1:UNIT7\r\n", "P1:0",
+                                               "T2:",         "P2:-1", "T3:",          "P3:-1",
+                                               "T4:",         "P4:-1", "T-2:"};
     EXPECT_EQ(seen, expected);
 }
 

@@ -39,8 +39,8 @@ TEST_F(ServerManagerTest, UnloadableImageNamesFileAndReason) {
     app.m_config.m_strBootFile = dir.Path("none.bin");
     app.m_config.m_arrBootFiles = {dir.Path("none.bin"), "keep.bin"};
     EXPECT_FALSE(app.StartServers());
-    const std::string strExpected = "Boot File '" + dir.Path("none.bin") +
-                                    "' Failed Load: " + FormatErrorText(ENOENT);
+    const std::string strExpected =
+        "Boot File '" + dir.Path("none.bin") + "' Failed Load: " + FormatErrorText(ENOENT);
     EXPECT_EQ(Boxes(), std::vector<std::string>{strExpected});
     EXPECT_EQ(app.m_config.m_arrBootFiles, std::vector<std::string>{"keep.bin"});
     EXPECT_EQ(app.m_config.m_strBootFile, dir.Path("none.bin"));

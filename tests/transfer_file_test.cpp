@@ -14,7 +14,9 @@ struct LoadCase {
     uint32_t dwError;  // expected last error when refused
 };
 
-std::vector<uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
+std::vector<uint8_t> Bytes(const std::string& s) {
+    return {s.begin(), s.end()};
+}
 
 TEST(TransferFileTest, LoadChecksOnlySizeAndSignature) {
     const LoadCase cases[] = {

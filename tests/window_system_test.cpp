@@ -31,7 +31,8 @@ protected:
 
     // Each sender posts its numbered messages while this thread delivers what has come;
     // fnDuring runs between deliveries. Returns how many posts were accepted.
-    int PostFromSenders(HWND hWnd, const std::function<void()>& fnDuring = [] {}) {
+    int PostFromSenders(
+        HWND hWnd, const std::function<void()>& fnDuring = [] {}) {
         std::atomic<int> nAccepted{0};
         std::atomic<int> nRunning{kSenders};
         std::vector<std::thread> arrThreads;

@@ -63,7 +63,8 @@ inline std::vector<uint32_t> SplitSamplePayload(uint32_t nPayload, uint32_t nRec
     return arrLen;
 }
 
-// False when the requested image cannot be made (size below MinSampleImageSize or above the limits).
+// False when the requested image cannot be made (size below MinSampleImageSize or above the
+// limits).
 inline bool BuildSampleImage(const CSampleImageSpec& spec, std::vector<uint8_t>& arrOut) {
     arrOut.clear();
     if (spec.nRecords > kSampleMaxRecords || spec.nSize > kSampleMaxSize ||

@@ -13,6 +13,7 @@
 #include "platform/NetworkInfo.h"
 #include "platform/Process.h"
 #include "platform/SerialDevice.h"
+#include "platform/StallWatch.h"
 #include "platform/WindowSystem.h"
 
 namespace {
@@ -58,6 +59,7 @@ int main(int argc, char** argv) {
     (void)bHeadless;
 
     QCoreApplication qapp(argc, argv);
+    CStallWatch stallWatch;  // only with ORX_STALL_REPORT set
     CWindowSystem windows;
     CSystemClock clock;
     CProcessRunner process;

@@ -1,0 +1,59 @@
+#include <QScrollBar>
+#include <QTest>
+#include <QTextBlock>
+
+#include "tests/ui/UiTest.h"
+#include "ui/LogView.h"
+
+class LogViewTest : public QObject {
+    Q_OBJECT
+private slots:
+    void caretAtTheEndFollowsTheNewestText() {
+        CLogView log;
+        log.resize(300, 100);
+        log.show();
+        for (int i = 0; i < 50; ++i) log.AddText(QString("line %1\n").arg(i));
+        QCOMPARE(log.textCursor().position(), log.document()->characterCount() - 1);
+        QScrollBar* pBar = log.verticalScrollBar();
+        QCOMPARE(pBar->value(), pBar->maximum());
+    }
+
+    void userSelectionStaysWhileTextArrives() {
+        CLogView log;
+        log.resize(300, 100);
+        log.show();
+        for (int i = 0; i < 50; ++i) log.AddText(QString("line %1\n").arg(i));
+        QTextCursor cursor(log.document()->findBlockByNumber(3));
+        cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        log.setTextCursor(cursor);
+        for (int i = 50; i < 100; ++i) log.AddText(QString("line %1\n").arg(i));
+        QCOMPARE(log.textCursor().selectedText(), QString("line 3"));
+        QVERIFY(log.verticalScrollBar()->value() < log.verticalScrollBar()->maximum());
+    }
+
+    void emptyTextClears() {
+        CLogView log;
+        log.AddText("Press Start...");
+        log.AddText("");
+        QCOMPARE(log.toPlainText(), QString());
+        log.AddText("Reading boot file 'a.bin'.\n");
+        QCOMPARE(log.toPlainText(), QString("Reading boot file 'a.bin'.\n"));
+    }
+
+    void oldestLinesGoAboveTheCap() {
+        CLogView log(nullptr, 100);
+        for (int i = 0; i < 50; ++i) log.AddText(QString("line %1\n").arg(i));
+        QTextCursor cursor(log.document()->findBlockByNumber(40));
+        cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        log.setTextCursor(cursor);
+        for (int i = 50; i < 500; ++i) log.AddText(QString("line %1\n").arg(i));
+        QCOMPARE(log.LineCount(), 100);
+        QCOMPARE(log.document()->firstBlock().text(), QString("line 401"));
+        QVERIFY(log.toPlainText().endsWith("line 499\n"));
+        // The user's place went with the lines it was on; it did not land on other text.
+        QVERIFY(log.textCursor().selectedText().isEmpty());
+    }
+};
+
+ORX_UI_TEST(LogViewTest)
+#include "log_view_test.moc"

@@ -1,0 +1,55 @@
+#include "ui/LogView.h"
+
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+CLogView::CLogView(QWidget* pParent, int nMaxLines)
+    : QPlainTextEdit(pParent), m_nMaxLines(nMaxLines) {
+    setObjectName("log");
+    setAccessibleName(tr("Log"));
+    setReadOnly(true);
+    setUndoRedoEnabled(false);  // an undo history would grow with every line
+    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    setTabChangesFocus(true);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+}
+
+int CLogView::LineCount() const {
+    return document()->blockCount();
+}
+
+void CLogView::AddText(const QString& strText) {
+    // Live cursors follow the edit: a copy of the user's one keeps its place.
+    const QTextCursor cursorUser = textCursor();
+    const int nLength = document()->characterCount() - 1;
+    const bool bCaretAtEnd = cursorUser.selectionStart() == nLength;
+    QTextCursor cursorEdit(document());
+    if (strText.isEmpty()) {
+        cursorEdit.select(QTextCursor::Document);
+        cursorEdit.removeSelectedText();
+    } else {
+        cursorEdit.movePosition(QTextCursor::End);
+        cursorEdit.insertText(strText);
+        DropOldest();
+    }
+    if (bCaretAtEnd) {
+        QTextCursor cursorEnd(document());
+        cursorEnd.movePosition(QTextCursor::End);
+        setTextCursor(cursorEnd);
+        verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    } else {
+        setTextCursor(cursorUser);
+        ensureCursorVisible();
+    }
+}
+
+void CLogView::DropOldest() {
+    const int nExcess = document()->blockCount() - m_nMaxLines;
+    if (nExcess <= 0) return;
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::Start);
+    cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, nExcess);
+    cursor.removeSelectedText();
+}

@@ -1,0 +1,214 @@
+#include "ui/PropertySheet.h"
+
+#include <QAbstractButton>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+CPropertySheet::CPropertySheet(const QString& strCaption, ESheetForm eForm, int nStartPage,
+                               QWidget* pParent)
+    : QDialog(pParent), m_strCaption(strCaption), m_eForm(eForm), m_nStartPage(nStartPage) {
+    setWindowTitle(strCaption);
+    m_pTabs = new QTabWidget(this);
+    m_pTabs->setObjectName("sheetTabs");
+    if (IsWizard()) m_pTabs->tabBar()->hide();
+    connect(m_pTabs, &QTabWidget::currentChanged, this, &CPropertySheet::OnTabChanged);
+
+    m_pButtonRow = new QHBoxLayout;
+    m_pButtonRow->addStretch(1);
+    auto addButton = [this](const QString& strText, int nId) {
+        auto* pButton = new QPushButton(strText, this);
+        m_pButtonRow->addWidget(pButton);
+        connect(pButton, &QPushButton::clicked, this, [this, nId] { OnCommand(nId); });
+        return pButton;
+    };
+    if (IsWizard()) {
+        m_pBack = addButton(tr("< &Back"), ID_WIZBACK);
+        m_pNext = addButton(tr("&Next >"), ID_WIZNEXT);
+        m_pCancel = addButton(tr("Cancel"), IDCANCEL);
+        m_pNext->setDefault(true);
+    } else {
+        m_pOk = addButton(tr("OK"), IDOK);
+        m_pCancel = addButton(tr("Cancel"), IDCANCEL);
+        m_pApply = addButton(tr("&Apply"), ID_APPLY_NOW);
+        m_pApply->setEnabled(false);
+        m_pOk->setDefault(true);
+    }
+    auto* pLayout = new QVBoxLayout(this);
+    pLayout->addWidget(m_pTabs, 1);
+    pLayout->addLayout(m_pButtonRow);
+}
+
+CPropertySheet::~CPropertySheet() = default;
+
+void CPropertySheet::AddPage(CPropertyPage* pPage) {
+    pPage->m_pSheet = this;
+    m_arrPages.push_back(pPage);
+    const QSignalBlocker block(m_pTabs);
+    m_pTabs->addTab(pPage, pPage->Caption());
+}
+
+CPropertyPage* CPropertySheet::Page(int nIndex) const {
+    if (nIndex < 0 || nIndex >= PageCount()) return nullptr;
+    return m_arrPages[static_cast<size_t>(nIndex)];
+}
+
+int CPropertySheet::PageIndex(const CPropertyPage* pPage) const {
+    for (int i = 0; i < PageCount(); ++i) {
+        if (Page(i) == pPage) return i;
+    }
+    return -1;
+}
+
+bool CPropertySheet::SetActivePage(int nIndex) {
+    if (!Page(nIndex)) return false;
+    if (!m_bInitialized) {
+        m_nStartPage = nIndex;
+        return true;
+    }
+    if (nIndex == m_nActive) return true;
+    m_pTabs->setCurrentIndex(nIndex);
+    return m_nActive == nIndex;
+}
+
+QPushButton* CPropertySheet::Button(int nId) const {
+    switch (nId) {
+        case IDOK:
+            return m_pOk;
+        case IDCANCEL:
+            return m_pCancel;
+        case ID_APPLY_NOW:
+            return m_pApply;
+        case ID_WIZBACK:
+            return m_pBack;
+        case ID_WIZNEXT:
+            return m_pNext;
+        default:
+            return nullptr;
+    }
+}
+
+void CPropertySheet::SetWizardButtons(unsigned nFlags) {
+    if (!IsWizard()) return;
+    m_pBack->setEnabled((nFlags & PSWIZB_BACK) != 0);
+    m_pNext->setEnabled((nFlags & PSWIZB_NEXT) != 0);
+}
+
+void CPropertySheet::AddLeftButton(QAbstractButton* pButton) {
+    pButton->setParent(this);
+    m_pButtonRow->insertWidget(0, pButton);
+}
+
+int CPropertySheet::DoModal() {
+    return exec();
+}
+
+void CPropertySheet::EndDialog(int nResult) {
+    done(nResult);
+}
+
+bool CPropertySheet::PressApply() {
+    for (CPropertyPage* pPage : m_arrPages) {
+        if (!pPage->IsCreated()) continue;
+        if (!pPage->OnApply()) {
+            SetActivePage(pPage);
+            return false;
+        }
+    }
+    for (CPropertyPage* pPage : m_arrPages) pPage->m_bModified = false;
+    UpdateApplyButton();
+    return true;
+}
+
+void CPropertySheet::PostCommand(int nId) {
+    QTimer::singleShot(0, this, [this, nId] { OnCommand(nId); });
+}
+
+void CPropertySheet::UpdateApplyButton() {
+    if (!m_pApply) return;
+    bool bAny = false;
+    for (CPropertyPage* pPage : m_arrPages) bAny = bAny || pPage->IsModified();
+    m_pApply->setEnabled(bAny);
+}
+
+void CPropertySheet::OnInitDialog() {
+    int nStart = Page(m_nStartPage) ? m_nStartPage : 0;
+    {
+        const QSignalBlocker block(m_pTabs);
+        m_pTabs->setCurrentIndex(nStart);
+    }
+    Activate(nStart);
+}
+
+void CPropertySheet::OnCommand(int nId) {
+    switch (nId) {
+        case IDOK:
+            if (PressApply()) EndDialog(IDOK);
+            break;
+        case IDCANCEL:
+            EndDialog(IDCANCEL);
+            break;
+        case ID_APPLY_NOW:
+            PressApply();
+            break;
+        case ID_WIZNEXT:
+            if (CPropertyPage* pPage = ActivePage()) WizardMove(pPage->OnWizardNext(), 1);
+            break;
+        case ID_WIZBACK:
+            if (CPropertyPage* pPage = ActivePage()) WizardMove(pPage->OnWizardBack(), -1);
+            break;
+        default:
+            break;
+    }
+}
+
+void CPropertySheet::WizardMove(int nResult, int nStep) {
+    if (nResult == WIZ_STAY) return;
+    int nTarget = m_nActive + nStep;
+    if (nResult != WIZ_MOVE) {
+        nTarget = -1;
+        for (int i = 0; i < PageCount(); ++i) {
+            if (Page(i)->DialogId() == nResult) nTarget = i;
+        }
+    }
+    SetActivePage(nTarget);
+}
+
+void CPropertySheet::reject() {
+    OnCommand(IDCANCEL);
+}
+
+void CPropertySheet::closeEvent(QCloseEvent* pEvent) {
+    // The page logic decides whether and how the sheet ends.
+    pEvent->ignore();
+    OnClose();
+}
+
+void CPropertySheet::showEvent(QShowEvent* pEvent) {
+    QDialog::showEvent(pEvent);
+    if (m_bInitialized) return;
+    m_bInitialized = true;
+    OnInitDialog();
+}
+
+void CPropertySheet::OnTabChanged(int nIndex) {
+    if (nIndex == m_nActive || !Page(nIndex)) return;
+    if (Activate(nIndex)) return;
+    const QSignalBlocker block(m_pTabs);
+    m_pTabs->setCurrentIndex(m_nActive);
+}
+
+bool CPropertySheet::Activate(int nIndex) {
+    CPropertyPage* pPage = Page(nIndex);
+    pPage->Create();
+    if (!pPage->OnSetActive()) return false;
+    m_nActive = nIndex;
+    if (IsWizard()) setWindowTitle(pPage->Caption());
+    OnActivePageChanged();
+    return true;
+}

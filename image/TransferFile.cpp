@@ -9,6 +9,7 @@
 #include <cstring>
 #include <new>
 
+#include "image/RecordChain.h"
 #include "platform/LastError.h"
 
 namespace {
@@ -89,19 +90,14 @@ void CTransferFile::Unload() {
 bool CTransferFile::BuildRecordIndex() {
     std::lock_guard<std::mutex> guard(m_lockIndex);
     if (!m_arrIndex.empty()) return true;
-    if (m_nLength <= kImageHeaderSize) return false;
-    uint64_t nOffset = kImageHeaderSize;
-    for (;;) {
-        if (nOffset + CTransferFileRecInfo::kHeaderSize > m_nLength) break;
-        const CTransferFileRecInfo rec(m_pData.get() + nOffset);
-        if (rec.Address() == 0) {
-            m_arrIndex.push_back(rec);
-            return true;
-        }
-        InsertRecordSorted(rec);
-        nOffset += CTransferFileRecInfo::kHeaderSize + uint64_t(rec.Length());
-        if (nOffset >= m_nLength) break;
-    }
+    const CRecordChainEnd end =
+        WalkRecordChain(m_pData.get(), m_nLength, [this](const CTransferFileRecInfo& rec) {
+            if (rec.Address() == 0)
+                m_arrIndex.push_back(rec);
+            else
+                InsertRecordSorted(rec);
+        });
+    if (end.eResult == ERecordChain::kComplete) return true;
     // A broken chain fails every later attempt on the same image the same way.
     m_arrIndex.clear();
     return false;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/HeadlessFront.h"
+#include "app/ImageInfoReport.h"
 #include "app/ORXBootApp.h"
 #include "platform/Clock.h"
 #include "platform/MessageBox.h"
@@ -23,6 +24,9 @@ const char kUsage[] =
     "\n"
     "  --headless   run without a window: log on stdout, progress on stderr;\n"
     "               starts the servers at once\n"
+    "  --info [--json] FILE\n"
+    "               show what a boot image holds and check it, without sending it;\n"
+    "               exit 1 with the reason when it is not sound\n"
     "  --help       show this text\n"
     "  --version    show the version\n"
     "\n"
@@ -52,6 +56,7 @@ int main(int argc, char** argv) {
             std::printf("orxboot %s\n", ORX_VERSION);
             return 0;
         }
+        if (strArg == "--info") return RunImageInfo({argv + 1, argv + argc}, stdout, stderr);
         if (strArg == "--headless") bHeadless = true;
         arrArgs.push_back(strArg);
     }

@@ -77,6 +77,10 @@ SEEDS = {
                             bytes([0x55, 0x55, 0xAA, 0, 0, 9, 0, 1, 0, 0, 0]) + b"\x5a\xa5\x0a\x1a"],
     "fuzz_record_index": [image_body([(0x200, b"ab" * 20), (0x100, b"c" * 7)]), image_body([]),
                           image_body([(0x80000000, b"z"), (1, b"y")])[:-5]],
+    # Overlapping records, a bad checksum and bytes after the end record.
+    "fuzz_image_info": [image_body([(0x100, b"ab" * 9), (0x108, b"c" * 20)]) + b"xyz",
+                        image_body([(0x80000000, b"z")]).replace(b"z", b"y", 1),
+                        image_body([(0x200, b"q" * 30), (0x100, b"")])],
     "fuzz_terminal_text": [b"Hello\r\nWorld\x1b[2J\x08\x00\xff"],
 }
 

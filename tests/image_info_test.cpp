@@ -1,0 +1,208 @@
+// `orxboot --info`: what a boot image holds, and one clear line when it is not sound.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <functional>
+
+#include "app/ImageInfoReport.h"
+#include "tests/SerialTestUtil.h"
+#include "tests/TestImage.h"
+
+namespace {
+
+struct CRun {
+    int nExit = 0;
+    std::string strOut, strErr;
+};
+
+std::string ReadBack(FILE* f) {
+    std::string str(static_cast<size_t>(std::ftell(f)), '\0');
+    std::rewind(f);
+    str.resize(std::fread(str.data(), 1, str.size(), f));
+    std::fclose(f);
+    return str;
+}
+
+CRun RunInfo(const std::vector<std::string>& arrArgs) {
+    FILE* pOut = std::tmpfile();
+    FILE* pErr = std::tmpfile();
+    CRun run;
+    run.nExit = RunImageInfo(arrArgs, pOut, pErr);
+    run.strOut = ReadBack(pOut);
+    run.strErr = ReadBack(pErr);
+    return run;
+}
+
+std::vector<uint32_t> Addresses(const std::vector<CImageRecordInfo>& arr) {
+    std::vector<uint32_t> out;
+    for (const auto& rec : arr) out.push_back(rec.dwAddress);
+    return out;
+}
+
+uint32_t Sum(const std::vector<uint8_t>& data) {
+    uint32_t dw = 0;
+    for (uint8_t b : data) dw += b;
+    return dw;
+}
+
+CImageRecord Rec(uint32_t dwAddress, size_t nLength) {
+    const auto data = Pattern(nLength, uint8_t(dwAddress));
+    return {dwAddress, data, Sum(data)};
+}
+
+TEST(ImageInfo, ShowsBothOrdersGapsOverlapsAndTheEntryPoint) {
+    CTempDir dir;
+    // Out of order in the file; 0x1008 overlaps 0x1000 by 8 bytes; a gap up to 0x2000.
+    auto bytes = MakeImageBytes({Rec(0x2000, 4), Rec(0x1008, 16), Rec(0x1000, 16)}, 0x1234);
+    bytes.insert(bytes.end(), {1, 2, 3});
+    const CImageInfo info = InspectImageFile(WriteFile(dir.Path("a.bin"), bytes));
+    ASSERT_TRUE(info.bOk) << info.strProblem;
+    EXPECT_EQ(Addresses(info.arrFileOrder), (std::vector<uint32_t>{0x2000, 0x1008, 0x1000, 0}));
+    EXPECT_EQ(Addresses(info.arrLoadOrder), (std::vector<uint32_t>{0x1000, 0x1008, 0x2000, 0}));
+    EXPECT_EQ(info.arrFileOrder.back().dwLength, 0x1234u);
+    ASSERT_EQ(info.arrSpans.size(), 2u);
+    EXPECT_TRUE(info.arrSpans[0].bOverlap);
+    EXPECT_EQ(info.arrSpans[0].nFrom, 0x1008u);
+    EXPECT_EQ(info.arrSpans[0].nTo, 0x1010u);
+    EXPECT_FALSE(info.arrSpans[1].bOverlap);
+    EXPECT_EQ(info.arrSpans[1].nFrom, 0x1018u);
+    EXPECT_EQ(info.arrSpans[1].nTo, 0x2000u);
+    EXPECT_EQ(info.nTrailingBytes, 3u);
+    EXPECT_TRUE(info.bSerialAccepts);
+    const std::string strText = FormatImageInfoText(info);
+    EXPECT_NE(strText.find("Entry point   0x00001234"), std::string::npos) << strText;
+    EXPECT_NE(strText.find("overlap  0x00001008 - 0x0000100f  8 bytes"), std::string::npos);
+}
+
+// Images from the sample maker, in both file orders: every check holds, nothing on stderr.
+TEST(ImageInfo, SampleImagesAreSound) {
+    CTempDir dir;
+    for (const bool bDescending : {false, true}) {
+        const std::string strPath = dir.Path("s.bin");
+        const std::string strMake = ORX_BIN_DIR "/orx-mkimage --size 70000 --records 5 --out " +
+                                    strPath + (bDescending ? " --descending" : "");
+        ASSERT_EQ(std::system(strMake.c_str()), 0);
+        const CRun run = RunInfo({"--info", strPath});
+        EXPECT_EQ(run.nExit, 0);
+        EXPECT_EQ(run.strErr, "");
+        EXPECT_NE(run.strOut.find("OK: every checksum holds"), std::string::npos);
+        const CImageInfo info = InspectImageFile(strPath);
+        auto arrLoad = Addresses(info.arrLoadOrder);
+        ASSERT_EQ(arrLoad.size(), 6u);
+        EXPECT_TRUE(std::is_sorted(arrLoad.begin(), arrLoad.end() - 1));
+        EXPECT_EQ(info.arrFileOrder.front().dwAddress, arrLoad[bDescending ? 4 : 0]);
+        EXPECT_EQ(info.dwImageStart, 0x80001000u);
+    }
+}
+
+std::vector<uint8_t> Cut(std::vector<uint8_t> b, size_t n) {
+    b.resize(n);
+    return b;
+}
+
+std::vector<uint8_t> Poke32(std::vector<uint8_t> b, size_t nAt, uint32_t dw) {
+    for (int i = 0; i < 4; ++i) b[nAt + i] = uint8_t(dw >> (8 * i));
+    return b;
+}
+
+struct CBadCase {
+    const char* pszName;
+    std::function<std::string(const CTempDir&)> fnMake;  // the path to inspect
+    const char* pszWhy;
+    bool bSerialAccepts = false;
+};
+
+std::string Write(const CTempDir& dir, const std::vector<uint8_t>& bytes) {
+    return WriteFile(dir.Path("bad.bin"), bytes);
+}
+
+const std::vector<uint8_t> kGood = MakeImageBytes({Rec(0x100, 40), Rec(0x200, 8)});
+
+const CBadCase kBadCases[] = {
+    {"BadChecksum", [](const CTempDir& d) { return Write(d, Poke32(kGood, 15 + 12 + 40 + 8, 7)); },
+     "the record at offset 0x00000043 (address 0x00000200) fails its checksum: stored "
+     "0x00000007, computed 0x",
+     true},
+    {"BrokenChain", [](const CTempDir& d) { return Write(d, Poke32(kGood, 15 + 4, 0x7FFF)); },
+     "the record at offset 0x0000000f (address 0x00000100) holds 32767 data bytes, but only"},
+    {"NoEndRecord", [](const CTempDir& d) { return Write(d, Cut(kGood, kGood.size() - 12)); },
+     "no end record: the file ends after 2 records"},
+    {"TruncatedInData", [](const CTempDir& d) { return Write(d, Cut(kGood, 15 + 12 + 10)); },
+     "holds 40 data bytes, but only 10 follow: the file is cut short"},
+    {"TruncatedInRecordHeader",
+     [](const CTempDir& d) { return Write(d, Cut(kGood, kGood.size() - 5)); },
+     "the file ends inside the record header at offset 0x00000057 (7 of 12 bytes)"},
+    {"TruncatedInImageHeader", [](const CTempDir& d) { return Write(d, Cut(kGood, 12)); },
+     "the file ends inside the image header (12 of 15 bytes)"},
+    {"Directory", [](const CTempDir& d) { return d.Root(); },
+     "cannot read it: Is a directory (21)"},
+    {"Missing", [](const CTempDir& d) { return d.Path("none.bin"); },
+     "cannot read it: No such file or directory (2)"},
+    {"Empty", [](const CTempDir& d) { return Write(d, {}); },
+     "the file is empty: not a boot image"},
+    {"FiveBytes", [](const CTempDir& d) { return Write(d, Cut(kGood, 5)); },
+     "only 5 bytes: too few for a boot image"},
+    {"NoSignature", [](const CTempDir& d) { return Write(d, Poke32(kGood, 0, 0x30303062)); },
+     "not a boot image: it does not begin with the signature B000FF"},
+};
+
+class ImageInfoBad : public ::testing::TestWithParam<CBadCase> {};
+
+TEST_P(ImageInfoBad, ExitsOneWithOneLineSayingWhy) {
+    CTempDir dir;
+    const std::string strPath = GetParam().fnMake(dir);
+    for (const bool bJson : {false, true}) {
+        const CRun run = RunInfo(bJson ? std::vector<std::string>{"--info", strPath, "--json"}
+                                       : std::vector<std::string>{"--info", strPath});
+        EXPECT_EQ(run.nExit, 1);
+        const std::string strPrefix = "orxboot: " + strPath + ": ";
+        EXPECT_EQ(run.strErr.rfind(strPrefix, 0), 0u) << run.strErr;
+        EXPECT_NE(run.strErr.find(GetParam().pszWhy), std::string::npos) << run.strErr;
+        EXPECT_EQ(std::count(run.strErr.begin(), run.strErr.end(), '\n'), 1) << run.strErr;
+        if (bJson) {
+            EXPECT_NE(run.strOut.find("\"ok\": false"), std::string::npos);
+        }
+    }
+    EXPECT_EQ(InspectImageFile(strPath).bSerialAccepts, GetParam().bSerialAccepts);
+}
+
+INSTANTIATE_TEST_SUITE_P(ImageInfo, ImageInfoBad, ::testing::ValuesIn(kBadCases),
+                         [](const auto& info) { return std::string(info.param.pszName); });
+
+TEST(ImageInfo, CommandLineWithoutExactlyOneFileIsAUsageError) {
+    for (const auto& arrArgs : std::vector<std::vector<std::string>>{
+             {"--info"}, {"--info", "a", "b"}, {"--info", "--jsn", "a"}}) {
+        const CRun run = RunInfo(arrArgs);
+        EXPECT_EQ(run.nExit, 2);
+        EXPECT_EQ(run.strErr, "orxboot: usage: orxboot --info [--json] FILE\n");
+    }
+}
+
+// The real program, as a script would use it: JSON that parses, whatever the file's name.
+TEST(ImageInfo, ProgramWritesJsonThatParses) {
+    if (std::system("python3 -c '' 2>/dev/null") != 0) GTEST_SKIP() << "no python3";
+    CTempDir dir;
+    const std::string strPath =
+        WriteFile(dir.Path("a \"quoted\"\\name.bin"), MakeImageBytes({Rec(0x100, 9)}));
+    const std::string strCheck = dir.Path("check.py");
+    FILE* f = std::fopen(strCheck.c_str(), "w");
+    std::fputs(
+        "import json, sys\n"
+        "d = json.load(sys.stdin)\n"
+        "assert d['ok'] and d['file'].endswith('a \"quoted\"\\\\name.bin'), d\n"
+        "assert [r['address'] for r in d['load_order']] == [256, 0], d\n"
+        "assert d['entry_point'] == 0x80001000 and d['serial_download'], d\n",
+        f);
+    std::fclose(f);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        execl("/bin/sh", "sh", "-c", "\"$2\" --info \"$0\" --json | python3 \"$1\"",
+              strPath.c_str(), strCheck.c_str(), ORX_BIN_DIR "/orxboot", nullptr);
+        _exit(127);
+    }
+    int nStatus = 0;
+    waitpid(pid, &nStatus, 0);
+    EXPECT_TRUE(WIFEXITED(nStatus) && WEXITSTATUS(nStatus) == 0) << nStatus;
+}
+
+}  // namespace

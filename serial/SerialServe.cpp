@@ -1,6 +1,7 @@
 #include <cstring>
 
 #include "app/ORXBootApp.h"
+#include "platform/LastError.h"
 #include "platform/Socket.h"
 #include "serial/SerialRequest.h"
 #include "serial/TransferSerial.h"
@@ -137,6 +138,13 @@ int CORXBootApp::ServeSerialPort(CTransferSerial& port) {
             }
         }
         PostSerialText(buf, static_cast<size_t>(r));
+    }
+    // Stopped, the port is still open here; closed, it failed (a USB adapter unplugged),
+    // and the one watching the terminal must not be left typing into nothing.
+    if (!port.IsOpen()) {
+        const std::string strNote = "\r\n*** Serial port '" + port.m_strPort +
+                                    "' stopped: " + FormatErrorText(GetLastError()) + " ***\r\n";
+        PostSerialText(reinterpret_cast<const uint8_t*>(strNote.data()), strNote.size());
     }
     port.Close();
     return 0;

@@ -37,6 +37,14 @@ protected:
         pDev->m_dwFailAt = dwStart + dwEndMs;
         EXPECT_EQ(t.app.ServeSerialPort(*pPort), 0);
         EXPECT_FALSE(pPort->IsOpen());
+        // The unplugging is told last on the terminal; the cases look at what came before.
+        std::lock_guard<std::mutex> g(t.sys.poster.m_lock);
+        auto& msgs = t.sys.poster.m_msgs;
+        ASSERT_FALSE(msgs.empty());
+        const std::vector<uint8_t>& note = msgs.back().second.bytes;
+        EXPECT_EQ(std::string(note.begin(), note.end()),
+                  "\r\n*** Serial port 'COM1' stopped: Input/output error (5) ***\r\n");
+        msgs.pop_back();
     }
     std::string Written() {
         const Bytes b = pDev->Written();

@@ -2,6 +2,7 @@
 #include <atomic>
 #include <cstdarg>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -54,6 +55,8 @@ public:
     virtual bool HasSheet() const { return true; }
     virtual void DestroyTerminal() {}
     virtual bool TerminalExists() const { return false; }
+    // Shows the serial terminal, or brings it to the front; the face that has none ignores it.
+    virtual void OpenTerminal() {}
     virtual void SetWaitCursor(bool /*bOn*/) {}
 };
 
@@ -95,6 +98,8 @@ public:
     bool OpenAllSerialPorts();
     void CloseSerialPorts();
     bool IsSerialDownloadActive();
+    // The "COMn" names of the ports that can be opened now, in port order.
+    std::vector<std::string> EnumerateSerialPorts();
     int FindTransferSlot(const CTransferNode* pTransfer);
     CTransferSerial* FindSerialByTransfer(const CTransferNode* pTransfer);
     // Appends under the transfer lock; returns the new slot.
@@ -104,6 +109,14 @@ public:
     // Destroys a transfer that left the list: ARP clearing, serial back-pointer.
     void DestroyTransfer(std::unique_ptr<CTransferNode> pTransfer);
     size_t TransferCount();
+
+    // --- the serial terminal (UI thread) ---
+    void OpenTerminal();
+    // Queues typed bytes on the first port and returns how many it took: none when no port
+    // is open or a download runs on it, fewer than given when its send ring is full.
+    size_t SendTerminalBytes(const uint8_t* pBytes, size_t nCount);
+    // False when the key could not be queued (the face beeps).
+    bool SendTerminalKey(uint8_t byKey) { return SendTerminalBytes(&byKey, 1) == 1; }
 
     // --- network boot server (UI thread) ---
     int OnNetSocket(int64_t nSocketId, int64_t nEvent);
@@ -118,6 +131,10 @@ public:
     void OnBroadcastReceive();
     bool PingAddress(uint32_t dwAddr);
     bool FindFreeAddress(uint32_t& dwAddr, int nTries);
+    // The same, calling fnTrying with each candidate before its echo request; fnTrying
+    // returning false ends the search at once with false and the address unchanged.
+    bool FindFreeAddress(uint32_t& dwAddr, int nTries,
+                         const std::function<bool(uint32_t)>& fnTrying);
     uint32_t ReadAdapterAddress();
     void LoadNetworkParams();
 

@@ -25,8 +25,16 @@ bool CORXBootApp::PingAddress(uint32_t dwAddr) {
 }
 
 bool CORXBootApp::FindFreeAddress(uint32_t& dwAddr, int nTries) {
+    return FindFreeAddress(dwAddr, nTries, [](uint32_t) { return true; });
+}
+
+bool CORXBootApp::FindFreeAddress(uint32_t& dwAddr, int nTries,
+                                  const std::function<bool(uint32_t)>& fnTrying) {
+    uint32_t dwTry = dwAddr;
     for (int i = 0; i < nTries; ++i) {
-        dwAddr = NextCandidateAddress(dwAddr);
+        dwTry = NextCandidateAddress(dwTry);
+        if (!fnTrying(dwTry)) return false;
+        dwAddr = dwTry;
         if (!PingAddress(dwAddr)) return true;
     }
     return false;

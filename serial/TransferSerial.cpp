@@ -87,7 +87,8 @@ bool CTransferSerial::Shutdown() {
     return true;
 }
 
-bool CTransferSerial::QueueSend(const uint8_t* pBytes, int nCount) {
+bool CTransferSerial::QueueSend(const uint8_t* pBytes, int nCount, int* pnQueued) {
+    if (pnQueued) *pnQueued = 0;
     if (m_bStop || !IsOpen()) return false;
     int32_t nHead = m_nSendHead.load(std::memory_order_relaxed);
     const int32_t nTail = m_nSendTail.load(std::memory_order_acquire);
@@ -99,6 +100,7 @@ bool CTransferSerial::QueueSend(const uint8_t* pBytes, int nCount) {
     }
     m_nSendHead.store(nHead, std::memory_order_release);
     if (n > 0) m_hPort->Wake();
+    if (pnQueued) *pnQueued = n;
     return true;
 }
 

@@ -66,8 +66,9 @@ public:
     // Any thread: sets the stop flag and ends the worker's current wait.
     void RequestStop();
     bool Shutdown();
-    // UI thread: queues typed bytes; what does not fit in the ring is dropped.
-    bool QueueSend(const uint8_t* pBytes, int nCount);
+    // UI thread: queues typed bytes; what does not fit in the ring is dropped. pnQueued
+    // (when given) receives how many were taken.
+    bool QueueSend(const uint8_t* pBytes, int nCount, int* pnQueued = nullptr);
     bool Write(const uint8_t* pBytes, int nCount);
     void PurgeInput();
     // Bytes read (> 0), 0 on time-out, -1 when stopped, closed or failed.

@@ -133,9 +133,7 @@ bool CORXBootApp::OpenSerialPort() {
 }
 
 bool CORXBootApp::OpenAllSerialPorts() {
-    std::vector<std::string> arrNames;
-    if (m_sys.pSerialPorts) EnumerateSerialPorts(*m_sys.pSerialPorts, arrNames);
-    for (const auto& strName : arrNames) {
+    for (const auto& strName : EnumerateSerialPorts()) {
         auto pPort = std::make_unique<CTransferSerial>(*this, strName, m_config.m_nComBaud);
         if (!pPort->Usable()) continue;
         {
@@ -171,6 +169,26 @@ bool CORXBootApp::IsSerialDownloadActive() {
     std::lock_guard<std::mutex> guard(m_lockSerial);
     return !m_arrSerialPorts.empty() &&
            m_arrSerialPorts.front()->m_nState.load() == SERIAL_STATE_DOWNLOADING;
+}
+
+std::vector<std::string> CORXBootApp::EnumerateSerialPorts() {
+    std::vector<std::string> arrNames;
+    if (m_sys.pSerialPorts) ::EnumerateSerialPorts(*m_sys.pSerialPorts, arrNames);
+    return arrNames;
+}
+
+void CORXBootApp::OpenTerminal() {
+    if (m_pFront) m_pFront->OpenTerminal();
+}
+
+size_t CORXBootApp::SendTerminalBytes(const uint8_t* pBytes, size_t nCount) {
+    std::lock_guard<std::mutex> guard(m_lockSerial);
+    if (m_arrSerialPorts.empty()) return 0;
+    CTransferSerial& port = *m_arrSerialPorts.front();
+    if (port.m_nState.load() == SERIAL_STATE_DOWNLOADING) return 0;
+    int nQueued = 0;
+    port.QueueSend(pBytes, static_cast<int>(std::min<size_t>(nCount, SERIAL_RING_SIZE)), &nQueued);
+    return static_cast<size_t>(nQueued);
 }
 
 int CORXBootApp::FindTransferSlot(const CTransferNode* pTransfer) {

@@ -43,6 +43,8 @@ const char kUsage[] =
     "  --baud-emulate BAUD   take the bytes no faster than the line rate\n"
     "  --text-before-lf TEXT send TEXT before every go-ahead LF\n"
     "  --stall-after N       stop asking for blocks after N blocks; then expect silence\n"
+    "  --stall-ms MS         how long the stalled unit listens for that silence\n"
+    "                        (default 12000)\n"
     "  --hangup-after N      close the line after N blocks\n"
     "  --timeout MS          longest wait for the server (default 30000)\n"
     "  --stats               print the rate and the go-ahead latencies\n";
@@ -55,6 +57,7 @@ struct COptions {
     bool bBadChecksum = false, bSplit = false, bStats = false;
     uint32_t dwBaud = 0, dwTimeout = 30000;
     long nStallAfter = -1, nHangupAfter = -1;
+    uint32_t dwStallMs = 12000;
 };
 
 std::string Unescape(const std::string& s) {
@@ -157,6 +160,9 @@ bool ParseOptions(int argc, char** argv, COptions& o) {
         } else if (a == "--stall-after") {
             if (!next(v)) return false;
             o.nStallAfter = std::stol(v);
+        } else if (a == "--stall-ms") {
+            if (!next(v)) return false;
+            o.dwStallMs = std::stoul(v);
         } else if (a == "--hangup-after") {
             if (!next(v)) return false;
             o.nHangupAfter = std::stol(v);
@@ -212,6 +218,7 @@ private:
             return false;
         }
         std::printf("orxunit: menu keys as expected: \"%s\"\n", Printable(strKeys).c_str());
+        std::fflush(stdout);
         // The unit restarts into serial boot while the server still listens to its answer.
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
         return true;
@@ -346,7 +353,7 @@ private:
     int Stall() {
         std::printf("orxunit: stalling after %ld blocks as asked\n", m_nBlocks);
         std::fflush(stdout);
-        const auto got = m_line.Drain(12000);
+        const auto got = m_line.Drain(m_o.dwStallMs);
         if (!got.empty()) return Fail("the server sent bytes without a go-ahead");
         std::printf("orxunit: the server waited without sending, all bytes matched\n");
         return 0;

@@ -1,0 +1,142 @@
+#pragma once
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <vector>
+
+#include "app/ORXBootApp.h"
+#include "platform/Clock.h"
+#include "platform/LastError.h"
+#include "platform/NetworkInfo.h"
+#include "platform/Process.h"
+#include "platform/Socket.h"
+#include "platform/SerialDevice.h"
+#include "platform/WindowSystem.h"
+#include "tests/ui/UiTest.h"
+#include "ui/TerminalWnd.h"
+
+// Echo requests answered by a set of addresses, never by the network. With bHold set an
+// echo request waits until Release (as a real one waits up to a second).
+class CFakeEcho : public INetworkInfo {
+public:
+    bool GetHostName(std::string& strName) override {
+        strName = "bench";
+        return true;
+    }
+    bool Ping(uint32_t dwAddrNet, uint32_t) override {
+        std::unique_lock<std::mutex> lock(m_lock);
+        m_arrPinged.push_back(dwAddrNet);
+        m_cv.wait(lock, [this] { return !m_bHold; });
+        return m_setAnswering.count(dwAddrNet) != 0;
+    }
+    uint32_t GetFirstAdapterAddress(uint32_t&, uint32_t&) override { return ERROR_NOT_SUPPORTED; }
+    void Answer(const char* pszAddr) {
+        uint32_t dw = 0;
+        ParseDottedAddress(pszAddr, dw);
+        std::lock_guard<std::mutex> g(m_lock);
+        m_setAnswering.insert(dw);
+    }
+    void Hold() {
+        std::lock_guard<std::mutex> g(m_lock);
+        m_bHold = true;
+    }
+    void Release() {
+        std::lock_guard<std::mutex> g(m_lock);
+        m_bHold = false;
+        m_cv.notify_all();
+    }
+    size_t PingCount() {
+        std::lock_guard<std::mutex> g(m_lock);
+        return m_arrPinged.size();
+    }
+
+private:
+    std::mutex m_lock;
+    std::condition_variable m_cv;
+    std::set<uint32_t> m_setAnswering;
+    std::vector<uint32_t> m_arrPinged;
+    bool m_bHold = false;
+};
+
+// The engine as the window program builds it, its serial ports being pseudo-terminals
+// that simulated units make (COMn links in a folder of the test's own), its boxes
+// answered by the test, its echo requests by CFakeEcho. It is the face of the engine
+// for the terminal, as the window program is.
+class CSerialRig : public IAppFront {
+public:
+    CSerialRig() {
+        qputenv("ORXBOOT_COMDIR", m_dir.path().toUtf8());
+        CPlatformServices s;
+        s.pPoster = &m_windows;
+        s.pTimers = &m_windows;
+        s.pSockets = &m_windows;
+        s.pClock = &m_clock;
+        s.pProcess = &m_process;
+        s.pMessageBox = &m_boxes;
+        s.pSerialPorts = &m_ports;
+        s.pNetwork = &m_echo;
+        m_pApp = std::make_unique<CORXBootApp>(s);
+        m_pApp->m_pFront = this;
+        m_pApp->m_bSocketsAvailable = true;
+        CORXBootConfig& cfg = m_pApp->m_config;
+        cfg.m_strComPort = "COM1";
+        cfg.m_nComBaud = 115200;
+        cfg.m_strBootFile = ORX_BIN_DIR "/samples/small.bin";
+        m_pTerminal = std::make_unique<CTerminalWnd>(*m_pApp, m_windows);
+    }
+    ~CSerialRig() override {
+        m_pTerminal->DestroyTerminal();
+        m_pApp->StopServers();
+        m_pApp->CloseSerialPorts();
+        for (auto& pUnit : m_arrUnits) {
+            pUnit->kill();
+            pUnit->waitForFinished(5000);
+        }
+    }
+
+    int RunSheet() override { return IDCANCEL; }
+    bool TerminalExists() const override { return m_pTerminal->Exists(); }
+    void DestroyTerminal() override { m_pTerminal->DestroyTerminal(); }
+    void OpenTerminal() override { m_pTerminal->OpenTerminal(); }
+
+    // A simulated unit (orxunit serial) on a new pseudo-terminal linked as strPort, once
+    // its line is there; null when it never came.
+    QProcess* StartUnit(const QString& strPort, QStringList arrArgs) {
+        auto pUnit = std::make_unique<QProcess>();
+        arrArgs = QStringList{"serial", "--make-pty", m_dir.filePath(strPort), "--image",
+                              ORX_BIN_DIR "/samples/small.bin"} +
+                  arrArgs;
+        pUnit->start(ORX_BIN_DIR "/orxunit", arrArgs);
+        const QString strLink = m_dir.filePath(strPort);
+        if (!QTest::qWaitFor([&] { return QFileInfo(strLink).isSymLink(); }, 5000)) return nullptr;
+        m_arrUnits.push_back(std::move(pUnit));
+        return m_arrUnits.back().get();
+    }
+
+    CORXBootApp& App() { return *m_pApp; }
+    CORXBootConfig& Config() { return m_pApp->m_config; }
+    CTerminalWnd& Terminal() { return *m_pTerminal; }
+    CWindowSystem& Windows() { return m_windows; }
+    CFakeBoxes& Boxes() { return m_boxes; }
+    CFakeEcho& Echo() { return m_echo; }
+    // Whether another program could take the port now (the engine holds it exclusively).
+    bool PortFree(const char* pszPort) { return m_ports.Probe(pszPort); }
+
+private:
+    QTemporaryDir m_dir;
+    CWindowSystem m_windows;
+    CSystemClock m_clock;
+    CProcessRunner m_process;
+    CFakeBoxes m_boxes;
+    CSerialPortFactory m_ports;
+    CFakeEcho m_echo;
+    std::unique_ptr<CORXBootApp> m_pApp;
+    std::unique_ptr<CTerminalWnd> m_pTerminal;
+    std::vector<std::unique_ptr<QProcess>> m_arrUnits;
+};

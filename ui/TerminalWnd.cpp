@@ -1,0 +1,105 @@
+#include "ui/TerminalWnd.h"
+
+#include <QCloseEvent>
+#include <QVBoxLayout>
+
+#include "app/ORXBootApp.h"
+#include "platform/WindowSystem.h"
+#include "ui/Pictures.h"
+#include "ui/TerminalEditCtrl.h"
+
+// The window of one opening of the terminal.
+class CTerminalFrame : public QWidget {
+public:
+    explicit CTerminalFrame(CTerminalWnd& owner) : QWidget(nullptr, Qt::Window), m_owner(owner) {}
+
+protected:
+    void closeEvent(QCloseEvent* pEvent) override {
+        pEvent->accept();
+        m_owner.OnUserClose();
+    }
+
+private:
+    CTerminalWnd& m_owner;
+};
+
+CTerminalWnd::CTerminalWnd(CORXBootApp& app, CWindowSystem& windows)
+    : m_app(app), m_windows(windows) {}
+
+CTerminalWnd::~CTerminalWnd() {
+    DestroyTerminal();
+}
+
+void CTerminalWnd::OpenTerminal() {
+    if (m_pWindow) {
+        m_pWindow->showNormal();
+        m_pWindow->raise();
+        m_pWindow->activateWindow();
+        m_pEdit->setFocus(Qt::ActiveWindowFocusReason);
+        return;
+    }
+    // The target exists before the port opens, so the unit's first bytes are not lost.
+    m_hTarget = m_windows.CreateWindow([this](CMessage& msg) { OnMessage(msg); });
+    m_app.m_hTerminalWnd = m_hTarget;
+    if (!m_app.OpenSerialPort()) {
+        m_app.m_hTerminalWnd = 0;
+        m_windows.DestroyWindow(m_hTarget);
+        m_hTarget = 0;
+        return;
+    }
+    auto* pWindow = new CTerminalFrame(*this);
+    pWindow->setObjectName("terminalWindow");
+    pWindow->setWindowTitle(QString("Serial Port Terminal - %1")
+                                .arg(QString::fromStdString(m_app.m_config.m_strComPort)));
+    pWindow->setWindowIcon(QIcon(Picture(EPicture::SerialPage, 32)));
+    m_pEdit = new CTerminalEditCtrl(
+        [this](const uint8_t* pBytes, size_t nCount) {
+            return m_app.SendTerminalBytes(pBytes, nCount);
+        },
+        pWindow);
+    auto* pLayout = new QVBoxLayout(pWindow);
+    pLayout->setContentsMargins(0, 0, 0, 0);
+    pLayout->addWidget(m_pEdit);
+    pWindow->setFocusProxy(m_pEdit);
+    pWindow->resize(500, 400);
+    if (!m_placement.isEmpty()) pWindow->restoreGeometry(m_placement);
+    m_pWindow = pWindow;
+    m_app.m_config.m_bTerminal = true;
+    pWindow->show();
+    m_pEdit->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void CTerminalWnd::DestroyTerminal() {
+    Destroy(false);
+}
+
+void CTerminalWnd::OnUserClose() {
+    m_app.m_config.m_bTerminal = false;
+    Destroy(true);
+}
+
+void CTerminalWnd::Destroy(bool bLater) {
+    if (!m_pWindow) return;
+    m_placement = m_pWindow->saveGeometry();
+    // The unit may be left at its menu by hand; the next one is driven again.
+    m_app.m_config.m_nComAutoMenu = 1;
+    m_app.m_hTerminalWnd = 0;
+    m_windows.DestroyWindow(m_hTarget);
+    m_hTarget = 0;
+    QWidget* pWindow = m_pWindow;
+    m_pWindow = nullptr;
+    m_pEdit = nullptr;
+    if (bLater) {
+        pWindow->hide();
+        pWindow->deleteLater();  // we are inside its close event
+    } else {
+        delete pWindow;
+    }
+    // While the servers run the ports are theirs; otherwise the port was the terminal's.
+    if (!m_app.m_bServersRunning) m_app.CloseSerialPorts();
+}
+
+void CTerminalWnd::OnMessage(CMessage& msg) {
+    if (msg.nMsg == WM_SERIAL_TEXT && m_pEdit)
+        m_pEdit->AppendTerminalText(msg.bytes.data(), msg.bytes.size());
+}

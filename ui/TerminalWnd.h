@@ -1,0 +1,46 @@
+#pragma once
+#include <QByteArray>
+#include <QPointer>
+#include <QWidget>
+
+#include "platform/Messages.h"
+
+class CORXBootApp;
+class CTerminalEditCtrl;
+class CWindowSystem;
+
+// The serial terminal: a top-level window that shows what the serial ports receive and
+// sends what the user types to the first port. The object lives for the whole run; its
+// window is made and destroyed as often as the user opens and closes it, and comes back
+// with the size and place it last had.
+class CTerminalWnd {
+public:
+    CTerminalWnd(CORXBootApp& app, CWindowSystem& windows);
+    ~CTerminalWnd();
+    CTerminalWnd(const CTerminalWnd&) = delete;
+    CTerminalWnd& operator=(const CTerminalWnd&) = delete;
+
+    // Opens the window on the first port (COMPORT at COMBAUD when none is open yet), or
+    // brings it to the front. Nothing opens when the port does not (the engine told why).
+    void OpenTerminal();
+    bool Exists() const { return m_pWindow != nullptr; }
+    // The servers stop or the program ends: the window goes, TERMINAL stays as it is.
+    void DestroyTerminal();
+
+    QWidget* Window() const { return m_pWindow; }
+    CTerminalEditCtrl* EditCtrl() const { return m_pEdit; }
+
+private:
+    friend class CTerminalFrame;
+    // The user closed the window: it is not reopened at the next start.
+    void OnUserClose();
+    void Destroy(bool bLater);
+    void OnMessage(CMessage& msg);
+
+    CORXBootApp& m_app;
+    CWindowSystem& m_windows;
+    QPointer<QWidget> m_pWindow;
+    QPointer<CTerminalEditCtrl> m_pEdit;
+    HWND m_hTarget = 0;
+    QByteArray m_placement;  // empty until the first window went
+};

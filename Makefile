@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps build test fuzz soak demo bench clean format
+.PHONY: all deps build test fuzz soak demo bench clean format package
 
 all: build
 
@@ -32,6 +32,10 @@ demo: build
 bench: build
 	bash bench/run.sh $(BUILD)
 	bash bench/serial_bench.sh $(BUILD)
+
+# The Debian package, into $(BUILD)/.
+package: build
+	cmake --build $(BUILD) --target package
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

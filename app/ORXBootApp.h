@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,12 @@ public:
     virtual void SetWaitCursor(bool /*bOn*/) {}
 };
 
+// The first transfer of the list, as a face shows it.
+struct CTransferView {
+    std::string strName;  // the unit's name, or the port's for a serial transfer
+    bool bNetwork = false;
+};
+
 // Text of a platform error code, as shown to the user.
 std::string FormatErrorText(uint32_t dwCode);
 
@@ -109,6 +116,17 @@ public:
     // Destroys a transfer that left the list: ARP clearing, serial back-pointer.
     void DestroyTransfer(std::unique_ptr<CTransferNode> pTransfer);
     size_t TransferCount();
+
+    // --- what a face reads and sets (UI thread) ---
+    CORXBootConfig& Config() { return m_config; }
+    bool ServersRunning() const { return m_bServersRunning.load(); }
+    bool SettingsReadOnly() const { return m_bSettingsReadOnly; }
+    bool SocketsAvailable() const { return m_bSocketsAvailable; }
+    // Bytes of the loaded boot image; 0 while the servers are stopped.
+    uint32_t ImageSize() const { return m_file.Length(); }
+    std::optional<CTransferView> FirstTransfer();
+    // Bytes sent so far by the download on the first serial port, when one runs there.
+    std::optional<uint32_t> FirstSerialBytesSent();
 
     // --- the serial terminal (UI thread) ---
     void OpenTerminal();

@@ -237,3 +237,27 @@ size_t CORXBootApp::TransferCount() {
     std::lock_guard<std::mutex> guard(m_lockTransfers);
     return m_arrTransfers.size();
 }
+
+std::optional<CTransferView> CORXBootApp::FirstTransfer() {
+    std::lock_guard<std::mutex> guard(m_lockTransfers);
+    if (m_arrTransfers.empty()) return std::nullopt;
+    const CTransferNode& node = *m_arrTransfers.front();
+    return CTransferView{node.m_strName, !node.IsSerial()};
+}
+
+std::optional<uint32_t> CORXBootApp::FirstSerialBytesSent() {
+    const CTransferNode* pTransfer = nullptr;
+    {
+        std::lock_guard<std::mutex> guard(m_lockSerial);
+        if (m_arrSerialPorts.empty()) return std::nullopt;
+        pTransfer = m_arrSerialPorts.front()->m_pTransfer.load();
+    }
+    if (!pTransfer) return std::nullopt;
+    // The port's thread may have ended that transfer meanwhile: only one still in the
+    // list is alive, and its counter changes under this lock.
+    std::lock_guard<std::mutex> guard(m_lockTransfers);
+    for (const auto& pNode : m_arrTransfers) {
+        if (pNode.get() == pTransfer) return pNode->m_nSent;
+    }
+    return std::nullopt;
+}

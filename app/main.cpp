@@ -1,8 +1,9 @@
 #include <unistd.h>
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,11 +17,16 @@
 #include "platform/SerialDevice.h"
 #include "platform/StallWatch.h"
 #include "platform/WindowSystem.h"
+#include "ui/FileDialog.h"
+#include "ui/GuiFront.h"
+#include "ui/Pictures.h"
+#include "ui/QtMessageBox.h"
 
 namespace {
 const char kUsage[] =
     "Usage: orxboot [--headless] [options]\n"
     "Serves a boot image to HV7 and HV6 units over Ethernet and serial lines.\n"
+    "Without --headless it opens its window.\n"
     "\n"
     "  --headless   run without a window: log on stdout, progress on stderr;\n"
     "               starts the servers at once\n"
@@ -60,15 +66,31 @@ int main(int argc, char** argv) {
         if (strArg == "--headless") bHeadless = true;
         arrArgs.push_back(strArg);
     }
-    // Until the window face exists every run is headless.
-    (void)bHeadless;
+    if (!bHeadless && !HasDisplay()) {
+        std::fputs(
+            "orxboot: no display to open the window on (DISPLAY and WAYLAND_DISPLAY are "
+            "unset); run orxboot --headless to serve without a window\n",
+            stderr);
+        return 1;
+    }
 
-    QCoreApplication qapp(argc, argv);
+    std::unique_ptr<QCoreApplication> pQt;
+    if (bHeadless) {
+        pQt = std::make_unique<QCoreApplication>(argc, argv);
+    } else {
+        auto pGui = std::make_unique<QApplication>(argc, argv);
+        // Sheets come and go on a mode switch; the program ends when the mode loop does.
+        QApplication::setQuitOnLastWindowClosed(false);
+        InitUiResources();
+        QApplication::setWindowIcon(AppIcon());
+        pQt = std::move(pGui);
+    }
     CStallWatch stallWatch;  // only with ORX_STALL_REPORT set
     CWindowSystem windows;
     CSystemClock clock;
     CProcessRunner process;
-    CStderrMessageBox box;
+    CStderrMessageBox stderrBox;
+    CQtMessageBox windowBox;
     CSerialPortFactory serialPorts;
     CNetworkInfo network;
 
@@ -78,13 +100,16 @@ int main(int argc, char** argv) {
     services.pSockets = &windows;
     services.pClock = &clock;
     services.pProcess = &process;
-    services.pMessageBox = &box;
+    services.pMessageBox = bHeadless ? static_cast<IMessageBox*>(&stderrBox) : &windowBox;
     services.pSerialPorts = &serialPorts;
     services.pNetwork = &network;
 
     CORXBootApp app(services);
     app.SetCommandLine(arrArgs);
-    CHeadlessFront front(app, windows, stdout, stderr, isatty(1) != 0, isatty(2) != 0);
+    CHeadlessFront headless(app, windows, stdout, stderr, isatty(1) != 0, isatty(2) != 0);
+    CQtFileDialog files;
+    CGuiFront window(app, windows, windowBox, files);
+    IAppFront& front = bHeadless ? static_cast<IAppFront&>(headless) : window;
     if (!app.InitInstance(front)) return app.m_nExitCode;
     return app.ExitInstance();
 }

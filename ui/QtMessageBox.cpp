@@ -1,9 +1,10 @@
 #include "ui/QtMessageBox.h"
 
+#include <QApplication>
 #include <QMessageBox>
 
 int CQtMessageBox::Show(const std::string& strText, unsigned nType) {
-    QMessageBox box(m_pParent);
+    QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(QStringLiteral("ORXBoot"));
     box.setText(QString::fromUtf8(strText.c_str()));
     switch (nType & 0xF0) {

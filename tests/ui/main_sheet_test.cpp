@@ -1,0 +1,299 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTextBlock>
+#include <QTimer>
+
+#include "tests/ui/SheetRig.h"
+#include "tests/ui/UiTest.h"
+
+namespace {
+QString Title(const CSheetRig& rig) {
+    return rig.pSheet->windowTitle();
+}
+}  // namespace
+
+class MainSheetTest : public QObject {
+    Q_OBJECT
+private slots:
+    void startNeedsAMethod() {
+        CSheetRig rig;
+        rig.Open();
+        auto* pNet = rig.Find<QCheckBox>("checkEthernet");
+        auto* pSerial = rig.Find<QCheckBox>("checkSerial");
+        QPushButton* pStart = rig.pSheet->Button(IDOK);
+        QCOMPARE(rig.ButtonText(IDOK), QString("Start"));
+        QVERIFY(!pStart->isEnabled());
+        ClickCheck(pNet);
+        QVERIFY(pStart->isEnabled());
+        ClickCheck(pNet);
+        QVERIFY(!pStart->isEnabled());
+        ClickCheck(pSerial);
+        QVERIFY(pStart->isEnabled());
+        QVERIFY(rig.pSheet->Button(ID_APPLY_NOW)->isEnabled());
+    }
+
+    void titleAndRowsFollowTheTransfers() {
+        CSheetRig rig;
+        rig.app.m_config.m_nBootNet = 1;
+        rig.Open();
+        QTRY_COMPARE(Title(rig), QString("ORX Boot Server - Select (Stopped)"));
+        rig.Click(IDOK);
+        QCOMPARE(rig.ButtonText(IDOK), QString("Stop"));
+        QTRY_COMPARE(Title(rig), QString("ORX Boot Server - Transfer (Monitoring)"));
+        QVERIFY(rig.Find<QLabel>("serialHint")->isVisible());
+
+        const char* arrNames[] = {"HV7A", "HV7B", "HV7C", "HV7D", "HV7E", "HV7F"};
+        for (uint8_t i = 0; i < 6; ++i) rig.BootRequest(uint8_t(i + 2), arrNames[i]);
+        QTRY_COMPARE(Title(rig), QString("ORX Boot Server - Transfer (Active)"));
+        QTRY_COMPARE(rig.SlotName(4), QString("HV7E"));
+        for (int i = 0; i < 5; ++i) {
+            QCOMPARE(rig.SlotName(i), QString(arrNames[i]));
+            QVERIFY(rig.Find<QPushButton>(QString("slotCancel%1").arg(i).toUtf8())->isVisible());
+        }
+        QTRY_VERIFY(rig.LogText().contains("HV7F: Starting Transfer"));
+        QVERIFY(!rig.Find<QLabel>("serialHint")->isVisible());
+
+        // The first unit completes: the others move up a row and the sixth gets one.
+        rig.CompleteUnit(2);
+        QTRY_COMPARE(rig.SlotName(4), QString("HV7F"));
+        QCOMPARE(rig.SlotName(0), QString("HV7B"));
+        QTRY_VERIFY(rig.LogText().contains("HV7A: Transmission completed."));
+        for (uint8_t i = 3; i <= 7; ++i) rig.CompleteUnit(i);
+        QTRY_COMPARE(Title(rig), QString("ORX Boot Server - Transfer (Monitoring)"));
+        QCOMPARE(rig.SlotName(0), QString());
+        QVERIFY(!rig.Find<QProgressBar>("slotProgress0")->isVisible());
+
+        rig.Click(IDOK);
+        QCOMPARE(rig.ButtonText(IDOK), QString("Start"));
+        QTRY_COMPARE(Title(rig), QString("ORX Boot Server - Transfer (Stopped)"));
+    }
+
+    void logStartsAfreshAndKeepsTheCaret() {
+        CSheetRig rig;
+        rig.app.m_config.m_nBootNet = 1;
+        rig.Open(PAGE_TRANSFER);
+        CLogView* pLog = rig.Find<CLogView>("log");
+        QCOMPARE(pLog->toPlainText(), QString("Press Start..."));
+        rig.Click(IDOK);
+        QTRY_VERIFY(rig.LogText().startsWith("Reading boot file '"));
+        QVERIFY(!rig.LogText().contains("Press Start..."));
+        QTextCursor cursor(pLog->document()->firstBlock());
+        cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        pLog->setTextCursor(cursor);
+        rig.BootRequest(2, "HV7A");
+        QTRY_VERIFY(rig.LogText().contains("HV7A: Starting Transfer"));
+        QVERIFY(pLog->textCursor().selectedText().startsWith("Reading boot file '"));
+
+        rig.Click(IDOK);
+        rig.Click(IDOK);
+        QTRY_VERIFY(!rig.LogText().contains("HV7A"));
+        QTRY_VERIFY(rig.LogText().contains("Server waiting for boot request..."));
+    }
+
+    void applyAsksOnlyWhenATransferRuns() {
+        CSheetRig rig;
+        rig.app.m_config.m_nBootNet = 1;
+        rig.Open(PAGE_TRANSFER);
+        auto* pCloseDone = rig.Find<QCheckBox>("checkCloseDone");
+
+        // Stopped: the settings are taken, nothing starts.
+        ClickCheck(pCloseDone);
+        rig.Click(ID_APPLY_NOW);
+        QVERIFY(rig.app.m_config.m_bTranCloseDone);
+        QVERIFY(!rig.app.m_bServersRunning);
+
+        // Running with no transfer: no question, the servers restart with the settings.
+        rig.Click(IDOK);
+        ClickCheck(pCloseDone);
+        rig.Click(ID_APPLY_NOW);
+        QVERIFY(rig.boxes.m_shown.empty());
+        QVERIFY(!rig.app.m_config.m_bTranCloseDone);
+        QVERIFY(rig.app.m_bServersRunning);
+        QTRY_VERIFY(rig.LogText().startsWith("Reading boot file '"));
+
+        // A transfer runs: the question; No changes nothing at all.
+        rig.BootRequest(2, "HV7A");
+        ClickCheck(pCloseDone);
+        rig.boxes.m_nAnswer = IDNO;
+        rig.Click(ID_APPLY_NOW);
+        QCOMPARE(rig.boxes.m_shown.size(), size_t(1));
+        QCOMPARE(rig.boxes.m_shown[0].first,
+                 std::string("Are you sure you want to STOP active transfers?"));
+        QCOMPARE(rig.boxes.m_shown[0].second, MB_YESNO | MB_ICONQUESTION);
+        QVERIFY(!rig.app.m_config.m_bTranCloseDone);
+        QCOMPARE(rig.app.TransferCount(), size_t(1));
+        rig.boxes.m_nAnswer = IDYES;
+        rig.Click(ID_APPLY_NOW);
+        QVERIFY(rig.app.m_config.m_bTranCloseDone);
+        QCOMPARE(rig.app.TransferCount(), size_t(0));
+        QVERIFY(rig.app.m_bServersRunning);
+    }
+
+    void everyClosePathStopsTheServers_data() {
+        QTest::addColumn<int>("nPath");
+        QTest::newRow("Close button") << 0;
+        QTest::newRow("Escape") << 1;
+        QTest::newRow("close box") << 2;
+        QTest::newRow("last transfer done, close when done") << 3;
+    }
+    void everyClosePathStopsTheServers() {
+        QFETCH(int, nPath);
+        CSheetRig rig;
+        rig.app.m_config.m_nBootNet = 1;
+        rig.app.m_config.m_bTranCloseDone = nPath == 3;
+        rig.Open();
+        rig.Click(IDOK);
+        QVERIFY(rig.app.m_bServersRunning);
+        switch (nPath) {
+            case 0:
+                rig.Click(IDCANCEL);
+                break;
+            case 1:
+                QTest::keyClick(rig.pSheet.get(), Qt::Key_Escape);
+                break;
+            case 2:
+                rig.pSheet->close();
+                break;
+            case 3:
+                rig.BootRequest(2, "HV7A");
+                rig.BootRequest(3, "HV7B");
+                rig.CompleteUnit(2);
+                QTest::qWait(50);
+                QVERIFY(rig.pSheet->isVisible());  // another transfer still runs
+                rig.CompleteUnit(3);
+                break;
+        }
+        QTRY_VERIFY(!rig.pSheet->isVisible());
+        QCOMPARE(rig.pSheet->result(), IDCANCEL);
+        QVERIFY(!rig.app.m_bServersRunning);
+        QCOMPARE(rig.sockets.Bound(BOOT_SERVER_PORT)->IsOpen(), false);
+    }
+
+    void autoStartOpensOnTransferAndStarts() {
+        CSheetRig rig;
+        rig.app.m_config.m_nBootNet = 1;
+        rig.app.m_config.m_bTranAutoStart = true;
+        rig.Open(PAGE_TRANSFER);
+        QTRY_VERIFY(rig.app.m_bServersRunning);
+        QCOMPARE(rig.pSheet->ActiveIndex(), PAGE_TRANSFER);
+        QCOMPARE(rig.ButtonText(IDOK), QString("Stop"));
+    }
+
+    // Each bad name: a box saying why, the same in the log, the settings as they were.
+    void badBootFilesAreRefusedClearly_data() {
+        QTest::addColumn<QString>("strName");
+        QTest::addColumn<QString>("strSaid");
+        QTest::newRow("missing") << "/nonexistent/x.bin"
+                                 << "Failed Load: No such file";
+        QTest::newRow("directory") << "DIR"
+                                   << "Failed Load: Is a directory";
+        QTest::newRow("no signature") << "PLAIN"
+                                      << "Failed Load:";
+        QTest::newRow("empty") << ""
+                               << "No boot file has been selected.";
+        QTest::newRow("line break") << "a\nBOOTNET=0.bin"
+                                    << "a{0A}BOOTNET=0.bin";
+        QTest::newRow("control byte") << "a\x1b[2J.bin"
+                                      << "a{1B}[2J.bin";
+    }
+    void badBootFilesAreRefusedClearly() {
+        QFETCH(QString, strName);
+        QFETCH(QString, strSaid);
+        CSheetRig rig;
+        if (strName == "DIR") strName = QString::fromStdString(rig.dir.Root());
+        if (strName == "PLAIN")
+            strName = QString::fromStdString(
+                WriteFile(rig.dir.Path("plain.bin"), {'M', 'Z', 1, 2, 3, 4, 5, 6, 7, 8}));
+        rig.app.m_config.m_nBootNet = 1;
+        const std::string strBefore = rig.app.m_config.m_strBootFile;
+        rig.Open();
+        auto* pCombo = rig.Find<QComboBox>("comboBootFile");
+        pCombo->setEditText(strName);
+        rig.Click(IDOK);
+        QCOMPARE(rig.boxes.m_shown.size(), size_t(1));
+        QVERIFY2(QString::fromStdString(rig.boxes.m_shown[0].first).contains(strSaid),
+                 rig.boxes.m_shown[0].first.c_str());
+        QCOMPARE(rig.boxes.m_shown[0].second & 0xF0, MB_ICONSTOP);
+        QTRY_VERIFY(rig.LogText().contains(strSaid));
+        QVERIFY(!rig.app.m_bServersRunning);
+        QCOMPARE(rig.ButtonText(IDOK), QString("Start"));
+        const bool bControl = strName.contains('\n') || strName.contains('\x1b');
+        if (bControl) QCOMPARE(rig.app.m_config.m_strBootFile, strBefore);
+        for (const std::string& str : rig.app.m_config.m_arrBootFiles)
+            QVERIFY(!str.empty() && str.find('\n') == std::string::npos);
+        // Still usable: a good file starts.
+        pCombo->setEditText(QString::fromStdString(strBefore));
+        rig.Click(IDOK);
+        QVERIFY(rig.app.m_bServersRunning);
+    }
+
+    void browseAndHistory() {
+        CSheetRig rig;
+        rig.app.m_config.m_arrBootFiles = {"/images/B.bin", "/images/a-long-name.bin"};
+        rig.Open();
+        auto* pCombo = rig.Find<QComboBox>("comboBootFile");
+        QCOMPARE(pCombo->itemText(0), QString("/images/a-long-name.bin"));  // shown sorted
+        QVERIFY(!rig.pSheet->Button(ID_APPLY_NOW)->isEnabled());
+        QTest::mouseClick(rig.Find<QPushButton>("buttonBrowse"), Qt::LeftButton);
+        QVERIFY(!rig.pSheet->Button(ID_APPLY_NOW)->isEnabled());  // cancelled
+        rig.files.m_strAnswer = "/images/new.bin";
+        QTest::mouseClick(rig.Find<QPushButton>("buttonBrowse"), Qt::LeftButton);
+        QCOMPARE(pCombo->currentText(), QString("/images/new.bin"));
+        rig.Click(ID_APPLY_NOW);
+        QCOMPARE(rig.app.m_config.m_arrBootFiles.front(), std::string("/images/new.bin"));
+        QCOMPARE(pCombo->itemText(0), QString("/images/new.bin"));
+        // A shorter form of an entry, in any case, adds nothing.
+        pCombo->setEditText("/IMAGES/A-LONG");
+        rig.Click(ID_APPLY_NOW);
+        QCOMPARE(rig.app.m_config.m_arrBootFiles.size(), size_t(3));
+    }
+
+    void aboutFromF1TheButtonAndTheSelectPage() {
+        CSheetRig rig;
+        rig.Open();
+        for (int nWay = 0; nWay < 3; ++nWay) {
+            QString strTitle;
+            QTimer::singleShot(0, [&] {
+                QWidget* pBox = QApplication::activeModalWidget();
+                if (!pBox) return;
+                strTitle = pBox->windowTitle();
+                QTest::keyClick(pBox, Qt::Key_Return);
+            });
+            if (nWay == 0) QTest::keyClick(rig.pSheet.get(), Qt::Key_F1);
+            if (nWay == 1) QTest::mouseClick(rig.Find<QWidget>("aboutButton"), Qt::LeftButton);
+            if (nWay == 2) QTest::mouseClick(rig.Find<QPushButton>("buttonAbout"), Qt::LeftButton);
+            QCOMPARE(strTitle, QString("About ORXBoot"));
+        }
+    }
+
+    // Keyboard users reach every control, and screen readers can name each one.
+    void everyControlReachableAndNamed() {
+        CSheetRig rig;
+        rig.Open(PAGE_TRANSFER);
+        rig.pSheet->activateWindow();
+        auto* pTabs = rig.Find<QTabWidget>("sheetTabs");
+        for (int nPage : {PAGE_SELECT, PAGE_TRANSFER}) {
+            pTabs->setCurrentIndex(nPage);
+            for (QWidget* p : pTabs->currentWidget()->findChildren<QWidget*>()) {
+                if (p->focusPolicy() == Qt::NoFocus || !p->isVisibleTo(pTabs)) continue;
+                const auto* pButton = qobject_cast<QAbstractButton*>(p);
+                const QString strName = pButton ? pButton->text() : p->accessibleName();
+                QVERIFY2(!strName.isEmpty() || qobject_cast<QComboBox*>(p->parentWidget()),
+                         p->metaObject()->className());
+            }
+        }
+        QCOMPARE(rig.Find<QProgressBar>("slotProgress0")->accessibleName(),
+                 QString("Progress of slot 1"));
+        QCOMPARE(rig.Find<CLogView>("log")->accessibleName(), QString("Log"));
+        pTabs->setCurrentIndex(PAGE_SELECT);
+        QTest::keyClick(rig.pSheet.get(), Qt::Key_E, Qt::AltModifier);
+        QVERIFY(rig.Find<QCheckBox>("checkEthernet")->isChecked());
+    }
+};
+
+ORX_UI_TEST(MainSheetTest)
+#include "main_sheet_test.moc"

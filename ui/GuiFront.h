@@ -1,0 +1,44 @@
+#pragma once
+#include <functional>
+#include <memory>
+
+#include "app/ORXBootApp.h"
+#include "platform/Messages.h"
+#include "ui/ScreenSaverInhibitor.h"
+
+class CMainSheet;
+class CWindowSystem;
+class IFileDialog;
+
+// The windowed face: each RunSheet shows a new main sheet (advanced or wizard, as the
+// settings say) until it ends, and hands it what the engine reports meanwhile.
+class CGuiFront : public IAppFront {
+public:
+    CGuiFront(CORXBootApp& app, CWindowSystem& windows, IMessageBox& boxes, IFileDialog& files);
+    ~CGuiFront() override;
+
+    int RunSheet() override;
+    void SetWaitCursor(bool bOn) override;
+
+    // Routes what the engine reports to the sheet until Detach (RunSheet does both).
+    void Attach(CMainSheet& sheet);
+    void Detach();
+    CMainSheet* Sheet() const { return m_pSheet; }
+    // Runs with every new sheet just before it is shown (tests drive the sheet from here).
+    std::function<void(CMainSheet&)> m_fnOnSheet;
+
+private:
+    void Dispatch(CMessage& msg);
+
+    CORXBootApp& m_app;
+    CWindowSystem& m_windows;
+    IMessageBox& m_boxes;
+    IFileDialog& m_files;
+    CScreenSaverInhibitor m_inhibitor;
+    CMainSheet* m_pSheet = nullptr;
+    HWND m_hWnd = 0;
+    bool m_bSignalsHooked = false;
+};
+
+// False when there is no display to open a window on (and no platform chosen).
+bool HasDisplay();

@@ -1,0 +1,205 @@
+#include "ui/MainSheet.h"
+
+#include <QKeySequence>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTimer>
+#include <QToolButton>
+
+#include "app/ORXBootApp.h"
+#include "ui/AboutDialog.h"
+#include "ui/Pictures.h"
+#include "ui/PropNet.h"
+#include "ui/PropSelect.h"
+#include "ui/PropSerial.h"
+#include "ui/PropTransfer.h"
+#include "ui/ScreenSaverInhibitor.h"
+#include "ui/WaitCursor.h"
+#include "ui/WizPlaceholder.h"
+
+CMainSheet::CMainSheet(const CServices& services, int nStartPage)
+    : CPropertySheet(tr("ORX Boot Server"),
+                     services.app.m_config.m_bWizardMode ? ESheetForm::Wizard : ESheetForm::Tabs,
+                     nStartPage),
+      m_app(services.app),
+      m_boxes(services.boxes),
+      m_files(services.files),
+      m_pInhibitor(services.pInhibitor),
+      m_bWizard(services.app.m_config.m_bWizardMode) {
+    setObjectName("mainSheet");
+    setWindowIcon(AppIcon());
+    if (m_bWizard) {
+        AddPage(new CWizPlaceholder(*this));
+    } else {
+        // A desktop window that stays up for hours belongs in the task bar, minimisable.
+        setWindowFlag(Qt::WindowMinimizeButtonHint, true);
+        m_pSelect = new CPropSelect(*this);
+        m_pNet = new CPropNet(*this);
+        m_pSerial = new CPropSerial(*this);
+        m_pTransfer = new CPropTransfer(*this);
+        AddPage(m_pSelect);
+        AddPage(m_pNet);
+        AddPage(m_pSerial);
+        AddPage(m_pTransfer);
+    }
+    // No window manager lets us add to the window menu: F1 and a small button instead.
+    auto* pAbout = new QToolButton;
+    pAbout->setObjectName("aboutButton");
+    pAbout->setText(tr("?"));
+    pAbout->setToolTip(tr("About ORXBoot... (F1)"));
+    pAbout->setAccessibleName(tr("About ORXBoot"));
+    connect(pAbout, &QToolButton::clicked, this, &CMainSheet::ShowAbout);
+    AddLeftButton(pAbout);
+    auto* pF1 = new QShortcut(QKeySequence::HelpContents, this);
+    connect(pF1, &QShortcut::activated, this, &CMainSheet::ShowAbout);
+}
+
+CMainSheet::~CMainSheet() {
+    StopServersIfRunning();
+    if (m_pInhibitor) m_pInhibitor->SetInhibited(false);
+}
+
+CORXBootConfig& CMainSheet::Config() const {
+    return m_app.m_config;
+}
+bool CMainSheet::ServersRunning() const {
+    return m_app.m_bServersRunning.load();
+}
+bool CMainSheet::SocketsAvailable() const {
+    return m_app.m_bSocketsAvailable;
+}
+bool CMainSheet::SettingsReadOnly() const {
+    return m_app.m_bSettingsReadOnly;
+}
+
+void CMainSheet::OnInitDialog() {
+    CPropertySheet::OnInitDialog();
+    if (!m_bWizard) {
+        Button(IDOK)->setText(tr("&Start"));
+        Button(IDCANCEL)->setText(tr("&Close"));
+        if (Config().m_bTranAutoStart) PostCommand(IDOK);
+    }
+    UpdateTitle();
+}
+
+void CMainSheet::UpdateTitle() {
+    if (m_bWizard) return;
+    QString strTitle = Caption();
+    if (CPropertyPage* pPage = ActivePage()) strTitle += " - " + pPage->Caption();
+    if (!ServersRunning()) {
+        strTitle += tr(" (Stopped)");
+    } else if (m_app.TransferCount() == 0) {
+        strTitle += tr(" (Monitoring)");
+    } else {
+        strTitle += tr(" (Active)");
+    }
+    setWindowTitle(strTitle);
+}
+
+void CMainSheet::PostUpdateTitle() {
+    QTimer::singleShot(0, this, [this] { UpdateTitle(); });
+}
+
+void CMainSheet::StopServersIfRunning() {
+    if (!ServersRunning()) return;
+    CWaitCursor wait;
+    m_app.StopServers();
+}
+
+void CMainSheet::SwitchMode(bool bWizard) {
+    Config().m_bWizardMode = bWizard;
+    EndDialog(IDRETRY);
+}
+
+void CMainSheet::ShowAbout() {
+    ShowAboutBox(this);
+}
+
+void CMainSheet::EnableStart(bool bEnable) {
+    if (QPushButton* pStart = Button(IDOK)) pStart->setEnabled(bEnable);
+}
+
+void CMainSheet::OnCommand(int nId) {
+    switch (nId) {
+        case IDOK:
+            StartStop();
+            break;
+        case ID_APPLY_NOW:
+            ApplyNow();
+            break;
+        case IDCANCEL:
+            StopServersIfRunning();
+            EndDialog(IDCANCEL);
+            break;
+        default:
+            CPropertySheet::OnCommand(nId);
+            break;
+    }
+}
+
+void CMainSheet::OnClose() {
+    OnCommand(IDCANCEL);
+}
+
+void CMainSheet::OnCloseRequest() {
+    if (m_bEnded) return;
+    OnCommand(IDCANCEL);
+}
+
+void CMainSheet::done(int nResult) {
+    // The window going away stops the servers, whichever way it ends.
+    m_bEnded = true;
+    StopServersIfRunning();
+    if (m_pInhibitor) m_pInhibitor->SetInhibited(false);
+    CPropertySheet::done(nResult);
+}
+
+void CMainSheet::StartStop() {
+    if (ServersRunning()) {
+        StopServersIfRunning();
+        Button(IDOK)->setText(tr("&Start"));
+        return;
+    }
+    SetActivePage(PAGE_TRANSFER);
+    if (!PressApply()) return;
+    if (Start()) Button(IDOK)->setText(tr("S&top"));
+}
+
+bool CMainSheet::Start() {
+    if (m_app.StartServers()) return true;
+    m_app.StopServers();
+    return false;
+}
+
+void CMainSheet::ApplyNow() {
+    bool bStopped = false;
+    if (ServersRunning()) {
+        if (m_app.TransferCount() != 0 &&
+            m_boxes.Show("Are you sure you want to STOP active transfers?",
+                         MB_YESNO | MB_ICONQUESTION) != IDYES)
+            return;
+        StopServersIfRunning();
+        bStopped = true;
+    }
+    const bool bApplied = PressApply();
+    if (!bStopped) return;
+    // A refused page keeps the old settings, which the servers go back to.
+    (void)bApplied;
+    Button(IDOK)->setText(Start() ? tr("S&top") : tr("&Start"));
+}
+
+void CMainSheet::OnBootText(int nWParam, const std::string& strText) {
+    if (nWParam < BOOT_SLOT_LOG) UpdateScreenSaver();
+    if (m_bWizard) return;
+    if (m_pTransfer && m_pTransfer->IsCreated()) m_pTransfer->ShowBootText(nWParam, strText);
+}
+
+void CMainSheet::OnBootProgress(int nSlot, int nPercent) {
+    if (m_bWizard) return;
+    if (m_pTransfer && m_pTransfer->IsCreated()) m_pTransfer->ShowBootProgress(nSlot, nPercent);
+}
+
+// Status events mark every start and end of a download, so they are enough to follow it.
+void CMainSheet::UpdateScreenSaver() {
+    if (m_pInhibitor) m_pInhibitor->SetInhibited(m_app.IsSerialDownloadActive());
+}

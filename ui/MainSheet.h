@@ -1,0 +1,82 @@
+#pragma once
+#include <string>
+
+#include "ui/PropertySheet.h"
+
+class CORXBootApp;
+class CORXBootConfig;
+class CPropNet;
+class CPropSelect;
+class CPropSerial;
+class CPropTransfer;
+class CScreenSaverInhibitor;
+class IFileDialog;
+class IMessageBox;
+
+// Page indexes of the advanced sheet.
+constexpr int PAGE_SELECT = 0;
+constexpr int PAGE_TRANSFER = 3;
+
+// The main window: the advanced pages (or the wizard) over the engine. It shows what the
+// engine reports and calls its start, stop and settings operations; every way it ends
+// stops the servers first.
+class CMainSheet : public CPropertySheet {
+    Q_OBJECT
+public:
+    struct CServices {
+        CORXBootApp& app;
+        IMessageBox& boxes;
+        IFileDialog& files;
+        CScreenSaverInhibitor* pInhibitor = nullptr;  // none: the screen saver is left alone
+    };
+    CMainSheet(const CServices& services, int nStartPage);
+    ~CMainSheet() override;
+
+    // What the engine reports, on the UI thread in posting order.
+    void OnBootText(int nWParam, const std::string& strText);
+    void OnBootProgress(int nSlot, int nPercent);
+    void OnCloseRequest();
+
+    void UpdateTitle();
+    void PostUpdateTitle();
+    void StopServersIfRunning();
+    // Sets WIZARDMODE and ends the sheet so that start-up builds the other kind.
+    void SwitchMode(bool bWizard);
+    void ShowAbout();
+    void EnableStart(bool bEnable);
+
+    CORXBootApp& App() const { return m_app; }
+    CORXBootConfig& Config() const;
+    bool ServersRunning() const;
+    bool SocketsAvailable() const;
+    bool SettingsReadOnly() const;
+    IMessageBox& Boxes() const { return m_boxes; }
+    IFileDialog& Files() const { return m_files; }
+    CPropSelect* SelectPage() const { return m_pSelect; }
+    CPropNet* NetPage() const { return m_pNet; }
+    CPropTransfer* TransferPage() const { return m_pTransfer; }
+
+    void done(int nResult) override;
+
+protected:
+    void OnInitDialog() override;
+    void OnCommand(int nId) override;
+    void OnClose() override;
+
+private:
+    void StartStop();
+    void ApplyNow();
+    bool Start();
+    void UpdateScreenSaver();
+
+    CORXBootApp& m_app;
+    IMessageBox& m_boxes;
+    IFileDialog& m_files;
+    CScreenSaverInhibitor* m_pInhibitor;
+    const bool m_bWizard;
+    CPropSelect* m_pSelect = nullptr;
+    CPropNet* m_pNet = nullptr;
+    CPropSerial* m_pSerial = nullptr;
+    CPropTransfer* m_pTransfer = nullptr;
+    bool m_bEnded = false;
+};

@@ -1,0 +1,171 @@
+#include "ui/PropSelect.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "app/HeadlessFront.h"
+#include "app/ORXBootApp.h"
+#include "ui/FileDialog.h"
+#include "ui/MainSheet.h"
+#include "ui/Pictures.h"
+#include "ui/PropNet.h"
+
+namespace {
+// A saved name with a line break or control byte would come back as another name.
+bool HasControlBytes(const std::string& str) {
+    return std::any_of(str.begin(), str.end(), [](char c) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        return u < 0x20 || u == 0x7F;
+    });
+}
+
+int FindPrefixNoCase(const QComboBox* pCombo, const QString& str) {
+    for (int i = 0; i < pCombo->count(); ++i) {
+        if (pCombo->itemText(i).startsWith(str, Qt::CaseInsensitive)) return i;
+    }
+    return -1;
+}
+}  // namespace
+
+CPropSelect::CPropSelect(CMainSheet& sheet)
+    : CPropertyPage(107, tr("Select")),
+      m_sheet(sheet),
+      m_nNet(sheet.Config().m_nBootNet.load() != 0),
+      m_nSerial(sheet.Config().m_nBootSerial.load() != 0) {
+    setObjectName("pageSelect");
+    auto* pHeading = new QLabel(tr("Merovan Boot Server"), this);
+    QFont font = pHeading->font();
+    font.setBold(true);
+    font.setPointSizeF(font.pointSizeF() * 1.4);
+    pHeading->setFont(font);
+    auto* pMethod = new QLabel(
+        tr("What method would you like to use to transfer the binary boot image ?"), this);
+    pMethod->setWordWrap(true);
+    m_pNet = new QCheckBox(tr("&Ethernet Transfer - Requires hub and ethernet cables."), this);
+    m_pNet->setObjectName("checkEthernet");
+    m_pSerial = new QCheckBox(
+        tr("Se&rial Transfer - Requires a download (null modem) serial cable."), this);
+    m_pSerial->setObjectName("checkSerial");
+    auto* pFileLabel = new QLabel(tr("What binary boot image &file to use ?"), this);
+    m_pBootFile = new QComboBox(this);
+    m_pBootFile->setObjectName("comboBootFile");
+    m_pBootFile->setEditable(true);
+    m_pBootFile->setInsertPolicy(QComboBox::NoInsert);
+    m_pBootFile->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_pBootFile->setMinimumContentsLength(30);
+    pFileLabel->setBuddy(m_pBootFile);
+    m_pBootFile->setAccessibleName(tr("Boot image file"));
+    auto* pBrowse = new QPushButton(tr("&Browse..."), this);
+    pBrowse->setObjectName("buttonBrowse");
+    auto* pAbout = new QPushButton(tr("Ab&out..."), this);
+    pAbout->setObjectName("buttonAbout");
+    auto* pWizard = new QPushButton(tr("&Wizard Mode"), this);
+    pWizard->setObjectName("buttonWizard");
+    pWizard->setEnabled(!m_sheet.SettingsReadOnly());
+    auto* pBootloader = new QCheckBox(tr("Updating bootloader"), this);
+    pBootloader->setEnabled(false);
+    auto* pPicture = new QLabel(this);
+    pPicture->setPixmap(Picture(EPicture::Select, 64));
+    pPicture->setAccessibleName(tr("A computer and a unit"));
+
+    auto* pLayout = new QVBoxLayout(this);
+    pLayout->addWidget(pHeading);
+    pLayout->addWidget(pMethod);
+    pLayout->addWidget(m_pNet);
+    pLayout->addWidget(m_pSerial);
+    pLayout->addSpacing(8);
+    pLayout->addWidget(pFileLabel);
+    auto* pFileRow = new QHBoxLayout;
+    pFileRow->addWidget(m_pBootFile, 1);
+    pFileRow->addWidget(pBrowse);
+    pLayout->addLayout(pFileRow);
+    pLayout->addWidget(pBootloader);
+    pLayout->addStretch(1);
+    auto* pBottom = new QHBoxLayout;
+    pBottom->addWidget(pPicture);
+    pBottom->addStretch(1);
+    pBottom->addWidget(pAbout);
+    pBottom->addWidget(pWizard);
+    pLayout->addLayout(pBottom);
+
+    connect(m_pNet, &QCheckBox::clicked, this, [this] {
+        m_nNet = !m_nNet;
+        UpdateControls();
+        SetModified();
+    });
+    connect(m_pSerial, &QCheckBox::clicked, this, [this] {
+        m_nSerial = !m_nSerial;
+        UpdateControls();
+        SetModified();
+    });
+    connect(m_pBootFile, &QComboBox::editTextChanged, this, [this] { SetModified(); });
+    connect(m_pBootFile, &QComboBox::activated, this, [this] { SetModified(); });
+    connect(pBrowse, &QPushButton::clicked, this, &CPropSelect::Browse);
+    connect(pAbout, &QPushButton::clicked, &m_sheet, &CMainSheet::ShowAbout);
+    connect(pWizard, &QPushButton::clicked, this, [this] { m_sheet.SwitchMode(true); });
+}
+
+void CPropSelect::OnInitDialog() {
+    m_pNet->setChecked(m_nNet != 0);
+    m_pSerial->setChecked(m_nSerial != 0);
+    UpdateControls();
+    m_pNet->setEnabled(m_sheet.SocketsAvailable());
+    m_pBootFile->clear();
+    QStringList arrFiles;
+    for (const std::string& str : m_sheet.Config().m_arrBootFiles)
+        arrFiles << QString::fromStdString(str);
+    arrFiles.sort(Qt::CaseInsensitive);  // the list shows the history sorted
+    m_pBootFile->addItems(arrFiles);
+    m_pBootFile->setEditText(QString::fromStdString(m_sheet.Config().m_strBootFile));
+}
+
+bool CPropSelect::OnSetActive() {
+    m_sheet.PostUpdateTitle();
+    return true;
+}
+
+void CPropSelect::UpdateControls() {
+    const bool bNetUsable = m_nNet != 0 && m_sheet.SocketsAvailable();
+    if (CPropNet* pNet = m_sheet.NetPage()) pNet->setEnabled(bNetUsable);
+    m_sheet.EnableStart(m_nNet != 0 || m_nSerial != 0 || m_sheet.ServersRunning());
+}
+
+void CPropSelect::Browse() {
+    const std::optional<std::string> strPath =
+        m_sheet.Files().OpenBootFile(this, m_pBootFile->currentText().toStdString());
+    if (!strPath) return;
+    m_pBootFile->setEditText(QString::fromStdString(*strPath));
+    SetModified();
+}
+
+bool CPropSelect::OnApply() {
+    const QString strText = m_pBootFile->currentText();
+    const std::string strFile = strText.toStdString();
+    if (HasControlBytes(strFile)) {
+        const std::string strMessage =
+            "The boot file name holds a line break or a control character: " +
+            MakePrintable(strFile);
+        m_sheet.App().LogMessage("%s", strMessage.c_str());
+        m_sheet.Boxes().Show(strMessage, MB_OK | MB_ICONSTOP);
+        return false;
+    }
+    CORXBootConfig& config = m_sheet.Config();
+    config.m_strBootFile = strFile;
+    config.m_nBootNet = m_nNet;
+    config.m_nBootSerial = m_nSerial;
+    // An empty name is no file: the history never holds one.
+    if (!strText.isEmpty() && FindPrefixNoCase(m_pBootFile, strText) < 0) {
+        config.m_arrBootFiles.insert(config.m_arrBootFiles.begin(), strFile);
+        const QSignalBlocker block(m_pBootFile);
+        m_pBootFile->insertItem(0, strText);
+        m_pBootFile->setEditText(strText);
+    }
+    return true;
+}

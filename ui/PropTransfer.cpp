@@ -1,0 +1,152 @@
+#include "ui/PropTransfer.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/ORXBootApp.h"
+#include "ui/LogView.h"
+#include "ui/MainSheet.h"
+#include "ui/Pictures.h"
+#include "ui/PropSelect.h"
+
+namespace {
+// Engine texts end in CR LF; the log breaks lines at "\n".
+QString LogText(const std::string& strText) {
+    QString str = QString::fromUtf8(strText.c_str(), static_cast<qsizetype>(strText.size()));
+    str.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    str.replace(QChar('\r'), QChar('\n'));
+    return str;
+}
+
+void KeepPlaceWhenHidden(QWidget* pWidget) {
+    QSizePolicy policy = pWidget->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    pWidget->setSizePolicy(policy);
+    pWidget->hide();
+}
+}  // namespace
+
+CPropTransfer::CPropTransfer(CMainSheet& sheet)
+    : CPropertyPage(110, tr("Transfer")), m_sheet(sheet) {
+    setObjectName("pageTransfer");
+    m_pPicture = new QLabel(this);
+    m_pPicture->setObjectName("methodPicture");
+    m_pPicture->setAccessibleName(tr("Transfer method"));
+    m_pPicture->setAlignment(Qt::AlignTop);
+
+    auto* pRows = new QGridLayout;
+    for (int i = 0; i < kSlots; ++i) {
+        const size_t n = static_cast<size_t>(i);
+        m_arrNames[n] = new QLabel(QStringLiteral("?"), this);
+        m_arrNames[n]->setObjectName(QString("slotName%1").arg(i));
+        m_arrNames[n]->setTextFormat(Qt::PlainText);  // names come from the network
+        m_arrNames[n]->setMinimumWidth(120);
+        m_arrBars[n] = new QProgressBar(this);
+        m_arrBars[n]->setObjectName(QString("slotProgress%1").arg(i));
+        m_arrBars[n]->setRange(0, 100);
+        m_arrBars[n]->setAccessibleName(tr("Progress of slot %1").arg(i + 1));
+        m_arrCancel[n] = new QPushButton(tr("X"), this);
+        m_arrCancel[n]->setObjectName(QString("slotCancel%1").arg(i));
+        m_arrCancel[n]->setAccessibleName(tr("Cancel the transfer of slot %1").arg(i + 1));
+        m_arrCancel[n]->setAutoDefault(false);
+        m_arrCancel[n]->setFixedWidth(m_arrCancel[n]->sizeHint().height() + 8);
+        for (QWidget* p :
+             {static_cast<QWidget*>(m_arrNames[n]), static_cast<QWidget*>(m_arrBars[n]),
+              static_cast<QWidget*>(m_arrCancel[n])})
+            KeepPlaceWhenHidden(p);
+        pRows->addWidget(m_arrNames[n], i, 0);
+        pRows->addWidget(m_arrBars[n], i, 1);
+        pRows->addWidget(m_arrCancel[n], i, 2);
+        connect(m_arrCancel[n], &QPushButton::clicked, this,
+                [this] { m_sheet.Boxes().Show("Sorry this feature is not available.", MB_OK); });
+    }
+    pRows->setColumnStretch(1, 1);
+    // The hint lies where the rows are, shown only while no transfer runs.
+    m_pHint = new QLabel(tr("Press '2' (On the HV7) while powering up to get the serial menu, "
+                            "or press '+' to use the last download configuration."),
+                         this);
+    m_pHint->setObjectName("serialHint");
+    m_pHint->setWordWrap(true);
+    m_pHint->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    m_pHint->hide();
+    pRows->addWidget(m_pHint, 0, 0, 2, 3);
+
+    m_pLog = new CLogView(this);
+    m_pLog->setMinimumHeight(m_pLog->fontMetrics().lineSpacing() * 6);
+    m_pCloseDone = new QCheckBox(tr("Close application &when done transferring."), this);
+    m_pCloseDone->setObjectName("checkCloseDone");
+    m_pAutoStart = new QCheckBox(tr("Auto start &monitoring next time application starts"), this);
+    m_pAutoStart->setObjectName("checkAutoStart");
+    connect(m_pCloseDone, &QCheckBox::toggled, this, [this] { SetModified(); });
+    connect(m_pAutoStart, &QCheckBox::toggled, this, [this] { SetModified(); });
+
+    auto* pTop = new QHBoxLayout;
+    pTop->addWidget(m_pPicture);
+    pTop->addLayout(pRows, 1);
+    auto* pLayout = new QVBoxLayout(this);
+    pLayout->addLayout(pTop);
+    pLayout->addWidget(m_pLog, 1);
+    pLayout->addWidget(m_pCloseDone);
+    pLayout->addWidget(m_pAutoStart);
+}
+
+void CPropTransfer::OnInitDialog() {
+    m_pCloseDone->setChecked(m_sheet.Config().m_bTranCloseDone);
+    m_pAutoStart->setChecked(m_sheet.Config().m_bTranAutoStart);
+    m_pLog->AddText(QStringLiteral("Press Start..."));
+}
+
+bool CPropTransfer::OnSetActive() {
+    EPicture ePicture = EPicture::Select;
+    if (!m_sheet.ServersRunning()) {
+        const CPropSelect* pSelect = m_sheet.SelectPage();
+        if (pSelect && pSelect->NetChoice()) {
+            ePicture = EPicture::NetTransfer;
+        } else if (pSelect && pSelect->SerialChoice()) {
+            ePicture = EPicture::SerialTransfer;
+        }
+    } else {
+        ePicture = m_sheet.Config().m_nBootNet.load() != 0 ? EPicture::NetTransfer
+                                                           : EPicture::SerialTransfer;
+    }
+    m_pPicture->setPixmap(Picture(ePicture, 64));
+    m_sheet.PostUpdateTitle();
+    return true;
+}
+
+bool CPropTransfer::OnApply() {
+    m_sheet.Config().m_bTranCloseDone = m_pCloseDone->isChecked();
+    m_sheet.Config().m_bTranAutoStart = m_pAutoStart->isChecked();
+    return true;
+}
+
+void CPropTransfer::ShowBootText(int nWParam, const std::string& strText) {
+    if (nWParam < BOOT_SLOT_LOG) {
+        m_pHint->setVisible(m_sheet.ServersRunning() && m_sheet.App().TransferCount() == 0);
+        m_sheet.UpdateTitle();
+    } else if (nWParam == BOOT_SLOT_LOG) {
+        m_pLog->AddText(LogText(strText));
+    } else if (nWParam < kSlots) {
+        const size_t n = static_cast<size_t>(nWParam);
+        const QString strName = LogText(strText).section(QChar('\n'), 0, 0);
+        m_arrNames[n]->setText(strName);
+        m_arrNames[n]->setVisible(!strText.empty());
+        m_arrCancel[n]->setVisible(!strText.empty());
+    }
+}
+
+void CPropTransfer::ShowBootProgress(int nSlot, int nPercent) {
+    if (nSlot < 0 || nSlot >= kSlots) return;
+    QProgressBar* pBar = m_arrBars[static_cast<size_t>(nSlot)];
+    if (nPercent < 0) {
+        pBar->hide();
+        return;
+    }
+    pBar->setValue(nPercent);
+    pBar->show();
+}

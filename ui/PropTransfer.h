@@ -1,0 +1,42 @@
+#pragma once
+#include <array>
+#include <string>
+
+#include "ui/PropertyPage.h"
+
+class CLogView;
+class CMainSheet;
+class QCheckBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+// The running servers: a row (name, progress, "X") for each of the first five
+// transfers, the log, the active method's picture, the serial hint and two settings.
+class CPropTransfer : public CPropertyPage {
+    Q_OBJECT
+public:
+    static constexpr int kSlots = 5;
+    explicit CPropTransfer(CMainSheet& sheet);
+
+    // What the engine posts: slot texts 0..4, log texts (-1) and status events (< -1).
+    void ShowBootText(int nWParam, const std::string& strText);
+    void ShowBootProgress(int nSlot, int nPercent);
+    CLogView* Log() const { return m_pLog; }
+
+protected:
+    void OnInitDialog() override;
+    bool OnSetActive() override;
+    bool OnApply() override;
+
+private:
+    CMainSheet& m_sheet;
+    QLabel* m_pPicture;
+    QLabel* m_pHint;
+    CLogView* m_pLog;
+    QCheckBox* m_pCloseDone;
+    QCheckBox* m_pAutoStart;
+    std::array<QLabel*, kSlots> m_arrNames{};
+    std::array<QProgressBar*, kSlots> m_arrBars{};
+    std::array<QPushButton*, kSlots> m_arrCancel{};
+};

@@ -291,7 +291,7 @@ private slots:
         QCOMPARE(rig.Find<CLogView>("log")->accessibleName(), QString("Log"));
         pTabs->setCurrentIndex(PAGE_SELECT);
         QTest::keyClick(rig.pSheet.get(), Qt::Key_E, Qt::AltModifier);
-        QVERIFY(rig.Find<QCheckBox>("checkEthernet")->isChecked());
+        QTRY_VERIFY(rig.Find<QCheckBox>("checkEthernet")->isChecked());  // an animated click
     }
 };
 

@@ -34,6 +34,7 @@ struct CSheetRig {
     CFakeProcessRunner process;
     CFakeMessageBox boxes;
     CFakeFiles files;
+    CFakeNetworkInfo network;
     CWindowSystem windows;
     CORXBootApp app;
     CGuiFront front;
@@ -57,6 +58,7 @@ struct CSheetRig {
         s.pClock = &clock;
         s.pProcess = &process;
         s.pMessageBox = &boxes;
+        s.pNetwork = &network;
         return s;
     }
     CMainSheet& Open(int nStartPage = PAGE_SELECT) {

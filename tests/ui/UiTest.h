@@ -18,6 +18,19 @@ int RegisterUiTest(const char* pszName, FMakeUiTest fnMake);
     static const int s_nRegistered##Class = \
         RegisterUiTest(#Class, [] { return std::make_unique<Class>(); });
 
+// Answers message boxes without a modal loop and remembers what they said.
+class CFakeBoxes : public IMessageBox {
+public:
+    int Show(const std::string& strText, unsigned nType) override {
+        m_arrTexts.push_back(strText);
+        m_arrTypes.push_back(nType);
+        return (nType & 0xF) == MB_YESNO ? m_nAnswer : IDOK;
+    }
+    std::vector<std::string> m_arrTexts;
+    std::vector<unsigned> m_arrTypes;
+    int m_nAnswer = IDYES;
+};
+
 // A real click where a check box or radio button takes it (its indicator).
 inline void ClickCheck(QAbstractButton* pButton) {
     QStyleOptionButton option;

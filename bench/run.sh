@@ -10,22 +10,17 @@ RUNS=${ORX_BENCH_RUNS:-5}
 UNITS=${ORX_BENCH_UNITS:-100}
 SIZE=$((8 * 1048576))
 
+source "$(dirname "$SELF")/../tests/e2e/lib/env.sh"
 if [ -z "${ORX_BENCH_NETNS:-}" ]; then
-    if ! unshare -n true 2>/dev/null; then
-        echo "bench: needs root for a private network namespace" >&2
-        exit 1
-    fi
     command -v tftp >/dev/null || { echo "bench: tftp (tftp-hpa) is missing" >&2; exit 1; }
-    exec unshare -n env ORX_BENCH_NETNS=1 bash "$SELF" "$BUILD"
 fi
-
-ip link set lo up
-WORK=$(mktemp -d /tmp/orx-bench-XXXXXX)
-SERVER=
-trap '[ -n "$SERVER" ] && kill "$SERVER" 2>/dev/null; rm -rf "$WORK"' EXIT
+orx_private_net ORX_BENCH_NETNS "$SELF" "$BUILD" || {
+    echo "bench: needs root for a private network namespace" >&2
+    exit 1
+}
+orx_tmpdir /tmp/orx-bench-XXXXXX || exit 1
+WORK=$ORX_TMP
 cd "$WORK" || exit 1
-mkdir -p run cfg
-export XDG_RUNTIME_DIR=$WORK/run XDG_CONFIG_HOME=$WORK/cfg
 IMAGE=$WORK/bench.bin
 "$BUILD/orx-mkimage" --size "$SIZE" --records 16 --out "$IMAGE" || exit 1
 TICK=$(getconf CLK_TCK)
@@ -37,22 +32,12 @@ median() { sort -g | awk '{ a[NR] = $1 } END { if (NR) print a[int((NR + 1) / 2)
 # CPU seconds the server has used so far (user + system).
 server_cpu() { awk -v t="$TICK" '{ print ($14 + $15) / t }' "/proc/$SERVER/stat"; }
 
-cat >orxboot.ini <<EOF
-[PARAMS]
-BOOTFILE=$IMAGE
-BOOTNET=1
-BOOTSERIAL=0
-NETTYPE=0
-NETCACHE=0
-TRANCLOSEDONE=0
-WIZARDMODE=0
-EOF
-"$BUILD/orxboot" --headless >server.log 2>server.err &
+orx_settings "$WORK" BOOTFILE="$IMAGE" BOOTNET=1 BOOTSERIAL=0 NETTYPE=0 NETCACHE=0 TRANCLOSEDONE=0 \
+    WIZARDMODE=0
+orx_exec_in "$WORK" "$BUILD/orxboot" --headless >server.log 2>server.err &
 SERVER=$!
-for _ in $(seq 100); do
-    grep -q "Server waiting for boot request" server.log 2>/dev/null && break
-    sleep 0.1
-done
+ORX_PIDS+=("$SERVER")
+orx_wait_for 10 grep -qs "Server waiting for boot request" server.log
 
 echo "== Network boot benchmark: $((SIZE / 1048576)) MiB image, loopback, $RUNS runs each"
 
@@ -74,7 +59,7 @@ for run in $(seq "$RUNS"); do
     "$BUILD/orxunit" listen --bind 127.0.0.1 --port 6969 --verify "$IMAGE" --timeout 20 \
         >listen.out 2>listen.err &
     listener=$!
-    for _ in $(seq 50); do ss -uanH | grep -q ' 127\.0\.0\.1:6969 ' && break; sleep 0.1; done
+    orx_wait_for 5 eval "ss -uanH | grep -q ' 127\\.0\\.0\\.1:6969 '"
     tftp 127.0.0.1 6969 -m binary -c put "$IMAGE" bench.bin >tftp.out 2>&1
     if wait "$listener"; then
         reference+=("$(rate <listen.out)")
@@ -110,7 +95,7 @@ printf '  server CPU:  %8.4f s per MiB\n' \
 hwm_kb=$(awk '/^VmHWM:/ { print $2 }' "/proc/$SERVER/status")
 kill -TERM "$SERVER"
 wait "$SERVER" || FAILED=1
-SERVER=
+ORX_PIDS=()
 fails=$(grep -c "Failed Transfer" server.log)
 
 limit_kb=$(((SIZE + 16 * 1048576) / 1024))

@@ -17,10 +17,9 @@ SIZE=${ORX_SERIAL_BENCH_SIZE:-$((4 * 1048576))}
 BAUD=115200
 IDLE_PORTS=8
 IDLE_SECONDS=10
-WORK=$(mktemp -d /tmp/orx-serial-bench-XXXXXX)
-PIDS=()
-trap 'for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null; done; wait 2>/dev/null; rm -rf "$WORK"' EXIT
-FAILED=0
+source "$HERE/../tests/e2e/lib/env.sh"
+orx_tmpdir /tmp/orx-serial-bench-XXXXXX || exit 1
+WORK=$ORX_TMP
 
 "$BUILD/orx-mkimage" --size "$SIZE" --records 16 --out "$WORK/bench.bin" >/dev/null || exit 1
 
@@ -28,12 +27,11 @@ FAILED=0
 server() {
     local dir=$1
     shift
-    mkdir -p "$dir/run" "$dir/cfg" "$dir/ports"
-    { echo "[PARAMS]"; for kv in "$@"; do echo "$kv"; done; } >"$dir/orxboot.ini"
-    (cd "$dir" && ORXBOOT_COMDIR=$dir/ports XDG_RUNTIME_DIR=$dir/run XDG_CONFIG_HOME=$dir/cfg \
-        exec "$ORXBOOT" --headless >"$dir/out.log" 2>"$dir/err.log") &
+    orx_settings "$dir" "$@"
+    ORXBOOT_COMDIR=$dir/ports orx_exec_in "$dir" "$ORXBOOT" --headless \
+        >"$dir/out.log" 2>"$dir/err.log" &
     SERVER=$!
-    PIDS+=("$SERVER")
+    ORX_PIDS+=("$SERVER")
 }
 
 stat_field() { sed -n "s/.* $1=\([0-9.]*\).*/\1/p" "$2"; }
@@ -47,7 +45,7 @@ download() {
         --image "$WORK/bench.bin" --baud-emulate "$BAUD" --stats --timeout 30000 \
         >"$dir/unit.out" 2>"$dir/unit.err" &
     local unit=$!
-    PIDS+=("$unit")
+    ORX_PIDS+=("$unit")
     while [ ! -L "$dir/ports/COM1" ]; do sleep 0.05; done
     server "$dir" BOOTFILE="$WORK/bench.bin" BOOTSERIAL=1 BOOTNET=0 COMOPENALLPORTS=0 \
         COMPORT=COM1 COMBAUD=$BAUD COMPROTOCOL=$comproto COMAUTOMENU=0 TRANCLOSEDONE=0 \
@@ -82,7 +80,7 @@ idle_cpu() {
     local dir=$WORK/idle
     mkdir -p "$dir/ports"
     python3 "$HERE/serial_ptys.py" "$dir/ports" "$IDLE_PORTS" $((IDLE_SECONDS + 30)) >"$dir/ptys.out" &
-    PIDS+=($!)
+    ORX_PIDS+=($!)
     while ! grep -q ready "$dir/ptys.out" 2>/dev/null; do sleep 0.05; done
     server "$dir" BOOTFILE="$WORK/bench.bin" BOOTSERIAL=1 BOOTNET=0 COMOPENALLPORTS=1 \
         COMBAUD=$BAUD COMAUTOMENU=1 TRANCLOSEDONE=0 WIZARDMODE=0

@@ -6,44 +6,26 @@ set -u
 
 BUILD=$(cd "${1:-build}" && pwd) || exit 1
 SELF=$(cd "$(dirname "$0")" && pwd)/$(basename "$0")
-
-if [ -z "${ORX_DEMO_NETNS:-}" ]; then
-    if ! unshare -n true 2>/dev/null; then
-        echo "demo: needs root for a private network namespace (try: sudo make demo)" >&2
-        exit 1
-    fi
-    exec unshare -n env ORX_DEMO_NETNS=1 bash "$SELF" "$BUILD"
-fi
-
-ip link set lo up
-WORK=$(mktemp -d /tmp/orx-demo-XXXXXX)
-trap 'rm -rf "$WORK"' EXIT
+source "$(dirname "$SELF")/../tests/e2e/lib/env.sh"
+orx_private_net ORX_DEMO_NETNS "$SELF" "$BUILD" || {
+    echo "demo: needs root for a private network namespace (try: sudo make demo)" >&2
+    exit 1
+}
+orx_tmpdir /tmp/orx-demo-XXXXXX || exit 1
+WORK=$ORX_TMP
 cd "$WORK" || exit 1
-mkdir -p run cfg
-export XDG_RUNTIME_DIR=$WORK/run XDG_CONFIG_HOME=$WORK/cfg
 
 IMAGE=$WORK/demo.bin
 "$BUILD/orx-mkimage" --size 1048576 --records 12 --out "$IMAGE" || exit 1
-cat >orxboot.ini <<EOF
-[PARAMS]
-BOOTFILE=$IMAGE
-BOOTNET=1
-BOOTSERIAL=0
-NETTYPE=0
-NETCACHE=0
-TRANCLOSEDONE=0
-WIZARDMODE=0
-EOF
+orx_settings "$WORK" BOOTFILE="$IMAGE" BOOTNET=1 BOOTSERIAL=0 NETTYPE=0 NETCACHE=0 TRANCLOSEDONE=0 \
+    WIZARDMODE=0
 
 echo "== ORX Boot Server demo: three units boot a 1 MiB image over the network =="
 echo "   (private network namespace, loopback only; the units are orxunit simulators)"
 echo
-"$BUILD/orxboot" --headless >server.log 2>server.err &
+orx_exec_in "$WORK" "$BUILD/orxboot" --headless >server.log 2>server.err &
 SERVER=$!
-for _ in $(seq 50); do
-    grep -q "Server waiting for boot request" server.log 2>/dev/null && break
-    sleep 0.1
-done
+orx_wait_for 5 grep -qs "Server waiting for boot request" server.log
 
 pids=()
 for i in 1 2 3; do
@@ -54,10 +36,7 @@ done
 RC=0
 for p in "${pids[@]}"; do wait "$p" || RC=1; done
 # A unit ends once it has answered the jump; give the server time to read that answer.
-for _ in $(seq 50); do
-    [ "$(grep -c 'Transmission completed.' server.log)" -ge 3 ] && break
-    sleep 0.1
-done
+orx_wait_for 5 eval '[ "$(grep -c "Transmission completed." server.log)" -ge 3 ]'
 kill -TERM "$SERVER"
 wait "$SERVER" || RC=1
 

@@ -9,15 +9,11 @@ minutes=${2:-30}
 shift $(($# < 2 ? $# : 2))
 here=$(cd "$(dirname "$0")" && pwd)
 
-if [ -z "${ORX_SOAK_NETNS:-}" ]; then
-  if ! unshare -n true 2>/dev/null; then
-    echo "soak: cannot make a private network namespace (needs root)" >&2
-    exit 1
-  fi
-  exec unshare -n env ORX_SOAK_NETNS=1 bash "$here/soak.sh" "$build" "$minutes" "$@"
-fi
-
-ip link set lo up
+source "$here/../tests/e2e/lib/env.sh"
+orx_private_net ORX_SOAK_NETNS "$here/soak.sh" "$build" "$minutes" "$@" || {
+  echo "soak: cannot make a private network namespace (needs root)" >&2
+  exit 1
+}
 for tool in orxboot orxunit orx-mkimage; do
   [ -x "$build/$tool" ] || { echo "soak: $build/$tool is missing; build first" >&2; exit 1; }
 done

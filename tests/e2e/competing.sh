@@ -8,65 +8,37 @@
 # Usage: competing.sh <build_dir>
 set -uo pipefail
 build=$(cd "${1:?usage: competing.sh <build_dir>}" && pwd)
+source "$(dirname "$0")/lib/env.sh"
+orx_need unshare ip ss hostname
 orxboot=$build/orxboot
 image=$build/samples/small.bin
 [ -x "$orxboot" ] && [ -f "$image" ] || { echo "FAIL: build orxboot and samples first"; exit 1; }
 
-tag=orx-$RANDOM$RANDOM
-work=$(mktemp -d)
-pids=()
-namespaces=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  wait 2>/dev/null
-  for ns in "${namespaces[@]}"; do ip netns del "$ns" 2>/dev/null; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-if [ "$(id -u)" != 0 ] || ! unshare -u true 2>/dev/null || ! ip netns add "$tag-probe" 2>/dev/null; then
+if ! orx_can_netns || ! unshare -u true 2>/dev/null; then
   echo "SKIP: private network and host-name namespaces are not available"
-  exit 0
+  exit $ORX_SKIP
 fi
-ip netns del "$tag-probe"
+tag=orx-$RANDOM$RANDOM
+orx_tmpdir || exit 1
+work=$ORX_TMP
 
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 # pair <index> : two namespaces <tag>-<index>a and -b, 10.77.<index>.1 and .2
 pair() {
-  local a=$tag-${1}a b=$tag-${1}b
-  ip netns add "$a" && namespaces+=("$a")
-  ip netns add "$b" && namespaces+=("$b")
-  ip link add "v${1}a-$$" netns "$a" type veth peer name "v${1}b-$$" netns "$b"
-  ip -n "$a" link set lo up
-  ip -n "$b" link set lo up
-  ip -n "$a" addr add "10.77.$1.1/24" dev "v${1}a-$$"
-  ip -n "$b" addr add "10.77.$1.2/24" dev "v${1}b-$$"
-  ip -n "$a" link set "v${1}a-$$" up
-  ip -n "$b" link set "v${1}b-$$" up
-  # A limited broadcast needs a route out, as on a real desktop.
-  ip -n "$a" route add default dev "v${1}a-$$"
-  ip -n "$b" route add default dev "v${1}b-$$"
+  orx_netns "$tag-${1}a" && orx_netns "$tag-${1}b" &&
+    orx_veth "$tag-${1}a" "v${1}a-$$" "10.77.$1.1/24" "$tag-${1}b" "v${1}b-$$" "10.77.$1.2/24" route
 }
 
 # server <name> <namespace> <nettype> : starts orxboot --headless under that host name
 server() {
   local dir=$work/$1
-  mkdir -p "$dir"
-  cat >"$dir/orxboot.ini" <<EOF
-[PARAMS]
-BOOTFILE=$image
-BOOTNET=1
-BOOTSERIAL=0
-NETTYPE=$3
-TRANCLOSEDONE=0
-WIZARDMODE=0
-EOF
-  (cd "$dir" && XDG_RUNTIME_DIR=$dir XDG_CONFIG_HOME=$dir \
-    exec ip netns exec "$2" unshare -u sh -c "hostname '$1'; exec '$orxboot' --headless" \
-    >"$dir/out.log" 2>"$dir/err.log") &
-  pids+=($!)
+  orx_settings "$dir" BOOTFILE="$image" BOOTNET=1 BOOTSERIAL=0 NETTYPE="$3" TRANCLOSEDONE=0 \
+    WIZARDMODE=0
+  orx_exec_in "$dir" ip netns exec "$2" unshare -u sh -c "hostname '$1'; exec '$orxboot' --headless" \
+    >"$dir/out.log" 2>"$dir/err.log" &
+  ORX_PIDS+=($!)
 }
 
 out() { cat "$work/$1/out.log"; }
@@ -84,11 +56,8 @@ server delta "$tag-3b" 1
 started=$(date +%s)
 # Everyone is up when each has logged its waiting line.
 for s in alpha beta Lab LAB gamma delta; do
-  for _ in $(seq 50); do
-    grep -q "Server waiting for boot request" "$work/$s/out.log" 2>/dev/null && break
-    sleep 0.1
-  done
-  grep -q "Server waiting for boot request" "$work/$s/out.log" || fail "$s did not start: $(err $s)"
+  orx_wait_for 5 grep -qs "Server waiting for boot request" "$work/$s/out.log" ||
+    fail "$s did not start: $(err $s)"
 done
 
 # Junk on port 100 is logged at once with its sender.
@@ -138,8 +107,8 @@ for s in Lab LAB gamma delta; do
 done
 
 # Every server still serves.
-for i in "${!pids[@]}"; do
-  kill -0 "${pids[$i]}" 2>/dev/null || fail "server $i ended early"
+for i in "${!ORX_PIDS[@]}"; do
+  kill -0 "${ORX_PIDS[$i]}" 2>/dev/null || fail "server $i ended early"
 done
 
 [ "$failures" = 0 ] && echo "PASS: competing boot servers" || exit 1

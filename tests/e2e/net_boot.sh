@@ -6,74 +6,24 @@ set -u
 
 BUILD=$(cd "${1:?usage: net_boot.sh <build_dir>}" && pwd)
 SELF=$(cd "$(dirname "$0")" && pwd)/$(basename "$0")
-
-if [ -z "${ORX_E2E_NETNS:-}" ]; then
-    if ! unshare -n true 2>/dev/null; then
-        echo "net_boot: SKIPPED: cannot make a private network namespace (needs root)"
-        exit 0
-    fi
-    exec unshare -n env ORX_E2E_NETNS=1 bash "$SELF" "$BUILD"
-fi
-
-ip link set lo up
+source "$(dirname "$SELF")/lib/env.sh"
+orx_need unshare ip ss
+orx_private_net ORX_E2E_NETNS "$SELF" "$BUILD" || {
+    echo "net_boot: SKIPPED: cannot make a private network namespace (needs root)"
+    exit $ORX_SKIP
+}
 ORXBOOT=$BUILD/orxboot
 ORXUNIT=$BUILD/orxunit
-TOP=$(mktemp -d /tmp/orx-netboot-XXXXXX)
-trap 'rm -rf "$TOP"' EXIT
-FAILED=0
-
-fail() {
-    echo "FAIL [$CASE]: $*"
-    FAILED=1
-}
+orx_tmpdir /tmp/orx-netboot-XXXXXX || exit 1
+TOP=$ORX_TMP
 
 "$BUILD/orx-mkimage" --size 70000 --records 5 --out "$TOP/small.bin" || exit 1
 "$BUILD/orx-mkimage" --size 1048576 --records 12 --seed 3 --out "$TOP/1m.bin" || exit 1
 
-# A working folder with its own settings, lock and config places; the settings file
-# in the current folder wins.
-new_case() {
-    CASE=$1
-    DIR=$TOP/$CASE
-    mkdir -p "$DIR/run" "$DIR/cfg"
-    shift
-    { echo "[PARAMS]"; for kv in "$@"; do echo "$kv"; done; } >"$DIR/orxboot.ini"
-}
-
 start_server() {
-    (cd "$DIR" && XDG_RUNTIME_DIR=$DIR/run XDG_CONFIG_HOME=$DIR/cfg \
-        exec "$ORXBOOT" --headless >"$DIR/out.log" 2>"$DIR/err.log") &
+    orx_exec_in "$DIR" "$ORXBOOT" --headless >"$DIR/out.log" 2>"$DIR/err.log" &
     SERVER=$!
     wait_for_line "Server waiting for boot request..." 10 || fail "server did not start"
-}
-
-# wait_for_line TEXT SECONDS: until the exact line stands in the server's log.
-wait_for_line() {
-    local n=$(($2 * 10))
-    while ((n-- > 0)); do
-        grep -Fxq -- "$1" "$DIR/out.log" 2>/dev/null && return 0
-        sleep 0.1
-    done
-    return 1
-}
-
-expect_line() {
-    grep -Fxq -- "$1" "$DIR/out.log" || fail "no log line '$1'"
-}
-
-# wait_exit PID SECONDS EXPECTED WHAT
-wait_exit() {
-    local n=$(($2 * 10))
-    while kill -0 "$1" 2>/dev/null && ((n-- > 0)); do sleep 0.1; done
-    if kill -0 "$1" 2>/dev/null; then
-        kill "$1"
-        fail "$4 still running after $2 s"
-        wait "$1" 2>/dev/null
-        return
-    fi
-    wait "$1"
-    local rc=$?
-    [ "$rc" -eq "$3" ] || fail "$4 exited $rc, expected $3"
 }
 
 # unit NAME ADDR [options]: one simulated unit in the background; its pid in UNIT_PID.
@@ -83,13 +33,6 @@ unit() {
     "$ORXUNIT" net --server 127.0.0.1 --bind "$addr" --name "$name" \
         --mac "$(printf '02:4F:52:00:00:%02X' "${addr##*.}")" "$@" >"$DIR/$name.out" 2>"$DIR/$name.err" &
     UNIT_PID=$!
-}
-
-show_logs() {
-    [ "$FAILED" -eq 0 ] && return
-    echo "--- [$CASE] orxboot stdout"; cat "$DIR/out.log"
-    echo "--- [$CASE] orxboot stderr"; tail -n 20 "$DIR/err.log"
-    for f in "$DIR"/*.out "$DIR"/*.err; do echo "--- $(basename "$f")"; cat "$f"; done
 }
 
 # A unit that falls silent, and one that never answers the jump: the server resends after

@@ -8,24 +8,19 @@
 # Usage: provisioning.sh <build_dir>
 set -uo pipefail
 build=$(cd "${1:?usage: provisioning.sh <build_dir>}" && pwd)
+source "$(dirname "$0")/lib/env.sh"
+orx_need ip timeout
 orxboot=$build/orxboot
 image=$build/samples/small.bin
 [ -x "$orxboot" ] && [ -f "$image" ] || { echo "FAIL: build orxboot and samples first"; exit 1; }
 
-tag=orx-$RANDOM$RANDOM
-work=$(mktemp -d)
-namespaces=()
-cleanup() {
-  for ns in "${namespaces[@]}"; do ip netns del "$ns" 2>/dev/null; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-if [ "$(id -u)" != 0 ] || ! ip netns add "$tag-host" 2>/dev/null; then
+if ! orx_can_netns; then
   echo "SKIP: private network namespaces are not available"
-  exit 0
+  exit $ORX_SKIP
 fi
-namespaces+=("$tag-host")
+tag=orx-$RANDOM$RANDOM
+orx_tmpdir || exit 1
+work=$ORX_TMP
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
@@ -38,32 +33,16 @@ ini_addr() {
 # run <name> <namespace> <NETIP> <NETIPMASK> : one start-up with a fresh settings file
 run() {
   local dir=$work/$1
-  mkdir -p "$dir"
-  cat >"$dir/orxboot.ini" <<EOF
-[PARAMS]
-BOOTFILE=$image
-BOOTNET=0
-BOOTSERIAL=0
-NETIP=$3
-NETIPMASK=$4
-WIZARDMODE=0
-EOF
-  (cd "$dir" && XDG_RUNTIME_DIR=$dir XDG_CONFIG_HOME=$dir \
-    timeout 120 ip netns exec "$2" "$orxboot" --headless >"$dir/out.log" 2>"$dir/err.log")
+  orx_settings "$dir" BOOTFILE="$image" BOOTNET=0 BOOTSERIAL=0 NETIP="$3" NETIPMASK="$4" WIZARDMODE=0
+  (orx_exec_in "$dir" timeout 120 ip netns exec "$2" "$orxboot" --headless \
+    >"$dir/out.log" 2>"$dir/err.log")
 }
 
-ip netns add "$tag-peer" && namespaces+=("$tag-peer")
-ip link add "vh-$$" netns "$tag-host" type veth peer name "vp-$$" netns "$tag-peer"
-for ns in host peer; do ip -n "$tag-$ns" link set lo up; done
-ip -n "$tag-host" addr add 10.77.0.10/24 dev "vh-$$"
-ip -n "$tag-peer" addr add 10.77.0.11/24 dev "vp-$$"
-ip -n "$tag-host" link set "vh-$$" up
-ip -n "$tag-peer" link set "vp-$$" up
+orx_netns "$tag-host" && orx_netns "$tag-peer" &&
+  orx_veth "$tag-host" "vh-$$" 10.77.0.10/24 "$tag-peer" "vp-$$" 10.77.0.11/24 ||
+  { echo "FAIL: could not build the test network"; exit 1; }
 # The peer must be reachable before the test can mean anything.
-for _ in $(seq 50); do
-  ip -n "$tag-host" link show "vh-$$" | grep -q "state UP" && break
-  sleep 0.1
-done
+orx_wait_for 5 eval 'ip -n "$tag-host" link show "vh-$$" | grep -q "state UP"'
 
 t0=$(date +%s%N)
 run adapter "$tag-host" 0 0
@@ -75,8 +54,7 @@ grep -q "Error reading network params" "$work/adapter/err.log" && fail "unexpect
 # One echo to a neighbour that answers, one second for the silent address.
 [ "$ms" -ge 900 ] && [ "$ms" -lt 5000 ] || fail "start-up took $ms ms"
 
-ip netns add "$tag-lonely" && namespaces+=("$tag-lonely")
-ip -n "$tag-lonely" link set lo up
+orx_netns "$tag-lonely"
 run lonely "$tag-lonely" "$(ini_addr 192.168.1.200)" "$(ini_addr 255.255.0.0)"
 ini=$work/lonely/orxboot.ini
 grep -qx "NETIP=$(ini_addr 192.168.1.200)" "$ini" || fail "NETIP changed without an adapter: $(grep NETIP "$ini")"

@@ -7,44 +7,19 @@ set -u
 
 BUILD=$(cd "${1:?usage: serial_boot.sh <build_dir>}" && pwd)
 SELF=$(cd "$(dirname "$0")" && pwd)/$(basename "$0")
-
-if [ -z "${ORX_E2E_NETNS:-}" ]; then
-    if ! unshare -n true 2>/dev/null; then
-        echo "serial_boot: SKIPPED: cannot make a private network namespace (needs root)"
-        exit 0
-    fi
-    exec unshare -n env ORX_E2E_NETNS=1 bash "$SELF" "$BUILD"
-fi
-
-ip link set lo up
+source "$(dirname "$SELF")/lib/env.sh"
+orx_need unshare ip
+orx_private_net ORX_E2E_NETNS "$SELF" "$BUILD" || {
+    echo "serial_boot: SKIPPED: cannot make a private network namespace (needs root)"
+    exit $ORX_SKIP
+}
 ORXBOOT=${ORXBOOT_BIN:-$BUILD/orxboot}
 ORXUNIT=$BUILD/orxunit
-TOP=$(mktemp -d /tmp/orx-serialboot-XXXXXX)
-PIDS=()
-cleanup() {
-    for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null; done
-    wait 2>/dev/null
-    rm -rf "$TOP"
-}
-trap cleanup EXIT
-FAILED=0
-
-fail() {
-    echo "FAIL [$CASE]: $*"
-    FAILED=1
-}
+orx_tmpdir /tmp/orx-serialboot-XXXXXX || exit 1
+TOP=$ORX_TMP
 
 "$BUILD/orx-mkimage" --size 70000 --records 5 --out "$TOP/small.bin" || exit 1
 "$BUILD/orx-mkimage" --size 1048576 --records 12 --seed 5 --out "$TOP/1m.bin" || exit 1
-
-# new_case NAME KEY=VALUE...: a working folder with its settings and its port folder.
-new_case() {
-    CASE=$1
-    DIR=$TOP/$CASE
-    mkdir -p "$DIR/run" "$DIR/cfg" "$DIR/ports"
-    shift
-    { echo "[PARAMS]"; for kv in "$@"; do echo "$kv"; done; } >"$DIR/orxboot.ini"
-}
 
 # serial_unit PORT [options]: a unit on a new pty linked as PORT; its pid in UNIT_PID.
 serial_unit() {
@@ -53,62 +28,27 @@ serial_unit() {
     "$ORXUNIT" serial --make-pty "$DIR/ports/$port" --timeout 20000 "$@" \
         >"$DIR/$port.out" 2>"$DIR/$port.err" &
     UNIT_PID=$!
-    PIDS+=("$UNIT_PID")
-    local n=50
-    while [ ! -L "$DIR/ports/$port" ] && ((n-- > 0)); do sleep 0.1; done
-    [ -L "$DIR/ports/$port" ] || fail "unit on $port made no line"
+    ORX_PIDS+=("$UNIT_PID")
+    orx_wait_for 5 test -L "$DIR/ports/$port" || fail "unit on $port made no line"
 }
 
 start_server() {
-    (cd "$DIR" && ORXBOOT_COMDIR=$DIR/ports XDG_RUNTIME_DIR=$DIR/run XDG_CONFIG_HOME=$DIR/cfg \
-        exec "$ORXBOOT" --headless /t >"$DIR/out.log" 2>"$DIR/err.log") &
+    ORXBOOT_COMDIR=$DIR/ports orx_exec_in "$DIR" "$ORXBOOT" --headless /t \
+        >"$DIR/out.log" 2>"$DIR/err.log" &
     SERVER=$!
-    PIDS+=("$SERVER")
+    ORX_PIDS+=("$SERVER")
 }
 
-# wait_for_line TEXT SECONDS: until the exact line stands in the server's log.
-wait_for_line() {
-    local n=$(($2 * 10))
-    while ((n-- > 0)); do
-        grep -Fxq -- "$1" "$DIR/out.log" 2>/dev/null && return 0
-        sleep 0.1
-    done
-    return 1
-}
-
-expect_line() { grep -Fxq -- "$1" "$DIR/out.log" || fail "no log line '$1'"; }
 expect_count() {
     local n
     n=$(grep -Fxc -- "$1" "$DIR/out.log")
     [ "$n" -eq "$2" ] || fail "log line '$1' $n times, expected $2"
 }
 
-# wait_exit PID SECONDS EXPECTED WHAT
-wait_exit() {
-    local n=$(($2 * 10))
-    while kill -0 "$1" 2>/dev/null && ((n-- > 0)); do sleep 0.1; done
-    if kill -0 "$1" 2>/dev/null; then
-        kill -9 "$1"
-        fail "$4 still running after $2 s"
-        wait "$1" 2>/dev/null
-        return
-    fi
-    wait "$1"
-    local rc=$?
-    [ "$rc" -eq "$3" ] || fail "$4 exited $rc, expected $3"
-}
-
 # stop_server SECONDS: SIGTERM, and the whole process must be gone within the time.
 stop_server() {
     kill -TERM "$SERVER" 2>/dev/null
     wait_exit "$SERVER" "$1" 0 "orxboot after SIGTERM"
-}
-
-show_logs() {
-    [ "$FAILED" -eq 0 ] && return
-    echo "--- [$CASE] orxboot stdout"; cat "$DIR/out.log"
-    echo "--- [$CASE] orxboot stderr (tail)"; tail -c 3000 "$DIR/err.log"; echo
-    for f in "$DIR"/*.out "$DIR"/*.err; do echo "--- $(basename "$f")"; tail -n 20 "$f"; done
 }
 
 # Three units on three ports at once, every one checked byte for byte, and a network unit
@@ -128,7 +68,7 @@ case_three_ports() {
     "$ORXUNIT" net --server 127.0.0.1 --bind 127.0.0.2 --name ORXHV7410 --image "$TOP/1m.bin" \
         --timeout 30 >"$DIR/net.out" 2>"$DIR/net.err" &
     local un=$!
-    PIDS+=("$un")
+    ORX_PIDS+=("$un")
     wait_exit "$u1" 60 0 "unit on COM1"
     wait_exit "$u2" 60 0 "unit on COM2"
     wait_exit "$u3" 60 0 "unit on COM3"

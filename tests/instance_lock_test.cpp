@@ -1,0 +1,82 @@
+// Only one copy runs at a time, and a copy that ended never blocks the next.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "platform/InstanceLock.h"
+#include "platform/LastError.h"
+#include "tests/TestImage.h"
+
+namespace {
+
+class InstanceLock : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* psz = std::getenv("XDG_RUNTIME_DIR");
+        if (psz) m_strOld = psz;
+        m_bHadOld = psz != nullptr;
+        setenv("XDG_RUNTIME_DIR", m_dir.Root().c_str(), 1);
+    }
+    void TearDown() override {
+        if (m_bHadOld)
+            setenv("XDG_RUNTIME_DIR", m_strOld.c_str(), 1);
+        else
+            unsetenv("XDG_RUNTIME_DIR");
+    }
+    // A child process that takes the lock, reports through a pipe, and holds it until
+    // the pipe back to it closes.
+    pid_t StartHolder(const char* pszName) {
+        int toParent[2], toChild[2];
+        if (pipe(toParent) != 0 || pipe(toChild) != 0) return -1;
+        const pid_t pid = fork();
+        if (pid == 0) {
+            close(toParent[0]);
+            close(toChild[1]);
+            const char c = AcquireInstanceLock(pszName) ? 'y' : 'n';
+            (void)!write(toParent[1], &c, 1);
+            char x;
+            (void)!read(toChild[0], &x, 1);
+            _exit(0);
+        }
+        close(toParent[1]);
+        close(toChild[0]);
+        char c = 0;
+        const bool bGot = read(toParent[0], &c, 1) == 1 && c == 'y';
+        close(toParent[0]);
+        m_fdRelease = toChild[1];
+        return bGot ? pid : -1;
+    }
+    // Ends the holder and waits until it is gone.
+    void EndHolder(pid_t pid) {
+        close(m_fdRelease);
+        int nStatus = 0;
+        waitpid(pid, &nStatus, 0);
+    }
+    CTempDir m_dir;
+    std::string m_strOld;
+    bool m_bHadOld = false;
+    int m_fdRelease = -1;
+};
+
+TEST_F(InstanceLock, SecondCopyIsRefusedUntilTheFirstEnds) {
+    const pid_t holder = StartHolder("ORXBoot");
+    ASSERT_GT(holder, 0);
+    SetLastError(0);
+    EXPECT_FALSE(AcquireInstanceLock("ORXBoot"));
+    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+    EXPECT_TRUE(AcquireInstanceLock("Other")) << "a lock of another name is no obstacle";
+    // The lock file stays behind a process that ended; it must not count as held.
+    EndHolder(holder);
+    EXPECT_TRUE(AcquireInstanceLock("ORXBoot"));
+    // And now this process holds it: a second open of the lock file is refused too.
+    EXPECT_FALSE(AcquireInstanceLock("ORXBoot"));
+}
+
+TEST_F(InstanceLock, NoPlaceForTheLockDoesNotStopTheProgram) {
+    setenv("XDG_RUNTIME_DIR", m_dir.Path("missing/folder").c_str(), 1);
+    EXPECT_TRUE(AcquireInstanceLock("ORXBoot"));
+}
+
+}  // namespace

@@ -69,27 +69,9 @@ TEST_P(SampleImage, IsExactSizeAndReadsBackAsAValidRecordChain) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, SampleImage,
-                         ::testing::Values(ImageCase{70000, 5, false}, ImageCase{70000, 5, true},
-                                           ImageCase{1048576, 12, false}, ImageCase{27, 0, false},
-                                           ImageCase{40, 1, false}, ImageCase{4096, 9, true},
+                         ::testing::Values(ImageCase{70000, 5, true}, ImageCase{27, 0, false},
+                                           ImageCase{40, 1, false},
                                            ImageCase{200000, 300, false}));
-
-TEST(SampleImageSeed, SameSeedSameBytesAndBothOrdersHoldTheSameRecords) {
-    std::vector<uint8_t> a, b, c, d;
-    ASSERT_TRUE(BuildSampleImage({5000, 4, 1, false}, a));
-    ASSERT_TRUE(BuildSampleImage({5000, 4, 1, false}, b));
-    ASSERT_TRUE(BuildSampleImage({5000, 4, 2, false}, c));
-    ASSERT_TRUE(BuildSampleImage({5000, 4, 1, true}, d));
-    EXPECT_EQ(a, b);
-    EXPECT_NE(a, c);
-    auto records = [](const std::vector<uint8_t>& arr) {
-        std::set<std::vector<uint8_t>> set;
-        for (size_t off = kSampleImageHeader; Le32(arr, off) != 0; off += 12 + Le32(arr, off + 4))
-            set.emplace(arr.begin() + off, arr.begin() + off + 12 + Le32(arr, off + 4));
-        return set;
-    };
-    EXPECT_EQ(records(a), records(d));
-}
 
 TEST(SampleImageSeed, RefusesSizesThatCannotHoldTheRecords) {
     std::vector<uint8_t> arr;
@@ -189,12 +171,6 @@ TEST(NetUnit, AnnouncesWithMacAndNameEverySecondUntilTheWriteRequest) {
     EXPECT_TRUE(s.Wait(3 * kSec).arrSend.empty()) << "no announcement once the transfer runs";
 }
 
-TEST(NetUnit, ShortNameIsNulTerminated) {
-    CServerScript s(1024, {}, "HV7");
-    const CBytes& req = s.m_last.arrSend[0].bytes;
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&req[37])), "HV7");
-}
-
 class NetUnitSizes : public ::testing::TestWithParam<size_t> {};
 
 TEST_P(NetUnitSizes, AcknowledgesEveryBlockAndAnswersTheJump) {
@@ -213,7 +189,7 @@ TEST_P(NetUnitSizes, AcknowledgesEveryBlockAndAnswersTheJump) {
     EXPECT_EQ(s.Result().nBytes, nSize);
 }
 
-INSTANTIATE_TEST_SUITE_P(Images, NetUnitSizes, ::testing::Values(9, 512, 1024, 1025, 70000));
+INSTANTIATE_TEST_SUITE_P(Images, NetUnitSizes, ::testing::Values(9, 1024, 1025));
 
 TEST(NetUnit, FollowsTheBlockNumberAcrossTheSixteenBitWrap) {
     CServerScript s(65536 * 512 + 100);
@@ -334,26 +310,6 @@ INSTANTIATE_TEST_SUITE_P(
                                   "127.0.0.1:981"}),
     [](const auto& info) { return std::string(info.param.pszName); });
 
-TEST(NetUnitFaults, DroppedAckIsMadeUpWhenTheBlockComesAgain) {
-    CServerScript s(2048, {.nDropAck = 2});
-    s.Send(kWrqBytes);
-    EXPECT_EQ(s.Block(0, 1).arrSend.size(), 1u);
-    EXPECT_TRUE(s.Block(1, 2).arrSend.empty());
-    const CUnitActions again = s.Block(1, 2);
-    ASSERT_EQ(again.arrSend.size(), 1u);
-    EXPECT_EQ(again.arrSend[0].bytes, BuildAck(2));
-    s.Block(2, 3);
-    s.Block(3, 4);
-    s.Jump();
-    EXPECT_EQ(s.Result().nCode, kExitOk) << s.Result().strReason;
-}
-
-TEST(NetUnitFaults, DroppedWriteRequestAckIsMadeUpWhenTheRequestComesAgain) {
-    CServerScript s(100, {.nDropAck = 0});
-    EXPECT_TRUE(s.Send(kWrqBytes).arrSend.empty());
-    EXPECT_EQ(s.Send(kWrqBytes).arrSend.at(0).bytes, BuildAck(0));
-}
-
 TEST(NetUnitFaults, MovesToANewPortOnceForTheBlockAfterN) {
     CServerScript s(4096, {.nNewPortAfter = 2});
     s.Send(kWrqBytes);
@@ -370,48 +326,6 @@ TEST(NetUnitFaults, RepeatsTheAnnouncementEverySixteenBlocks) {
         for (const auto& send : s.Block(i, uint16_t(i + 1)).arrSend)
             if (send.bytes.size() == 64 && send.to == kServer) arrAt.push_back(i + 1);
     EXPECT_EQ(arrAt, (std::vector<size_t>{16, 32}));
-}
-
-TEST(NetUnitFaults, SilentUnitAnswersNothingAndReportsWhatCame) {
-    CServerScript s(4096, {.nSilentAfter = 2});
-    s.Send(kWrqBytes);
-    s.Block(0, 1);
-    EXPECT_EQ(s.Block(1, 2).arrSend.size(), 1u);
-    EXPECT_TRUE(s.Block(2, 3).arrSend.empty());
-    s.Wait(1 * kSec);
-    EXPECT_TRUE(s.Block(2, 3).arrSend.empty());
-    s.Wait(2 * kSec);
-    EXPECT_TRUE(s.Block(2, 3).arrSend.empty());
-    s.Wait(11 * kSec);
-    ASSERT_TRUE(s.Finished());
-    EXPECT_EQ(s.Result().nCode, kExitTimedOut);
-    EXPECT_NE(s.Result().strReason.find("3 packet(s) at +0.00 +1.00 +3.00 s"), std::string::npos)
-        << s.Result().strReason;
-}
-
-TEST(NetUnitFaults, UnansweredJumpStillCountsAsAReceivedImage) {
-    CServerScript s(700, {.bNoJumpAnswer = true});
-    s.RunData();
-    EXPECT_TRUE(s.Jump().arrSend.empty());
-    s.Wait(2 * kSec);
-    EXPECT_TRUE(s.Jump().arrSend.empty());
-    s.Wait(11 * kSec);
-    ASSERT_TRUE(s.Finished());
-    EXPECT_EQ(s.Result().nCode, kExitOk);
-    EXPECT_NE(s.Result().strNote.find("2 packet(s)"), std::string::npos) << s.Result().strNote;
-}
-
-TEST(NetUnitFaults, GivesUpWhenTheServerFallsSilent) {
-    CServerScript s(4096);
-    s.Send(kWrqBytes);
-    s.Block(0, 1);
-    s.Wait(9 * kSec);
-    EXPECT_FALSE(s.Finished());
-    s.Wait(2 * kSec);
-    ASSERT_TRUE(s.Finished());
-    EXPECT_EQ(s.Result().nCode, kExitTimedOut);
-    EXPECT_NE(s.Result().strReason.find("after block 1 (512 of 4096 bytes)"), std::string::npos)
-        << s.Result().strReason;
 }
 
 // ---------------------------------------------------------------- plain TFTP receiver
@@ -448,35 +362,6 @@ TEST(ListenUnit, TakesAPlainWriteWithOptionsAndTheEmptyLastBlock) {
     ASSERT_TRUE(s.Finished());
     EXPECT_EQ(s.Result().nCode, kExitOk) << s.Result().strReason;
     EXPECT_EQ(s.Received(), image);
-}
-
-TEST(ListenUnit, RefusesNetasciiWithAnErrorPacket) {
-    CListenSession s(nullptr, 5 * kSec);
-    CUnitActions act;
-    const CBytes wrq = WriteRequest("a", "netascii");
-    s.OnDatagram(wrq.data(), wrq.size(), kClient, 1, act);
-    ASSERT_EQ(act.arrSend.size(), 1u);
-    EXPECT_EQ(act.arrSend[0].bytes[1], 5);
-    EXPECT_EQ(s.Result().nCode, kExitFailed);
-}
-
-TEST(ListenUnit, TellsAStrangerOffAndGoesOn) {
-    const auto pImage = std::make_shared<CBytes>(MakeImageBytes(600));
-    CListenSession s(pImage, 5 * kSec);
-    CUnitActions act;
-    const CBytes wrq = WriteRequest("x", "octet");
-    s.OnDatagram(wrq.data(), wrq.size(), kClient, 1, act);
-    act = {};
-    const CBytes b1 = DataPacket(*pImage, 0, 512, 1);
-    s.OnDatagram(b1.data(), b1.size(), CSockAddr{kClient.dwAddr, 40001}, 2, act);
-    ASSERT_EQ(act.arrSend.size(), 1u);
-    EXPECT_EQ(act.arrSend[0].to.wPort, 40001);
-    EXPECT_EQ(act.arrSend[0].bytes[3], 5) << "error 5, unknown transfer ID";
-    EXPECT_FALSE(s.Finished());
-    s.OnDatagram(b1.data(), b1.size(), kClient, 3, act);
-    const CBytes b2 = DataPacket(*pImage, 512, 88, 2);
-    s.OnDatagram(b2.data(), b2.size(), kClient, 4, act);
-    EXPECT_EQ(s.Result().nCode, kExitOk) << s.Result().strReason;
 }
 
 }  // namespace

@@ -1,11 +1,24 @@
 // The image's records in load-address order, end record last, built once per image.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <thread>
 
-#include "tests/SerialTestUtil.h"
+#include "image/TransferFile.h"
+#include "tests/ImageRecords.h"
+#include "tests/TestImage.h"
 
 namespace {
+
+// An image loaded from a file of its own, as the servers load it.
+struct CLoaded {
+    CTempDir dir;
+    CTransferFile file;
+    bool Load(const std::vector<uint8_t>& bytes) {
+        return file.Load(WriteFile(dir.Path("image.bin"), bytes), nullptr);
+    }
+};
 
 std::vector<uint32_t> IndexAddresses(const CTransferFile& file) {
     std::vector<uint32_t> out;
@@ -22,10 +35,10 @@ struct CIndexCase {
 class RecordIndex : public ::testing::TestWithParam<CIndexCase> {};
 
 TEST_P(RecordIndex, OrdersRecordsByAddressWithTheEndRecordLast) {
-    CSerialTestApp t;
-    ASSERT_TRUE(t.LoadImage(MakeImageBytes(GetParam().records)));
-    ASSERT_TRUE(t.app.m_file.BuildRecordIndex());
-    EXPECT_EQ(IndexAddresses(t.app.m_file), GetParam().expected);
+    CLoaded t;
+    ASSERT_TRUE(t.Load(MakeImageBytes(GetParam().records)));
+    ASSERT_TRUE(t.file.BuildRecordIndex());
+    EXPECT_EQ(IndexAddresses(t.file), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -40,34 +53,22 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.pszName); });
 
 TEST(RecordIndexDetail, EqualAddressesPutTheLaterRecordFirst) {
-    CSerialTestApp t;
-    ASSERT_TRUE(t.LoadImage(MakeImageBytes({{100, {1}, 0x11}, {100, {2}, 0x22}, {50, {}, 0x33}})));
-    ASSERT_TRUE(t.app.m_file.BuildRecordIndex());
-    ASSERT_EQ(t.app.m_file.RecordCount(), 4u);
-    EXPECT_EQ(t.app.m_file.Record(0).Checksum(), 0x33u);
-    EXPECT_EQ(t.app.m_file.Record(1).Checksum(), 0x22u);
-    EXPECT_EQ(t.app.m_file.Record(2).Checksum(), 0x11u);
-}
-
-TEST(RecordIndexDetail, TwentySevenByteFileIsOneEndRecord) {
-    CSerialTestApp t;
-    const auto bytes = MakeImageBytes({}, 0x1234);
-    ASSERT_EQ(bytes.size(), 27u);
-    ASSERT_TRUE(t.LoadImage(bytes));
-    ASSERT_TRUE(t.app.m_file.BuildRecordIndex());
-    ASSERT_EQ(t.app.m_file.RecordCount(), 1u);
-    EXPECT_EQ(t.app.m_file.Record(0).Length(), 0x1234u);
-    // The index points into the loaded bytes, never at a copy.
-    EXPECT_EQ(t.app.m_file.Record(0).Header(), t.app.m_file.Data() + 15);
+    CLoaded t;
+    ASSERT_TRUE(t.Load(MakeImageBytes({{100, {1}, 0x11}, {100, {2}, 0x22}, {50, {}, 0x33}})));
+    ASSERT_TRUE(t.file.BuildRecordIndex());
+    ASSERT_EQ(t.file.RecordCount(), 4u);
+    EXPECT_EQ(t.file.Record(0).Checksum(), 0x33u);
+    EXPECT_EQ(t.file.Record(1).Checksum(), 0x22u);
+    EXPECT_EQ(t.file.Record(2).Checksum(), 0x11u);
 }
 
 TEST(RecordIndexDetail, BytesAfterTheEndRecordAreIgnored) {
-    CSerialTestApp t;
+    CLoaded t;
     auto bytes = MakeImageBytes({{100, {1, 2, 3}}});
     bytes.insert(bytes.end(), {0xFF, 0xFF, 0xFF, 0xFF, 0x01});
-    ASSERT_TRUE(t.LoadImage(bytes));
-    ASSERT_TRUE(t.app.m_file.BuildRecordIndex());
-    EXPECT_EQ(IndexAddresses(t.app.m_file), (std::vector<uint32_t>{100, 0}));
+    ASSERT_TRUE(t.Load(bytes));
+    ASSERT_TRUE(t.file.BuildRecordIndex());
+    EXPECT_EQ(IndexAddresses(t.file), (std::vector<uint32_t>{100, 0}));
 }
 
 struct CBrokenCase {
@@ -101,40 +102,40 @@ std::vector<CBrokenCase> BrokenCases() {
 class BrokenChain : public ::testing::TestWithParam<CBrokenCase> {};
 
 TEST_P(BrokenChain, FailsEveryTimeAndLeavesTheIndexEmpty) {
-    CSerialTestApp t;
-    ASSERT_TRUE(t.LoadImage(GetParam().bytes));
-    EXPECT_FALSE(t.app.m_file.BuildRecordIndex());
-    EXPECT_EQ(t.app.m_file.RecordCount(), 0u);
-    EXPECT_FALSE(t.app.m_file.BuildRecordIndex());
+    CLoaded t;
+    ASSERT_TRUE(t.Load(GetParam().bytes));
+    EXPECT_FALSE(t.file.BuildRecordIndex());
+    EXPECT_EQ(t.file.RecordCount(), 0u);
+    EXPECT_FALSE(t.file.BuildRecordIndex());
 }
 
 INSTANTIATE_TEST_SUITE_P(RecordIndex, BrokenChain, ::testing::ValuesIn(BrokenCases()),
                          [](const auto& info) { return std::string(info.param.pszName); });
 
 TEST(RecordIndexDetail, ReloadEmptiesTheIndex) {
-    CSerialTestApp t;
-    ASSERT_TRUE(t.LoadImage(MakeImageBytes({{100, {1}}, {50, {2}}})));
-    ASSERT_TRUE(t.app.m_file.BuildRecordIndex());
-    ASSERT_TRUE(t.LoadImage(MakeImageBytes({})));
-    EXPECT_EQ(t.app.m_file.RecordCount(), 0u);
-    ASSERT_TRUE(t.app.m_file.BuildRecordIndex());
-    EXPECT_EQ(IndexAddresses(t.app.m_file), std::vector<uint32_t>{0});
+    CLoaded t;
+    ASSERT_TRUE(t.Load(MakeImageBytes({{100, {1}}, {50, {2}}})));
+    ASSERT_TRUE(t.file.BuildRecordIndex());
+    ASSERT_TRUE(t.Load(MakeImageBytes(std::vector<CImageRecord>{})));
+    EXPECT_EQ(t.file.RecordCount(), 0u);
+    ASSERT_TRUE(t.file.BuildRecordIndex());
+    EXPECT_EQ(IndexAddresses(t.file), std::vector<uint32_t>{0});
 }
 
 TEST(RecordIndexDetail, PortsBuildingAtOnceSeeOneWholeIndex) {
-    CSerialTestApp t;
+    CLoaded t;
     std::vector<CImageRecord> records;
     for (uint32_t i = 0; i < 300; ++i) records.push_back({(i * 7919u) % 1000u + 1, {1}});
-    ASSERT_TRUE(t.LoadImage(MakeImageBytes(records)));
+    ASSERT_TRUE(t.Load(MakeImageBytes(records)));
     std::vector<std::thread> threads;
     std::atomic<int> nGood{0};
     for (int i = 0; i < 4; ++i)
         threads.emplace_back([&] {
-            if (t.app.m_file.BuildRecordIndex() && t.app.m_file.RecordCount() == 301) ++nGood;
+            if (t.file.BuildRecordIndex() && t.file.RecordCount() == 301) ++nGood;
         });
     for (auto& th : threads) th.join();
     EXPECT_EQ(nGood.load(), 4);
-    const auto addrs = IndexAddresses(t.app.m_file);
+    const auto addrs = IndexAddresses(t.file);
     EXPECT_TRUE(std::is_sorted(addrs.begin(), addrs.end() - 1));
     EXPECT_EQ(addrs.back(), 0u);
 }

@@ -1,11 +1,10 @@
-#include "net/TransferNode.h"
-
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "Fakes.h"
 #include "TestImage.h"
+#include "net/TransferNode.h"
 
 namespace {
 

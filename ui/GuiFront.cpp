@@ -11,7 +11,7 @@
 
 CGuiFront::CGuiFront(CORXBootApp& app, CWindowSystem& windows, IMessageBox& boxes,
                      IFileDialog& files)
-    : m_app(app), m_windows(windows), m_boxes(boxes), m_files(files) {}
+    : m_app(app), m_windows(windows), m_boxes(boxes), m_files(files), m_terminal(app, windows) {}
 
 CGuiFront::~CGuiFront() = default;
 

@@ -5,6 +5,7 @@
 #include "app/ORXBootApp.h"
 #include "platform/Messages.h"
 #include "ui/ScreenSaverInhibitor.h"
+#include "ui/TerminalWnd.h"
 
 class CMainSheet;
 class CWindowSystem;
@@ -19,6 +20,10 @@ public:
 
     int RunSheet() override;
     void SetWaitCursor(bool bOn) override;
+    void OpenTerminal() override { m_terminal.OpenTerminal(); }
+    bool TerminalExists() const override { return m_terminal.Exists(); }
+    void DestroyTerminal() override { m_terminal.DestroyTerminal(); }
+    CTerminalWnd& Terminal() { return m_terminal; }
 
     // Routes what the engine reports to the sheet until Detach (RunSheet does both).
     void Attach(CMainSheet& sheet);
@@ -35,6 +40,7 @@ private:
     IMessageBox& m_boxes;
     IFileDialog& m_files;
     CScreenSaverInhibitor m_inhibitor;
+    CTerminalWnd m_terminal;  // lives for the run, across sheets
     CMainSheet* m_pSheet = nullptr;
     HWND m_hWnd = 0;
     bool m_bSignalsHooked = false;

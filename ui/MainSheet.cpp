@@ -79,6 +79,7 @@ void CMainSheet::OnInitDialog() {
         Button(IDCANCEL)->setText(tr("&Close"));
         if (Config().m_bTranAutoStart) PostCommand(IDOK);
     }
+    if (Config().m_bTerminal) m_app.OpenTerminal();
     UpdateTitle();
 }
 

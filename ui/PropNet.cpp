@@ -1,21 +1,268 @@
 #include "ui/PropNet.h"
 
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QGridLayout>
 #include <QLabel>
+#include <QProgressDialog>
+#include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "app/ORXBootApp.h"
+#include "platform/MessageBox.h"
+#include "platform/Socket.h"
+#include "ui/ComboPrefix.h"
+#include "ui/IpAddressCtrl.h"
 #include "ui/MainSheet.h"
 #include "ui/Pictures.h"
+#include "ui/PropSelect.h"
 
-CPropNet::CPropNet(CMainSheet& sheet) : CPropertyPage(108, tr("Ethernet")), m_sheet(sheet) {
+namespace {
+constexpr int kSearchTries = 64;
+
+QString Dotted(uint32_t dwAddrNet) {
+    return QString::fromStdString(DottedAddress(dwAddrNet));
+}
+}  // namespace
+
+CPropNet::CPropNet(CMainSheet& sheet)
+    : CPropertyPage(108, tr("Ethernet")),
+      m_sheet(sheet),
+      m_strUnitName(QString::fromStdString(sheet.Config().m_strNetNode)),
+      m_bClearCache(sheet.Config().m_bNetCache),
+      m_nNodeType(sheet.Config().m_nNetType),
+      m_bDhcp(sheet.Config().m_bNetDhcp.load()) {
     setObjectName("pageEthernet");
+    m_pAllUnits = new QRadioButton(tr("Respond to &all ORX equipment boot requests"), this);
+    m_pAllUnits->setObjectName("radioAllUnits");
+    m_pOneUnit = new QRadioButton(tr("Respond to boot requests only from a si&ngle unit"), this);
+    m_pOneUnit->setObjectName("radioOneUnit");
+    m_stcUnitLabel = new QLabel(tr("Single &Unit Name:"), this);
+    m_cmbUnitName = new QComboBox(this);
+    m_cmbUnitName->setObjectName("comboUnitName");
+    m_cmbUnitName->setEditable(true);
+    m_cmbUnitName->setInsertPolicy(QComboBox::NoInsert);
+    m_stcUnitLabel->setBuddy(m_cmbUnitName);
+    m_btnClearCache =
+        new QCheckBox(tr("Clear MAC to IP translation &cache after transmit. "), this);
+    m_btnClearCache->setObjectName("checkClearCache");
+    m_stcCacheNote = new QLabel(tr("(For use in networks that do not have DHCP servers)"), this);
+    m_pDhcp = new QRadioButton(tr("Use &DHCP"), this);
+    m_pDhcp->setObjectName("radioDhcp");
+    m_pFixed = new QRadioButton(tr("Use &fixed IP address"), this);
+    m_pFixed->setObjectName("radioFixed");
+    m_ipAddress = new CIpAddressCtrl(this);
+    m_ipAddress->setObjectName("ipAddress");
+    m_ipAddress->SetName(tr("Fixed IP address"));
+    m_stcMaskLabel = new QLabel(tr("IP &Mask"), this);
+    m_ipMask = new CIpAddressCtrl(this);
+    m_ipMask->setObjectName("ipMask");
+    m_ipMask->SetName(tr("IP Mask"));
+    m_stcMaskLabel->setBuddy(m_ipMask);
     auto* pPicture = new QLabel(this);
     pPicture->setPixmap(Picture(EPicture::NetPage, 64));
-    pPicture->setAccessibleName(tr("Ethernet"));
-    auto* pLayout = new QVBoxLayout(this);
-    pLayout->addWidget(pPicture, 0, Qt::AlignLeft | Qt::AlignBottom);
+    pPicture->setAccessibleName(tr("A network cable"));
+    // Two separate choices, each a pair of radio buttons.
+    auto* pUnits = new QButtonGroup(this);
+    pUnits->addButton(m_pAllUnits);
+    pUnits->addButton(m_pOneUnit);
+    auto* pAddress = new QButtonGroup(this);
+    pAddress->addButton(m_pDhcp);
+    pAddress->addButton(m_pFixed);
+
+    auto* pGrid = new QGridLayout(this);
+    pGrid->addWidget(m_pAllUnits, 0, 0, 1, 3);
+    pGrid->addWidget(m_pOneUnit, 1, 0, 1, 3);
+    pGrid->addWidget(m_stcUnitLabel, 2, 1);
+    pGrid->addWidget(m_cmbUnitName, 2, 2);
+    pGrid->addWidget(m_btnClearCache, 3, 0, 1, 3);
+    pGrid->addWidget(m_stcCacheNote, 4, 1, 1, 2);
+    pGrid->addWidget(m_pDhcp, 5, 0, 1, 3);
+    pGrid->addWidget(m_pFixed, 6, 0, 1, 2);
+    pGrid->addWidget(m_ipAddress, 6, 2);
+    pGrid->addWidget(m_stcMaskLabel, 7, 1, Qt::AlignRight);
+    pGrid->addWidget(m_ipMask, 7, 2);
+    pGrid->setRowStretch(8, 1);
+    pGrid->addWidget(pPicture, 9, 0, 1, 3, Qt::AlignLeft | Qt::AlignBottom);
+    pGrid->setColumnMinimumWidth(0, 20);
+    pGrid->setColumnStretch(2, 1);
+
+    const auto choice = [this](int* pnMember, int nValue) {
+        *pnMember = nValue;
+        SetModified();
+        UpdateControls();
+    };
+    connect(m_pAllUnits, &QRadioButton::clicked, this, [=, this] { choice(&m_nNodeType, 0); });
+    connect(m_pOneUnit, &QRadioButton::clicked, this, [=, this] { choice(&m_nNodeType, 1); });
+    connect(m_pDhcp, &QRadioButton::clicked, this, [this] {
+        m_bDhcp = true;
+        SetModified();
+        UpdateControls();
+    });
+    connect(m_pFixed, &QRadioButton::clicked, this, [this] {
+        m_bDhcp = false;
+        SetModified();
+        UpdateControls();
+    });
+    connect(m_ipAddress, &CIpAddressCtrl::FieldChanged, this, [this] { SetModified(); });
+    connect(m_ipMask, &CIpAddressCtrl::FieldChanged, this, [this] { SetModified(); });
+    connect(m_btnClearCache, &QCheckBox::clicked, this, [this] { SetModified(); });
+    // A changed name is a change to apply, as on the other pages.
+    connect(m_cmbUnitName, &QComboBox::editTextChanged, this, [this] { SetModified(); });
+}
+
+CPropNet::~CPropNet() {
+    // The search must not report to a page that is gone; this waits for at most one
+    // echo request.
+    ++m_nSearch;
+    m_pSearch.reset();
+}
+
+void CPropNet::OnInitDialog() {
+    const CORXBootConfig& config = m_sheet.Config();
+    m_btnClearCache->setChecked(m_bClearCache);
+    m_pAllUnits->setChecked(m_nNodeType == 0);
+    m_pOneUnit->setChecked(m_nNodeType == 1);
+    m_pDhcp->setChecked(config.m_bNetDhcp);
+    m_pFixed->setChecked(!config.m_bNetDhcp);
+    m_ipAddress->SetAddress(config.m_dwNetIp);
+    m_ipMask->SetAddress(config.m_dwNetIpMask);
+    m_cmbUnitName->clear();
+    for (const std::string& strName : config.m_arrNetNodes)
+        m_cmbUnitName->addItem(QString::fromStdString(strName));
+    m_cmbUnitName->setCurrentIndex(-1);
+    m_cmbUnitName->setEditText(QString::fromStdString(config.m_strNetNode));
+    UpdateControls();
+}
+
+bool CPropNet::EthernetUsable() const {
+    return m_sheet.SocketsAvailable() && m_sheet.SelectPage() && m_sheet.SelectPage()->NetChoice();
+}
+
+void CPropNet::UpdateControls() {
+    const bool bNet = EthernetUsable();
+    m_pAllUnits->setEnabled(bNet);
+    m_pOneUnit->setEnabled(bNet);
+    m_btnClearCache->setEnabled(bNet);
+    m_stcCacheNote->setEnabled(bNet);
+    m_cmbUnitName->setEnabled(bNet && m_nNodeType == 1);
+    m_stcUnitLabel->setEnabled(bNet && m_nNodeType == 1);
+    // The unit is given its address through the serial menu.
+    const bool bUnitIp = bNet && m_sheet.SelectPage()->SerialChoice();
+    m_pDhcp->setEnabled(bUnitIp);
+    m_pFixed->setEnabled(bUnitIp);
+    m_ipAddress->setEnabled(bUnitIp && !m_bDhcp);
+    m_stcMaskLabel->setEnabled(bUnitIp && !m_bDhcp);
+    m_ipMask->setEnabled(bUnitIp && !m_bDhcp);
 }
 
 bool CPropNet::OnSetActive() {
+    UpdateControls();
     m_sheet.PostUpdateTitle();
     return true;
+}
+
+bool CPropNet::FieldsComplete() {
+    const std::pair<CIpAddressCtrl*, QString> arrFields[] = {{m_ipAddress, tr("fixed IP address")},
+                                                             {m_ipMask, tr("IP mask")}};
+    for (const auto& [pCtrl, strName] : arrFields) {
+        const int nBad = pCtrl->FirstBadField();
+        if (nBad < 0) continue;
+        m_sheet.Boxes().Show(tr("The %1 is not complete: enter four numbers from 0 to 255.")
+                                 .arg(strName)
+                                 .toStdString(),
+                             MB_OK | MB_ICONEXCLAMATION);
+        pCtrl->FocusField(nBad);
+        return false;
+    }
+    return true;
+}
+
+bool CPropNet::OnApply() {
+    CORXBootConfig& config = m_sheet.Config();
+    // Only a fixed address for a unit that boots over Ethernet is taken from the fields.
+    const bool bTestAddress = !m_bDhcp && EthernetUsable();
+    // An address with a missing or too large number is refused, not applied as another.
+    if (bTestAddress && !FieldsComplete()) return false;
+
+    m_nNodeType = m_pOneUnit->isChecked() ? 1 : 0;
+    config.m_nNetType = m_nNodeType;
+    m_strUnitName = m_cmbUnitName->currentText();
+    config.m_strNetNode = m_strUnitName.toStdString();
+    if (!m_strUnitName.isEmpty() && FindComboPrefix(m_cmbUnitName, m_strUnitName) < 0) {
+        config.m_arrNetNodes.insert(config.m_arrNetNodes.begin(), config.m_strNetNode);
+        m_cmbUnitName->insertItem(0, m_strUnitName);
+    }
+    m_bClearCache = m_btnClearCache->isChecked();
+    config.m_bNetCache = m_bClearCache;
+    config.m_bNetDhcp = m_bDhcp;
+    if (!bTestAddress) return true;
+
+    config.m_dwNetIpMask = *m_ipMask->Address();
+    config.m_dwNetIp = *m_ipAddress->Address();
+    const CAddressSearch::CResult result = TestAddress(config.m_dwNetIp);
+    config.m_dwNetIp = result.dwAddr;
+    QString strText;
+    if (result.eOutcome == CAddressSearch::EOutcome::Moved) {
+        strText =
+            QString("The ip was in use. Using free ip %1 instead.").arg(Dotted(result.dwAddr));
+        m_ipAddress->SetAddress(result.dwAddr);
+    } else if (result.eOutcome == CAddressSearch::EOutcome::NoneFree) {
+        strText = QString("The ip %1 seems to be in use!? Cannot locate free ip!")
+                      .arg(Dotted(result.dwAddr));
+    }
+    if (!strText.isEmpty()) m_sheet.Boxes().Show(strText.toStdString(), MB_OK);
+    return true;
+}
+
+CAddressSearch::CResult CPropNet::TestAddress(uint32_t dwAddrNet) {
+    const int nSearch = ++m_nSearch;
+    m_pSearch.reset();  // an earlier, cancelled one ends its last echo request first
+    m_searchResult.reset();
+    QProgressDialog dialog(this);
+    dialog.setObjectName("addressSearch");
+    dialog.setWindowTitle(tr("Ethernet"));
+    dialog.setLabelText(tr("Looking for a free unit address...") + "\n" + Dotted(dwAddrNet));
+    dialog.setRange(0, 0);
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.setMinimumDuration(0);
+    m_pSearchDialog = &dialog;
+    QEventLoop loop;
+    m_pSearchLoop = &loop;
+    // The search reports on its own thread; the page takes each report on this one, and
+    // drops those of a search it no longer waits for.
+    m_pSearch = std::make_unique<CAddressSearch>(
+        m_sheet.App(), dwAddrNet, kSearchTries,
+        [this, nSearch](uint32_t dwTry) {
+            QMetaObject::invokeMethod(
+                this,
+                [this, nSearch, dwTry] {
+                    if (nSearch != m_nSearch || !m_pSearchDialog) return;
+                    m_pSearchDialog->setLabelText(tr("Looking for a free unit address...") + "\n" +
+                                                  Dotted(dwTry));
+                },
+                Qt::QueuedConnection);
+        },
+        [this, nSearch](const CAddressSearch::CResult& result) {
+            QMetaObject::invokeMethod(
+                this,
+                [this, nSearch, result] {
+                    if (nSearch != m_nSearch || !m_pSearchDialog) return;
+                    m_searchResult = result;
+                    if (m_pSearchLoop) m_pSearchLoop->quit();
+                },
+                Qt::QueuedConnection);
+        });
+    connect(&dialog, &QProgressDialog::canceled, &loop, &QEventLoop::quit);
+    dialog.show();
+    if (!m_searchResult) loop.exec();
+    m_pSearchDialog = nullptr;
+    m_pSearchLoop = nullptr;
+    if (m_searchResult) return *m_searchResult;
+    // Cancelled: the search ends in the background; the user's address stays.
+    m_pSearch->Cancel();
+    ++m_nSearch;
+    return {CAddressSearch::EOutcome::Cancelled, dwAddrNet};
 }

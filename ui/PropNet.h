@@ -1,17 +1,63 @@
 #pragma once
+#include <QPointer>
+#include <QString>
+#include <memory>
+#include <optional>
+
+#include "app/AddressSearch.h"
 #include "ui/PropertyPage.h"
 
+class CIpAddressCtrl;
 class CMainSheet;
+class QCheckBox;
+class QComboBox;
+class QEventLoop;
+class QLabel;
+class QProgressDialog;
+class QRadioButton;
 
-// The Ethernet settings: which units are answered, ARP clearing, the units' addresses.
+// The Ethernet settings: which units are answered, ARP clearing, and the address a unit
+// is given through its serial menu. A fixed address is tested when applied and moved to a
+// free one when another machine answers on it.
 class CPropNet : public CPropertyPage {
     Q_OBJECT
 public:
     explicit CPropNet(CMainSheet& sheet);
+    ~CPropNet() override;
 
 protected:
+    void OnInitDialog() override;
     bool OnSetActive() override;
+    bool OnApply() override;
 
 private:
+    void UpdateControls();
+    bool EthernetUsable() const;
+    // Both fields hold an address; otherwise says which does not and shows it.
+    bool FieldsComplete();
+    // The test of the address, with a cancellable dialog while echo requests wait.
+    CAddressSearch::CResult TestAddress(uint32_t dwAddrNet);
+
     CMainSheet& m_sheet;
+    QLabel* m_stcMaskLabel;
+    CIpAddressCtrl* m_ipMask;
+    CIpAddressCtrl* m_ipAddress;
+    QLabel* m_stcCacheNote;
+    QCheckBox* m_btnClearCache;
+    QString m_strUnitName;
+    QComboBox* m_cmbUnitName;
+    QLabel* m_stcUnitLabel;
+    bool m_bClearCache;
+    int m_nNodeType;
+    bool m_bDhcp;
+    QRadioButton* m_pAllUnits;
+    QRadioButton* m_pOneUnit;
+    QRadioButton* m_pDhcp;
+    QRadioButton* m_pFixed;
+
+    std::unique_ptr<CAddressSearch> m_pSearch;
+    int m_nSearch = 0;  // results of an earlier, cancelled search are not this one's
+    QPointer<QProgressDialog> m_pSearchDialog;
+    QPointer<QEventLoop> m_pSearchLoop;
+    std::optional<CAddressSearch::CResult> m_searchResult;
 };

@@ -1,21 +1,112 @@
 #include "ui/PropSerial.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/ORXBootApp.h"
+#include "ui/ComboPrefix.h"
 #include "ui/MainSheet.h"
 #include "ui/Pictures.h"
+#include "ui/PropSelect.h"
 
-CPropSerial::CPropSerial(CMainSheet& sheet) : CPropertyPage(109, tr("Serial")), m_sheet(sheet) {
+CPropSerial::CPropSerial(CMainSheet& sheet)
+    : CPropertyPage(109, tr("Serial")),
+      m_sheet(sheet),
+      m_strBaud(QString::number(sheet.Config().m_nComBaud)),
+      m_nProtocol(sheet.Config().m_nComProtocol.load()),
+      m_strPort(QString::fromStdString(sheet.Config().m_strComPort)),
+      m_bAllPorts(sheet.Config().m_nComOpenAllPorts != 0),
+      m_bAutoMenu(sheet.Config().m_nComAutoMenu.load() != 0) {
     setObjectName("pageSerial");
+    m_pAllPorts = new QCheckBox(tr("Open and monitor A&LL serial ports."), this);
+    m_pAllPorts->setObjectName("checkAllPorts");
+    m_pPort = new QComboBox(this);
+    m_pPort->setObjectName("comboPort");
+    m_pPort->setEditable(true);
+    m_pPort->setInsertPolicy(QComboBox::NoInsert);
+    m_pBaud = new QComboBox(this);
+    m_pBaud->setObjectName("comboBaud");
+    m_pBaud->addItems({"9600", "14400", "19200", "28800", "38400", "57600", "115200"});
+    m_pProtocol = new QComboBox(this);
+    m_pProtocol->setObjectName("comboProtocol");
+    m_pProtocol->addItems({"ORX HV7 (256 blocks)", "ORX HV6 (32K blocks)"});
+    m_pAutoMenu = new QCheckBox(tr("Automatically &drive the config menus"), this);
+    m_pAutoMenu->setObjectName("checkAutoMenu");
+    auto* pTerminal = new QPushButton(tr("T&erminal ..."), this);
+    pTerminal->setObjectName("buttonTerminal");
     auto* pPicture = new QLabel(this);
     pPicture->setPixmap(Picture(EPicture::SerialPage, 64));
-    pPicture->setAccessibleName(tr("Serial"));
+    pPicture->setAccessibleName(tr("A serial cable"));
+
+    auto* pForm = new QFormLayout;
+    pForm->addRow(tr("Communications &Port:"), m_pPort);
+    pForm->addRow(tr("Ba&ud Rate:"), m_pBaud);
+    pForm->addRow(tr("P&rotocol Type:"), m_pProtocol);
     auto* pLayout = new QVBoxLayout(this);
+    pLayout->addWidget(m_pAllPorts);
+    pLayout->addLayout(pForm);
+    pLayout->addWidget(m_pAutoMenu);
+    pLayout->addWidget(pTerminal, 0, Qt::AlignLeft);
+    pLayout->addStretch(1);
     pLayout->addWidget(pPicture, 0, Qt::AlignLeft | Qt::AlignBottom);
+
+    const auto modified = [this] { SetModified(); };
+    connect(m_pAllPorts, &QCheckBox::clicked, this, modified);
+    connect(m_pAutoMenu, &QCheckBox::clicked, this, modified);
+    connect(m_pPort, &QComboBox::currentIndexChanged, this, modified);
+    connect(m_pPort, &QComboBox::editTextChanged, this, modified);
+    connect(m_pBaud, &QComboBox::currentIndexChanged, this, modified);
+    connect(m_pProtocol, &QComboBox::currentIndexChanged, this, modified);
+    connect(pTerminal, &QPushButton::clicked, this, &CPropSerial::OpenTerminal);
+}
+
+void CPropSerial::OnInitDialog() {
+    m_pAllPorts->setChecked(m_bAllPorts);
+    m_pAutoMenu->setChecked(m_bAutoMenu);
+    // A rate that no entry begins with (4800, say) leaves the list without a choice.
+    int nBaud = -1;
+    for (int i = 0; i < m_pBaud->count() && nBaud < 0; ++i) {
+        if (m_pBaud->itemText(i).startsWith(m_strBaud)) nBaud = i;
+    }
+    m_pBaud->setCurrentIndex(nBaud);
+    m_pProtocol->setCurrentIndex(
+        m_nProtocol >= 0 && m_nProtocol < m_pProtocol->count() ? m_nProtocol : -1);
+    m_pPort->clear();
+    for (const std::string& strName : m_sheet.App().EnumerateSerialPorts())
+        m_pPort->addItem(QString::fromStdString(strName));
+    // The saved port shows even when it is not there now.
+    m_pPort->setCurrentIndex(FindComboPrefix(m_pPort, m_strPort));
+    m_pPort->setEditText(m_strPort);
 }
 
 bool CPropSerial::OnSetActive() {
+    const bool bSerial = m_sheet.SelectPage() && m_sheet.SelectPage()->SerialChoice();
+    m_pAllPorts->setEnabled(bSerial);
+    m_pProtocol->setEnabled(bSerial);
     m_sheet.PostUpdateTitle();
     return true;
+}
+
+bool CPropSerial::OnApply() {
+    CORXBootConfig& config = m_sheet.Config();
+    config.m_nComOpenAllPorts = m_pAllPorts->isChecked() ? 1 : 0;
+    config.m_strComPort = m_pPort->currentText().toStdString();
+    // The rate's leading digits; none (no rate chosen) is 0.
+    const QString strBaud = m_pBaud->currentText();
+    qsizetype nDigits = 0;
+    while (nDigits < strBaud.size() && strBaud[nDigits].isDigit()) ++nDigits;
+    config.m_nComBaud = strBaud.left(nDigits).toInt();
+    config.m_nComProtocol = m_pProtocol->currentIndex();
+    config.m_nComAutoMenu = m_pAutoMenu->isChecked() ? 1 : 0;
+    return true;
+}
+
+// The terminal opens on the settings shown here, saved at once whatever the sheet does.
+void CPropSerial::OpenTerminal() {
+    OnApply();
+    m_sheet.App().OpenTerminal();
 }

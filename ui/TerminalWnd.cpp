@@ -103,3 +103,7 @@ void CTerminalWnd::OnMessage(CMessage& msg) {
     if (msg.nMsg == WM_SERIAL_TEXT && m_pEdit)
         m_pEdit->AppendTerminalText(msg.bytes.data(), msg.bytes.size());
 }
+
+CTerminalEditCtrl* CTerminalWnd::EditCtrl() const {
+    return m_pEdit;
+}

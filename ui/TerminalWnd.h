@@ -28,7 +28,7 @@ public:
     void DestroyTerminal();
 
     QWidget* Window() const { return m_pWindow; }
-    CTerminalEditCtrl* EditCtrl() const { return m_pEdit; }
+    CTerminalEditCtrl* EditCtrl() const;
 
 private:
     friend class CTerminalFrame;

@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <condition_variable>
@@ -18,7 +19,10 @@
 #include "platform/SerialDevice.h"
 #include "platform/Socket.h"
 #include "platform/WindowSystem.h"
+#include "tests/ui/SheetRig.h"
 #include "tests/ui/UiTest.h"
+#include "ui/GuiFront.h"
+#include "ui/MainSheet.h"
 #include "ui/TerminalWnd.h"
 
 // Echo requests answered by a set of addresses, never by the network. With bHold set an
@@ -64,11 +68,10 @@ private:
     bool m_bHold = false;
 };
 
-// The engine as the window program builds it, its serial ports being pseudo-terminals
-// that simulated units make (COMn links in a folder of the test's own), its boxes
-// answered by the test, its echo requests by CFakeEcho. It is the face of the engine
-// for the terminal, as the window program is.
-class CSerialRig : public IAppFront {
+// The engine and the windowed face as the program builds them, its serial ports being
+// pseudo-terminals that simulated units make (COMn links in a folder of the test's own),
+// its boxes answered by the test, its echo requests by CFakeEcho.
+class CSerialRig {
 public:
     CSerialRig() {
         qputenv("ORXBOOT_COMDIR", m_dir.path().toUtf8());
@@ -82,16 +85,17 @@ public:
         s.pSerialPorts = &m_ports;
         s.pNetwork = &m_echo;
         m_pApp = std::make_unique<CORXBootApp>(s);
-        m_pApp->m_pFront = this;
+        m_pFront = std::make_unique<CGuiFront>(*m_pApp, m_windows, m_boxes, m_files);
+        m_pApp->m_pFront = m_pFront.get();
         m_pApp->m_bSocketsAvailable = true;
         CORXBootConfig& cfg = m_pApp->m_config;
         cfg.m_strComPort = "COM1";
         cfg.m_nComBaud = 115200;
         cfg.m_strBootFile = ORX_BIN_DIR "/samples/small.bin";
-        m_pTerminal = std::make_unique<CTerminalWnd>(*m_pApp, m_windows);
     }
-    ~CSerialRig() override {
-        m_pTerminal->DestroyTerminal();
+    ~CSerialRig() {
+        CloseSheet();
+        m_pFront->DestroyTerminal();
         m_pApp->StopServers();
         m_pApp->CloseSerialPorts();
         for (auto& pUnit : m_arrUnits) {
@@ -100,10 +104,25 @@ public:
         }
     }
 
-    int RunSheet() override { return IDCANCEL; }
-    bool TerminalExists() const override { return m_pTerminal->Exists(); }
-    void DestroyTerminal() override { m_pTerminal->DestroyTerminal(); }
-    void OpenTerminal() override { m_pTerminal->OpenTerminal(); }
+    // The main sheet as start-up shows it, on the given page.
+    CMainSheet& OpenSheet(int nPage) {
+        m_pSheet = std::make_unique<CMainSheet>(
+            CMainSheet::CServices{*m_pApp, m_boxes, m_files, nullptr}, nPage);
+        m_pFront->Attach(*m_pSheet);
+        m_pSheet->show();
+        QApplication::setActiveWindow(m_pSheet.get());
+        (void)QTest::qWaitForWindowActive(m_pSheet.get());
+        return *m_pSheet;
+    }
+    void CloseSheet() {
+        if (!m_pSheet) return;
+        m_pFront->Detach();
+        m_pSheet.reset();
+    }
+    template <class T>
+    T* Find(const char* pszName) const {
+        return m_pSheet->findChild<T*>(pszName);
+    }
 
     // A simulated unit (orxunit serial) on a new pseudo-terminal linked as strPort, once
     // its line is there; null when it never came.
@@ -121,9 +140,8 @@ public:
 
     CORXBootApp& App() { return *m_pApp; }
     CORXBootConfig& Config() { return m_pApp->m_config; }
-    CTerminalWnd& Terminal() { return *m_pTerminal; }
-    CWindowSystem& Windows() { return m_windows; }
-    CFakeBoxes& Boxes() { return m_boxes; }
+    CTerminalWnd& Terminal() { return m_pFront->Terminal(); }
+    CFakeMessageBox& Boxes() { return m_boxes; }
     CFakeEcho& Echo() { return m_echo; }
     // Whether another program could take the port now (the engine holds it exclusively).
     bool PortFree(const char* pszPort) { return m_ports.Probe(pszPort); }
@@ -133,10 +151,12 @@ private:
     CWindowSystem m_windows;
     CSystemClock m_clock;
     CProcessRunner m_process;
-    CFakeBoxes m_boxes;
+    CFakeMessageBox m_boxes;
+    CFakeFiles m_files;
     CSerialPortFactory m_ports;
     CFakeEcho m_echo;
     std::unique_ptr<CORXBootApp> m_pApp;
-    std::unique_ptr<CTerminalWnd> m_pTerminal;
+    std::unique_ptr<CGuiFront> m_pFront;
+    std::unique_ptr<CMainSheet> m_pSheet;
     std::vector<std::unique_ptr<QProcess>> m_arrUnits;
 };

@@ -44,6 +44,8 @@ CPropNet::CPropNet(CMainSheet& sheet)
     m_cmbUnitName->setObjectName("comboUnitName");
     m_cmbUnitName->setEditable(true);
     m_cmbUnitName->setInsertPolicy(QComboBox::NoInsert);
+    // What is typed is the name, never a longer history entry completed into it.
+    m_cmbUnitName->setCompleter(nullptr);
     m_stcUnitLabel->setBuddy(m_cmbUnitName);
     m_btnClearCache =
         new QCheckBox(tr("Clear MAC to IP translation &cache after transmit. "), this);

@@ -28,6 +28,8 @@ CPropSerial::CPropSerial(CMainSheet& sheet)
     m_pPort->setObjectName("comboPort");
     m_pPort->setEditable(true);
     m_pPort->setInsertPolicy(QComboBox::NoInsert);
+    // What is typed is the port, never a longer name completed into it (COM1, COM12).
+    m_pPort->setCompleter(nullptr);
     m_pBaud = new QComboBox(this);
     m_pBaud->setObjectName("comboBaud");
     m_pBaud->addItems({"9600", "14400", "19200", "28800", "38400", "57600", "115200"});

@@ -37,7 +37,7 @@ public:
         std::unique_lock<std::mutex> lock(m_lock);
         m_arrPinged.push_back(dwAddrNet);
         m_cv.wait(lock, [this] { return !m_bHold; });
-        return m_setAnswering.count(dwAddrNet) != 0;
+        return m_bAllAnswer || m_setAnswering.count(dwAddrNet) != 0;
     }
     uint32_t GetFirstAdapterAddress(uint32_t&, uint32_t&) override { return ERROR_NOT_SUPPORTED; }
     void Answer(const char* pszAddr) {
@@ -45,6 +45,10 @@ public:
         ParseDottedAddress(pszAddr, dw);
         std::lock_guard<std::mutex> g(m_lock);
         m_setAnswering.insert(dw);
+    }
+    void AllAnswer() {
+        std::lock_guard<std::mutex> g(m_lock);
+        m_bAllAnswer = true;
     }
     void Hold() {
         std::lock_guard<std::mutex> g(m_lock);
@@ -66,6 +70,7 @@ private:
     std::set<uint32_t> m_setAnswering;
     std::vector<uint32_t> m_arrPinged;
     bool m_bHold = false;
+    bool m_bAllAnswer = false;
 };
 
 // The engine and the windowed face as the program builds them, its serial ports being

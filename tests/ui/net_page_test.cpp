@@ -1,0 +1,187 @@
+// The Ethernet page over the real engine; echo requests go to a fake echo service.
+#include <QComboBox>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+#include "tests/ui/SerialRig.h"
+#include "ui/IpAddressCtrl.h"
+
+namespace {
+constexpr int kPageNet = 1;
+
+uint32_t Addr(const char* psz) {
+    uint32_t dw = 0;
+    ParseDottedAddress(psz, dw);
+    return dw;
+}
+
+QString Dotted(uint32_t dw) {
+    return QString::fromStdString(DottedAddress(dw));
+}
+
+// Both methods chosen, a fixed address 10.0.0.5/24 saved; the Ethernet page shown.
+CMainSheet& OpenNetPage(CSerialRig& rig) {
+    CORXBootConfig& cfg = rig.Config();
+    cfg.m_nBootNet = 1;
+    cfg.m_nBootSerial = 1;
+    cfg.m_bNetDhcp = false;
+    cfg.m_dwNetIp = Addr("10.0.0.5");
+    cfg.m_dwNetIpMask = Addr("255.255.255.0");
+    CMainSheet& sheet = rig.OpenSheet(kPageNet);
+    return sheet;
+}
+
+// The user types an address into the fixed address field, part by part.
+void TypeAddress(CSerialRig& rig, const QString& strAddr) {
+    auto* pCtrl = rig.Find<CIpAddressCtrl>("ipAddress");
+    pCtrl->FocusField(0);
+    for (QChar ch : strAddr) QTest::keyClick(QApplication::focusWidget(), ch.toLatin1());
+}
+
+std::vector<std::string> Texts(CSerialRig& rig) {
+    std::vector<std::string> out;
+    for (const auto& [str, nType] : rig.Boxes().m_shown) out.push_back(str);
+    return out;
+}
+}  // namespace
+
+class NetPageTest : public QObject {
+    Q_OBJECT
+private slots:
+    void applyTestsTheFixedAddress_data() {
+        QTest::addColumn<QString>("answering");  // "all", or the one address that answers
+        QTest::addColumn<QString>("netIp");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("field");
+        QTest::newRow("free") << ""
+                              << "10.0.0.9"
+                              << ""
+                              << "10.0.0.9";
+        QTest::newRow("taken, the next free")
+            << "10.0.0.9"
+            << "10.0.0.10"
+            << "The ip was in use. Using free ip 10.0.0.10 instead."
+            << "10.0.0.10";
+        // 64 tries after .9 reach .73; the field keeps what the user typed.
+        QTest::newRow("none free") << "all"
+                                   << "10.0.0.73"
+                                   << "The ip 10.0.0.73 seems to be in use!? Cannot locate free ip!"
+                                   << "10.0.0.9";
+    }
+    void applyTestsTheFixedAddress() {
+        QFETCH(QString, answering);
+        QFETCH(QString, netIp);
+        QFETCH(QString, message);
+        QFETCH(QString, field);
+        CSerialRig rig;
+        if (answering == "all") {
+            rig.Echo().AllAnswer();
+        } else if (!answering.isEmpty()) {
+            rig.Echo().Answer(answering.toLatin1().constData());
+        }
+        CMainSheet& sheet = OpenNetPage(rig);
+        TypeAddress(rig, "10.0.0.9");
+        QTest::mouseClick(sheet.Button(ID_APPLY_NOW), Qt::LeftButton);
+        QCOMPARE(Dotted(rig.Config().m_dwNetIp), netIp);
+        QCOMPARE(Dotted(rig.Config().m_dwNetIpMask), QString("255.255.255.0"));
+        const std::vector<std::string> arrExpected =
+            message.isEmpty() ? std::vector<std::string>{}
+                              : std::vector<std::string>{message.toStdString()};
+        QCOMPARE(Texts(rig), arrExpected);
+        QCOMPARE(Dotted(*rig.Find<CIpAddressCtrl>("ipAddress")->Address()), field);
+    }
+
+    void dhcpSendsNoEchoRequestAndKeepsTheAddress() {
+        CSerialRig rig;
+        CMainSheet& sheet = OpenNetPage(rig);
+        TypeAddress(rig, "10.0.0.9");
+        ClickCheck(rig.Find<QRadioButton>("radioDhcp"));
+        QVERIFY(!rig.Find<CIpAddressCtrl>("ipAddress")->isEnabled());
+        QTest::mouseClick(sheet.Button(ID_APPLY_NOW), Qt::LeftButton);
+        QVERIFY(rig.Config().m_bNetDhcp);
+        QCOMPARE(Dotted(rig.Config().m_dwNetIp), QString("10.0.0.5"));
+        QCOMPARE(rig.Echo().PingCount(), size_t{0});
+    }
+
+    void cancelDuringTheSearchKeepsTheUsersAddressAndAppliesTheRest() {
+        CSerialRig rig;
+        rig.Echo().Answer("10.0.0.9");
+        rig.Echo().Hold();
+        CMainSheet& sheet = OpenNetPage(rig);
+        TypeAddress(rig, "10.0.0.9");
+        ClickCheck(rig.Find<QRadioButton>("radioOneUnit"));
+        QTimer::singleShot(0, [&] {
+            QProgressDialog* pDialog = nullptr;
+            QTRY_VERIFY((pDialog = sheet.findChild<QProgressDialog*>("addressSearch")) &&
+                        pDialog->isVisible());
+            QTRY_VERIFY(pDialog->labelText().endsWith("\n10.0.0.9"));
+            QVERIFY(pDialog->labelText().startsWith("Looking for a free unit address..."));
+            QTest::mouseClick(pDialog->findChild<QPushButton*>(), Qt::LeftButton);
+        });
+        QTest::mouseClick(sheet.Button(ID_APPLY_NOW), Qt::LeftButton);
+        QCOMPARE(Dotted(rig.Config().m_dwNetIp), QString("10.0.0.9"));
+        QCOMPARE(rig.Config().m_nNetType, 1);
+        QVERIFY(rig.Boxes().m_shown.empty());
+        QVERIFY(!sheet.Button(ID_APPLY_NOW)->isEnabled());
+        rig.Echo().Release();
+    }
+
+    void anIncompleteAddressIsNotApplied() {
+        CSerialRig rig;
+        CMainSheet& sheet = OpenNetPage(rig);
+        rig.Find<CIpAddressCtrl>("ipAddress")->Field(3)->clear();
+        TypeAddress(rig, "10.0.0");
+        QTest::mouseClick(sheet.Button(ID_APPLY_NOW), Qt::LeftButton);
+        QCOMPARE(Texts(rig), std::vector<std::string>{
+                                 "The fixed IP address is not complete: enter four numbers from "
+                                 "0 to 255."});
+        QCOMPARE(Dotted(rig.Config().m_dwNetIp), QString("10.0.0.5"));
+        QCOMPARE(rig.Echo().PingCount(), size_t{0});
+    }
+
+    // The page follows the Select page's checks as last clicked, not as saved.
+    void controlsFollowTheMethodsAsClicked() {
+        CSerialRig rig;
+        CMainSheet& sheet = OpenNetPage(rig);
+        auto* pAll = rig.Find<QRadioButton>("radioAllUnits");
+        auto* pDhcp = rig.Find<QRadioButton>("radioDhcp");
+        QVERIFY(pAll->isEnabled() && pDhcp->isEnabled());
+        sheet.SetActivePage(0);
+        ClickCheck(rig.Find<QCheckBox>("checkSerial"));
+        sheet.SetActivePage(kPageNet);
+        QVERIFY(pAll->isEnabled());
+        QVERIFY(!pDhcp->isEnabled());
+        QVERIFY(!rig.Find<CIpAddressCtrl>("ipMask")->isEnabled());
+        sheet.SetActivePage(0);
+        ClickCheck(rig.Find<QCheckBox>("checkEthernet"));
+        sheet.SetActivePage(kPageNet);
+        QVERIFY(!pAll->isEnabled());
+        QCOMPARE(rig.Config().m_nBootNet.load(), 1);
+    }
+
+    void newUnitNamesGoToTheFrontOfTheHistory() {
+        CSerialRig rig;
+        rig.Config().m_arrNetNodes = {"HV7-0042"};
+        rig.Config().m_nBootNet = 1;
+        rig.Config().m_nNetType = 1;
+        rig.Config().m_bNetDhcp = true;
+        CMainSheet& sheet = rig.OpenSheet(kPageNet);
+        auto* pName = rig.Find<QComboBox>("comboUnitName");
+        for (const char* psz : {"hv7-00", "HV6-0007"}) {
+            pName->setFocus();
+            pName->lineEdit()->selectAll();
+            QTest::keyClicks(pName->lineEdit(), psz);
+            QTest::mouseClick(sheet.Button(ID_APPLY_NOW), Qt::LeftButton);
+            QCOMPARE(QString::fromStdString(rig.Config().m_strNetNode), QString(psz));
+        }
+        QCOMPARE(rig.Config().m_arrNetNodes, (std::vector<std::string>{"HV6-0007", "HV7-0042"}));
+        QCOMPARE(pName->itemText(0), QString("HV6-0007"));
+    }
+};
+
+ORX_UI_TEST(NetPageTest)
+#include "net_page_test.moc"

@@ -12,6 +12,7 @@
 
 #include "app/HeadlessFront.h"
 #include "app/ORXBootApp.h"
+#include "ui/ComboPrefix.h"
 #include "ui/FileDialog.h"
 #include "ui/MainSheet.h"
 #include "ui/Pictures.h"
@@ -24,13 +25,6 @@ bool HasControlBytes(const std::string& str) {
         const unsigned char u = static_cast<unsigned char>(c);
         return u < 0x20 || u == 0x7F;
     });
-}
-
-int FindPrefixNoCase(const QComboBox* pCombo, const QString& str) {
-    for (int i = 0; i < pCombo->count(); ++i) {
-        if (pCombo->itemText(i).startsWith(str, Qt::CaseInsensitive)) return i;
-    }
-    return -1;
 }
 }  // namespace
 
@@ -161,7 +155,7 @@ bool CPropSelect::OnApply() {
     config.m_nBootNet = m_nNet;
     config.m_nBootSerial = m_nSerial;
     // An empty name is no file: the history never holds one.
-    if (!strText.isEmpty() && FindPrefixNoCase(m_pBootFile, strText) < 0) {
+    if (!strText.isEmpty() && FindComboPrefix(m_pBootFile, strText) < 0) {
         config.m_arrBootFiles.insert(config.m_arrBootFiles.begin(), strFile);
         const QSignalBlocker block(m_pBootFile);
         m_pBootFile->insertItem(0, strText);

@@ -23,7 +23,7 @@ int CGuiFront::RunSheet() {
             if (m_pSheet) m_pSheet->OnCloseRequest();
         });
     }
-    const CORXBootConfig& config = m_app.m_config;
+    const CORXBootConfig& config = m_app.Config();
     const int nStart =
         (!config.m_bWizardMode && config.m_bTranAutoStart) ? PAGE_TRANSFER : PAGE_SELECT;
     auto pSheet = std::make_unique<CMainSheet>(

@@ -19,13 +19,13 @@
 
 CMainSheet::CMainSheet(const CServices& services, int nStartPage)
     : CPropertySheet(tr("ORX Boot Server"),
-                     services.app.m_config.m_bWizardMode ? ESheetForm::Wizard : ESheetForm::Tabs,
+                     services.app.Config().m_bWizardMode ? ESheetForm::Wizard : ESheetForm::Tabs,
                      nStartPage),
       m_app(services.app),
       m_boxes(services.boxes),
       m_files(services.files),
       m_pInhibitor(services.pInhibitor),
-      m_bWizard(services.app.m_config.m_bWizardMode) {
+      m_bWizard(services.app.Config().m_bWizardMode) {
     setObjectName("mainSheet");
     setWindowIcon(AppIcon());
     if (m_bWizard) {

@@ -3,6 +3,7 @@
 // tests can make units ask and answer without a network.
 #include <QApplication>
 #include <QLabel>
+#include <QPushButton>
 #include <QTest>
 #include <cstring>
 #include <memory>

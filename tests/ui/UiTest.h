@@ -17,6 +17,8 @@ int RegisterUiTest(const char* pszName, FMakeUiTest fnMake);
 #define ORX_UI_TEST(Class)                  \
     static const int s_nRegistered##Class = \
         RegisterUiTest(#Class, [] { return std::make_unique<Class>(); });
+// A suite that CTest starts in a private network namespace (tests/ui/in_netns.sh).
+#define ORX_UI_TEST_NETNS(Class) ORX_UI_TEST(Class)
 
 // Answers message boxes without a modal loop and remembers what they said.
 class CFakeBoxes : public IMessageBox {

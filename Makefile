@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps build test fuzz soak demo bench clean format package
+.PHONY: all deps build test fuzz soak demo run screenshots bench clean format package
 
 all: build
 
@@ -29,9 +29,18 @@ soak: build
 demo: build
 	bash scripts/demo.sh $(BUILD)
 
+# The window on this desktop, with the sample images in its boot file history.
+run: build
+	bash scripts/run.sh $(BUILD)
+
+# The README's pictures of the window, drawn offscreen at a fixed size and font into docs/.
+screenshots: build
+	bash scripts/screenshots.sh $(BUILD)
+
 bench: build
 	bash bench/run.sh $(BUILD)
 	bash bench/serial_bench.sh $(BUILD)
+	bash bench/window_bench.sh $(BUILD)
 
 # The Debian package, into $(BUILD)/.
 package: build

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the benchmarks need, when missing.
 set -euo pipefail
-pkgs=(cmake g++ make qt6-base-dev qt6-svg-dev fonts-dejavu-core dbus-daemon libgtest-dev libgmock-dev libbenchmark-dev
+pkgs=(cmake g++ make qt6-base-dev qt6-svg-dev fonts-dejavu-core dbus-daemon libcap2-bin libgtest-dev libgmock-dev libbenchmark-dev
       iproute2 net-tools tftp-hpa socat python3 clang clang-format libclang-rt-14-dev)
 # Packaging and its checks: make package, the package and service tests.
 pkgs+=(dpkg-dev desktop-file-utils appstream systemd libcap2-bin gzip groff-base)

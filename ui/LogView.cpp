@@ -5,8 +5,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-CLogView::CLogView(QWidget* pParent, int nMaxLines)
-    : QPlainTextEdit(pParent), m_nMaxLines(nMaxLines) {
+CLogView::CLogView(QWidget* pParent, int nMaxLines, int nSlack)
+    : QPlainTextEdit(pParent), m_nMaxLines(nMaxLines), m_nSlack(nSlack) {
     setObjectName("log");
     setAccessibleName(tr("Log"));
     setReadOnly(true);
@@ -46,8 +46,8 @@ void CLogView::AddText(const QString& strText) {
 }
 
 void CLogView::DropOldest() {
+    if (document()->blockCount() <= m_nMaxLines + m_nSlack) return;
     const int nExcess = document()->blockCount() - m_nMaxLines;
-    if (nExcess <= 0) return;
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::Start);
     cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, nExcess);

@@ -3,13 +3,16 @@
 
 // The running log: read-only, growing, with a vertical scroll bar. Text is added at the
 // end; a caret at the end follows the newest text, while a caret or selection the user
-// placed elsewhere stays where it is. When it holds more than kMaxLines lines the oldest
-// go, so a run of days cannot exhaust memory.
+// placed elsewhere stays where it is. When it holds more than nMaxLines lines (plus
+// nSlack) the oldest go, down to nMaxLines, so a run of days cannot exhaust memory.
 class CLogView : public QPlainTextEdit {
     Q_OBJECT
 public:
     static constexpr int kMaxLines = 200000;
-    explicit CLogView(QWidget* pParent = nullptr, int nMaxLines = kMaxLines);
+    // The Transfer page's log lets a hundredth more gather before the oldest go: dropping
+    // lines moves the whole view, which a batch does once in many appends.
+    static constexpr int kSlack = kMaxLines / 100;
+    explicit CLogView(QWidget* pParent = nullptr, int nMaxLines = kMaxLines, int nSlack = 0);
 
     // A non-empty text is added at the end ("\n" breaks lines); the empty text clears.
     void AddText(const QString& strText);
@@ -20,4 +23,5 @@ private:
     void DropOldest();
 
     const int m_nMaxLines;
+    const int m_nSlack;
 };

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStackedLayout>
 #include <QVBoxLayout>
 
 #include "app/ORXBootApp.h"
@@ -39,18 +40,20 @@ CPropTransfer::CPropTransfer(CMainSheet& sheet)
     m_pPicture->setAccessibleName(tr("Transfer method"));
     m_pPicture->setAlignment(Qt::AlignTop);
 
-    auto* pRows = new QGridLayout;
+    auto* pRowsArea = new QWidget(this);
+    auto* pRows = new QGridLayout(pRowsArea);
+    pRows->setContentsMargins(0, 0, 0, 0);
     for (int i = 0; i < kSlots; ++i) {
         const size_t n = static_cast<size_t>(i);
-        m_arrNames[n] = new QLabel(QStringLiteral("?"), this);
+        m_arrNames[n] = new QLabel(QStringLiteral("?"), pRowsArea);
         m_arrNames[n]->setObjectName(QString("slotName%1").arg(i));
         m_arrNames[n]->setTextFormat(Qt::PlainText);  // names come from the network
         m_arrNames[n]->setMinimumWidth(120);
-        m_arrBars[n] = new QProgressBar(this);
+        m_arrBars[n] = new QProgressBar(pRowsArea);
         m_arrBars[n]->setObjectName(QString("slotProgress%1").arg(i));
         m_arrBars[n]->setRange(0, 100);
         m_arrBars[n]->setAccessibleName(tr("Progress of slot %1").arg(i + 1));
-        m_arrCancel[n] = new QPushButton(tr("X"), this);
+        m_arrCancel[n] = new QPushButton(tr("X"), pRowsArea);
         m_arrCancel[n]->setObjectName(QString("slotCancel%1").arg(i));
         m_arrCancel[n]->setAccessibleName(tr("Cancel the transfer of slot %1").arg(i + 1));
         m_arrCancel[n]->setAutoDefault(false);
@@ -74,9 +77,12 @@ CPropTransfer::CPropTransfer(CMainSheet& sheet)
     m_pHint->setWordWrap(true);
     m_pHint->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     m_pHint->hide();
-    pRows->addWidget(m_pHint, 0, 0, 2, 3);
+    auto* pRowsStack = new QStackedLayout;
+    pRowsStack->setStackingMode(QStackedLayout::StackAll);
+    pRowsStack->addWidget(pRowsArea);
+    pRowsStack->addWidget(m_pHint);
 
-    m_pLog = new CLogView(this);
+    m_pLog = new CLogView(this, CLogView::kMaxLines, CLogView::kSlack);
     m_pLog->setMinimumHeight(m_pLog->fontMetrics().lineSpacing() * 6);
     m_pCloseDone = new QCheckBox(tr("Close application &when done transferring."), this);
     m_pCloseDone->setObjectName("checkCloseDone");
@@ -87,7 +93,7 @@ CPropTransfer::CPropTransfer(CMainSheet& sheet)
 
     auto* pTop = new QHBoxLayout;
     pTop->addWidget(m_pPicture);
-    pTop->addLayout(pRows, 1);
+    pTop->addLayout(pRowsStack, 1);
     auto* pLayout = new QVBoxLayout(this);
     pLayout->addLayout(pTop);
     pLayout->addWidget(m_pLog, 1);

@@ -41,15 +41,20 @@ private slots:
     }
 
     void oldestLinesGoAboveTheCap() {
-        CLogView log(nullptr, 100);
+        CLogView log(nullptr, 1000, 10);
         for (int i = 0; i < 50; ++i) log.AddText(QString("line %1\n").arg(i));
         QTextCursor cursor(log.document()->findBlockByNumber(40));
         cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
         log.setTextCursor(cursor);
-        for (int i = 50; i < 500; ++i) log.AddText(QString("line %1\n").arg(i));
-        QCOMPARE(log.LineCount(), 100);
-        QCOMPARE(log.document()->firstBlock().text(), QString("line 401"));
-        QVERIFY(log.toPlainText().endsWith("line 499\n"));
+        for (int i = 50; i < 5000; ++i) {
+            log.AddText(QString("line %1\n").arg(i));
+            QVERIFY(log.LineCount() <= 1010);
+        }
+        QVERIFY(log.LineCount() >= 1000);
+        // The lines kept are the newest, in order, up to the last one.
+        const int nFirst = 5000 - (log.LineCount() - 1);
+        QCOMPARE(log.document()->firstBlock().text(), QString("line %1").arg(nFirst));
+        QVERIFY(log.toPlainText().endsWith("line 4999\n"));
         // The user's place went with the lines it was on; it did not land on other text.
         QVERIFY(log.textCursor().selectedText().isEmpty());
     }

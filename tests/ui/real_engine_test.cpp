@@ -3,11 +3,9 @@
 #include <QProgressBar>
 #include <QSet>
 
-#include "platform/Clock.h"
-#include "platform/NetworkInfo.h"
-#include "platform/Process.h"
 #include "tests/ui/SheetRig.h"
 #include "tests/ui/UiTest.h"
+#include "ui/SystemServices.h"
 
 class RealEngineTest : public QObject {
     Q_OBJECT
@@ -18,26 +16,15 @@ private slots:
         CTempDir dir;
         const std::string strImage = WriteFile(dir.Path("unit.bin"), MakeImageBytes(200000));
         qputenv("XDG_RUNTIME_DIR", dir.Root().c_str());
-        CWindowSystem windows;
-        CSystemClock clock;
-        CProcessRunner process;
-        CNetworkInfo network;
+        CSystemServices system;
         CFakeMessageBox boxes;
         CFakeFiles files;
-        CPlatformServices services;
-        services.pPoster = &windows;
-        services.pTimers = &windows;
-        services.pSockets = &windows;
-        services.pClock = &clock;
-        services.pProcess = &process;
-        services.pMessageBox = &boxes;
-        services.pNetwork = &network;
-        CORXBootApp app(services);
+        CORXBootApp app(system.Services(boxes));
         app.m_bSocketsAvailable = true;
         app.Config().m_strBootFile = strImage;
         app.Config().m_nBootNet = 1;
         app.Config().m_nNetType = 1;
-        CGuiFront front(app, windows, boxes, files);
+        CGuiFront front(app, system.windows, boxes, files);
         CMainSheet sheet(CMainSheet::CServices{app, boxes, files, nullptr}, PAGE_SELECT);
         front.Attach(sheet);
         sheet.show();

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# make screenshots: the README's pictures of the window, drawn offscreen over the real
+# engine while simulated units boot, inside a private network namespace.
+# Usage: screenshots.sh <build_dir>
+set -euo pipefail
+BUILD=$(cd "${1:-build}" && pwd)
+DOCS=$(cd "$(dirname "$0")/../docs" && pwd)
+if [ -z "${ORX_SHOTS_NETNS:-}" ]; then
+    unshare -n true 2>/dev/null || { echo "screenshots: needs a private network namespace (root)" >&2; exit 1; }
+    exec unshare -n env ORX_SHOTS_NETNS=1 bash "$0" "$BUILD"
+fi
+ip link set lo up
+# A fixed folder: its path shows in the picture.
+WORK=/tmp/orx-screenshots
+rm -rf "$WORK" && mkdir -p "$WORK"
+trap 'rm -rf "$WORK"' EXIT
+export XDG_RUNTIME_DIR=$WORK XDG_CONFIG_HOME=$WORK/cfg QT_QPA_PLATFORM=offscreen
+cd "$WORK"
+# The sample image's path shows in the picture: give it a plain one.
+cp "$BUILD/samples/1m.bin" "$WORK/hv7-firmware.bin"
+"$BUILD/orx-screenshots" transfer "$DOCS/screenshot-transfer.png" "$BUILD/orxunit" \
+    "$WORK/hv7-firmware.bin"
+echo "screenshots: $DOCS/screenshot-transfer.png"

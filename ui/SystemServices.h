@@ -1,0 +1,30 @@
+#pragma once
+#include "app/ORXBootApp.h"
+#include "platform/Clock.h"
+#include "platform/NetworkInfo.h"
+#include "platform/Process.h"
+#include "platform/SerialDevice.h"
+#include "platform/WindowSystem.h"
+
+// The real operating-system services, for the programs and suites that run the window
+// over the real engine (the screenshots, the window benchmark, the real-engine test).
+struct CSystemServices {
+    CWindowSystem windows;
+    CSystemClock clock;
+    CProcessRunner process;
+    CNetworkInfo network;
+    CSerialPortFactory serialPorts;
+
+    CPlatformServices Services(IMessageBox& boxes, IMessagePoster* pPoster = nullptr) {
+        CPlatformServices s;
+        s.pPoster = pPoster ? pPoster : &windows;
+        s.pTimers = &windows;
+        s.pSockets = &windows;
+        s.pClock = &clock;
+        s.pProcess = &process;
+        s.pMessageBox = &boxes;
+        s.pSerialPorts = &serialPorts;
+        s.pNetwork = &network;
+        return s;
+    }
+};

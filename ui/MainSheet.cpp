@@ -182,10 +182,9 @@ void CMainSheet::ApplyNow() {
         StopServersIfRunning();
         bStopped = true;
     }
-    const bool bApplied = PressApply();
+    // A page that refuses keeps the old settings, which restarted servers go back to.
+    PressApply();
     if (!bStopped) return;
-    // A refused page keeps the old settings, which the servers go back to.
-    (void)bApplied;
     Button(IDOK)->setText(Start() ? tr("S&top") : tr("&Start"));
 }
 

@@ -18,19 +18,9 @@
 #include "ui/Pictures.h"
 #include "ui/QtMessageBox.h"
 #include "ui/SystemServices.h"
+#include "ui/tools/WaitFor.h"
 
 namespace {
-// Runs the event loop until fnDone holds or the seconds are up.
-bool WaitFor(const std::function<bool()>& fnDone, int nSeconds) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!fnDone()) {
-        if (timer.elapsed() > nSeconds * 1000) return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
-
 int Fail(const char* pszWhy) {
     std::fprintf(stderr, "orx-screenshots: %s\n", pszWhy);
     return 1;

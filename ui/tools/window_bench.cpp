@@ -23,6 +23,7 @@
 #include "ui/MainSheet.h"
 #include "ui/Pictures.h"
 #include "ui/SystemServices.h"
+#include "ui/tools/WaitFor.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;
@@ -75,16 +76,6 @@ long PeakRssKiB() {
         if (strLine.rfind("VmHWM:", 0) == 0) return std::stol(strLine.substr(6));
     }
     return 0;
-}
-
-bool WaitFor(const std::function<bool()>& fnDone, int nSeconds) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!fnDone()) {
-        if (timer.elapsed() > nSeconds * 1000) return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
 }
 
 // Adding lines to a log that already holds the most it keeps: each one drops the oldest.

@@ -60,16 +60,16 @@ CMainSheet::~CMainSheet() {
 }
 
 CORXBootConfig& CMainSheet::Config() const {
-    return m_app.m_config;
+    return m_app.Config();
 }
 bool CMainSheet::ServersRunning() const {
-    return m_app.m_bServersRunning.load();
+    return m_app.ServersRunning();
 }
 bool CMainSheet::SocketsAvailable() const {
-    return m_app.m_bSocketsAvailable;
+    return m_app.SocketsAvailable();
 }
 bool CMainSheet::SettingsReadOnly() const {
-    return m_app.m_bSettingsReadOnly;
+    return m_app.SettingsReadOnly();
 }
 
 void CMainSheet::OnInitDialog() {

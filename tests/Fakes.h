@@ -16,7 +16,6 @@
 #include "platform/NetworkInfo.h"
 #include "platform/Process.h"
 #include "platform/Socket.h"
-#include "platform/TextProfile.h"
 #include "platform/Timers.h"
 
 class CFakeClock : public IClock {
@@ -238,16 +237,4 @@ struct CFakeSystem {
         s.pMessageBox = &box;
         return s;
     }
-};
-
-// A profile held in memory that also records the order of the keys written.
-class CMemoryProfile : public CTextProfile {
-public:
-    explicit CMemoryProfile(std::string strText = {}) : CTextProfile(std::move(strText)) {}
-    void WriteProfileString(const std::string& strSection, const std::string& strKey,
-                            const std::string& strValue) override {
-        m_writes.push_back(strKey);
-        CTextProfile::WriteProfileString(strSection, strKey, strValue);
-    }
-    std::vector<std::string> m_writes;  // keys in the order they were written
 };

@@ -147,6 +147,7 @@ public:
     CORXBootConfig& Config() { return m_pApp->m_config; }
     CTerminalWnd& Terminal() { return m_pFront->Terminal(); }
     CFakeMessageBox& Boxes() { return m_boxes; }
+    CFakeFiles& Files() { return m_files; }
     CFakeEcho& Echo() { return m_echo; }
     // Whether another program could take the port now (the engine holds it exclusively).
     bool PortFree(const char* pszPort) { return m_ports.Probe(pszPort); }

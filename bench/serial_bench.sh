@@ -46,7 +46,7 @@ download() {
         >"$dir/unit.out" 2>"$dir/unit.err" &
     local unit=$!
     ORX_PIDS+=("$unit")
-    while [ ! -L "$dir/ports/COM1" ]; do sleep 0.05; done
+    orx_wait_for 10 test -L "$dir/ports/COM1"
     server "$dir" BOOTFILE="$WORK/bench.bin" BOOTSERIAL=1 BOOTNET=0 COMOPENALLPORTS=0 \
         COMPORT=COM1 COMBAUD=$BAUD COMPROTOCOL=$comproto COMAUTOMENU=0 TRANCLOSEDONE=0 \
         WIZARDMODE=0
@@ -81,14 +81,10 @@ idle_cpu() {
     mkdir -p "$dir/ports"
     python3 "$HERE/serial_ptys.py" "$dir/ports" "$IDLE_PORTS" $((IDLE_SECONDS + 30)) >"$dir/ptys.out" &
     ORX_PIDS+=($!)
-    while ! grep -q ready "$dir/ptys.out" 2>/dev/null; do sleep 0.05; done
+    orx_wait_for 10 grep -qs ready "$dir/ptys.out"
     server "$dir" BOOTFILE="$WORK/bench.bin" BOOTSERIAL=1 BOOTNET=0 COMOPENALLPORTS=1 \
         COMBAUD=$BAUD COMAUTOMENU=1 TRANCLOSEDONE=0 WIZARDMODE=0
-    local n=100
-    while [ "$(cat "$dir/out.log" 2>/dev/null | grep -c "ready\.\.\.$")" -lt "$IDLE_PORTS" ] &&
-        ((n-- > 0)); do
-        sleep 0.1
-    done
+    orx_wait_for 10 eval '[ "$(grep -cs "ready\.\.\.$" "$dir/out.log")" -ge "$IDLE_PORTS" ]'
     sleep 1
     local before after
     before=$(cpu_ns "$SERVER")

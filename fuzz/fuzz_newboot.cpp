@@ -39,7 +39,8 @@ void CheckDecoder(const uint8_t* pData, size_t nSize) {
 
 struct CReceiver {
     CReceiver() : app(Services()) {
-        app.AttachView(&sys.view);
+        sys.poster.AddWindow(kMainWnd);
+        app.m_hMainWnd = kMainWnd;
         net.m_strHostName = "benchpc";
     }
     CPlatformServices Services() {

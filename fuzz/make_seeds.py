@@ -53,8 +53,10 @@ SEEDS = {
         b"[PARAMS]\nBOOTFILE=C:\\img\\a.bin\nBOOTNET=1\nNETIP=-939415360\n",
         b"; comment\n[other]\nx=1\n[params]\r\nbootfile0=a\r\nBOOTFILE2=c\r\nCOMBAUD=9600abc\r\n",
         b"garbage\n[PARAMS\nNETNODE=\n=x\n",
+        # Settings, then command-line arguments after a NUL byte.
+        b"[PARAMS]\nCOMPORT=COM2\n\x00/fC:\\img\\x.bin\x00/n\x00/cCOM3",
+        b"\x00-B9600\x00fast.bin\x00/w0\x00/b0\x00/c\x00/t",
     ],
-    "fuzz_cmdline": [b"/fC:\\img\\x.bin\x00/n\x00/cCOM3", b"-B9600\x00fast.bin\x00/w0", b"/b0\x00/c\x00/t"],
     # A settings byte, then records of a control byte, a length byte and the data.
     "fuzz_net_receive": [
         # One unit served to the end.

@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <QEventLoop>
 #include <QObject>
 #include <QTimer>
 
@@ -114,11 +113,6 @@ bool CWindowSystem::PostMessage(HWND hWnd, CMessage msg) {
     HandOver(pEvent);
     QCoreApplication::postEvent(it->second.get(), pEvent);
     return true;
-}
-
-void CWindowSystem::DispatchUntil(const std::function<bool()>& fnDone) {
-    QEventLoop loop;
-    while (!fnDone()) loop.processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 bool CWindowSystem::SendMessage(HWND hWnd, CMessage msg) {

@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "Fakes.h"
 #include "platform/IniCodec.h"
+#include "platform/TextProfile.h"
+#include "tests/ConfigSnapshot.h"
 
 namespace {
 
@@ -17,45 +18,10 @@ uint32_t Addr(const char* psz) {
 }
 
 std::unique_ptr<CORXBootConfig> Loaded(const std::string& strText) {
-    CMemoryProfile profile(strText);
+    CTextProfile profile(strText);
     auto pConfig = std::make_unique<CORXBootConfig>();
     pConfig->Load(profile);
     return pConfig;
-}
-
-// Every field, so that two records compare in one expression.
-struct CSnapshot {
-    std::string strBootFile;
-    int32_t nBootNet, nBootSerial, nComOpenAllPorts;
-    std::string strComPort;
-    int32_t nComBaud, nComProtocol, nComAutoMenu, nNetType;
-    std::string strNetNode;
-    bool bNetCache, bNetDhcp;
-    uint32_t dwNetIp, dwNetIpMask;
-    bool bTranAutoStart, bTranCloseDone;
-    std::vector<std::string> arrBootFiles, arrNetNodes;
-    bool bTerminal, bWizardMode;
-    bool operator==(const CSnapshot&) const = default;
-};
-
-CSnapshot Snap(const CORXBootConfig& c) {
-    return {c.m_strBootFile,  c.m_nBootNet,    c.m_nBootSerial,    c.m_nComOpenAllPorts,
-            c.m_strComPort,   c.m_nComBaud,    c.m_nComProtocol,   c.m_nComAutoMenu,
-            c.m_nNetType,     c.m_strNetNode,  c.m_bNetCache,      c.m_bNetDhcp,
-            c.m_dwNetIp,      c.m_dwNetIpMask, c.m_bTranAutoStart, c.m_bTranCloseDone,
-            c.m_arrBootFiles, c.m_arrNetNodes, c.m_bTerminal,      c.m_bWizardMode};
-}
-
-void PrintTo(const CSnapshot& s, std::ostream* os) {
-    *os << "{BOOTFILE=" << s.strBootFile << " BOOTNET=" << s.nBootNet
-        << " BOOTSERIAL=" << s.nBootSerial << " COMOPENALLPORTS=" << s.nComOpenAllPorts
-        << " COMPORT=" << s.strComPort << " COMBAUD=" << s.nComBaud
-        << " COMPROTOCOL=" << s.nComProtocol << " COMAUTOMENU=" << s.nComAutoMenu
-        << " NETTYPE=" << s.nNetType << " NETNODE=" << s.strNetNode << " NETCACHE=" << s.bNetCache
-        << " NETDHCP=" << s.bNetDhcp << " NETIP=" << s.dwNetIp << " NETIPMASK=" << s.dwNetIpMask
-        << " TRANAUTOSTART=" << s.bTranAutoStart << " TRANCLOSEDONE=" << s.bTranCloseDone
-        << " files=" << s.arrBootFiles.size() << " nodes=" << s.arrNetNodes.size()
-        << " TERMINAL=" << s.bTerminal << " WIZARDMODE=" << s.bWizardMode << "}";
 }
 
 const CSnapshot kDefaults = {"",   0,     0, 1, "COM1", 115200, 0,  1,  1,     "ORXHV7410",
@@ -108,7 +74,7 @@ TEST(ConfigSave, WritesEveryKeyInTheFixedOrder) {
     c.m_arrNetNodes = {"ORXHV7001"};
     c.m_dwNetIp = Addr("192.168.1.200");
     c.m_dwNetIpMask = Addr("255.255.255.0");
-    CMemoryProfile profile;
+    CTextProfile profile;
     c.Save(profile);
     EXPECT_EQ(profile.m_strText,
               "[PARAMS]\n"
@@ -157,7 +123,7 @@ TEST(ConfigSave, EveryFieldRoundTrips) {
     c.m_arrNetNodes = {"N1", "N2"};
     c.m_bTerminal = true;
     c.m_bWizardMode = false;
-    CMemoryProfile profile("; user notes\n[PARAMS]\nNETIP=5\n");
+    CTextProfile profile("; user notes\n[PARAMS]\nNETIP=5\n");
     c.Save(profile);
     CORXBootConfig back;
     back.Load(profile);
@@ -173,7 +139,7 @@ TEST(ConfigSave, AddressIsStoredAsTheSignedValueOfItsBytes) {
         auto pc = Loaded("");
         CORXBootConfig& c = *pc;
         c.m_dwNetIp = Addr(pszAddr);
-        CMemoryProfile profile;
+        CTextProfile profile;
         c.Save(profile);
         std::string strStored;
         ASSERT_TRUE(IniFindValue(profile.m_strText, "PARAMS", "NETIP", strStored));
@@ -191,7 +157,7 @@ TEST(ConfigSave, ListsKeepSixteenEntriesBothWays) {
         strText += "NETNODE" + std::to_string(i) + "=N\n";
     }
     EXPECT_EQ(Loaded(strText)->m_arrNetNodes.size(), 16u);
-    CMemoryProfile profile;
+    CTextProfile profile;
     c.Save(profile);
     std::string strValue;
     EXPECT_FALSE(IniFindValue(profile.m_strText, "PARAMS", "BOOTFILE16", strValue));
@@ -200,7 +166,7 @@ TEST(ConfigSave, ListsKeepSixteenEntriesBothWays) {
 }
 
 TEST(ConfigSave, ShortenedListDoesNotGrowBack) {
-    CMemoryProfile profile(
+    CTextProfile profile(
         "[PARAMS]\nBOOTFILE0=a\nBOOTFILE1=b\nBOOTFILE2=c\nBOOTFILE3=d\nNETNODE0=n\n");
     CORXBootConfig c;
     c.Load(profile);
@@ -221,7 +187,7 @@ TEST(ConfigSave, LineBreakInAPathCannotAddKeys) {
     auto pc = Loaded("");
     CORXBootConfig& c = *pc;
     c.ParseParam("/fa.bin\n[PARAMS]\nNETTYPE=0");
-    CMemoryProfile profile;
+    CTextProfile profile;
     c.Save(profile);
     const auto pback = Loaded(profile.m_strText);
     const CORXBootConfig& back = *pback;

@@ -10,7 +10,6 @@
 #include <cstring>
 #include <thread>
 
-#include "app/ORXBootApp.h"
 #include "platform/LastError.h"
 #include "platform/SerialDevice.h"
 
@@ -94,7 +93,7 @@ protected:
 
 TEST_F(PtyDevice, EveryByteValuePassesUnchangedBothWays) {
     auto pDev = m_factory.Open(m_strSlave, 115200);
-    ASSERT_NE(pDev, nullptr) << FormatErrorText(GetLastError());
+    ASSERT_NE(pDev, nullptr) << SystemErrorText(GetLastError());
     std::vector<uint8_t> all(256);
     for (int i = 0; i < 256; ++i) all[i] = static_cast<uint8_t>(i);
     // Server to unit.
@@ -205,7 +204,7 @@ TEST_F(PtyDevice, PurgeDropsWhatArrived) {
     auto pDev = m_factory.Open(m_strSlave, 115200);
     ASSERT_NE(pDev, nullptr);
     ASSERT_EQ(write(m_fdMaster, "stale", 5), 5);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    pDev->WaitReadable(1000);  // the bytes have arrived
     pDev->PurgeInput();
     ASSERT_EQ(write(m_fdMaster, "\n", 1), 1);
     EXPECT_EQ(DeviceRead(*pDev, 1), std::vector<uint8_t>{'\n'});

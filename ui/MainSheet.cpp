@@ -15,7 +15,7 @@
 #include "ui/PropTransfer.h"
 #include "ui/ScreenSaverInhibitor.h"
 #include "ui/WaitCursor.h"
-#include "ui/WizPlaceholder.h"
+#include "ui/Wizard.h"
 
 CMainSheet::CMainSheet(const CServices& services, int nStartPage)
     : CPropertySheet(tr("ORX Boot Server"),
@@ -29,7 +29,7 @@ CMainSheet::CMainSheet(const CServices& services, int nStartPage)
     setObjectName("mainSheet");
     setWindowIcon(AppIcon());
     if (m_bWizard) {
-        AddPage(new CWizPlaceholder(*this));
+        m_pWizard = new CWizard(*this);
     } else {
         // A desktop window that stays up for hours belongs in the task bar, minimisable.
         setWindowFlag(Qt::WindowMinimizeButtonHint, true);
@@ -190,13 +190,19 @@ void CMainSheet::ApplyNow() {
 
 void CMainSheet::OnBootText(int nWParam, const std::string& strText) {
     if (nWParam < BOOT_SLOT_LOG) UpdateScreenSaver();
-    if (m_bWizard) return;
-    if (m_pTransfer && m_pTransfer->IsCreated()) m_pTransfer->ShowBootText(nWParam, strText);
+    if (m_pWizard) {
+        m_pWizard->OnBootText(nWParam, strText);
+    } else if (m_pTransfer && m_pTransfer->IsCreated()) {
+        m_pTransfer->ShowBootText(nWParam, strText);
+    }
 }
 
 void CMainSheet::OnBootProgress(int nSlot, int nPercent) {
-    if (m_bWizard) return;
-    if (m_pTransfer && m_pTransfer->IsCreated()) m_pTransfer->ShowBootProgress(nSlot, nPercent);
+    if (m_pWizard) {
+        m_pWizard->OnBootProgress(nSlot, nPercent);
+    } else if (m_pTransfer && m_pTransfer->IsCreated()) {
+        m_pTransfer->ShowBootProgress(nSlot, nPercent);
+    }
 }
 
 // Status events mark every start and end of a download, so they are enough to follow it.

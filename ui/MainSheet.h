@@ -10,6 +10,7 @@ class CPropSelect;
 class CPropSerial;
 class CPropTransfer;
 class CScreenSaverInhibitor;
+class CWizard;
 class IFileDialog;
 class IMessageBox;
 
@@ -78,5 +79,6 @@ private:
     CPropNet* m_pNet = nullptr;
     CPropSerial* m_pSerial = nullptr;
     CPropTransfer* m_pTransfer = nullptr;
+    CWizard* m_pWizard = nullptr;  // the wizard form's pages
     bool m_bEnded = false;
 };

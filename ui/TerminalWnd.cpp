@@ -4,6 +4,7 @@
 #include <QVBoxLayout>
 
 #include "app/ORXBootApp.h"
+#include "platform/WindowSystem.h"
 #include "ui/Pictures.h"
 #include "ui/TerminalEditCtrl.h"
 
@@ -22,7 +23,8 @@ private:
     CTerminalWnd& m_owner;
 };
 
-CTerminalWnd::CTerminalWnd(CORXBootApp& app) : m_app(app) {}
+CTerminalWnd::CTerminalWnd(CORXBootApp& app, CWindowSystem& windows)
+    : m_app(app), m_windows(windows) {}
 
 CTerminalWnd::~CTerminalWnd() {
     DestroyTerminal();
@@ -36,16 +38,19 @@ void CTerminalWnd::OpenTerminal() {
         m_pEdit->setFocus(Qt::ActiveWindowFocusReason);
         return;
     }
-    // Attached before the port opens, so the unit's first bytes are not lost.
-    m_app.AttachTerminal(this);
+    // The target exists before the port opens, so the unit's first bytes are not lost.
+    m_hTarget = m_windows.CreateWindow([this](CMessage& msg) { OnMessage(msg); });
+    m_app.m_hTerminalWnd = m_hTarget;
     if (!m_app.OpenSerialPort()) {
-        m_app.AttachTerminal(nullptr);
+        m_app.m_hTerminalWnd = 0;
+        m_windows.DestroyWindow(m_hTarget);
+        m_hTarget = 0;
         return;
     }
     auto* pWindow = new CTerminalFrame(*this);
     pWindow->setObjectName("terminalWindow");
     pWindow->setWindowTitle(QString("Serial Port Terminal - %1")
-                                .arg(QString::fromStdString(m_app.Config().m_strComPort)));
+                                .arg(QString::fromStdString(m_app.m_config.m_strComPort)));
     pWindow->setWindowIcon(QIcon(Picture(EPicture::SerialPage, 32)));
     m_pEdit = new CTerminalEditCtrl(
         [this](const uint8_t* pBytes, size_t nCount) {
@@ -59,7 +64,7 @@ void CTerminalWnd::OpenTerminal() {
     pWindow->resize(500, 400);
     if (!m_placement.isEmpty()) pWindow->restoreGeometry(m_placement);
     m_pWindow = pWindow;
-    m_app.Config().m_bTerminal = true;
+    m_app.m_config.m_bTerminal = true;
     pWindow->show();
     m_pEdit->setFocus(Qt::ActiveWindowFocusReason);
 }
@@ -69,7 +74,7 @@ void CTerminalWnd::DestroyTerminal() {
 }
 
 void CTerminalWnd::OnUserClose() {
-    m_app.Config().m_bTerminal = false;
+    m_app.m_config.m_bTerminal = false;
     Destroy(true);
 }
 
@@ -77,8 +82,10 @@ void CTerminalWnd::Destroy(bool bLater) {
     if (!m_pWindow) return;
     m_placement = m_pWindow->saveGeometry();
     // The unit may be left at its menu by hand; the next one is driven again.
-    m_app.Config().m_nComAutoMenu = 1;
-    m_app.AttachTerminal(nullptr);
+    m_app.m_config.m_nComAutoMenu = 1;
+    m_app.m_hTerminalWnd = 0;
+    m_windows.DestroyWindow(m_hTarget);
+    m_hTarget = 0;
     QWidget* pWindow = m_pWindow;
     m_pWindow = nullptr;
     m_pEdit = nullptr;
@@ -89,11 +96,12 @@ void CTerminalWnd::Destroy(bool bLater) {
         delete pWindow;
     }
     // While the servers run the ports are theirs; otherwise the port was the terminal's.
-    if (!m_app.ServersRunning()) m_app.CloseSerialPorts();
+    if (!m_app.m_bServersRunning) m_app.CloseSerialPorts();
 }
 
-void CTerminalWnd::OnSerialText(const std::vector<uint8_t>& bytes) {
-    if (m_pEdit) m_pEdit->AppendTerminalText(bytes.data(), bytes.size());
+void CTerminalWnd::OnMessage(CMessage& msg) {
+    if (msg.nMsg == WM_SERIAL_TEXT && m_pEdit)
+        m_pEdit->AppendTerminalText(msg.bytes.data(), msg.bytes.size());
 }
 
 CTerminalEditCtrl* CTerminalWnd::EditCtrl() const {

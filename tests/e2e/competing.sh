@@ -44,6 +44,7 @@ server() {
 out() { cat "$work/$1/out.log"; }
 err() { cat "$work/$1/err.log"; }
 count() { grep -cF -- "$2" "$work/$1/$3.log"; }
+logged() { [ "$(count "$1" "$2" out)" -ge 1 ]; }
 
 pair 1 && pair 2 && pair 3 || { echo "FAIL: could not build the test network"; exit 1; }
 server alpha "$tag-1a" 0
@@ -62,10 +63,7 @@ done
 
 # Junk on port 100 is logged at once with its sender.
 ip netns exec "$tag-1b" bash -c 'exec 3>/dev/udp/10.77.1.1/100; printf "hello" >&3'
-for _ in $(seq 30); do
-  [ "$(count alpha "Broadcast rx junk from 10.77.1.2." out)" = 1 ] && break
-  sleep 0.1
-done
+orx_wait_for 3 logged alpha "Broadcast rx junk from 10.77.1.2."
 [ "$(count alpha "Broadcast rx junk from 10.77.1.2." out)" = 1 ] || fail "alpha did not log the junk datagram: $(out alpha)"
 
 # delta answers a single unit: nothing of it is bound to port 100.
@@ -74,11 +72,8 @@ if ip netns exec "$tag-3b" ss -Huln 'sport = :100' | grep -q .; then
 fi
 
 # The first broadcasts go out 30 s after the start.
-for _ in $(seq 400); do
-  [ "$(count alpha "Another boot server 'beta'" out)" -ge 1 ] &&
-    [ "$(count beta "Another boot server 'alpha'" out)" -ge 1 ] && break
-  sleep 0.1
-done
+orx_wait_for 40 logged alpha "Another boot server 'beta'"
+orx_wait_for 5 logged beta "Another boot server 'alpha'"
 grep -qxF "Another boot server 'beta' is running on '10.77.1.2'" "$work/alpha/out.log" ||
   fail "alpha did not see beta: $(out alpha)"
 grep -qxF "Another boot server 'alpha' is running on '10.77.1.1'" "$work/beta/out.log" ||
@@ -86,10 +81,7 @@ grep -qxF "Another boot server 'alpha' is running on '10.77.1.1'" "$work/beta/ou
 
 # A third server heard after the question is only logged.
 ip netns exec "$tag-1b" bash -c 'exec 3>/dev/udp/10.77.1.1/100; printf "newboot omega\0" >&3'
-for _ in $(seq 30); do
-  [ "$(count alpha "Another boot server 'omega'" out)" = 1 ] && break
-  sleep 0.1
-done
+orx_wait_for 3 logged alpha "Another boot server 'omega'"
 [ "$(count alpha "Another boot server 'omega' is running on '10.77.1.2'" out)" = 1 ] ||
   fail "alpha did not log omega: $(out alpha)"
 for s in alpha:beta:10.77.1.2 beta:alpha:10.77.1.1; do

@@ -89,10 +89,7 @@ for i in 2 3 4; do
     pids+=("$UNIT_PID")
 done
 # Held only once every unit has bound its port, so each announces the moment it goes on.
-for _ in $(seq 100); do
-    [ "$(ss -uanH | grep -c ' 127\.0\.0\.[234]:')" -ge 3 ] && break
-    sleep 0.1
-done
+orx_wait_for 10 eval '[ "$(ss -uanH | grep -c " 127\.0\.0\.[234]:")" -ge 3 ]'
 kill -STOP "${pids[@]}"
 start_server
 sleep 1.2

@@ -90,7 +90,7 @@ public:
         s.pSerialPorts = &m_ports;
         s.pNetwork = &m_echo;
         m_pApp = std::make_unique<CORXBootApp>(s);
-        m_pFront = std::make_unique<CGuiFront>(*m_pApp, m_boxes, m_files);
+        m_pFront = std::make_unique<CGuiFront>(*m_pApp, m_windows, m_boxes, m_files);
         m_pApp->m_pFront = m_pFront.get();
         m_pApp->m_bSocketsAvailable = true;
         CORXBootConfig& cfg = m_pApp->m_config;
@@ -147,6 +147,7 @@ public:
     CORXBootConfig& Config() { return m_pApp->m_config; }
     CTerminalWnd& Terminal() { return m_pFront->Terminal(); }
     CFakeMessageBox& Boxes() { return m_boxes; }
+    CFakeFiles& Files() { return m_files; }
     CFakeEcho& Echo() { return m_echo; }
     // Whether another program could take the port now (the engine holds it exclusively).
     bool PortFree(const char* pszPort) { return m_ports.Probe(pszPort); }

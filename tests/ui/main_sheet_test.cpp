@@ -46,7 +46,8 @@ private slots:
         QTRY_COMPARE(Title(rig), QString("ORX Boot Server - Transfer (Monitoring)"));
         QVERIFY(rig.Find<QLabel>("serialHint")->isVisible());
 
-        const char* arrNames[] = {"HV7A", "HV7B", "HV7C", "HV7D", "HV7E", "HV7F"};
+        // A name that looks like markup shows as it is.
+        const char* arrNames[] = {"<b>HV7A</b>", "HV7B", "HV7C", "HV7D", "HV7E", "HV7F"};
         for (uint8_t i = 0; i < 6; ++i) rig.BootRequest(uint8_t(i + 2), arrNames[i]);
         QTRY_COMPARE(Title(rig), QString("ORX Boot Server - Transfer (Active)"));
         QTRY_COMPARE(rig.SlotName(4), QString("HV7E"));
@@ -56,12 +57,18 @@ private slots:
         }
         QTRY_VERIFY(rig.LogText().contains("HV7F: Starting Transfer"));
         QVERIFY(!rig.Find<QLabel>("serialHint")->isVisible());
+        // "X" only says it cannot cancel; the transfer goes on.
+        QTest::mouseClick(rig.Find<QPushButton>("slotCancel0"), Qt::LeftButton);
+        QCOMPARE(rig.boxes.m_shown.back().first,
+                 std::string("Sorry this feature is not available."));
+        QCOMPARE(rig.boxes.m_shown.back().second, MB_OK);
+        QCOMPARE(rig.app.TransferCount(), size_t(6));
 
         // The first unit completes: the others move up a row and the sixth gets one.
         rig.CompleteUnit(2);
         QTRY_COMPARE(rig.SlotName(4), QString("HV7F"));
         QCOMPARE(rig.SlotName(0), QString("HV7B"));
-        QTRY_VERIFY(rig.LogText().contains("HV7A: Transmission completed."));
+        QTRY_VERIFY(rig.LogText().contains("<b>HV7A</b>: Transmission completed."));
         for (uint8_t i = 3; i <= 7; ++i) rig.CompleteUnit(i);
         QTRY_COMPARE(Title(rig), QString("ORX Boot Server - Transfer (Monitoring)"));
         QCOMPARE(rig.SlotName(0), QString());

@@ -47,16 +47,19 @@ const char kUsage[] =
     "                        (default 12000)\n"
     "  --hangup-after N      close the line after N blocks\n"
     "  --timeout MS          longest wait for the server (default 30000)\n"
-    "  --stats               print the rate and the go-ahead latencies\n";
+    "  --stats               print the rate and the go-ahead latencies\n"
+    "  --units N             N units one after another on the same line\n"
+    "  --on-cue              each unit starts when a line arrives on standard input, as\n"
+    "                        when the user puts it in serial-boot mode\n";
 
 struct COptions {
     std::string strPort, strMakePty, strImage, strName = "HV7UNIT", strTextBeforeLf;
     std::string strExpectKeys;
     bool bExpectKeysGiven = false, bHv6 = false, bMenu = true, bBootNet = false, bDhcp = false;
     std::string strIp, strMask;
-    bool bBadChecksum = false, bSplit = false, bStats = false;
+    bool bBadChecksum = false, bSplit = false, bStats = false, bOnCue = false;
     uint32_t dwBaud = 0, dwTimeout = 30000;
-    long nStallAfter = -1, nHangupAfter = -1;
+    long nStallAfter = -1, nHangupAfter = -1, nUnits = 1;
     uint32_t dwStallMs = 12000;
 };
 
@@ -151,6 +154,8 @@ bool ParseOptions(int argc, char** argv, COptions& o) {
             o.bSplit = true;
         else if (a == "--stats")
             o.bStats = true;
+        else if (a == "--on-cue")
+            o.bOnCue = true;
         else if (a == "--baud-emulate") {
             if (!next(v)) return false;
             o.dwBaud = std::stoul(v);
@@ -163,6 +168,9 @@ bool ParseOptions(int argc, char** argv, COptions& o) {
         } else if (a == "--stall-ms") {
             if (!next(v)) return false;
             o.dwStallMs = std::stoul(v);
+        } else if (a == "--units") {
+            if (!next(v)) return false;
+            o.nUnits = std::stol(v);
         } else if (a == "--hangup-after") {
             if (!next(v)) return false;
             o.nHangupAfter = std::stol(v);
@@ -170,7 +178,7 @@ bool ParseOptions(int argc, char** argv, COptions& o) {
             return false;
     }
     if (!o.bExpectKeysGiven) o.strExpectKeys = KeysFor(o);
-    return (o.strPort.empty() != o.strMakePty.empty()) && !o.strImage.empty();
+    return (o.strPort.empty() != o.strMakePty.empty()) && !o.strImage.empty() && o.nUnits > 0;
 }
 
 class CSerialUnit {
@@ -420,7 +428,15 @@ int RunSerialUnit(int argc, char** argv) {
                     line.SlavePath().c_str());
     std::fflush(stdout);
     line.SetEmulatedBaud(o.dwBaud);
-    const int nResult = CSerialUnit(o, line, image).Run();
-    std::fflush(stdout);
-    return nResult;
+    for (long nUnit = 0; nUnit < o.nUnits; ++nUnit) {
+        char szLine[64];
+        if (o.bOnCue && !std::fgets(szLine, sizeof szLine, stdin)) {
+            std::fprintf(stderr, "orxunit: no cue for unit %ld on standard input\n", nUnit + 1);
+            return 1;
+        }
+        const int nResult = CSerialUnit(o, line, image).Run();
+        std::fflush(stdout);
+        if (nResult != 0) return nResult;
+    }
+    return 0;
 }

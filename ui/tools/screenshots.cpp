@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
     config.m_arrBootFiles = {argv[4]};
     config.m_nBootNet = 1;
     config.m_nNetType = 1;
-    CGuiFront front(app, boxes, files);
+    CGuiFront front(app, system.windows, boxes, files);
     CMainSheet sheet(CMainSheet::CServices{app, boxes, files, nullptr}, PAGE_SELECT);
     front.Attach(sheet);
     sheet.resize(640, 480);

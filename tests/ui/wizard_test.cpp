@@ -1,0 +1,271 @@
+// The wizard walked as a user walks it, against simulated units on pseudo-terminals.
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <algorithm>
+
+#include "tests/ui/WizardRig.h"
+
+namespace {
+const std::string kFailedBox = "Boot file transfer FAILED.\nPress OK to try again.";
+const QStringList kWaitToSuccess = {kWait, kDownload, kSuccess};
+}  // namespace
+
+class WizardTest : public QObject {
+    Q_OBJECT
+private slots:
+    void downloadsOneUnitThenTheNextWithoutARestart() {
+        CWizardRig rig;
+        QProcess* pUnit = rig.StartUnit("COM1", {"--no-menu", "--on-cue", "--units", "2"});
+        QVERIFY(pUnit);
+        QVERIFY(rig.WalkToColdBoot());
+        QVERIFY(rig.NextEnabled());
+        rig.Next();
+        QCOMPARE(rig.Title(), kWait);
+        QVERIFY(!rig.NextEnabled());
+        QCOMPARE(rig.Status(), QString());
+
+        for (int nUnit = 0; nUnit < 2; ++nUnit) {
+            CWizardRig::Cue(pUnit);  // the user holds '2' and presses ON
+            QTRY_COMPARE_WITH_TIMEOUT(rig.Title(), kSuccess, 15000);
+            QCOMPARE(rig.PagesFrom(kWait), kWaitToSuccess);
+            QCOMPARE(rig.Text("labelPort"), QString("COM1"));
+            QCOMPARE(rig.Text("labelDownloading"),
+                     "Your computer is downloading the file '" ORX_BIN_DIR
+                     "/samples/small.bin' to the HV7");
+            // 70,000 bytes at 9,900 a second: never more than seven seconds to go.
+            const QRegularExpressionMatch estimate =
+                QRegularExpression(
+                    "^This process should complete in about (\\d+) minutes (\\d+) "
+                    "seconds\\.$")
+                    .match(rig.Text("labelEstimate"));
+            QVERIFY2(estimate.hasMatch(), qPrintable(rig.Text("labelEstimate")));
+            QVERIFY(estimate.captured(1).toInt() * 60 + estimate.captured(2).toInt() <= 7);
+            QVERIFY(rig.m_arrBar.contains(100));
+            QVERIFY(!rig.NextEnabled());
+
+            // Back boots the next unit: cold boot, then waiting, the servers never stopped.
+            rig.Back();
+            QCOMPARE(rig.Title(), kBoot);
+            QVERIFY(rig.App().ServersRunning());
+            rig.Next();
+            QCOMPARE(rig.Title(), kWait);
+            rig.m_arrBar.clear();
+        }
+        QVERIFY(CWizardRig::Finished(pUnit));
+        QCOMPARE(pUnit->exitCode(), 0);
+        QVERIFY(rig.BoxTexts().empty());
+    }
+
+    // With any port in use a second unit may ask while the first downloads: the page
+    // follows the first unit's bar and port, and tells of success when both are done.
+    void secondUnitDuringADownloadLeavesThePageOnTheFirst() {
+        CWizardRig rig;
+        QProcess* pFirst =
+            rig.StartUnit("COM1", {"--no-menu", "--on-cue", "--baud-emulate", "230400"});
+        QProcess* pSecond = rig.StartUnit("COM2", {"--no-menu", "--on-cue"});
+        QVERIFY(pFirst && pSecond);
+        rig.Config().m_strComPort = "COM2";  // the list's choice, not where the unit is
+        rig.Show();
+        rig.Next();
+        rig.Next();
+        ClickCheck(rig.Find<QRadioButton>("radioAllPorts"));
+        QVERIFY(!rig.Find<QListWidget>("listPorts")->isEnabled());
+        rig.Next();
+        rig.Next();
+        size_t nTransfersAtSuccess = 0;
+        QObject::connect(&rig.Sheet(), &QWidget::windowTitleChanged, [&](const QString& str) {
+            if (str == kSuccess) nTransfersAtSuccess += rig.App().TransferCount();
+        });
+        CWizardRig::Cue(pFirst);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.Title(), kDownload, 15000);
+        CWizardRig::Cue(pSecond);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.Title(), kSuccess, 20000);
+        QVERIFY(CWizardRig::Finished(pSecond) && CWizardRig::Finished(pFirst));
+        QCOMPARE(pSecond->exitCode() + pFirst->exitCode(), 0);
+        QCOMPARE(nTransfersAtSuccess, size_t(0));
+        QCOMPARE(rig.PagesFrom(kWait), kWaitToSuccess);
+        QCOMPARE(rig.Text("labelPort"), QString("COM1"));
+        // The end of the download empties the slot just before the success page.
+        if (rig.m_arrBar.endsWith(0)) rig.m_arrBar.removeLast();
+        QVERIFY(std::is_sorted(rig.m_arrBar.begin(), rig.m_arrBar.end()));
+        QVERIFY(rig.m_arrBar.contains(100));
+    }
+
+    void unitHangingUpGivesTheFailureBoxThenColdBootWithServersRunning() {
+        CWizardRig rig;
+        QProcess* pUnit = rig.StartUnit("COM1", {"--no-menu", "--on-cue", "--hangup-after", "20"});
+        QVERIFY(pUnit);
+        QVERIFY(rig.WalkToColdBoot());
+        rig.Next();
+        CWizardRig::Cue(pUnit);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.Title(), kBoot, 15000);
+        QCOMPARE(rig.Boxes().m_shown, (std::vector<std::pair<std::string, unsigned>>{
+                                          {kFailedBox, MB_OK | MB_ICONEXCLAMATION}}));
+        QVERIFY(rig.App().ServersRunning());
+        rig.Next();  // waiting again, on the servers that run
+        QCOMPARE(rig.Title(), kWait);
+    }
+
+    void transferStartingOnTheColdBootPageShowsTheDownload() {
+        CWizardRig rig;
+        QProcess* pUnit = rig.StartUnit("COM1", {"--no-menu", "--on-cue"});
+        QVERIFY(pUnit);
+        QVERIFY(rig.WalkToColdBoot());
+        CWizardRig::Cue(pUnit);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.Title(), kSuccess, 15000);
+        QCOMPARE(rig.PagesFrom(kBoot), QStringList({kBoot, kDownload, kSuccess}));
+        rig.Back();
+        QCOMPARE(rig.Title(), kBoot);
+    }
+
+    void advancedModeAsksFirst() {
+        CWizardRig rig;
+        rig.App().m_bSettingsReadOnly = true;  // nothing could be saved: no switch offered
+        rig.Show();
+        auto* pAdvanced = rig.Find<QPushButton>("buttonAdvanced");
+        QVERIFY(!pAdvanced->isEnabled());
+        rig.App().m_bSettingsReadOnly = false;
+        rig.Next();
+        rig.Back();
+        QVERIFY(pAdvanced->isEnabled());
+        rig.Boxes().m_nAnswer = IDNO;
+        QTest::mouseClick(pAdvanced, Qt::LeftButton);
+        QCOMPARE(rig.Boxes().m_shown.back(),
+                 std::make_pair(std::string("Are you sure you want to leave the Wizard Mode?"),
+                                MB_YESNO | MB_ICONQUESTION));
+        QVERIFY(rig.Sheet().isVisible());
+        rig.Boxes().m_nAnswer = IDYES;
+        QTest::mouseClick(pAdvanced, Qt::LeftButton);
+        QCOMPARE(rig.Sheet().result(), IDRETRY);
+        QVERIFY(!rig.Config().m_bWizardMode);
+    }
+
+    // Next only with a file; Browse adds one to the list and to the front of the history;
+    // a first run in a folder of images selects the first one.
+    void nextNeedsABootFile() {
+        QTemporaryDir folder;
+        const QString strOld = QDir::currentPath();
+        QDir::setCurrent(folder.path());
+        {
+            CWizardRig rig;
+            rig.Config().m_strBootFile.clear();
+            rig.Show();
+            rig.Next();
+            QCOMPARE(rig.Title(), kFile);
+            QVERIFY(!rig.NextEnabled());
+            QTest::keyClick(&rig.Sheet(), Qt::Key_Return);
+            QCOMPARE(rig.Title(), kFile);
+            const std::string strBrowsed = ORX_BIN_DIR "/samples/1m.bin";
+            rig.Files().m_strAnswer = strBrowsed;
+            QTest::mouseClick(rig.Find<QPushButton>("buttonBrowse"), Qt::LeftButton);
+            QCOMPARE(rig.Config().m_arrBootFiles, std::vector<std::string>{strBrowsed});
+            rig.Next();
+            QCOMPARE(rig.Title(), kSelect);
+            QCOMPARE(rig.Config().m_strBootFile, strBrowsed);
+        }
+        for (const char* pszName : {"b.bin", "a.BIN", "notes.txt"}) {
+            QFile file(folder.filePath(pszName));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        CWizardRig rig;
+        rig.Config().m_strBootFile.clear();
+        rig.Show();
+        rig.Next();
+        QDir::setCurrent(strOld);
+        auto* pList = rig.Find<QListWidget>("listBootFiles");
+        QCOMPARE(pList->count(), 2);
+        QCOMPARE(pList->currentItem()->text(), folder.filePath("a.BIN"));
+        QCOMPARE(rig.Config().m_strBootFile, folder.filePath("a.BIN").toStdString());
+        QVERIFY(rig.NextEnabled());
+    }
+
+    void bootFileDeletedBeforeTheStartLeavesTheList() {
+        QTemporaryDir folder;
+        const QString strCopy = folder.filePath("copy.bin");
+        QVERIFY(QFile::copy(ORX_BIN_DIR "/samples/small.bin", strCopy));
+        CWizardRig rig;
+        QVERIFY(rig.StartUnit("COM1", {"--no-menu", "--on-cue"}));
+        rig.Config().m_strBootFile = strCopy.toStdString();
+        rig.Show();
+        rig.Next();
+        rig.Next();
+        QVERIFY(QFile::remove(strCopy));
+        rig.Next();
+        QCOMPARE(rig.Title(), kSelect);
+        QVERIFY(!rig.App().ServersRunning());
+        QCOMPARE(rig.BoxTexts().size(), size_t(1));
+        QVERIFY(rig.BoxTexts()[0].starts_with("Boot File '" + strCopy.toStdString() +
+                                              "' Failed Load: "));
+        // Back on the file page the file is gone: the user picks another.
+        rig.Back();
+        QCOMPARE(rig.Title(), kFile);
+        QVERIFY(
+            rig.Find<QListWidget>("listBootFiles")->findItems(strCopy, Qt::MatchExactly).empty());
+        QVERIFY(!rig.NextEnabled());
+    }
+
+    void portThatCannotBeOpenedKeepsThePortPage() {
+        CWizardRig rig;
+        QProcess* pUnit = rig.StartUnit("COM1", {"--no-menu", "--on-cue"});
+        QVERIFY(pUnit);
+        rig.Show();
+        rig.Next();
+        rig.Next();
+        QCOMPARE(rig.Find<QListWidget>("listPorts")->currentItem()->text(), QString("COM1"));
+        pUnit->kill();  // the cable is pulled: the port goes away
+        QVERIFY(CWizardRig::Finished(pUnit));
+        rig.Next();
+        QCOMPARE(rig.Title(), kSelect);
+        QVERIFY(!rig.App().ServersRunning());
+        const std::vector<std::string> arrBoxes = rig.BoxTexts();
+        QCOMPARE(arrBoxes.size(), size_t(2));
+        QVERIFY(arrBoxes[0].starts_with("Serial port 'COM1' failed to open ("));
+        QVERIFY(arrBoxes[0].ends_with("). Please select another port."));
+        QVERIFY(arrBoxes[1].starts_with("Serial port 'COM1' failed code: "));
+    }
+
+    // A double click on Next is one press, so the cold boot steps are not skipped.
+    void doubleClickOnNextMovesOnePage() {
+        CWizardRig rig;
+        QVERIFY(rig.StartUnit("COM1", {"--no-menu", "--on-cue"}));
+        rig.Show();
+        rig.Next();
+        rig.Next();
+        QCOMPARE(rig.Title(), kSelect);
+        rig.DoubleClickNext();
+        QCOMPARE(rig.Title(), kBoot);
+        QVERIFY(rig.App().ServersRunning());
+    }
+
+    // Back stops the download the user leaves: its end, which the stop itself reports,
+    // moves no page and is no failure to tell.
+    void backDuringADownloadStopsItQuietly() {
+        CWizardRig rig;
+        QProcess* pUnit = rig.StartUnit(
+            "COM1", {"--no-menu", "--on-cue", "--stall-after", "40", "--stall-ms", "9000"});
+        QVERIFY(pUnit);
+        QVERIFY(rig.WalkToColdBoot());
+        rig.Next();
+        CWizardRig::Cue(pUnit);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.Title(), kDownload, 15000);
+        rig.Back();
+        QCOMPARE(rig.Title(), kBoot);
+        QVERIFY(!rig.App().ServersRunning());
+        // The stop waited for the port's thread: all it reported is queued now.
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(rig.Title(), kBoot);
+        QVERIFY(rig.BoxTexts().empty());
+        rig.Next();
+        QCOMPARE(rig.Title(), kWait);
+        QVERIFY(rig.App().ServersRunning());
+    }
+};
+
+ORX_UI_TEST(WizardTest)
+#include "wizard_test.moc"

@@ -1,0 +1,110 @@
+#include "ui/Wizard.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QPushButton>
+
+#include "app/ORXBootApp.h"
+#include "platform/MessageBox.h"
+#include "platform/Messages.h"
+#include "ui/MainSheet.h"
+#include "ui/WizardPages.h"
+
+CWizard::CWizard(CMainSheet& sheet) : QObject(&sheet), m_sheet(sheet) {
+    m_pBoot = new CWizBoot(*this);
+    m_pDownload = new CWizDownload(*this);
+    m_pSuccess = new CWizSuccess(*this);
+    sheet.AddPage(new CWizIntro(*this));
+    sheet.AddPage(new CWizFile(*this));
+    sheet.AddPage(new CWizSelect(*this));
+    sheet.AddPage(m_pBoot);
+    sheet.AddPage(new CWizWait(*this));
+    sheet.AddPage(m_pDownload);
+    sheet.AddPage(m_pSuccess);
+    // A double click on Next or Back is one press: it must not skip a page the user has
+    // not read, such as the cold boot steps after the servers start.
+    sheet.Button(ID_WIZNEXT)->installEventFilter(this);
+    sheet.Button(ID_WIZBACK)->installEventFilter(this);
+}
+
+bool CWizard::eventFilter(QObject* pWatched, QEvent* pEvent) {
+    if (pEvent->type() == QEvent::MouseButtonDblClick) return true;
+    return QObject::eventFilter(pWatched, pEvent);
+}
+
+CORXBootApp& CWizard::App() const {
+    return m_sheet.App();
+}
+IMessageBox& CWizard::Boxes() const {
+    return m_sheet.Boxes();
+}
+IFileDialog& CWizard::Files() const {
+    return m_sheet.Files();
+}
+void CWizard::AdvancedMode() const {
+    m_sheet.SwitchMode(false);
+}
+
+bool CWizard::StartServers() {
+    if (App().StartServers()) return true;
+    App().StopServers();
+    return false;
+}
+
+void CWizard::StopServers() {
+    if (!App().ServersRunning()) return;
+    m_bStopping = true;
+    m_sheet.StopServersIfRunning();
+}
+
+CWizPage* CWizard::ActivePage() const {
+    return static_cast<CWizPage*>(m_sheet.ActivePage());
+}
+
+void CWizard::ShowPage(CPropertyPage* pPage) {
+    ++m_nSwitchGuard;
+    m_sheet.SetActivePage(pPage);
+    --m_nSwitchGuard;
+}
+
+void CWizard::OnBootText(int nWParam, const std::string& strText) {
+    if (m_nSwitchGuard != 0) return;
+    if (nWParam == BOOT_EVENT_SERVERS_HALTED) m_bStopping = false;
+    CWizPage* pActive = ActivePage();
+    if (!pActive) return;
+    if (nWParam == BOOT_EVENT_TRANSFER_FAILED) {
+        if (m_bStopping) return;
+        Boxes().Show("Boot file transfer FAILED.\nPress OK to try again.",
+                     MB_OK | MB_ICONEXCLAMATION);
+        ShowPage(m_pBoot);
+        return;
+    }
+    const bool bTransfers = App().TransferCount() != 0;
+    if (nWParam == BOOT_EVENT_TRANSFER_DONE) {
+        if (m_bStopping) return;
+        // While another unit still downloads, the download is not complete: the page
+        // goes on showing the one that is now first.
+        if (!bTransfers) {
+            ShowPage(m_pSuccess);
+        } else if (pActive == m_pDownload) {
+            m_pDownload->ShowTransfer();
+        } else {
+            ShowPage(m_pDownload);
+        }
+        return;
+    }
+    if (pActive != m_pDownload && bTransfers) {
+        ShowPage(m_pDownload);
+        return;
+    }
+    if (QLabel* pLine = pActive->StatusLine()) {
+        QString strLine = QString::fromStdString(strText);
+        while (strLine.endsWith('\n') || strLine.endsWith('\r')) strLine.chop(1);
+        pLine->setText(strLine);
+    }
+}
+
+void CWizard::OnBootProgress(int nSlot, int nPercent) {
+    // One bar follows one download: the first transfer's, as the page's port label does.
+    if (nSlot == 0 && m_pDownload->IsCreated()) m_pDownload->ShowProgress(nPercent);
+}

@@ -1,0 +1,65 @@
+#pragma once
+#include <QObject>
+#include <string>
+
+class CMainSheet;
+class CORXBootApp;
+class CPropertyPage;
+class CWizBoot;
+class CWizDownload;
+class CWizPage;
+class CWizSuccess;
+class IFileDialog;
+class IMessageBox;
+
+// Dialog ids of the wizard pages, by which a page's Next or Back jumps.
+constexpr int IDD_WIZ_INTRO = 140;
+constexpr int IDD_WIZ_FILE = 141;
+constexpr int IDD_WIZ_BOOT = 142;
+constexpr int IDD_WIZ_SELECT = 143;
+constexpr int IDD_WIZ_WAIT = 144;
+constexpr int IDD_WIZ_DOWNLOAD = 145;
+constexpr int IDD_WIZ_SUCCESS = 146;
+
+// The main sheet's wizard face: seven pages that walk one user through one serial
+// download, starting and stopping the servers as the user moves, and following what the
+// servers report to the Downloading, Success or Cold Boot page by itself.
+class CWizard : public QObject {
+    Q_OBJECT
+public:
+    // Adds the pages, in wizard order, to a sheet in wizard form; lives as long as it.
+    explicit CWizard(CMainSheet& sheet);
+
+    // What the servers report, on the UI thread in posting order.
+    void OnBootText(int nWParam, const std::string& strText);
+    void OnBootProgress(int nSlot, int nPercent);
+
+    // For the pages.
+    CORXBootApp& App() const;
+    IMessageBox& Boxes() const;
+    IFileDialog& Files() const;
+    // Ends the sheet so that an advanced one is built instead.
+    void AdvancedMode() const;
+    // True when the servers run; after a failed start (the user has been told why) what
+    // it opened is closed again.
+    bool StartServers();
+    void StopServers();
+
+protected:
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+
+private:
+    void ShowPage(CPropertyPage* pPage);
+    CWizPage* ActivePage() const;
+
+    CMainSheet& m_sheet;
+    CWizBoot* m_pBoot = nullptr;
+    CWizDownload* m_pDownload = nullptr;
+    CWizSuccess* m_pSuccess = nullptr;
+    // Non-zero while the wizard changes the page by itself: texts that arrive meanwhile
+    // (from a message box's loop) are dropped, so they cannot start a second change.
+    int m_nSwitchGuard = 0;
+    // Set when the wizard stops running servers, until their halt is reported: the ends
+    // of transfers that the stop cut short are not news to the user who left.
+    bool m_bStopping = false;
+};

@@ -5,11 +5,11 @@
 set -euo pipefail
 BUILD=$(cd "${1:-build}" && pwd)
 DOCS=$(cd "$(dirname "$0")/../docs" && pwd)
-if [ -z "${ORX_SHOTS_NETNS:-}" ]; then
-    unshare -n true 2>/dev/null || { echo "screenshots: needs a private network namespace (root)" >&2; exit 1; }
-    exec unshare -n env ORX_SHOTS_NETNS=1 bash "$0" "$BUILD"
-fi
-ip link set lo up
+source "$(dirname "$0")/../tests/e2e/lib/env.sh"
+orx_private_net ORX_SHOTS_NETNS "$0" "$BUILD" || {
+    echo "screenshots: needs a private network namespace (root)" >&2
+    exit 1
+}
 # A fixed folder: its path shows in the picture.
 WORK=/tmp/orx-screenshots
 rm -rf "$WORK" && mkdir -p "$WORK"

@@ -75,15 +75,21 @@ orx_settings() {
   { echo "[PARAMS]"; for kv in "$@"; do echo "$kv"; done; } >"$dir/orxboot.ini"
 }
 
-# orx_exec_in DIR COMMAND...: replaces the (sub)shell with COMMAND run in DIR, with DIR's
-# own lock and config places, so the settings file in DIR is the one read and saved and
-# no other copy of orxboot is in the way. Run it in the background or inside ( ).
+# orx_own_places DIR: this shell and what it starts take the instance lock and look for
+# settings in DIR, so no other copy of orxboot is in the way and the user's stay untouched.
+orx_own_places() {
+  mkdir -p "$1/cfg" && mkdir -p -m 700 "$1/run"
+  export XDG_RUNTIME_DIR=$1/run XDG_CONFIG_HOME=$1/cfg
+}
+
+# orx_exec_in DIR COMMAND...: replaces the (sub)shell with COMMAND run in DIR with DIR's own
+# places, so the settings file in DIR is the one read and saved. Run it in the background
+# or inside ( ).
 orx_exec_in() {
-  local dir=$1
+  orx_own_places "$1"
+  cd "$1" || exit 1
   shift
-  mkdir -p "$dir/run" "$dir/cfg"
-  cd "$dir" || exit 1
-  XDG_RUNTIME_DIR=$dir/run XDG_CONFIG_HOME=$dir/cfg exec "$@"
+  exec "$@"
 }
 
 # orx_wait_for SECONDS COMMAND...: until COMMAND succeeds, trying every 0.1 s.

@@ -21,3 +21,9 @@ cp "$BUILD/samples/1m.bin" "$WORK/hv7-firmware.bin"
 "$BUILD/orx-screenshots" transfer "$DOCS/screenshot-transfer.png" "$BUILD/orxunit" \
     "$WORK/hv7-firmware.bin"
 echo "screenshots: $DOCS/screenshot-transfer.png"
+# The wizard's serial port is a simulated unit's pseudo-terminal, linked as COM1.
+export ORXBOOT_COMDIR=$WORK/ports
+mkdir -p "$ORXBOOT_COMDIR"
+"$BUILD/orx-screenshots" wizard "$DOCS/screenshot-wizard.png" "$BUILD/orxunit" \
+    "$WORK/hv7-firmware.bin"
+echo "screenshots: $DOCS/screenshot-wizard.png"

@@ -14,7 +14,7 @@ namespace {
 // Bytes a unit takes in a second, whatever the baud rate: the estimate's fixed pace.
 constexpr uint32_t kEstimateBytesPerSecond = 9900;
 const char kFirstEstimate[] = "This process should take about 30 seconds.";
-constexpr int kPictureHeight = 96;
+constexpr int kPictureHeight = 150;
 }  // namespace
 
 // --- Cold Boot ---
@@ -100,6 +100,7 @@ CWizDownload::CWizDownload(CWizard& wizard)
     m_pText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_pEstimate = AddText(pText, tr(kFirstEstimate));
     m_pEstimate->setObjectName("labelEstimate");
+    pText->addSpacing(16);
     auto* pBarRow = new QHBoxLayout;
     m_pPort = new QLabel(QStringLiteral("COMx"), this);
     m_pPort->setObjectName("labelPort");
@@ -112,6 +113,7 @@ CWizDownload::CWizDownload(CWizard& wizard)
     pBarRow->addWidget(m_pPort);
     pBarRow->addWidget(m_pProgress, 1);
     pText->addLayout(pBarRow);
+    pText->addSpacing(8);
     AddText(pText, tr("Please Wait..."));
     pText->addStretch(1);
     m_pStatus = AddStatusLine(pText);

@@ -3,6 +3,7 @@
 // (scripts/screenshots.sh does).
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QFont>
 #include <QLabel>
 #include <QProcess>
@@ -25,13 +26,55 @@ int Fail(const char* pszWhy) {
     std::fprintf(stderr, "orx-screenshots: %s\n", pszWhy);
     return 1;
 }
+
+// The Transfer page while three network units boot.
+int ShotTransfer(CORXBootApp& app, CMainSheet& sheet, const char* pszOut, const char* pszUnit,
+                 const char* pszImage) {
+    QTimer::singleShot(0, &sheet, [&] { sheet.Button(IDOK)->click(); });
+    if (!WaitFor([&] { return app.ServersRunning(); }, 10))
+        return Fail("the servers did not start");
+
+    // The units leave one block unanswered half way, so the picture catches them moving.
+    QProcess units;
+    units.start(pszUnit, {"net", "--server", "127.0.0.1", "--bind", "127.0.0.2", "--count", "3",
+                          "--name", "HV7LAB", "--image", pszImage, "--drop-ack", "1000"});
+    auto* pLast = sheet.findChild<QProgressBar*>("slotProgress2");
+    if (!WaitFor([&] { return pLast->isVisible() && pLast->value() >= 45; }, 30))
+        return Fail("the units did not boot");
+    sheet.grab().save(pszOut);
+    WaitFor([&] { return units.state() == QProcess::NotRunning; }, 30);
+    sheet.Button(IDCANCEL)->click();
+    return 0;
+}
+
+// The wizard's Downloading page: the user walks to the waiting page, then a unit on a
+// serial line (a pseudo-terminal in ORXBOOT_COMDIR) asks to be booted.
+int ShotWizard(CMainSheet& sheet, const char* pszOut, const char* pszUnit, const char* pszImage) {
+    QProcess unit;
+    const QString strLink = qEnvironmentVariable("ORXBOOT_COMDIR") + "/COM1";
+    unit.start(pszUnit, {"serial", "--make-pty", strLink, "--image", pszImage, "--no-menu",
+                         "--on-cue", "--baud-emulate", "921600"});
+    if (!WaitFor([&] { return QFileInfo(strLink).isSymLink(); }, 10))
+        return Fail("the unit made no serial line");
+    for (int i = 0; i < 4; ++i) sheet.Button(ID_WIZNEXT)->click();
+    unit.write("\n");
+    auto* pBar = sheet.findChild<QProgressBar*>("progressDownload");
+    if (!WaitFor([&] { return pBar->isVisible() && pBar->value() >= 40; }, 30))
+        return Fail("the unit did not download");
+    sheet.grab().save(pszOut);
+    sheet.Button(IDCANCEL)->click();
+    unit.kill();
+    unit.waitForFinished(5000);
+    return 0;
+}
 }  // namespace
 
-// orx-screenshots transfer OUT.png ORXUNIT IMAGE
+// orx-screenshots transfer|wizard OUT.png ORXUNIT IMAGE
 int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
-    if (argc != 5 || QString(argv[1]) != "transfer")
-        return Fail("usage: orx-screenshots transfer OUT.png ORXUNIT IMAGE");
+    const QString strShot = argc == 5 ? argv[1] : "";
+    if (strShot != "transfer" && strShot != "wizard")
+        return Fail("usage: orx-screenshots transfer|wizard OUT.png ORXUNIT IMAGE");
     QApplication::setStyle(QStyleFactory::create("Fusion"));
     QApplication::setFont(QFont("DejaVu Sans", 9));
     InitUiResources();
@@ -44,27 +87,19 @@ int main(int argc, char** argv) {
     CORXBootConfig& config = app.Config();
     config.m_strBootFile = argv[4];
     config.m_arrBootFiles = {argv[4]};
-    config.m_nBootNet = 1;
+    config.m_nBootNet = strShot == "transfer";
     config.m_nNetType = 1;
+    config.m_bWizardMode = strShot == "wizard";
+    config.m_nBootSerial = config.m_bWizardMode;
+    config.m_strComPort = "COM1";
+    config.m_nComBaud = 115200;
     CGuiFront front(app, system.windows, boxes, files);
     CMainSheet sheet(CMainSheet::CServices{app, boxes, files, nullptr}, PAGE_SELECT);
     front.Attach(sheet);
     sheet.resize(640, 480);
     sheet.show();
-    QTimer::singleShot(0, &sheet, [&] { sheet.Button(IDOK)->click(); });
-    if (!WaitFor([&] { return app.ServersRunning(); }, 10))
-        return Fail("the servers did not start");
-
-    // The units leave one block unanswered half way, so the picture catches them moving.
-    QProcess units;
-    units.start(argv[3], {"net", "--server", "127.0.0.1", "--bind", "127.0.0.2", "--count", "3",
-                          "--name", "HV7LAB", "--image", argv[4], "--drop-ack", "1000"});
-    auto* pLast = sheet.findChild<QProgressBar*>("slotProgress2");
-    if (!WaitFor([&] { return pLast->isVisible() && pLast->value() >= 45; }, 30))
-        return Fail("the units did not boot");
-    sheet.grab().save(argv[2]);
-    WaitFor([&] { return units.state() == QProcess::NotRunning; }, 30);
-    sheet.Button(IDCANCEL)->click();
+    const int nResult = config.m_bWizardMode ? ShotWizard(sheet, argv[2], argv[3], argv[4])
+                                             : ShotTransfer(app, sheet, argv[2], argv[3], argv[4]);
     front.Detach();
-    return 0;
+    return nResult;
 }

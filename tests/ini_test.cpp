@@ -18,6 +18,7 @@
 #include "platform/IniCodec.h"
 #include "platform/IniProfile.h"
 #include "platform/LastError.h"
+#include "tests/CaseName.h"
 
 namespace fs = std::filesystem;
 
@@ -67,12 +68,7 @@ TEST_P(IniRead, FindsTheValueWindowsWould) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, IniRead, testing::ValuesIn(kReadCases), [](const auto& info) {
-    std::string s = info.param.pszName;
-    for (char& c : s)
-        if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-    return s;
-});
+INSTANTIATE_TEST_SUITE_P(Cases, IniRead, testing::ValuesIn(kReadCases), CaseName());
 
 struct CWriteCase {
     const char* pszName;
@@ -119,12 +115,7 @@ TEST_P(IniWrite, ChangesOnlyTheKeyLine) {
     EXPECT_EQ(strRead, IniStoredValue(c.strValue));
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, IniWrite, testing::ValuesIn(kWriteCases), [](const auto& info) {
-    std::string s = info.param.pszName;
-    for (char& c : s)
-        if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-    return s;
-});
+INSTANTIATE_TEST_SUITE_P(Cases, IniWrite, testing::ValuesIn(kWriteCases), CaseName());
 
 TEST(IniWrite, RefusesNamesThatWouldNotReadBack) {
     const std::pair<std::string, std::string> bad[] = {

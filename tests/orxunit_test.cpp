@@ -1,4 +1,4 @@
-// The sample image maker and the simulated unit's protocol, without sockets.
+// The sample image maker, and the simulated unit that must catch a server's faults.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -8,11 +8,9 @@
 #include "image/TransferFile.h"
 #include "tests/TestImage.h"
 #include "tools/mkimage/ImageBuilder.h"
-#include "tools/orxunit/ListenSession.h"
 #include "tools/orxunit/NetUnitSession.h"
 
 // The tools are executables of their own; their pure parts are compiled in here.
-#include "tools/orxunit/ListenSession.cpp"
 #include "tools/orxunit/NetUnitSession.cpp"
 
 using namespace orxunit;
@@ -156,40 +154,6 @@ public:
     uint64_t m_nNow = 5 * kSec;
 };
 
-TEST(NetUnit, AnnouncesWithMacAndNameEverySecondUntilTheWriteRequest) {
-    CServerScript s(1024, {}, "ABCDEFGHIJKLMNOP");  // 16 characters: no room for a NUL
-    ASSERT_EQ(s.m_last.arrSend.size(), 1u);
-    const CUnitSend& req = s.m_last.arrSend[0];
-    EXPECT_EQ(req.to, kServer);
-    ASSERT_EQ(req.bytes.size(), 64u);
-    EXPECT_EQ(CBytes(req.bytes.begin() + 10, req.bytes.begin() + 16),
-              (CBytes{0x02, 0x4F, 0x52, 0x0A, 0x0B, 0x0C}));
-    EXPECT_EQ(std::string(req.bytes.begin() + 37, req.bytes.begin() + 53), "ABCDEFGHIJKLMNOP");
-    EXPECT_EQ(s.Wait(3 * kSec).arrSend.size(), 3u);
-    s.Send(CBytes(kWrq, kWrq + sizeof kWrq));
-    EXPECT_TRUE(s.Wait(3 * kSec).arrSend.empty()) << "no announcement once the transfer runs";
-}
-
-class NetUnitSizes : public ::testing::TestWithParam<size_t> {};
-
-TEST_P(NetUnitSizes, AcknowledgesEveryBlockAndAnswersTheJump) {
-    const size_t nSize = GetParam();
-    CServerScript s(nSize);
-    const std::vector<int> arrAcks = s.RunData();
-    std::vector<int> arrWant;
-    for (size_t i = 0; i <= (nSize + 511) / 512; ++i) arrWant.push_back(int(i));
-    EXPECT_EQ(arrAcks, arrWant);
-    const CUnitActions act = s.Jump();
-    ASSERT_EQ(act.arrSend.size(), 1u);
-    EXPECT_EQ(act.arrSend[0].to, kServer);
-    EXPECT_NE(act.arrSend[0].bytes.size(), 64u);
-    ASSERT_TRUE(s.Finished());
-    EXPECT_EQ(s.Result().nCode, kExitOk) << s.Result().strReason;
-    EXPECT_EQ(s.Result().nBytes, nSize);
-}
-
-INSTANTIATE_TEST_SUITE_P(Images, NetUnitSizes, ::testing::Values(9, 1024, 1025));
-
 TEST(NetUnit, FollowsTheBlockNumberAcrossTheSixteenBitWrap) {
     CServerScript s(65536 * 512 + 100);
     const std::vector<int> arrAcks = s.RunData();
@@ -325,42 +289,6 @@ TEST(NetUnitFaults, RepeatsTheAnnouncementEverySixteenBlocks) {
         for (const auto& send : s.Block(i, uint16_t(i + 1)).arrSend)
             if (send.bytes.size() == 64 && send.to == kServer) arrAt.push_back(i + 1);
     EXPECT_EQ(arrAt, (std::vector<size_t>{16, 32}));
-}
-
-// ---------------------------------------------------------------- plain TFTP receiver
-
-const CSockAddr kClient{0x0100007F, 40000};
-
-CBytes WriteRequest(const std::string& strFile, const std::string& strMode,
-                    const std::string& strOptions = "") {
-    CBytes p = {0, 2};
-    for (char c : strFile + '\0' + strMode + '\0' + strOptions) p.push_back(uint8_t(c));
-    return p;
-}
-
-TEST(ListenUnit, TakesAPlainWriteWithOptionsAndTheEmptyLastBlock) {
-    CListenSession s(nullptr, 5 * kSec);
-    CUnitActions act;
-    s.Start(0, act);
-    const CBytes wrq = WriteRequest("any.bin", "OCTET",
-                                    std::string("blksize\0"
-                                                "1428",
-                                                12) +
-                                        '\0');
-    s.OnDatagram(wrq.data(), wrq.size(), kClient, 1, act);
-    EXPECT_TRUE(act.bNewPort) << "answers from a transfer port of its own";
-    ASSERT_EQ(act.arrSend.size(), 1u);
-    EXPECT_EQ(act.arrSend[0].bytes, BuildAck(0)) << "options are not acknowledged";
-    const CBytes image = MakeImageBytes(1024);
-    for (uint16_t w = 1; w <= 3; ++w) {
-        act = {};
-        const CBytes p = DataPacket(image, (w - 1) * 512u, w < 3 ? 512 : 0, w);
-        s.OnDatagram(p.data(), p.size(), kClient, 2, act);
-        EXPECT_EQ(act.arrSend.at(0).bytes, BuildAck(w));
-    }
-    ASSERT_TRUE(s.Finished());
-    EXPECT_EQ(s.Result().nCode, kExitOk) << s.Result().strReason;
-    EXPECT_EQ(s.Received(), image);
 }
 
 }  // namespace

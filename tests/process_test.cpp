@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "platform/LastError.h"
+#include "tests/CaseName.h"
 #include "tests/TestImage.h"
 
 namespace {
@@ -46,12 +47,7 @@ TEST_P(ProcessRun, ReturnsWithinTheWait) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, ProcessRun, ::testing::ValuesIn(kRunCases), [](const auto& info) {
-    std::string s = info.param.pszName;
-    for (char& ch : s)
-        if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
-    return s;
-});
+INSTANTIATE_TEST_SUITE_P(Cases, ProcessRun, ::testing::ValuesIn(kRunCases), CaseName());
 
 // An argument from the network (a unit's address) must reach the program as one word.
 TEST(ProcessRunArgs, NoShellSplitsOrRunsTheArguments) {

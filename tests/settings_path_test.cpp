@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "platform/SettingsPath.h"
+#include "tests/CaseName.h"
 #include "tests/TestImage.h"
 
 namespace {
@@ -88,11 +89,6 @@ TEST_P(SettingsPath, FindsTheFileTheRunUses) {
     EXPECT_EQ(loc.bReadOnly, c.bReadOnly);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, SettingsPath, ::testing::ValuesIn(kCases), [](const auto& info) {
-    std::string s = info.param.pszName;
-    for (char& ch : s)
-        if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
-    return s;
-});
+INSTANTIATE_TEST_SUITE_P(Cases, SettingsPath, ::testing::ValuesIn(kCases), CaseName());
 
 }  // namespace

@@ -68,8 +68,8 @@ void CWizard::ShowPage(CPropertyPage* pPage) {
 }
 
 void CWizard::OnBootText(int nWParam, const std::string& strText) {
-    if (m_nSwitchGuard != 0) return;
     if (nWParam == BOOT_EVENT_SERVERS_HALTED) m_bStopping = false;
+    if (m_nSwitchGuard != 0) return;
     CWizPage* pActive = ActivePage();
     if (!pActive) return;
     if (nWParam == BOOT_EVENT_TRANSFER_FAILED) {

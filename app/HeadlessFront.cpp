@@ -3,7 +3,6 @@
 #include "app/TerminalText.h"
 #include "platform/EventLoop.h"
 #include "platform/MessageBox.h"
-#include "platform/WindowSystem.h"
 
 std::string MakePrintable(const std::string& str) {
     static const char kHex[] = "0123456789ABCDEF";
@@ -22,25 +21,17 @@ std::string MakePrintable(const std::string& str) {
     return out;
 }
 
-CHeadlessFront::CHeadlessFront(CORXBootApp& app, CWindowSystem& windows, std::FILE* pOut,
-                               std::FILE* pErr, bool bOutIsTty, bool bErrIsTty)
-    : m_app(app),
-      m_windows(windows),
-      m_pOut(pOut),
-      m_pErr(pErr),
-      m_bOutIsTty(bOutIsTty),
-      m_bErrIsTty(bErrIsTty) {}
+CHeadlessFront::CHeadlessFront(CORXBootApp& app, std::FILE* pOut, std::FILE* pErr, bool bOutIsTty,
+                               bool bErrIsTty)
+    : m_app(app), m_pOut(pOut), m_pErr(pErr), m_bOutIsTty(bOutIsTty), m_bErrIsTty(bErrIsTty) {
+    m_arrSlotPercent.fill(-1);
+}
 
 int CHeadlessFront::RunSheet() {
-    m_hMain = m_windows.CreateWindow([this](CMessage& msg) { OnMessage(msg); });
-    m_app.m_hMainWnd = m_hMain;
-    if (m_app.m_config.m_bTerminal) {
-        m_hTerminal = m_windows.CreateWindow([this](CMessage& msg) { OnTerminalText(msg); });
-        m_app.m_hTerminalWnd = m_hTerminal;
-    }
+    m_app.AttachView(this);
+    if (m_app.m_config.m_bTerminal) m_app.AttachTerminal(this);
     OnTerminationSignal([this] { Close(); });
 
-    int nCode = 0;
     if (!m_app.StartServers()) {
         if (m_app.m_config.m_nBootNet == 0 && m_app.m_config.m_nBootSerial == 0 &&
             !m_app.m_config.m_strBootFile.empty()) {
@@ -50,25 +41,19 @@ int CHeadlessFront::RunSheet() {
         }
         m_app.StopServers();
         ProcessPendingEvents();
-        nCode = 1;
+        m_nExitCode = 1;
     } else {
-        nCode = RunEventLoop();
+        m_nExitCode = RunEventLoop();
         ProcessPendingEvents();
     }
     ClearBar();
-    m_app.m_hMainWnd = 0;
-    m_app.m_hTerminalWnd = 0;
-    DestroyTerminal();
-    m_windows.DestroyWindow(m_hMain);
-    m_hMain = 0;
-    m_app.m_nExitCode = nCode;
+    m_app.AttachView(nullptr);
+    m_app.AttachTerminal(nullptr);
     return IDOK;
 }
 
 void CHeadlessFront::DestroyTerminal() {
-    if (m_hTerminal == 0) return;
-    m_windows.DestroyWindow(m_hTerminal);
-    m_hTerminal = 0;
+    m_app.AttachTerminal(nullptr);
 }
 
 void CHeadlessFront::Close() {
@@ -78,43 +63,27 @@ void CHeadlessFront::Close() {
     QuitEventLoop(0);
 }
 
-void CHeadlessFront::OnMessage(CMessage& msg) {
-    switch (msg.nMsg) {
-        case WM_BOOT_TEXT: {
-            std::string strText = msg.strText;
-            if (strText.size() >= 2 && strText.compare(strText.size() - 2, 2, "\r\n") == 0)
-                strText.resize(strText.size() - 2);
-            if (msg.wParam == BOOT_SLOT_LOG) {
-                if (!strText.empty()) PrintLog(strText);
-            } else if (msg.wParam >= 0 && msg.wParam < 5) {
-                m_arrSlotNames[static_cast<size_t>(msg.wParam)] = strText;
-            } else {
-                ShowStatus(static_cast<int>(msg.wParam));
-            }
-            break;
-        }
-        case WM_BOOT_PROGRESS:
-            ShowProgress(static_cast<int>(msg.wParam), static_cast<int>(msg.lParam));
-            break;
-        case WM_BOOT_SOCKET:
-            m_app.OnNetSocket(msg.wParam, msg.lParam);
-            break;
-        case WM_TIMER:
-            m_app.OnNetTimer(static_cast<uint32_t>(msg.wParam));
-            break;
-        case WM_CLOSE:
-            Close();
-            break;
-        default:
-            break;
+void CHeadlessFront::OnBootText(int nWParam, const std::string& strText) {
+    std::string strLine = strText;
+    if (strLine.size() >= 2 && strLine.compare(strLine.size() - 2, 2, "\r\n") == 0)
+        strLine.resize(strLine.size() - 2);
+    if (nWParam == BOOT_SLOT_LOG) {
+        if (!strLine.empty()) PrintLog(strLine);
+    } else if (nWParam >= 0 && nWParam < BOOT_VISIBLE_SLOTS) {
+        m_arrSlotNames[static_cast<size_t>(nWParam)] = strLine;
+    } else {
+        ShowStatus(nWParam);
     }
 }
 
-void CHeadlessFront::OnTerminalText(const CMessage& msg) {
-    if (msg.nMsg != WM_SERIAL_TEXT) return;
+void CHeadlessFront::OnCloseRequest() {
+    Close();
+}
+
+void CHeadlessFront::OnSerialText(const std::vector<uint8_t>& bytes) {
     ClearBar();
     const std::string strShown =
-        TerminalDisplayText(msg.bytes.data(), msg.bytes.size(), m_bTerminalAfterCr);
+        TerminalDisplayText(bytes.data(), bytes.size(), m_bTerminalAfterCr);
     std::fwrite(strShown.data(), 1, strShown.size(), m_pErr);
     std::fflush(m_pErr);
     if (!strShown.empty()) m_bTerminalMidLine = strShown.back() != '\n';
@@ -129,8 +98,8 @@ void CHeadlessFront::PrintLog(const std::string& strLine) {
     DrawBar();
 }
 
-void CHeadlessFront::ShowProgress(int nSlot, int nPercent) {
-    if (nSlot < 0 || nSlot >= 5) return;
+void CHeadlessFront::OnBootProgress(int nSlot, int nPercent) {
+    if (nSlot < 0 || nSlot >= BOOT_VISIBLE_SLOTS) return;
     const size_t i = static_cast<size_t>(nSlot);
     if (m_arrSlotPercent[i] == nPercent) return;
     m_arrSlotPercent[i] = nPercent;
@@ -189,7 +158,7 @@ void CHeadlessFront::DrawBar() {
     // Redrawing starts with a carriage return, which would wipe a unit's half line.
     if (!m_bErrIsTty || m_bTerminalMidLine) return;
     std::string strBar;
-    for (size_t i = 0; i < 5; ++i) {
+    for (size_t i = 0; i < m_arrSlotNames.size(); ++i) {
         if (m_arrSlotNames[i].empty() || m_arrSlotPercent[i] < 0) continue;
         const int nFilled = m_arrSlotPercent[i] / 10;
         strBar += "[" + MakePrintable(m_arrSlotNames[i]) + " " + std::string(nFilled, '#') +

@@ -7,15 +7,58 @@
 #include "platform/SettingsPath.h"
 #include "serial/TransferSerial.h"
 
-CORXBootApp::CORXBootApp(const CPlatformServices& services) : m_sys(services) {}
+CORXBootApp::CORXBootApp(const CPlatformServices& services) : m_sys(services) {
+    m_hEngineWnd = m_sys.pPoster->CreateWindow([this](CMessage& msg) { OnEngineMessage(msg); });
+}
 
-CORXBootApp::~CORXBootApp() = default;
+CORXBootApp::~CORXBootApp() {
+    AttachView(nullptr);
+    AttachTerminal(nullptr);
+    m_sys.pPoster->DestroyWindow(m_hEngineWnd);
+}
+
+void CORXBootApp::OnEngineMessage(const CMessage& msg) {
+    if (msg.nMsg == WM_BOOT_SOCKET) {
+        OnNetSocket(msg.wParam, msg.lParam);
+    } else if (msg.nMsg == WM_TIMER) {
+        OnNetTimer(static_cast<uint32_t>(msg.wParam));
+    }
+}
+
+void CORXBootApp::AttachView(IBootView* pView) {
+    const HWND hOld = m_hMainWnd.exchange(0);
+    if (hOld != 0) m_sys.pPoster->DestroyWindow(hOld);
+    if (pView == nullptr) return;
+    m_hMainWnd = m_sys.pPoster->CreateWindow([pView](CMessage& msg) {
+        if (msg.nMsg == WM_BOOT_TEXT) {
+            pView->OnBootText(static_cast<int>(msg.wParam), msg.strText);
+        } else if (msg.nMsg == WM_BOOT_PROGRESS) {
+            pView->OnBootProgress(static_cast<int>(msg.wParam), static_cast<int>(msg.lParam));
+        } else if (msg.nMsg == WM_CLOSE) {
+            pView->OnCloseRequest();
+        }
+    });
+}
+
+void CORXBootApp::CloseTerminal() {
+    if (m_hTerminalWnd.load() == 0) return;
+    if (m_pFront) m_pFront->DestroyTerminal();
+    AttachTerminal(nullptr);
+}
+
+void CORXBootApp::AttachTerminal(ITerminalView* pView) {
+    const HWND hOld = m_hTerminalWnd.exchange(0);
+    if (hOld != 0) m_sys.pPoster->DestroyWindow(hOld);
+    if (pView == nullptr) return;
+    m_hTerminalWnd = m_sys.pPoster->CreateWindow([pView](CMessage& msg) {
+        if (msg.nMsg == WM_SERIAL_TEXT) pView->OnSerialText(msg.bytes);
+    });
+}
 
 bool CORXBootApp::InitInstance(IAppFront& front) {
     m_pFront = &front;
     if (!AcquireInstanceLock("ORXBoot")) {
         m_sys.pMessageBox->Show("A copy of ORXBoot is already running", MB_OK);
-        m_nExitCode = 1;
         return false;
     }
     LocateSettingsFile("orxboot");
@@ -38,9 +81,9 @@ bool CORXBootApp::InitInstance(IAppFront& front) {
 }
 
 int CORXBootApp::ExitInstance() {
-    if (m_pFront && m_pFront->TerminalExists()) m_pFront->DestroyTerminal();
+    CloseTerminal();
     SaveConfig();
-    return m_nExitCode;
+    return m_pFront ? m_pFront->ExitCode() : 0;
 }
 
 void CORXBootApp::LocateSettingsFile(const std::string& strExeName) {

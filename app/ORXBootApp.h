@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/Config.h"
+#include "app/Face.h"
 #include "image/TransferFile.h"
 #include "platform/Messages.h"
 #include "platform/Socket.h"
@@ -46,27 +47,6 @@ struct CPlatformServices {
     INetworkInfo* pNetwork = nullptr;
 };
 
-// What the application needs of the face that shows it (GUI sheet or headless).
-class IAppFront {
-public:
-    virtual ~IAppFront() = default;
-    // Shows the main sheet (creating the main window) until it ends; the sheet's result.
-    virtual int RunSheet() = 0;
-    // A face without a sheet (headless) has no wizard whose settings must be forced.
-    virtual bool HasSheet() const { return true; }
-    virtual void DestroyTerminal() {}
-    virtual bool TerminalExists() const { return false; }
-    // Shows the serial terminal, or brings it to the front; the face that has none ignores it.
-    virtual void OpenTerminal() {}
-    virtual void SetWaitCursor(bool /*bOn*/) {}
-};
-
-// The first transfer of the list, as a face shows it.
-struct CTransferView {
-    std::string strName;  // the unit's name, or the port's for a serial transfer
-    bool bNetwork = false;
-};
-
 // Text of a platform error code, as shown to the user.
 std::string FormatErrorText(uint32_t dwCode);
 
@@ -81,13 +61,18 @@ public:
     // --- start-up and shut-down ---
     // argv without the program name; options starting with "--" belong to the front end.
     void SetCommandLine(std::vector<std::string> arrArgs) { m_arrArgs = std::move(arrArgs); }
-    // Returns false when the program must end at once (another copy runs): nothing saved.
+    // False when the program must end at once (another copy runs): nothing saved, exit 1.
     bool InitInstance(IAppFront& front);
     int ExitInstance();
     // Finds the settings file: the current directory first, else the per-user place.
     void LocateSettingsFile(const std::string& strExeName);
     void LoadConfig();
     void SaveConfig();
+
+    // --- the faces (UI thread) ---
+    // Reports go to the view from now on; null detaches it, dropping what is still queued.
+    void AttachView(IBootView* pView);
+    void AttachTerminal(ITerminalView* pView);
 
     // --- event reporting (any thread) ---
     void PostBootText(int nWParam, const std::string& strText);
@@ -118,9 +103,11 @@ public:
     size_t TransferCount();
 
     // --- what a face reads and sets (UI thread) ---
+    // Pages read the settings on init and write them on apply.
     CORXBootConfig& Config() { return m_config; }
     bool ServersRunning() const { return m_bServersRunning.load(); }
     bool SettingsReadOnly() const { return m_bSettingsReadOnly; }
+    // The network stack is there: without it Ethernet boot cannot be chosen.
     bool SocketsAvailable() const { return m_bSocketsAvailable; }
     // Bytes of the loaded boot image; 0 while the servers are stopped.
     uint32_t ImageSize() const { return m_file.Length(); }
@@ -172,18 +159,24 @@ public:
     std::unique_ptr<IDatagramSocket> m_pServerSocket;
     std::mutex m_lockSerial;
     std::vector<std::unique_ptr<CTransferSerial>> m_arrSerialPorts;
-    std::atomic<HWND> m_hTerminalWnd{0};
-    std::atomic<HWND> m_hMainWnd{0};
     bool m_bSettingsReadOnly = false;
     bool m_bCompetingAsked = false;
 
     std::string m_strSettingsPath;
     CPlatformServices m_sys;
     IAppFront* m_pFront = nullptr;
-    int m_nExitCode = 0;
 
 private:
     void ReportStartFailure(const std::string& strText);
+    void OnEngineMessage(const CMessage& msg);
+    // Asks the face to close the terminal window, if one is attached.
+    void CloseTerminal();
+
+    // The targets of the attached views; 0 while none is attached.
+    std::atomic<HWND> m_hTerminalWnd{0};
+    std::atomic<HWND> m_hMainWnd{0};
+    // The engine's own target: socket notifications and timers.
+    HWND m_hEngineWnd = 0;
 
     std::vector<std::string> m_arrArgs;
     std::unique_ptr<IProfile> m_pProfile;

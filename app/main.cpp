@@ -106,10 +106,10 @@ int main(int argc, char** argv) {
 
     CORXBootApp app(services);
     app.SetCommandLine(arrArgs);
-    CHeadlessFront headless(app, windows, stdout, stderr, isatty(1) != 0, isatty(2) != 0);
+    CHeadlessFront headless(app, stdout, stderr, isatty(1) != 0, isatty(2) != 0);
     CQtFileDialog files;
-    CGuiFront window(app, windows, windowBox, files);
+    CGuiFront window(app, windowBox, files);
     IAppFront& front = bHeadless ? static_cast<IAppFront&>(headless) : window;
-    if (!app.InitInstance(front)) return app.m_nExitCode;
+    if (!app.InitInstance(front)) return 1;
     return app.ExitInstance();
 }

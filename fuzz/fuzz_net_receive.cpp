@@ -80,9 +80,8 @@ void CheckTransfers(CORXBootApp& app) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     if (nSize == 0) return 0;
     CFakeSystem sys;
-    sys.poster.AddWindow(kMainWnd);
     CORXBootApp app(sys.Services());
-    app.m_hMainWnd = kMainWnd;
+    app.AttachView(&sys.view);
     app.m_bSocketsAvailable = true;
     app.m_config.m_strBootFile = ImagePath();
     app.m_config.m_nBootNet = 1;

@@ -39,8 +39,7 @@ void CheckDecoder(const uint8_t* pData, size_t nSize) {
 
 struct CReceiver {
     CReceiver() : app(Services()) {
-        sys.poster.AddWindow(kMainWnd);
-        app.m_hMainWnd = kMainWnd;
+        app.AttachView(&sys.view);
         net.m_strHostName = "benchpc";
     }
     CPlatformServices Services() {

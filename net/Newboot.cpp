@@ -19,7 +19,7 @@ std::string OwnHostName(INetworkInfo* pNetwork) {
 }  // namespace
 
 bool CORXBootApp::CreateBroadcastSocket() {
-    const HWND hWnd = m_hMainWnd.load();
+    const HWND hWnd = m_hEngineWnd;
     m_pBroadcastSocket = m_sys.pSockets->NewSocket();
     if (!m_pBroadcastSocket->Create(NEWBOOT_PORT)) return false;
     if (!m_pBroadcastSocket->SetBroadcast(true)) return false;

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,9 @@ constexpr uint32_t WM_BOOT_PROGRESS = WM_USER + 502;  // 1526
 constexpr uint32_t WM_BOOT_SOCKET = WM_USER + 503;    // 1527
 constexpr uint32_t WM_SERIAL_TEXT = WM_USER + 504;    // 1528
 constexpr uint32_t WM_UPDATE_TITLE = WM_USER + 505;   // 1529
+
+// The transfer slots a face shows: wParam 0 to 4 of WM_BOOT_TEXT and WM_BOOT_PROGRESS.
+constexpr int BOOT_VISIBLE_SLOTS = 5;
 
 // wParam of WM_BOOT_TEXT below the slots.
 constexpr int BOOT_SLOT_LOG = -1;
@@ -36,10 +40,20 @@ struct CMessage {
     std::vector<uint8_t> bytes;  // WM_SERIAL_TEXT: the raw bytes
 };
 
+using FWindowProc = std::function<void(CMessage& msg)>;
+
+// Message targets ("windows") and the loop that delivers to them on the UI thread.
 class IMessagePoster {
 public:
     virtual ~IMessagePoster() = default;
+    // UI thread: a new target whose messages fnProc handles on the UI thread.
+    virtual HWND CreateWindow(FWindowProc fnProc) = 0;
+    // UI thread: the target's pending messages are dropped with their payloads.
+    virtual void DestroyWindow(HWND hWnd) = 0;
     virtual bool IsWindow(HWND hWnd) const = 0;
-    // Queues the message for the target's thread; false when the target is gone.
+    // Any thread: queues the message for the target; false when the target is gone.
     virtual bool PostMessage(HWND hWnd, CMessage msg) = 0;
+    // UI thread: a local event loop that delivers messages, timers and socket notifications
+    // until fnDone() holds, so that a window stays alive while its caller waits.
+    virtual void DispatchUntil(const std::function<bool()>& fnDone) = 0;
 };

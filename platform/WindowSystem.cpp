@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QEventLoop>
 #include <QObject>
 #include <QTimer>
 
@@ -113,6 +114,11 @@ bool CWindowSystem::PostMessage(HWND hWnd, CMessage msg) {
     HandOver(pEvent);
     QCoreApplication::postEvent(it->second.get(), pEvent);
     return true;
+}
+
+void CWindowSystem::DispatchUntil(const std::function<bool()>& fnDone) {
+    QEventLoop loop;
+    while (!fnDone()) loop.processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 bool CWindowSystem::SendMessage(HWND hWnd, CMessage msg) {

@@ -12,8 +12,6 @@
 class CWindowObject;
 class QTimer;
 
-using FWindowProc = std::function<void(CMessage& msg)>;
-
 // Message targets on the Qt event loop of the thread that creates them (the UI thread).
 // Posting is safe from any thread; delivery keeps each sender's order.
 class CWindowSystem : public IMessagePoster, public ITimerService, public ISocketFactory {
@@ -21,12 +19,11 @@ public:
     CWindowSystem();
     ~CWindowSystem() override;
 
-    HWND CreateWindow(FWindowProc fnProc);
-    // Pending messages of a destroyed window are dropped with their payloads.
-    void DestroyWindow(HWND hWnd);
-
+    HWND CreateWindow(FWindowProc fnProc) override;
+    void DestroyWindow(HWND hWnd) override;
     bool IsWindow(HWND hWnd) const override;
     bool PostMessage(HWND hWnd, CMessage msg) override;
+    void DispatchUntil(const std::function<bool()>& fnDone) override;
     // Delivers at once on the calling (UI) thread.
     bool SendMessage(HWND hWnd, CMessage msg);
 

@@ -32,7 +32,7 @@ bool CORXBootApp::StartServers() {
         return false;
     }
     m_bCompetingAsked = false;
-    const HWND hWnd = m_hMainWnd.load();
+    const HWND hWnd = m_hEngineWnd;
     if (m_config.m_nBootNet != 0) {
         if (!m_bSocketsAvailable) {
             ReportStartFailure("TCP/IP failed to load");
@@ -81,8 +81,8 @@ bool CORXBootApp::StartServers() {
 
 void CORXBootApp::StopServers() {
     const bool bWasRunning = m_bServersRunning.exchange(false);
-    if (m_pFront && m_pFront->TerminalExists()) m_pFront->DestroyTerminal();
-    const HWND hWnd = m_hMainWnd.load();
+    CloseTerminal();
+    const HWND hWnd = m_hEngineWnd;
     if (m_pBroadcastSocket && m_pBroadcastSocket->IsOpen()) {
         m_pBroadcastSocket->Close();
         m_sys.pTimers->KillTimer(hWnd, TIMER_BROADCAST);

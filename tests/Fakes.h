@@ -1,7 +1,9 @@
 #pragma once
 // Fakes for the engine's platform services: clock, message sink, sockets, processes, boxes.
+#include <condition_variable>
 #include <deque>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -26,21 +28,66 @@ public:
     std::atomic<uint32_t> m_dwNow{1000};
 };
 
+// Message targets that record every post. Posted messages reach their target only when
+// the test delivers them (DeliverPending, DispatchUntil); Send delivers at once, as the
+// platform does for socket notifications and timers.
 class CFakePoster : public IMessagePoster {
 public:
+    HWND CreateWindow(FWindowProc fnProc) override {
+        std::lock_guard<std::mutex> g(m_lock);
+        const HWND hWnd = m_hNext++;
+        m_procs[hWnd] = std::make_shared<FWindowProc>(std::move(fnProc));
+        return hWnd;
+    }
+    void DestroyWindow(HWND hWnd) override {
+        std::lock_guard<std::mutex> g(m_lock);
+        m_procs.erase(hWnd);
+    }
     bool IsWindow(HWND hWnd) const override {
         std::lock_guard<std::mutex> g(m_lock);
-        return hWnd != 0 && m_live.count(hWnd) != 0;
+        return m_procs.count(hWnd) != 0;
     }
     bool PostMessage(HWND hWnd, CMessage msg) override {
-        std::lock_guard<std::mutex> g(m_lock);
-        if (!m_live.count(hWnd) || m_bRefuse) return false;
-        m_msgs.push_back({hWnd, std::move(msg)});
+        {
+            std::lock_guard<std::mutex> g(m_lock);
+            if (!m_procs.count(hWnd) || m_bRefuse) return false;
+            m_msgs.push_back({hWnd, msg});
+            m_pending.push_back({hWnd, std::move(msg)});
+        }
+        m_cv.notify_all();
         return true;
     }
-    void AddWindow(HWND hWnd) {
-        std::lock_guard<std::mutex> g(m_lock);
-        m_live[hWnd] = true;
+    void DispatchUntil(const std::function<bool()>& fnDone) override {
+        while (!fnDone()) {
+            {
+                std::unique_lock<std::mutex> g(m_lock);
+                m_cv.wait(g, [this] { return !m_pending.empty(); });
+            }
+            DeliverPending();
+        }
+    }
+    bool Send(HWND hWnd, CMessage msg) {
+        std::shared_ptr<FWindowProc> pProc;
+        {
+            std::lock_guard<std::mutex> g(m_lock);
+            if (!m_procs.count(hWnd)) return false;
+            pProc = m_procs[hWnd];
+        }
+        (*pProc)(msg);
+        return true;
+    }
+    // Hands every queued message to its target, in posting order.
+    void DeliverPending() {
+        for (;;) {
+            std::pair<HWND, CMessage> next;
+            {
+                std::lock_guard<std::mutex> g(m_lock);
+                if (m_pending.empty()) return;
+                next = std::move(m_pending.front());
+                m_pending.pop_front();
+            }
+            Send(next.first, std::move(next.second));
+        }
     }
     // The log lines posted so far, CR LF removed.
     std::vector<std::string> LogLines() const {
@@ -64,9 +111,14 @@ public:
         m_msgs.clear();
     }
     mutable std::mutex m_lock;
-    std::map<HWND, bool> m_live;
     std::vector<std::pair<HWND, CMessage>> m_msgs;
     bool m_bRefuse = false;
+
+private:
+    std::condition_variable m_cv;
+    std::map<HWND, std::shared_ptr<FWindowProc>> m_procs;
+    std::deque<std::pair<HWND, CMessage>> m_pending;
+    HWND m_hNext = 100;
 };
 
 class CFakeTimers : public ITimerService {
@@ -76,6 +128,23 @@ public:
         return true;
     }
     void KillTimer(HWND hWnd, uint32_t nId) override { m_timers.erase({hWnd, nId}); }
+    // The period of timer nId, on whatever target; 0 when it is not set.
+    uint32_t Period(uint32_t nId) const {
+        for (const auto& [key, nPeriod] : m_timers)
+            if (key.second == nId) return nPeriod;
+        return 0;
+    }
+    // Timer nId expires once: WM_TIMER goes to its target at once, as the platform does.
+    bool Fire(CFakePoster& poster, uint32_t nId) {
+        for (const auto& [key, nPeriod] : m_timers) {
+            if (key.second != nId) continue;
+            CMessage msg;
+            msg.nMsg = WM_TIMER;
+            msg.wParam = nId;
+            return poster.Send(key.first, msg);
+        }
+        return false;
+    }
     std::map<std::pair<HWND, uint32_t>, uint32_t> m_timers;
 };
 
@@ -217,9 +286,16 @@ public:
     uint32_t m_dwAdapterMask = 0;
 };
 
-constexpr HWND kMainWnd = 7;
+// A face that shows nothing; attached, it makes the engine post its reports.
+class CIgnoringView : public IBootView, public ITerminalView {
+public:
+    void OnBootText(int, const std::string&) override {}
+    void OnBootProgress(int, int) override {}
+    void OnCloseRequest() override {}
+    void OnSerialText(const std::vector<uint8_t>&) override {}
+};
 
-// An application wired to fakes, with its main window alive.
+// The platform services as fakes, and a view to attach.
 struct CFakeSystem {
     CFakeClock clock;
     CFakePoster poster;
@@ -227,6 +303,7 @@ struct CFakeSystem {
     CFakeSocketFactory sockets;
     CFakeProcessRunner process;
     CFakeMessageBox box;
+    CIgnoringView view;
     CPlatformServices Services() {
         CPlatformServices s;
         s.pPoster = &poster;

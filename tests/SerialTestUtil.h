@@ -12,16 +12,12 @@
 #include "tests/Fakes.h"
 #include "tests/ImageRecords.h"
 
-constexpr HWND kTerminalWnd = 9;
-
 struct CSerialTestApp {
     // With bRealClock the application and the devices use real time (threaded tests).
     explicit CSerialTestApp(bool bRealClock = false)
         : bReal(bRealClock), serial(bRealClock ? nullptr : &sys.clock), app(Services()) {
-        sys.poster.AddWindow(kMainWnd);
-        sys.poster.AddWindow(kTerminalWnd);
-        app.m_hMainWnd = kMainWnd;
-        app.m_hTerminalWnd = kTerminalWnd;
+        app.AttachView(&sys.view);
+        app.AttachTerminal(&sys.view);
         app.m_bServersRunning = true;
         app.m_bSocketsAvailable = true;
         serial.m_present = {"COM1", "COM2", "COM3"};

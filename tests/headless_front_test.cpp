@@ -4,7 +4,6 @@
 
 #include "Fakes.h"
 #include "app/HeadlessFront.h"
-#include "platform/WindowSystem.h"
 
 namespace {
 
@@ -24,43 +23,23 @@ struct CStream {
     size_t m_nSize = 0;
 };
 
-CMessage Text(int64_t wParam, const std::string& str) {
-    CMessage m;
-    m.nMsg = WM_BOOT_TEXT;
-    m.wParam = wParam;
-    m.strText = str;
-    return m;
-}
-
-CMessage Progress(int64_t nSlot, int64_t nPercent) {
-    CMessage m;
-    m.nMsg = WM_BOOT_PROGRESS;
-    m.wParam = nSlot;
-    m.lParam = nPercent;
-    return m;
-}
-
 class HeadlessFrontTest : public ::testing::Test {
 protected:
     CHeadlessFront Make(bool bTty) {
-        return CHeadlessFront(app, windows, out.m_pFile, err.m_pFile, bTty, false);
+        return CHeadlessFront(app, out.m_pFile, err.m_pFile, bTty, false);
     }
     CFakeSystem sys;
     CORXBootApp app{sys.Services()};
-    CWindowSystem windows;
     CStream out, err;
 };
 
 TEST_F(HeadlessFrontTest, LogLinesAsTheLogShowsThemAndNetworkNamesMadeHarmlessOnATerminal) {
     for (bool bTty : {false, true}) {
         CStream o, e;
-        CHeadlessFront front(app, windows, o.m_pFile, e.m_pFile, bTty, false);
-        auto m1 = Text(BOOT_SLOT_LOG, "U\x1b[2J: Starting Transfer\r\n");
-        auto m2 = Text(BOOT_SLOT_LOG, "");  // clears the log: nothing to print
-        auto m3 = Text(BOOT_SLOT_LOG, "All servers halted\r\n");
-        front.OnMessage(m1);
-        front.OnMessage(m2);
-        front.OnMessage(m3);
+        CHeadlessFront front(app, o.m_pFile, e.m_pFile, bTty, false);
+        front.OnBootText(BOOT_SLOT_LOG, "U\x1b[2J: Starting Transfer\r\n");
+        front.OnBootText(BOOT_SLOT_LOG, "");  // clears the log: nothing to print
+        front.OnBootText(BOOT_SLOT_LOG, "All servers halted\r\n");
         const std::string strName = bTty ? "U{1B}[2J" : "U\x1b[2J";
         EXPECT_EQ(o.Text(), strName + ": Starting Transfer\nAll servers halted\n") << bTty;
         EXPECT_EQ(e.Text(), "");
@@ -69,10 +48,15 @@ TEST_F(HeadlessFrontTest, LogLinesAsTheLogShowsThemAndNetworkNamesMadeHarmlessOn
 
 TEST_F(HeadlessFrontTest, ProgressAndStatusGoToStderrOneLinePerChange) {
     CHeadlessFront front = Make(false);
-    CMessage msgs[] = {Text(0, "HV7A\r\n"), Progress(0, 0),  Progress(0, 0),
-                       Progress(1, -1),     Text(-2, ""),    Progress(0, 57),
-                       Text(0, ""),         Progress(0, -1), Text(-3, "")};
-    for (auto& m : msgs) front.OnMessage(m);
+    front.OnBootText(0, "HV7A\r\n");
+    front.OnBootProgress(0, 0);
+    front.OnBootProgress(0, 0);
+    front.OnBootProgress(1, -1);
+    front.OnBootText(-2, "");
+    front.OnBootProgress(0, 57);
+    front.OnBootText(0, "");
+    front.OnBootProgress(0, -1);
+    front.OnBootText(-3, "");
     EXPECT_EQ(err.Text(),
               "progress: slot 0 HV7A 0%\n"
               "status: transfer started\n"
@@ -83,17 +67,9 @@ TEST_F(HeadlessFrontTest, ProgressAndStatusGoToStderrOneLinePerChange) {
 
 TEST_F(HeadlessFrontTest, TerminalTextIsConvertedAndOwnLinesStartOnANewLine) {
     CHeadlessFront front = Make(false);
-    auto Serial = [](const std::string& s) {
-        CMessage m;
-        m.nMsg = WM_SERIAL_TEXT;
-        m.bytes.assign(s.begin(), s.end());
-        m.wParam = static_cast<int64_t>(s.size());
-        return m;
-    };
-    for (const char* psz : {"Boot\r", "\n", "Press any key\x07", "\r\n", "<Record>"})
-        front.OnTerminalText(Serial(psz));
-    auto status = Text(-4, "");
-    front.OnMessage(status);
+    for (const std::string s : {"Boot\r", "\n", "Press any key\x07", "\r\n", "<Record>"})
+        front.OnSerialText(std::vector<uint8_t>(s.begin(), s.end()));
+    front.OnBootText(-4, "");
     EXPECT_EQ(err.Text(), "Boot\nPress any key{07}\n<Record>\nstatus: transfer failed\n");
 }
 

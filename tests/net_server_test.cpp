@@ -40,8 +40,7 @@ Bytes Ack(uint16_t wBlock) {
 class NetServerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        sys.poster.AddWindow(kMainWnd);
-        app.m_hMainWnd = kMainWnd;
+        app.AttachView(&sys.view);
         app.m_bSocketsAvailable = true;
         app.m_config.m_nBootNet = 1;
         app.m_config.m_nNetType = 1;  // no broadcast socket; an empty NETNODE answers all

@@ -51,8 +51,7 @@ public:
 class NewbootTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        sys.poster.AddWindow(kMainWnd);
-        app.m_hMainWnd = kMainWnd;
+        app.AttachView(&sys.view);
         app.m_bSocketsAvailable = true;
         app.m_config.m_nBootNet = 1;
         app.m_config.m_nNetType = 0;
@@ -111,7 +110,7 @@ TEST_F(NewbootTest, OnlyNetType0StartsDetection) {
         ASSERT_TRUE(app.StartServers());
         const bool bDetecting = nType == 0;
         EXPECT_EQ(sys.sockets.Bound(NEWBOOT_PORT) != nullptr, bDetecting);
-        EXPECT_EQ(sys.timers.m_timers.count({kMainWnd, TIMER_BROADCAST}), bDetecting ? 1u : 0u);
+        EXPECT_EQ(sys.timers.Period(TIMER_BROADCAST), bDetecting ? 30000u : 0u);
         app.StopServers();
         EXPECT_TRUE(sys.timers.m_timers.empty());
     }

@@ -8,10 +8,7 @@ namespace {
 
 class ReportingTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        sys.poster.AddWindow(kMainWnd);
-        app.m_hMainWnd = kMainWnd;
-    }
+    void SetUp() override { app.AttachView(&sys.view); }
     CTransferNode* AddSerial(const std::string& strName) {
         auto p = std::make_unique<CTransferNode>(CSockAddr{INADDR_ALL_ONES, 0}, strName, sys.clock);
         CTransferNode* pRaw = p.get();
@@ -28,7 +25,7 @@ protected:
 };
 
 TEST_F(ReportingTest, NothingIsPostedWithoutTheMainWindow) {
-    app.m_hMainWnd = 0;
+    app.AttachView(nullptr);
     AddSerial("COM1");
     app.LogMessage("hello %d", 1);
     app.LogTransferMessage(0, "x");
@@ -125,11 +122,9 @@ TEST_F(ReportingTest, OnlyTheLastCompletionClosesTheWindow) {
 }
 
 TEST_F(ReportingTest, SerialFormatNeedsRunningServersAndATerminal) {
-    constexpr HWND kTerm = 9;
-    sys.poster.AddWindow(kTerm);
     app.PostSerialFormat("<%0x>", 0x32);
     EXPECT_TRUE(sys.poster.m_msgs.empty());  // no terminal yet
-    app.m_hTerminalWnd = kTerm;
+    app.AttachTerminal(&sys.view);
     app.PostSerialFormat("<%0x>", 0x32);
     EXPECT_TRUE(sys.poster.m_msgs.empty());  // servers stopped
     app.m_bServersRunning = true;

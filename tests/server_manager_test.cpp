@@ -9,8 +9,7 @@ namespace {
 class ServerManagerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        sys.poster.AddWindow(kMainWnd);
-        app.m_hMainWnd = kMainWnd;
+        app.AttachView(&sys.view);
         app.m_bSocketsAvailable = true;
         app.m_config.m_strBootFile = WriteFile(dir.Path("img.bin"), MakeImageBytes(2000));
         app.m_config.m_nBootNet = 1;
@@ -63,9 +62,9 @@ TEST_F(ServerManagerTest, NetworkStartOpensPort980AndTheRetransmitTimer) {
     CFakeSocket* pServer = sys.sockets.Bound(980);
     ASSERT_NE(pServer, nullptr);
     EXPECT_EQ(pServer->m_nMsg, WM_BOOT_SOCKET);
-    EXPECT_EQ(pServer->m_hWnd, kMainWnd);
-    EXPECT_EQ(sys.timers.m_timers.at({kMainWnd, TIMER_RETRANSMIT}), 1000u);
-    EXPECT_EQ(sys.timers.m_timers.count({kMainWnd, TIMER_BROADCAST}), 0u);
+    EXPECT_TRUE(sys.poster.IsWindow(pServer->m_hWnd));
+    EXPECT_EQ(sys.timers.Period(TIMER_RETRANSMIT), 1000u);
+    EXPECT_EQ(sys.timers.Period(TIMER_BROADCAST), 0u);
     EXPECT_EQ(sys.sockets.Bound(100), nullptr);
     const auto lines = sys.poster.LogLines();
     ASSERT_EQ(lines.size(), 2u);

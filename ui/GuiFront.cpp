@@ -4,14 +4,12 @@
 #include <cstdlib>
 
 #include "platform/EventLoop.h"
-#include "platform/WindowSystem.h"
 #include "ui/MainSheet.h"
 #include "ui/Pictures.h"
 #include "ui/WaitCursor.h"
 
-CGuiFront::CGuiFront(CORXBootApp& app, CWindowSystem& windows, IMessageBox& boxes,
-                     IFileDialog& files)
-    : m_app(app), m_windows(windows), m_boxes(boxes), m_files(files), m_terminal(app, windows) {}
+CGuiFront::CGuiFront(CORXBootApp& app, IMessageBox& boxes, IFileDialog& files)
+    : m_app(app), m_boxes(boxes), m_files(files), m_terminal(app) {}
 
 CGuiFront::~CGuiFront() = default;
 
@@ -38,15 +36,12 @@ int CGuiFront::RunSheet() {
 
 void CGuiFront::Attach(CMainSheet& sheet) {
     m_pSheet = &sheet;
-    m_hWnd = m_windows.CreateWindow([this](CMessage& msg) { Dispatch(msg); });
-    m_app.m_hMainWnd = m_hWnd;
+    m_app.AttachView(this);
 }
 
 void CGuiFront::Detach() {
-    // Reports still queued for this sheet are dropped with its window.
-    m_app.m_hMainWnd = 0;
-    m_windows.DestroyWindow(m_hWnd);
-    m_hWnd = 0;
+    // Reports still queued for this sheet are dropped with it.
+    m_app.AttachView(nullptr);
     m_pSheet = nullptr;
 }
 
@@ -54,27 +49,16 @@ void CGuiFront::SetWaitCursor(bool bOn) {
     ::SetWaitCursor(bOn);
 }
 
-void CGuiFront::Dispatch(CMessage& msg) {
-    if (!m_pSheet) return;
-    switch (msg.nMsg) {
-        case WM_BOOT_TEXT:
-            m_pSheet->OnBootText(static_cast<int>(msg.wParam), msg.strText);
-            break;
-        case WM_BOOT_PROGRESS:
-            m_pSheet->OnBootProgress(static_cast<int>(msg.wParam), static_cast<int>(msg.lParam));
-            break;
-        case WM_CLOSE:
-            m_pSheet->OnCloseRequest();
-            break;
-        case WM_BOOT_SOCKET:
-            m_app.OnNetSocket(msg.wParam, msg.lParam);
-            break;
-        case WM_TIMER:
-            m_app.OnNetTimer(static_cast<uint32_t>(msg.wParam));
-            break;
-        default:
-            break;
-    }
+void CGuiFront::OnBootText(int nWParam, const std::string& strText) {
+    if (m_pSheet) m_pSheet->OnBootText(nWParam, strText);
+}
+
+void CGuiFront::OnBootProgress(int nSlot, int nPercent) {
+    if (m_pSheet) m_pSheet->OnBootProgress(nSlot, nPercent);
+}
+
+void CGuiFront::OnCloseRequest() {
+    if (m_pSheet) m_pSheet->OnCloseRequest();
 }
 
 bool HasDisplay() {

@@ -8,20 +8,18 @@
 #include "ui/TerminalWnd.h"
 
 class CMainSheet;
-class CWindowSystem;
 class IFileDialog;
 
 // The windowed face: each RunSheet shows a new main sheet (advanced or wizard, as the
 // settings say) until it ends, and hands it what the engine reports meanwhile.
-class CGuiFront : public IAppFront {
+class CGuiFront : public IAppFront, public IBootView {
 public:
-    CGuiFront(CORXBootApp& app, CWindowSystem& windows, IMessageBox& boxes, IFileDialog& files);
+    CGuiFront(CORXBootApp& app, IMessageBox& boxes, IFileDialog& files);
     ~CGuiFront() override;
 
     int RunSheet() override;
     void SetWaitCursor(bool bOn) override;
     void OpenTerminal() override { m_terminal.OpenTerminal(); }
-    bool TerminalExists() const override { return m_terminal.Exists(); }
     void DestroyTerminal() override { m_terminal.DestroyTerminal(); }
     CTerminalWnd& Terminal() { return m_terminal; }
 
@@ -32,17 +30,17 @@ public:
     // Runs with every new sheet just before it is shown (tests drive the sheet from here).
     std::function<void(CMainSheet&)> m_fnOnSheet;
 
-private:
-    void Dispatch(CMessage& msg);
+    void OnBootText(int nWParam, const std::string& strText) override;
+    void OnBootProgress(int nSlot, int nPercent) override;
+    void OnCloseRequest() override;
 
+private:
     CORXBootApp& m_app;
-    CWindowSystem& m_windows;
     IMessageBox& m_boxes;
     IFileDialog& m_files;
     CScreenSaverInhibitor m_inhibitor;
     CTerminalWnd m_terminal;  // lives for the run, across sheets
     CMainSheet* m_pSheet = nullptr;
-    HWND m_hWnd = 0;
     bool m_bSignalsHooked = false;
 };
 

@@ -4,7 +4,6 @@
 #include <QVBoxLayout>
 
 #include "app/ORXBootApp.h"
-#include "platform/WindowSystem.h"
 #include "ui/Pictures.h"
 #include "ui/TerminalEditCtrl.h"
 
@@ -23,8 +22,7 @@ private:
     CTerminalWnd& m_owner;
 };
 
-CTerminalWnd::CTerminalWnd(CORXBootApp& app, CWindowSystem& windows)
-    : m_app(app), m_windows(windows) {}
+CTerminalWnd::CTerminalWnd(CORXBootApp& app) : m_app(app) {}
 
 CTerminalWnd::~CTerminalWnd() {
     DestroyTerminal();
@@ -38,19 +36,16 @@ void CTerminalWnd::OpenTerminal() {
         m_pEdit->setFocus(Qt::ActiveWindowFocusReason);
         return;
     }
-    // The target exists before the port opens, so the unit's first bytes are not lost.
-    m_hTarget = m_windows.CreateWindow([this](CMessage& msg) { OnMessage(msg); });
-    m_app.m_hTerminalWnd = m_hTarget;
+    // Attached before the port opens, so the unit's first bytes are not lost.
+    m_app.AttachTerminal(this);
     if (!m_app.OpenSerialPort()) {
-        m_app.m_hTerminalWnd = 0;
-        m_windows.DestroyWindow(m_hTarget);
-        m_hTarget = 0;
+        m_app.AttachTerminal(nullptr);
         return;
     }
     auto* pWindow = new CTerminalFrame(*this);
     pWindow->setObjectName("terminalWindow");
     pWindow->setWindowTitle(QString("Serial Port Terminal - %1")
-                                .arg(QString::fromStdString(m_app.m_config.m_strComPort)));
+                                .arg(QString::fromStdString(m_app.Config().m_strComPort)));
     pWindow->setWindowIcon(QIcon(Picture(EPicture::SerialPage, 32)));
     m_pEdit = new CTerminalEditCtrl(
         [this](const uint8_t* pBytes, size_t nCount) {
@@ -64,7 +59,7 @@ void CTerminalWnd::OpenTerminal() {
     pWindow->resize(500, 400);
     if (!m_placement.isEmpty()) pWindow->restoreGeometry(m_placement);
     m_pWindow = pWindow;
-    m_app.m_config.m_bTerminal = true;
+    m_app.Config().m_bTerminal = true;
     pWindow->show();
     m_pEdit->setFocus(Qt::ActiveWindowFocusReason);
 }
@@ -74,7 +69,7 @@ void CTerminalWnd::DestroyTerminal() {
 }
 
 void CTerminalWnd::OnUserClose() {
-    m_app.m_config.m_bTerminal = false;
+    m_app.Config().m_bTerminal = false;
     Destroy(true);
 }
 
@@ -82,10 +77,8 @@ void CTerminalWnd::Destroy(bool bLater) {
     if (!m_pWindow) return;
     m_placement = m_pWindow->saveGeometry();
     // The unit may be left at its menu by hand; the next one is driven again.
-    m_app.m_config.m_nComAutoMenu = 1;
-    m_app.m_hTerminalWnd = 0;
-    m_windows.DestroyWindow(m_hTarget);
-    m_hTarget = 0;
+    m_app.Config().m_nComAutoMenu = 1;
+    m_app.AttachTerminal(nullptr);
     QWidget* pWindow = m_pWindow;
     m_pWindow = nullptr;
     m_pEdit = nullptr;
@@ -96,12 +89,11 @@ void CTerminalWnd::Destroy(bool bLater) {
         delete pWindow;
     }
     // While the servers run the ports are theirs; otherwise the port was the terminal's.
-    if (!m_app.m_bServersRunning) m_app.CloseSerialPorts();
+    if (!m_app.ServersRunning()) m_app.CloseSerialPorts();
 }
 
-void CTerminalWnd::OnMessage(CMessage& msg) {
-    if (msg.nMsg == WM_SERIAL_TEXT && m_pEdit)
-        m_pEdit->AppendTerminalText(msg.bytes.data(), msg.bytes.size());
+void CTerminalWnd::OnSerialText(const std::vector<uint8_t>& bytes) {
+    if (m_pEdit) m_pEdit->AppendTerminalText(bytes.data(), bytes.size());
 }
 
 CTerminalEditCtrl* CTerminalWnd::EditCtrl() const {

@@ -3,20 +3,19 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "platform/Messages.h"
+#include "app/Face.h"
 
 class CORXBootApp;
 class CTerminalEditCtrl;
-class CWindowSystem;
 
 // The serial terminal: a top-level window that shows what the serial ports receive and
 // sends what the user types to the first port. The object lives for the whole run; its
 // window is made and destroyed as often as the user opens and closes it, and comes back
 // with the size and place it last had.
-class CTerminalWnd {
+class CTerminalWnd : public ITerminalView {
 public:
-    CTerminalWnd(CORXBootApp& app, CWindowSystem& windows);
-    ~CTerminalWnd();
+    explicit CTerminalWnd(CORXBootApp& app);
+    ~CTerminalWnd() override;
     CTerminalWnd(const CTerminalWnd&) = delete;
     CTerminalWnd& operator=(const CTerminalWnd&) = delete;
 
@@ -35,12 +34,10 @@ private:
     // The user closed the window: it is not reopened at the next start.
     void OnUserClose();
     void Destroy(bool bLater);
-    void OnMessage(CMessage& msg);
+    void OnSerialText(const std::vector<uint8_t>& bytes) override;
 
     CORXBootApp& m_app;
-    CWindowSystem& m_windows;
     QPointer<QWidget> m_pWindow;
     QPointer<CTerminalEditCtrl> m_pEdit;
-    HWND m_hTarget = 0;
     QByteArray m_placement;  // empty until the first window went
 };

@@ -90,7 +90,7 @@ public:
         s.pSerialPorts = &m_ports;
         s.pNetwork = &m_echo;
         m_pApp = std::make_unique<CORXBootApp>(s);
-        m_pFront = std::make_unique<CGuiFront>(*m_pApp, m_windows, m_boxes, m_files);
+        m_pFront = std::make_unique<CGuiFront>(*m_pApp, m_boxes, m_files);
         m_pApp->m_pFront = m_pFront.get();
         m_pApp->m_bSocketsAvailable = true;
         CORXBootConfig& cfg = m_pApp->m_config;

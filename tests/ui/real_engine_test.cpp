@@ -24,7 +24,7 @@ private slots:
         app.Config().m_strBootFile = strImage;
         app.Config().m_nBootNet = 1;
         app.Config().m_nNetType = 1;
-        CGuiFront front(app, system.windows, boxes, files);
+        CGuiFront front(app, boxes, files);
         CMainSheet sheet(CMainSheet::CServices{app, boxes, files, nullptr}, PAGE_SELECT);
         front.Attach(sheet);
         sheet.show();

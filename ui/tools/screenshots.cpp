@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
     config.m_nBootSerial = config.m_bWizardMode;
     config.m_strComPort = "COM1";
     config.m_nComBaud = 115200;
-    CGuiFront front(app, system.windows, boxes, files);
+    CGuiFront front(app, boxes, files);
     CMainSheet sheet(CMainSheet::CServices{app, boxes, files, nullptr}, PAGE_SELECT);
     front.Attach(sheet);
     sheet.resize(640, 480);

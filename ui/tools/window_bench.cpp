@@ -34,6 +34,13 @@ public:
     explicit CLatencyPoster(CWindowSystem& windows) : m_windows(windows) {
         m_hProbe = windows.CreateWindow([this](CMessage& msg) { OnProbe(msg); });
     }
+    HWND CreateWindow(FWindowProc fnProc) override {
+        return m_windows.CreateWindow(std::move(fnProc));
+    }
+    void DestroyWindow(HWND hWnd) override { m_windows.DestroyWindow(hWnd); }
+    void DispatchUntil(const std::function<bool()>& fnDone) override {
+        m_windows.DispatchUntil(fnDone);
+    }
     bool IsWindow(HWND hWnd) const override { return m_windows.IsWindow(hWnd); }
     bool PostMessage(HWND hWnd, CMessage msg) override {
         if (!m_windows.IsWindow(hWnd)) return false;
@@ -129,7 +136,7 @@ int main(int argc, char** argv) {
     app.Config().m_strBootFile = argv[2];
     app.Config().m_nBootNet = 1;
     app.Config().m_nNetType = 1;
-    CGuiFront front(app, system.windows, boxes, files);
+    CGuiFront front(app, boxes, files);
     CMainSheet sheet(CMainSheet::CServices{app, boxes, files, nullptr}, PAGE_TRANSFER);
     front.Attach(sheet);
     sheet.resize(640, 480);

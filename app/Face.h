@@ -1,0 +1,82 @@
+#pragma once
+// What a face (the window, or the headless printer) gets from the engine. Every call comes
+// on the UI thread, in the order the engine posted it. A face never touches a socket, a
+// port, a timer or a list: it shows these reports and calls the engine's operations.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The main sheet, or what stands for it. Attached with CORXBootApp::AttachView; reports
+// made while no view is attached are lost, and a detached view gets nothing more.
+class IBootView {
+public:
+    virtual ~IBootView() = default;
+    // nWParam 0 to BOOT_VISIBLE_SLOTS - 1: a slot's label (the empty text hides the slot);
+    // BOOT_SLOT_LOG: a log line (the empty text clears the log); below that a status event
+    // (BOOT_EVENT_...) with the empty text. A non-empty text ends in CR LF.
+    virtual void OnBootText(int nWParam, const std::string& strText) = 0;
+    // The slot's percent, or -1 when the slot holds no transfer.
+    virtual void OnBootProgress(int nSlot, int nPercent) = 0;
+    // The last transfer completed with TRANCLOSEDONE set: close as if the user had.
+    virtual void OnCloseRequest() = 0;
+};
+
+// The serial terminal. Attached with CORXBootApp::AttachTerminal.
+class ITerminalView {
+public:
+    virtual ~ITerminalView() = default;
+    // Raw bytes from a port, or the echo of what the server typed.
+    virtual void OnSerialText(const std::vector<uint8_t>& bytes) = 0;
+};
+
+// The first transfer of the list, as a face shows it (CORXBootApp::FirstTransfer).
+struct CTransferView {
+    std::string strName;  // the unit's name, or the port's for a serial transfer
+    bool bNetwork = false;
+};
+
+// How an address check ended (CORXBootApp::BeginAddressCheck).
+enum class EAddressCheck {
+    Silent,     // the address did not answer: keep it
+    Replaced,   // it answered; dwAddr is the first silent address after it
+    NoneFree,   // it answered and so did every try; dwAddr is the last address tried
+    Cancelled,  // CancelAddressSearch came first; dwAddr is the address asked about
+};
+
+struct CAddressCheck {
+    EAddressCheck eOutcome = EAddressCheck::Silent;
+    uint32_t dwAddr = 0;  // network byte order
+};
+
+// Follows one address check of the Ethernet page.
+class IAddressCheckView {
+public:
+    virtual ~IAddressCheckView() = default;
+    // The address being asked now (network byte order).
+    virtual void OnAddressTried(uint32_t dwAddr) = 0;
+    // Exactly once per check.
+    virtual void OnAddressCheckDone(const CAddressCheck& result) = 0;
+};
+
+// The face of the whole run, from start-up to exit, across sheets.
+class IAppFront {
+public:
+    virtual ~IAppFront() = default;
+    // Shows the main sheet until it ends; IDRETRY after a mode switch, else IDOK/IDCANCEL.
+    virtual int RunSheet() = 0;
+    // A face without a sheet (headless) has no wizard whose settings must be forced.
+    virtual bool HasSheet() const { return true; }
+    // Closes the terminal window, which detaches its view (AttachTerminal(nullptr)).
+    virtual void DestroyTerminal() {}
+    // Shows the serial terminal, or brings it to the front (CORXBootApp::OpenTerminal).
+    virtual void OpenTerminal() {}
+    virtual void SetWaitCursor(bool /*bOn*/) {}
+    // The start-up search for a free unit address, before the first sheet: it may take a
+    // minute. The face may show it and offer CancelAddressSearch; the engine runs a local
+    // event loop meanwhile. Started is called only when a search actually runs.
+    virtual void OnAddressSearchStarted() {}
+    virtual void OnAddressTried(uint32_t /*dwAddr*/) {}
+    virtual void OnAddressSearchEnded() {}
+    // What main returns after ExitInstance.
+    virtual int ExitCode() const { return 0; }
+};

@@ -22,8 +22,12 @@
 namespace {
 const char kPressNext[] = "Press 'Next >\" when ready.";
 
-QString FromStd(const std::string& str) {
-    return QString::fromUtf8(str.c_str());
+// The first entry that begins with the text, in any case, or -1 (a list box's own search).
+int FindPrefix(const QListWidget* pList, const QString& strStart) {
+    for (int i = 0; i < pList->count(); ++i) {
+        if (pList->item(i)->text().startsWith(strStart, Qt::CaseInsensitive)) return i;
+    }
+    return -1;
 }
 }  // namespace
 
@@ -137,33 +141,27 @@ CWizFile::CWizFile(CWizard& wizard)
     connect(pBrowse, &QPushButton::clicked, this, &CWizFile::OnBrowse);
 }
 
-int CWizFile::FindEntry(const QString& strStart) const {
-    for (int i = 0; i < m_pList->count(); ++i) {
-        if (m_pList->item(i)->text().startsWith(strStart, Qt::CaseInsensitive)) return i;
-    }
-    return -1;
-}
-
 void CWizFile::OnInitDialog() {
     CORXBootConfig& config = Config();
     m_pList->clear();
-    for (const std::string& strFile : config.m_arrBootFiles) m_pList->addItem(FromStd(strFile));
+    for (const std::string& strFile : config.m_arrBootFiles)
+        m_pList->addItem(QString::fromStdString(strFile));
     const QDir folder = QDir::current();
     const QStringList arrFound =
         folder.entryList({QStringLiteral("*.bin")}, QDir::Files | QDir::Readable, QDir::Name);
     for (const QString& strName : arrFound) {
         const QString strPath = folder.absoluteFilePath(strName);
-        if (FindEntry(strPath) >= 0) continue;
+        if (FindPrefix(m_pList, strPath) >= 0) continue;
         m_pList->addItem(strPath);
         if (config.m_strBootFile.empty()) config.m_strBootFile = strPath.toStdString();
     }
-    m_strFile = FromStd(config.m_strBootFile);
+    m_strFile = QString::fromStdString(config.m_strBootFile);
     AddBootFile();
 }
 
 void CWizFile::AddBootFile() {
     if (!m_strFile.isEmpty()) {
-        int nEntry = FindEntry(m_strFile);
+        int nEntry = FindPrefix(m_pList, m_strFile);
         if (nEntry < 0) {
             m_pList->addItem(m_strFile);
             nEntry = m_pList->count() - 1;
@@ -202,7 +200,7 @@ void CWizFile::OnSelectionChanged() {
 void CWizFile::OnBrowse() {
     const auto strChosen = m_wizard.Files().OpenBootFile(this, m_strFile.toStdString());
     if (!strChosen) return;
-    m_strFile = FromStd(*strChosen);
+    m_strFile = QString::fromStdString(*strChosen);
     AddBootFile();
 }
 
@@ -250,16 +248,9 @@ void CWizSelect::OnInitDialog() {
     const CORXBootConfig& config = Config();
     m_pPorts->clear();
     for (const std::string& strPort : m_wizard.App().EnumerateSerialPorts())
-        m_pPorts->addItem(FromStd(strPort));
-    int nSelect = m_pPorts->count() > 0 ? 0 : -1;
-    const QString strPort = FromStd(config.m_strComPort);
-    for (int i = 0; i < m_pPorts->count(); ++i) {
-        if (m_pPorts->item(i)->text().startsWith(strPort, Qt::CaseInsensitive)) {
-            nSelect = i;
-            break;
-        }
-    }
-    m_pPorts->setCurrentRow(nSelect);
+        m_pPorts->addItem(QString::fromStdString(strPort));
+    const int nPort = FindPrefix(m_pPorts, QString::fromStdString(config.m_strComPort));
+    m_pPorts->setCurrentRow(nPort >= 0 ? nPort : 0);
     m_pMonitorNet->setEnabled(m_wizard.App().SocketsAvailable());
     m_pMonitorNet->setChecked(config.m_nBootNet.load() != 0);
 }

@@ -62,8 +62,6 @@ private:
     void OnSelectionChanged();
     void OnBrowse();
     void DropVanishedFiles();
-    // The first entry that begins with the text, ignoring case; -1 when none does.
-    int FindEntry(const QString& strStart) const;
 
     QListWidget* m_pList;
     QString m_strFile;  // the selected file

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -108,8 +109,10 @@ int main(int argc, char** argv) {
     app.SetCommandLine(arrArgs);
     CHeadlessFront headless(app, stdout, stderr, isatty(1) != 0, isatty(2) != 0);
     CQtFileDialog files;
-    CGuiFront window(app, windowBox, files);
-    IAppFront& front = bHeadless ? static_cast<IAppFront&>(headless) : window;
+    // Only a window run has a window face: it connects to the desktop's session bus.
+    std::optional<CGuiFront> window;
+    if (!bHeadless) window.emplace(app, windowBox, files);
+    IAppFront& front = bHeadless ? static_cast<IAppFront&>(headless) : *window;
     if (!app.InitInstance(front)) return 1;
     return app.ExitInstance();
 }

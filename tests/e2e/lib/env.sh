@@ -7,12 +7,13 @@ ORX_PIDS=()
 ORX_NAMESPACES=()
 ORX_TMP=
 
+# Never fails, so that a script under set -e keeps its own exit status.
 orx_cleanup() {
   local p ns
-  for p in "${ORX_PIDS[@]}"; do kill "$p" 2>/dev/null; done
-  for p in "${ORX_PIDS[@]}"; do wait "$p" 2>/dev/null; done
-  for ns in "${ORX_NAMESPACES[@]}"; do ip netns del "$ns" 2>/dev/null; done
-  [ -n "$ORX_TMP" ] && rm -rf "$ORX_TMP"
+  for p in "${ORX_PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
+  for p in "${ORX_PIDS[@]}"; do wait "$p" 2>/dev/null || true; done
+  for ns in "${ORX_NAMESPACES[@]}"; do ip netns del "$ns" 2>/dev/null || true; done
+  [ -z "$ORX_TMP" ] || rm -rf "$ORX_TMP"
 }
 trap orx_cleanup EXIT
 

@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps build test fuzz soak demo run screenshots bench clean format package
+.PHONY: all deps build test fuzz soak demo run screenshots bench stalls clean format package
 
 all: build
 
@@ -41,6 +41,10 @@ bench: build
 	bash bench/run.sh $(BUILD)
 	bash bench/serial_bench.sh $(BUILD)
 	bash bench/window_bench.sh $(BUILD)
+
+# The longest stall of orxboot's event loop in every end-to-end suite and the demo.
+stalls: build
+	bash scripts/stalls.sh $(BUILD)
 
 # The Debian package, into $(BUILD)/.
 package: build

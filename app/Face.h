@@ -35,29 +35,6 @@ struct CTransferView {
     bool bNetwork = false;
 };
 
-// How an address check ended (CORXBootApp::BeginAddressCheck).
-enum class EAddressCheck {
-    Silent,     // the address did not answer: keep it
-    Replaced,   // it answered; dwAddr is the first silent address after it
-    NoneFree,   // it answered and so did every try; dwAddr is the last address tried
-    Cancelled,  // CancelAddressSearch came first; dwAddr is the address asked about
-};
-
-struct CAddressCheck {
-    EAddressCheck eOutcome = EAddressCheck::Silent;
-    uint32_t dwAddr = 0;  // network byte order
-};
-
-// Follows one address check of the Ethernet page.
-class IAddressCheckView {
-public:
-    virtual ~IAddressCheckView() = default;
-    // The address being asked now (network byte order).
-    virtual void OnAddressTried(uint32_t dwAddr) = 0;
-    // Exactly once per check.
-    virtual void OnAddressCheckDone(const CAddressCheck& result) = 0;
-};
-
 // The face of the whole run, from start-up to exit, across sheets.
 class IAppFront {
 public:

@@ -29,12 +29,12 @@ CHeadlessFront::CHeadlessFront(CORXBootApp& app, std::FILE* pOut, std::FILE* pEr
 
 int CHeadlessFront::RunSheet() {
     m_app.AttachView(this);
-    if (m_app.m_config.m_bTerminal) m_app.AttachTerminal(this);
+    if (m_app.Config().m_bTerminal) m_app.AttachTerminal(this);
     OnTerminationSignal([this] { Close(); });
 
     if (!m_app.StartServers()) {
-        if (m_app.m_config.m_nBootNet == 0 && m_app.m_config.m_nBootSerial == 0 &&
-            !m_app.m_config.m_strBootFile.empty()) {
+        if (m_app.Config().m_nBootNet == 0 && m_app.Config().m_nBootSerial == 0 &&
+            !m_app.Config().m_strBootFile.empty()) {
             std::fprintf(m_pErr,
                          "orxboot: no boot method chosen: use /n for Ethernet or /c<port> for "
                          "serial boot\n");
@@ -54,6 +54,12 @@ int CHeadlessFront::RunSheet() {
 
 void CHeadlessFront::DestroyTerminal() {
     m_app.AttachTerminal(nullptr);
+}
+
+// Start-up may take a minute of echo requests before the servers start.
+void CHeadlessFront::OnAddressSearchStarted() {
+    std::fputs("orxboot: looking for a free unit address...\n", m_pErr);
+    std::fflush(m_pErr);
 }
 
 void CHeadlessFront::Close() {

@@ -14,6 +14,7 @@ public:
     int RunSheet() override;
     bool HasSheet() const override { return false; }
     void DestroyTerminal() override;
+    void OnAddressSearchStarted() override;
     int ExitCode() const override { return m_nExitCode; }
 
     void OnBootText(int nWParam, const std::string& strText) override;

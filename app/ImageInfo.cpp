@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/ORXBootApp.h"
+#include "app/FormatText.h"
 #include "platform/LastError.h"
 
 namespace {

@@ -1,59 +1,18 @@
 #include "app/ORXBootApp.h"
 
-#include "net/TransferNode.h"
 #include "platform/IniProfile.h"
 #include "platform/InstanceLock.h"
 #include "platform/MessageBox.h"
 #include "platform/SettingsPath.h"
-#include "serial/TransferSerial.h"
 
-CORXBootApp::CORXBootApp(const CPlatformServices& services) : m_sys(services) {
-    m_hEngineWnd = m_sys.pPoster->CreateWindow([this](CMessage& msg) { OnEngineMessage(msg); });
-}
+CORXBootApp::CORXBootApp(const CPlatformServices& services)
+    : m_sys(services),
+      m_reporter(*m_sys.pPoster, m_transfers, m_image, m_config, m_bServersRunning),
+      m_net(m_sys, m_config, m_image, m_transfers, m_reporter, [this] { StopServers(); }),
+      m_serial(m_sys, m_config, m_image, m_transfers, m_reporter, m_bServersRunning),
+      m_provisioning(m_sys) {}
 
-CORXBootApp::~CORXBootApp() {
-    AttachView(nullptr);
-    AttachTerminal(nullptr);
-    m_sys.pPoster->DestroyWindow(m_hEngineWnd);
-}
-
-void CORXBootApp::OnEngineMessage(const CMessage& msg) {
-    if (msg.nMsg == WM_BOOT_SOCKET) {
-        OnNetSocket(msg.wParam, msg.lParam);
-    } else if (msg.nMsg == WM_TIMER) {
-        OnNetTimer(static_cast<uint32_t>(msg.wParam));
-    }
-}
-
-void CORXBootApp::AttachView(IBootView* pView) {
-    const HWND hOld = m_hMainWnd.exchange(0);
-    if (hOld != 0) m_sys.pPoster->DestroyWindow(hOld);
-    if (pView == nullptr) return;
-    m_hMainWnd = m_sys.pPoster->CreateWindow([pView](CMessage& msg) {
-        if (msg.nMsg == WM_BOOT_TEXT) {
-            pView->OnBootText(static_cast<int>(msg.wParam), msg.strText);
-        } else if (msg.nMsg == WM_BOOT_PROGRESS) {
-            pView->OnBootProgress(static_cast<int>(msg.wParam), static_cast<int>(msg.lParam));
-        } else if (msg.nMsg == WM_CLOSE) {
-            pView->OnCloseRequest();
-        }
-    });
-}
-
-void CORXBootApp::CloseTerminal() {
-    if (m_hTerminalWnd.load() == 0) return;
-    if (m_pFront) m_pFront->DestroyTerminal();
-    AttachTerminal(nullptr);
-}
-
-void CORXBootApp::AttachTerminal(ITerminalView* pView) {
-    const HWND hOld = m_hTerminalWnd.exchange(0);
-    if (hOld != 0) m_sys.pPoster->DestroyWindow(hOld);
-    if (pView == nullptr) return;
-    m_hTerminalWnd = m_sys.pPoster->CreateWindow([pView](CMessage& msg) {
-        if (msg.nMsg == WM_SERIAL_TEXT) pView->OnSerialText(msg.bytes);
-    });
-}
+CORXBootApp::~CORXBootApp() = default;
 
 bool CORXBootApp::InitInstance(IAppFront& front) {
     m_pFront = &front;
@@ -62,8 +21,6 @@ bool CORXBootApp::InitInstance(IAppFront& front) {
         return false;
     }
     LocateSettingsFile("orxboot");
-    // Sockets are part of the system here; the flag stays for the cases that test without them.
-    m_bSocketsAvailable = m_sys.pSockets != nullptr;
     LoadConfig();
     for (;;) {
         const bool bWizard = m_config.m_bWizardMode;
@@ -100,8 +57,8 @@ void CORXBootApp::LoadConfig() {
         if (strArg.rfind("--", 0) == 0) continue;  // the front end's own options
         m_config.ParseParam(strArg);
     }
-    if (m_bSocketsAvailable) {
-        LoadNetworkParams();
+    if (SocketsAvailable()) {
+        m_provisioning.LoadNetworkParams(m_config, m_pFront);
     } else {
         m_config.m_nBootNet = 0;
     }
@@ -111,4 +68,29 @@ void CORXBootApp::SaveConfig() {
     if (m_bSettingsReadOnly || !m_pProfile) return;
     m_config.Save(*m_pProfile);
     static_cast<CIniProfile*>(m_pProfile.get())->Flush();
+}
+
+void CORXBootApp::CloseTerminal() {
+    if (!m_reporter.TerminalAttached()) return;
+    if (m_pFront) m_pFront->DestroyTerminal();
+    AttachTerminal(nullptr);
+}
+
+void CORXBootApp::LogMessage(const char* pszFormat, ...) {
+    va_list args;
+    va_start(args, pszFormat);
+    const std::string str = FormatV(pszFormat, args);
+    va_end(args);
+    m_reporter.PostBootText(BOOT_SLOT_LOG, str);
+}
+
+void CORXBootApp::OpenTerminal() {
+    if (m_pFront) m_pFront->OpenTerminal();
+}
+
+std::unique_ptr<CAddressSearch> CORXBootApp::StartAddressSearch(uint32_t dwAddrNet, int nTries,
+                                                                CAddressSearch::FTrying fnTrying,
+                                                                CAddressSearch::FDone fnDone) {
+    return std::make_unique<CAddressSearch>(m_provisioning, dwAddrNet, nTries, std::move(fnTrying),
+                                            std::move(fnDone));
 }

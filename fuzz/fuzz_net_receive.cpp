@@ -14,9 +14,9 @@
 #include <cstring>
 #include <string>
 
+#include "net/NetBootServer.h"
 #include "net/TransferNode.h"
-#include "tests/Fakes.h"
-#include "tests/TestImage.h"
+#include "tests/EngineRig.h"
 
 namespace {
 constexpr size_t kImageLength = 1300;
@@ -65,34 +65,34 @@ void CheckSent(CFakeSocket& socket) {
     socket.m_sent.clear();
 }
 
-void CheckTransfers(CORXBootApp& app) {
-    std::lock_guard<std::mutex> guard(app.m_lockTransfers);
-    Check(app.m_arrTransfers.size() <= 4);
-    for (size_t i = 0; i < app.m_arrTransfers.size(); ++i) {
-        Check(app.m_arrTransfers[i]->m_nSent <= kImageLength);
-        for (size_t j = i + 1; j < app.m_arrTransfers.size(); ++j)
-            Check(app.m_arrTransfers[i]->m_addrPeer.dwAddr !=
-                  app.m_arrTransfers[j]->m_addrPeer.dwAddr);
-    }
+void CheckTransfers(CTransferTable& transfers) {
+    transfers.Locked([](const CTransferTable::CList& arr) {
+        Check(arr.size() <= 4);
+        for (size_t i = 0; i < arr.size(); ++i) {
+            Check(arr[i]->m_nSent <= kImageLength);
+            for (size_t j = i + 1; j < arr.size(); ++j)
+                Check(arr[i]->m_addrPeer.dwAddr != arr[j]->m_addrPeer.dwAddr);
+        }
+    });
 }
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     if (nSize == 0) return 0;
-    CFakeSystem sys;
-    CORXBootApp app(sys.Services());
-    app.AttachView(&sys.view);
-    app.m_bSocketsAvailable = true;
-    app.m_config.m_strBootFile = ImagePath();
-    app.m_config.m_nBootNet = 1;
-    app.m_config.m_nNetType = 1;
+    CEngineRig rig;
+    CFakeSystem& sys = rig.sys;
+    CORXBootConfig& config = rig.config;
+    CNetBootServer net(rig.services, config, rig.image, rig.transfers, rig.reporter, [] {});
+    config.m_nNetType = 1;
     const uint8_t settings = pData[0];
-    app.m_config.m_bNetCache = settings & 1;
-    app.m_config.m_bTranCloseDone = settings & 2;
-    app.m_config.m_strNetNode = (settings & 4) ? "ORXHV7410" : "";
+    config.m_bNetCache = settings & 1;
+    config.m_bTranCloseDone = settings & 2;
+    config.m_strNetNode = (settings & 4) ? "ORXHV7410" : "";
     sys.process.m_result = static_cast<ERunResult>((settings >> 3) % 3);
-    Check(app.StartServers());
-    app.m_config.m_nNetType = (settings >> 5) & 1;  // no broadcast socket needed for this
+    Check(rig.image.Load(ImagePath(), nullptr));
+    std::string strFailure;
+    Check(net.Start(strFailure));
+    config.m_nNetType = (settings >> 5) & 1;  // no broadcast socket needed for this
     CFakeSocket* pServer = sys.sockets.Bound(BOOT_SERVER_PORT);
     Check(pServer != nullptr);
 
@@ -101,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
         const uint8_t c = pData[nPos++];
         if (c >> 6 == 2) {
             sys.clock.Advance((c & 0x3Fu) * 250u);
-            app.OnNetTimer(TIMER_RETRANSMIT);
+            sys.timers.Fire(sys.poster, TIMER_RETRANSMIT);
         } else if (c >> 6 == 3) {
             sys.clock.Advance((c & 0x3Fu) * 1000u);
         } else {
@@ -113,12 +113,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
             pServer->m_incoming.push_back(
                 {std::vector<uint8_t>(pData + nPos, pData + nPos + nLen), from});
             nPos += nLen;
-            Check(app.OnNetSocket(SOCKET_ID_SERVER, 1) == 1);
+            Check(sys.poster.Send(pServer->m_hWnd, pServer->ReadNotice()));
         }
         CheckSent(*pServer);
-        CheckTransfers(app);
+        CheckTransfers(rig.transfers);
     }
-    app.StopServers();
-    Check(app.TransferCount() == 0);
+    net.Stop();
+    while (std::unique_ptr<CTransferNode> p = rig.transfers.TakeFirst())
+        net.DestroyTransfer(std::move(p));
     return 0;
 }

@@ -3,8 +3,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "net/NetBootServer.h"
 #include "net/WireFormat.h"
-#include "tests/Fakes.h"
+#include "tests/EngineRig.h"
 
 namespace {
 
@@ -37,44 +38,30 @@ void CheckDecoder(const uint8_t* pData, size_t nSize) {
     Check(!bFits || strAgain == strName);
 }
 
-struct CReceiver {
-    CReceiver() : app(Services()) {
-        app.AttachView(&sys.view);
-        net.m_strHostName = "benchpc";
-    }
-    CPlatformServices Services() {
-        CPlatformServices s = sys.Services();
-        s.pNetwork = &net;
-        return s;
-    }
-    CFakeSystem sys;
-    CFakeNetworkInfo net;
-    CORXBootApp app;
-};
-
 void CheckReceiver(const uint8_t* pData, size_t nSize) {
-    static CReceiver r;
-    r.sys.poster.Clear();
-    r.sys.box.m_shown.clear();
-    r.sys.box.m_nAnswer = (nSize % 2 == 0) ? IDYES : IDNO;
-    r.app.m_bCompetingAsked = false;
-    r.app.m_pBroadcastSocket = r.sys.sockets.NewSocket();
-    auto* pSocket = static_cast<CFakeSocket*>(r.app.m_pBroadcastSocket.get());
-    pSocket->Create(NEWBOOT_PORT);
+    CEngineRig rig;
+    CFakeNetworkInfo network;
+    network.m_strHostName = "benchpc";
+    rig.services.pNetwork = &network;
+    CFakeSystem& sys = rig.sys;
+    sys.box.m_nAnswer = (nSize % 2 == 0) ? IDYES : IDNO;
+    CNetBootServer net(rig.services, rig.config, rig.image, rig.transfers, rig.reporter,
+                       [&net] { net.Stop(); });
+    Check(net.CreateBroadcastSocket());
+    CFakeSocket* pSocket = sys.sockets.Bound(NEWBOOT_PORT);
     pSocket->m_incoming.push_back({std::vector<uint8_t>(pData, pData + nSize), {0x0A00000A, 100}});
-    r.sys.sockets.m_made.clear();
+    Check(sys.poster.Send(pSocket->m_hWnd, pSocket->ReadNotice()));
 
-    r.app.OnBroadcastReceive();
-    const std::vector<std::string> lines = r.sys.poster.LogLines();
+    const std::vector<std::string> lines = sys.poster.LogLines();
     Check(lines.size() <= 2);
     for (const auto& strLine : lines) Check(IsCleanText(strLine));
     if (nSize > BROADCAST_RECEIVE_BUFFER) {
         Check(lines.size() == 1 && lines[0].rfind("Broadcast rx error: ", 0) == 0);
     }
-    Check(r.sys.box.m_shown.size() <= 1);
+    Check(sys.box.m_shown.size() <= 1);
     // Only a No to the one question stops the servers.
     const bool bStopped = !pSocket->IsOpen();
-    Check(bStopped == (r.sys.box.m_shown.size() == 1 && r.sys.box.m_nAnswer == IDNO));
+    Check(bStopped == (sys.box.m_shown.size() == 1 && sys.box.m_nAnswer == IDNO));
 }
 
 }  // namespace

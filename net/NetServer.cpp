@@ -1,11 +1,17 @@
 #include <strings.h>
 
-#include "app/ORXBootApp.h"
+#include "app/Config.h"
+#include "app/EventReporter.h"
+#include "app/PlatformServices.h"
+#include "image/TransferFile.h"
+#include "net/NetBootServer.h"
 #include "net/TransferNode.h"
 #include "net/WireFormat.h"
 #include "platform/Clock.h"
 #include "platform/LastError.h"
 #include "platform/Process.h"
+#include "platform/Timers.h"
+#include "server/TransferTable.h"
 
 namespace {
 constexpr int64_t FD_READ = 1;
@@ -18,64 +24,122 @@ constexpr uint32_t MAX_RETRIES_SHIFT = 4;
 constexpr uint32_t TIMER_SLACK_MS = 20;
 constexpr uint32_t ARP_WAIT_MS = 5000;
 
+constexpr uint32_t kRetransmitPeriodMs = 1000;
+}  // namespace
+
+CNetBootServer::CNetBootServer(const CPlatformServices& sys, const CORXBootConfig& config,
+                               const CTransferFile& image, CTransferTable& transfers,
+                               CEventReporter& reporter, std::function<void()> fnStopServers)
+    : m_sys(sys),
+      m_config(config),
+      m_image(image),
+      m_transfers(transfers),
+      m_reporter(reporter),
+      m_fnStopServers(std::move(fnStopServers)) {
+    m_hTarget = m_sys.pPoster->CreateWindow([this](CMessage& msg) {
+        if (msg.nMsg == WM_BOOT_SOCKET) {
+            OnNetSocket(msg.wParam, msg.lParam);
+        } else if (msg.nMsg == WM_TIMER) {
+            OnNetTimer(static_cast<uint32_t>(msg.wParam));
+        }
+    });
+}
+
+CNetBootServer::~CNetBootServer() {
+    Stop();
+    m_sys.pPoster->DestroyWindow(m_hTarget);
+}
+
+bool CNetBootServer::Start(std::string& strFailure) {
+    m_bCompetingAsked = false;
+    if (m_config.m_nNetType == 0 && !CreateBroadcastSocket()) {
+        strFailure = "Broadcast Socket error: " + FormatErrorText(GetLastError());
+        return false;
+    }
+    m_pServerSocket = m_sys.pSockets->NewSocket();
+    if (!m_pServerSocket->Create(BOOT_SERVER_PORT)) {
+        strFailure = "Server Socket Create error: " + FormatErrorText(GetLastError());
+        return false;
+    }
+    if (!m_pServerSocket->AsyncSelect(m_hTarget, WM_BOOT_SOCKET, SOCKET_ID_SERVER)) {
+        strFailure = "Server Select Socket error: " + FormatErrorText(GetLastError());
+        return false;
+    }
+    m_sys.pTimers->SetTimer(m_hTarget, TIMER_RETRANSMIT, kRetransmitPeriodMs);
+    m_reporter.LogMessage("Server waiting for boot request...");
+    return true;
+}
+
+void CNetBootServer::Stop() {
+    if (m_pBroadcastSocket && m_pBroadcastSocket->IsOpen()) {
+        m_pBroadcastSocket->Close();
+        m_sys.pTimers->KillTimer(m_hTarget, TIMER_BROADCAST);
+    }
+    if (m_pServerSocket && m_pServerSocket->IsOpen()) {
+        m_pServerSocket->Close();
+        m_sys.pTimers->KillTimer(m_hTarget, TIMER_RETRANSMIT);
+    }
+}
+
+void CNetBootServer::DestroyTransfer(std::unique_ptr<CTransferNode> pTransfer) {
+    if (pTransfer) ClearArpEntry(pTransfer->m_addrPeer.dwAddr);
+}
+
 // A line about a network transfer. Its name is taken from the node itself: a serial
 // thread may shift its slot at any moment, and a slot looked up first could be stale.
-void LogUnitLine(CORXBootApp& app, const CTransferNode& node, const std::string& strText) {
-    app.LogMessage("%s: %s", node.m_strName.c_str(), strText.c_str());
+void CNetBootServer::LogUnitLine(const CTransferNode& node, const std::string& strText) {
+    m_reporter.LogMessage("%s: %s", node.m_strName.c_str(), strText.c_str());
 }
 
 // Every datagram from a unit with a transfer, whatever it holds, moves it on by one packet.
-void OnUnitReply(CORXBootApp& app, CTransferNode* pNode, const CSockAddr& from) {
+void CNetBootServer::OnUnitReply(CTransferNode* pNode, const CSockAddr& from) {
     enum { SEND_DATA, SEND_JUMP, COMPLETED } step = COMPLETED;
-    {
-        // Serial threads read the node's byte count under this lock for their reports.
-        std::lock_guard<std::mutex> guard(app.m_lockTransfers);
+    // Serial threads read the node's byte count under this lock for their reports.
+    m_transfers.Locked([&](const CTransferTable::CList&) {
         pNode->m_addrPeer = from;  // the unit may answer from a new port
-        if (pNode->m_nSent < app.m_file.Length()) {
-            pNode->BuildNextData(app.m_file);
+        if (pNode->m_nSent < m_image.Length()) {
+            pNode->BuildNextData(m_image);
             step = SEND_DATA;
         } else if (!pNode->m_bJumpSent) {
             pNode->BuildJump();
             step = SEND_JUMP;
         }
-    }
+    });
     if (step == COMPLETED) {
-        LogUnitLine(app, *pNode, "Transmission completed.");
-        app.DestroyTransfer(app.RemoveTransfer(pNode));
-        app.PostStatusEvent(BOOT_EVENT_TRANSFER_DONE);
+        LogUnitLine(*pNode, "Transmission completed.");
+        DestroyTransfer(m_transfers.Remove(pNode));
+        m_reporter.PostStatusEvent(BOOT_EVENT_TRANSFER_DONE);
         return;
     }
-    pNode->SendPacket(*app.m_pServerSocket);
-    if (step == SEND_JUMP) LogUnitLine(app, *pNode, "Sending Jump");
-    app.PostProgress(app.FindTransferSlot(pNode));
+    pNode->SendPacket(*m_pServerSocket);
+    if (step == SEND_JUMP) LogUnitLine(*pNode, "Sending Jump");
+    m_reporter.PostProgress(m_transfers.FindTransferSlot(pNode));
 }
 
-void OnBootRequest(CORXBootApp& app, const uint8_t* pData, size_t nLen, const CSockAddr& from) {
+void CNetBootServer::OnBootRequest(const uint8_t* pData, size_t nLen, const CSockAddr& from) {
     CBootRequest request;
     if (!DecodeBootRequest(pData, nLen, request)) return;
     // The all-ones address marks serial transfers; no unit can answer from it.
     if (from.dwAddr == INADDR_ALL_ONES) return;
     if (!HasOrxPrefix(request)) {
-        app.LogMessage("Non-ORX device. %x %x %x", request.arrPrefix[0], request.arrPrefix[1],
-                       request.arrPrefix[2]);
+        m_reporter.LogMessage("Non-ORX device. %x %x %x", request.arrPrefix[0],
+                              request.arrPrefix[1], request.arrPrefix[2]);
         return;
     }
-    const CORXBootConfig& config = app.m_config;
-    if (config.m_nNetType == 1 && !config.m_strNetNode.empty() &&
-        strcasecmp(request.strName.c_str(), config.m_strNetNode.c_str()) != 0) {
-        app.LogMessage("ORX device '%s' boot request ignored.", request.strName.c_str());
+    if (m_config.m_nNetType == 1 && !m_config.m_strNetNode.empty() &&
+        strcasecmp(request.strName.c_str(), m_config.m_strNetNode.c_str()) != 0) {
+        m_reporter.LogMessage("ORX device '%s' boot request ignored.", request.strName.c_str());
         return;
     }
-    auto pNew = std::make_unique<CTransferNode>(from, request.strName, *app.m_sys.pClock);
+    auto pNew = std::make_unique<CTransferNode>(from, request.strName, *m_sys.pClock);
     CTransferNode* pNode = pNew.get();
-    app.AddTransfer(std::move(pNew));
-    LogUnitLine(app, *pNode, "Starting Transfer");
-    app.PostStatusEvent(BOOT_EVENT_TRANSFER_STARTED);
-    pNode->SendPacket(*app.m_pServerSocket);
+    m_transfers.Add(std::move(pNew));
+    LogUnitLine(*pNode, "Starting Transfer");
+    m_reporter.PostStatusEvent(BOOT_EVENT_TRANSFER_STARTED);
+    pNode->SendPacket(*m_pServerSocket);
 }
-}  // namespace
 
-int CORXBootApp::OnNetSocket(int64_t nSocketId, int64_t nEvent) {
+int CNetBootServer::OnNetSocket(int64_t nSocketId, int64_t nEvent) {
     if ((nEvent & FD_READ) == 0) return 0;
     if (nSocketId == SOCKET_ID_BROADCAST) {
         OnBroadcastReceive();
@@ -88,7 +152,7 @@ int CORXBootApp::OnNetSocket(int64_t nSocketId, int64_t nEvent) {
     return 0;
 }
 
-void CORXBootApp::OnNetTimer(uint32_t nId) {
+void CNetBootServer::OnNetTimer(uint32_t nId) {
     if (nId == TIMER_RETRANSMIT) {
         CheckRetransmits();
     } else if (nId == TIMER_BROADCAST) {
@@ -96,47 +160,42 @@ void CORXBootApp::OnNetTimer(uint32_t nId) {
     }
 }
 
-void CORXBootApp::OnServerReceive() {
+void CNetBootServer::OnServerReceive() {
     // A notification queued before the servers stopped finds the socket closed.
     if (!m_pServerSocket || !m_pServerSocket->IsOpen()) return;
     uint8_t buf[SERVER_RECEIVE_BUFFER];
     CSockAddr from;
     const int nReceived = m_pServerSocket->ReceiveFrom(buf, sizeof buf, from);
     if (nReceived < 0) {
-        LogMessage("Server Receive error: %s", FormatErrorText(GetLastError()).c_str());
+        m_reporter.LogMessage("Server Receive error: %s", FormatErrorText(GetLastError()).c_str());
         return;
     }
     const size_t nLen = static_cast<size_t>(nReceived);
     // Only this thread removes network transfers, so the pointer outlives the lock.
-    CTransferNode* pNode = nullptr;
-    {
-        std::lock_guard<std::mutex> guard(m_lockTransfers);
-        for (const auto& p : m_arrTransfers) {
-            if (!p->IsSerial() && p->m_addrPeer.dwAddr == from.dwAddr) {
-                pNode = p.get();
-                break;
-            }
+    CTransferNode* pNode = m_transfers.Locked([&](const CTransferTable::CList& arr) {
+        for (const auto& p : arr) {
+            if (!p->IsSerial() && p->m_addrPeer.dwAddr == from.dwAddr) return p.get();
         }
-    }
+        return static_cast<CTransferNode*>(nullptr);
+    });
     if (!pNode) {
-        OnBootRequest(*this, buf, nLen, from);
+        OnBootRequest(buf, nLen, from);
     } else if (nLen != BOOT_REQUEST_LEN) {  // a unit repeats its request while it is served
-        OnUnitReply(*this, pNode, from);
+        OnUnitReply(pNode, from);
     }
 }
 
-void CORXBootApp::CheckRetransmits() {
+void CNetBootServer::CheckRetransmits() {
     // A snapshot, so that serial threads adding or removing their transfers meanwhile
     // neither shift a network transfer past the walk nor have it examined twice.
     std::vector<CTransferNode*> arrNodes;
-    {
-        std::lock_guard<std::mutex> guard(m_lockTransfers);
-        for (const auto& p : m_arrTransfers) {
+    m_transfers.Locked([&](const CTransferTable::CList& arr) {
+        for (const auto& p : arr) {
             if (!p->IsSerial()) arrNodes.push_back(p.get());
         }
-    }
+    });
     for (CTransferNode* pNode : arrNodes) {
-        if (FindTransferSlot(pNode) < 0) continue;
+        if (m_transfers.FindTransferSlot(pNode) < 0) continue;
         // Read anew for each: clearing a failed unit's ARP entry may have taken seconds.
         const uint32_t dwNow = m_sys.pClock->GetTickCount();
         const uint32_t nShift =
@@ -146,23 +205,24 @@ void CORXBootApp::CheckRetransmits() {
         if (dwNow - pNode->m_dwLastSend + TIMER_SLACK_MS < dwTimeout) continue;
         if (dwTimeout < RETRANSMIT_GIVE_UP_MS) {
             ++pNode->m_nRetries;
-            LogUnitLine(*this, *pNode, "Retransmit packet " + std::to_string(pNode->m_nRetries));
+            LogUnitLine(*pNode, "Retransmit packet " + std::to_string(pNode->m_nRetries));
             if (m_pServerSocket) pNode->SendPacket(*m_pServerSocket);
             continue;
         }
-        LogUnitLine(*this, *pNode, "Failed Transfer");
-        DestroyTransfer(RemoveTransfer(pNode));
-        PostStatusEvent(BOOT_EVENT_TRANSFER_FAILED);
+        LogUnitLine(*pNode, "Failed Transfer");
+        DestroyTransfer(m_transfers.Remove(pNode));
+        m_reporter.PostStatusEvent(BOOT_EVENT_TRANSFER_FAILED);
     }
 }
 
-void CORXBootApp::ClearArpEntry(uint32_t dwAddr) {
+void CNetBootServer::ClearArpEntry(uint32_t dwAddr) {
     if (!m_config.m_bNetCache || !m_sys.pProcess) return;
     const ERunResult result =
         m_sys.pProcess->Run({"arp", "-d", DottedAddress(dwAddr)}, ARP_WAIT_MS);
     if (result == ERunResult::StartFailed) {
-        LogMessage("Server Net ARP Call Failed: %s", FormatErrorText(GetLastError()).c_str());
+        m_reporter.LogMessage("Server Net ARP Call Failed: %s",
+                              FormatErrorText(GetLastError()).c_str());
     } else if (result == ERunResult::TimedOut) {
-        LogMessage("Server Net ARP Wait Failed.");
+        m_reporter.LogMessage("Server Net ARP Wait Failed.");
     }
 }

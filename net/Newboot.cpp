@@ -1,6 +1,8 @@
 #include <strings.h>
 
-#include "app/ORXBootApp.h"
+#include "app/EventReporter.h"
+#include "app/PlatformServices.h"
+#include "net/NetBootServer.h"
 #include "net/WireFormat.h"
 #include "platform/LastError.h"
 #include "platform/MessageBox.h"
@@ -18,8 +20,8 @@ std::string OwnHostName(INetworkInfo* pNetwork) {
 }
 }  // namespace
 
-bool CORXBootApp::CreateBroadcastSocket() {
-    const HWND hWnd = m_hEngineWnd;
+bool CNetBootServer::CreateBroadcastSocket() {
+    const HWND hWnd = m_hTarget;
     m_pBroadcastSocket = m_sys.pSockets->NewSocket();
     if (!m_pBroadcastSocket->Create(NEWBOOT_PORT)) return false;
     if (!m_pBroadcastSocket->SetBroadcast(true)) return false;
@@ -28,37 +30,39 @@ bool CORXBootApp::CreateBroadcastSocket() {
     return true;
 }
 
-void CORXBootApp::SendNewbootBroadcast() {
+void CNetBootServer::SendNewbootBroadcast() {
     if (!m_pBroadcastSocket || !m_pBroadcastSocket->IsOpen()) return;
     const std::vector<uint8_t> packet = BuildNewbootBroadcast(OwnHostName(m_sys.pNetwork));
     const CSockAddr to{INADDR_ALL_ONES, NEWBOOT_PORT};
     if (m_pBroadcastSocket->SendTo(packet.data(), packet.size(), to) < 0)
-        LogMessage("Broadcast tx error: %s.", FormatErrorText(GetLastError()).c_str());
+        m_reporter.LogMessage("Broadcast tx error: %s.", FormatErrorText(GetLastError()).c_str());
 }
 
-void CORXBootApp::OnBroadcastReceive() {
+void CNetBootServer::OnBroadcastReceive() {
     if (!m_pBroadcastSocket || !m_pBroadcastSocket->IsOpen()) return;
     uint8_t buf[BROADCAST_RECEIVE_BUFFER];
     CSockAddr from;
     const int nLen = m_pBroadcastSocket->ReceiveFrom(buf, sizeof buf, from);
     if (nLen < 0) {
-        LogMessage("Broadcast rx error: %s.", FormatErrorText(GetLastError()).c_str());
+        m_reporter.LogMessage("Broadcast rx error: %s.", FormatErrorText(GetLastError()).c_str());
         return;
     }
     const std::string strAddr = DottedAddress(from.dwAddr);
     std::string strSender;
     if (!DecodeNewbootBroadcast(buf, static_cast<size_t>(nLen), strSender)) {
-        LogMessage("Broadcast rx junk from %s.", strAddr.c_str());
+        m_reporter.LogMessage("Broadcast rx junk from %s.", strAddr.c_str());
         return;
     }
     // Every server hears its own broadcast.
     if (strcasecmp(strSender.c_str(), OwnHostName(m_sys.pNetwork).c_str()) == 0) return;
-    LogMessage("Another boot server '%s' is running on '%s'", strSender.c_str(), strAddr.c_str());
+    m_reporter.LogMessage("Another boot server '%s' is running on '%s'", strSender.c_str(),
+                          strAddr.c_str());
     if (m_bCompetingAsked) return;
     // The box may run an event loop that brings more broadcasts here: they must find the
     // question already asked, and nothing of this call may be needed after it.
     m_bCompetingAsked = true;
     const std::string strQuestion =
         "Another boot server '" + strSender + "' is running on '" + strAddr + "'. Continue ?";
-    if (m_sys.pMessageBox->Show(strQuestion, MB_YESNO | MB_ICONEXCLAMATION) == IDNO) StopServers();
+    if (m_sys.pMessageBox->Show(strQuestion, MB_YESNO | MB_ICONEXCLAMATION) == IDNO)
+        m_fnStopServers();
 }

@@ -1,13 +1,23 @@
+#include "net/Provisioning.h"
+
 #include <cstring>
 
-#include "app/ORXBootApp.h"
+#include "app/Config.h"
+#include "app/Face.h"
+#include "app/FormatText.h"
+#include "app/PlatformServices.h"
+#include "net/AddressSearch.h"
 #include "platform/LastError.h"
 #include "platform/MessageBox.h"
+#include "platform/Messages.h"
 #include "platform/NetworkInfo.h"
 
 namespace {
 constexpr uint32_t kPingTimeoutMs = 1000;
 constexpr int kStartupTries = 64;
+// From the start-up search's thread to the UI thread.
+constexpr uint32_t WM_ADDRESS_TRIED = WM_USER + 520;
+constexpr uint32_t WM_ADDRESS_SEARCHED = WM_USER + 521;
 
 // The next candidate on the host's /24, whatever the mask: 2 to 254, then round again.
 uint32_t NextCandidateAddress(uint32_t dwAddrNet) {
@@ -17,19 +27,27 @@ uint32_t NextCandidateAddress(uint32_t dwAddrNet) {
     std::memcpy(&dwAddrNet, arrOctets, sizeof arrOctets);
     return dwAddrNet;
 }
+
+CMessage AddressMessage(uint32_t nMsg, uint32_t dwAddr, bool bFound = false) {
+    CMessage msg;
+    msg.nMsg = nMsg;
+    msg.wParam = dwAddr;
+    msg.lParam = bFound ? 1 : 0;
+    return msg;
+}
 }  // namespace
 
-bool CORXBootApp::PingAddress(uint32_t dwAddr) {
+bool CAddressProvisioning::PingAddress(uint32_t dwAddr) {
     if (m_sys.pNetwork == nullptr) return false;
     return m_sys.pNetwork->Ping(dwAddr, kPingTimeoutMs);
 }
 
-bool CORXBootApp::FindFreeAddress(uint32_t& dwAddr, int nTries) {
+bool CAddressProvisioning::FindFreeAddress(uint32_t& dwAddr, int nTries) {
     return FindFreeAddress(dwAddr, nTries, [](uint32_t) { return true; });
 }
 
-bool CORXBootApp::FindFreeAddress(uint32_t& dwAddr, int nTries,
-                                  const std::function<bool(uint32_t)>& fnTrying) {
+bool CAddressProvisioning::FindFreeAddress(uint32_t& dwAddr, int nTries,
+                                           const std::function<bool(uint32_t)>& fnTrying) {
     uint32_t dwTry = dwAddr;
     for (int i = 0; i < nTries; ++i) {
         dwTry = NextCandidateAddress(dwTry);
@@ -40,24 +58,62 @@ bool CORXBootApp::FindFreeAddress(uint32_t& dwAddr, int nTries,
     return false;
 }
 
-uint32_t CORXBootApp::ReadAdapterAddress() {
+uint32_t CAddressProvisioning::ReadAdapterAddress(CORXBootConfig& config, IAppFront* pFront) {
     uint32_t dwAddr = 0;
     uint32_t dwMask = 0;
     const uint32_t dwCode = m_sys.pNetwork->GetFirstAdapterAddress(dwAddr, dwMask);
     if (dwCode == ERROR_NOT_SUPPORTED) return 0;
     if (dwCode != 0) return dwCode;
     if (dwAddr == 0) return ERROR_NO_ADAPTER_ADDRESS;
-    m_config.m_dwNetIpMask = dwMask;
+
+    // The search's reports reach this thread through a target of its own.
+    bool bDone = false;
+    bool bCancelled = false;
+    IMessagePoster& poster = *m_sys.pPoster;
+    const HWND hTarget = poster.CreateWindow([&](CMessage& msg) {
+        if (msg.nMsg == WM_ADDRESS_TRIED) {
+            if (pFront) pFront->OnAddressTried(static_cast<uint32_t>(msg.wParam));
+        } else if (msg.nMsg == WM_ADDRESS_SEARCHED) {
+            dwAddr = static_cast<uint32_t>(msg.wParam);
+            bCancelled = msg.lParam == 0;
+            bDone = true;
+        }
+    });
+    if (pFront) pFront->OnAddressSearchStarted();
+    {
+        CAddressSearch search(
+            *this, dwAddr, kStartupTries,
+            [&poster, hTarget](uint32_t dwTry) {
+                poster.PostMessage(hTarget, AddressMessage(WM_ADDRESS_TRIED, dwTry));
+            },
+            [&poster, hTarget](const CAddressSearch::CResult& result) {
+                const bool bKept = result.eOutcome != CAddressSearch::EOutcome::Cancelled;
+                poster.PostMessage(hTarget,
+                                   AddressMessage(WM_ADDRESS_SEARCHED, result.dwAddr, bKept));
+            },
+            false);
+        m_pStartupSearch = &search;
+        poster.DispatchUntil([&bDone] { return bDone; });
+        m_pStartupSearch = nullptr;
+    }
+    poster.DestroyWindow(hTarget);
+    if (pFront) pFront->OnAddressSearchEnded();
     // Every candidate answering leaves the last one tried; the Ethernet page says so later.
-    FindFreeAddress(dwAddr, kStartupTries);
-    m_config.m_dwNetIp = dwAddr;
+    if (!bCancelled) {
+        config.m_dwNetIpMask = dwMask;
+        config.m_dwNetIp = dwAddr;
+    }
     return 0;
 }
 
-void CORXBootApp::LoadNetworkParams() {
+void CAddressProvisioning::LoadNetworkParams(CORXBootConfig& config, IAppFront* pFront) {
     if (m_sys.pNetwork == nullptr) return;
-    const uint32_t dwCode = ReadAdapterAddress();
+    const uint32_t dwCode = ReadAdapterAddress(config, pFront);
     if (dwCode != 0) {
         m_sys.pMessageBox->Show("Error reading network params.\n" + FormatErrorText(dwCode), MB_OK);
     }
+}
+
+void CAddressProvisioning::CancelAddressSearch() {
+    if (m_pStartupSearch) m_pStartupSearch->Cancel();
 }

@@ -1,10 +1,12 @@
 #include <cstring>
 
-#include "app/ORXBootApp.h"
+#include "app/Config.h"
+#include "app/EventReporter.h"
+#include "app/PlatformServices.h"
 #include "platform/LastError.h"
 #include "platform/Socket.h"
+#include "serial/SerialBootServer.h"
 #include "serial/SerialRequest.h"
-#include "serial/TransferSerial.h"
 
 namespace {
 constexpr int kReadSize = 254;
@@ -24,7 +26,8 @@ bool HoldsPrompt(const uint8_t* p, int n) {
 }
 }  // namespace
 
-int CORXBootApp::CheckSerialBootRequest(CTransferSerial& port, uint8_t* pRequest, int nReceived) {
+int CSerialBootServer::CheckSerialBootRequest(CTransferSerial& port, uint8_t* pRequest,
+                                              int nReceived) {
     int nLen = nReceived;
     for (;;) {
         if (!m_bServersRunning) return nLen;
@@ -34,7 +37,7 @@ int CORXBootApp::CheckSerialBootRequest(CTransferSerial& port, uint8_t* pRequest
             case ERequestScan::Valid:
                 return 0;
             case ERequestScan::BadChecksum:
-                LogMessage("Serial Boot checksum mismatch");
+                m_reporter.LogMessage("Serial Boot checksum mismatch");
                 return -2;
             case ERequestScan::Incomplete:
                 break;
@@ -46,17 +49,16 @@ int CORXBootApp::CheckSerialBootRequest(CTransferSerial& port, uint8_t* pRequest
     }
 }
 
-namespace {
 // Types the keys that select the boot method and, for network booting, the unit's settings.
-void DriveBootMenu(CORXBootApp& app, CTransferSerial& port) {
-    const CORXBootConfig& cfg = app.m_config;
-    app.LogMessage("%s: Serial Boot detected.", port.m_strPort.c_str());
+void CSerialBootServer::DriveBootMenu(CTransferSerial& port) {
+    const CORXBootConfig& cfg = m_config;
+    m_reporter.LogMessage("%s: Serial Boot detected.", port.m_strPort.c_str());
     const bool bNet = cfg.m_nBootNet != 0;
     port.SendKey('\n', kListenMs);
     port.SendKey('2', kListenMs);
     port.SendKey(bNet ? '2' : '1', kListenMs);
     port.SendKey('x', kListenMs);
-    if (app.m_bSocketsAvailable && bNet) {
+    if (m_sys.SocketsAvailable() && bNet) {
         const bool bDhcp = cfg.m_bNetDhcp;
         port.SendKey('3', kListenMs);
         port.SendKey(bDhcp ? '2' : '1', kListenMs);
@@ -79,11 +81,10 @@ void DriveBootMenu(CORXBootApp& app, CTransferSerial& port) {
         }
     }
     port.SendKey('D', kListenMs);
-    app.LogMessage("%s: Serial Boot command sent.", port.m_strPort.c_str());
+    m_reporter.LogMessage("%s: Serial Boot command sent.", port.m_strPort.c_str());
 }
-}  // namespace
 
-int CORXBootApp::ServeSerialPort(CTransferSerial& port) {
+int CSerialBootServer::ServeSerialPort(CTransferSerial& port) {
     // One read, and room to complete a request that starts at its last byte, plus a NUL.
     uint8_t buf[kReadSize + SERIAL_REQUEST_MAX + 1];
     while (!port.m_bStop && port.IsOpen()) {
@@ -119,7 +120,7 @@ int CORXBootApp::ServeSerialPort(CTransferSerial& port) {
             if (nLine > 0) {
                 buf[r + nLine] = 0;
                 if (HoldsPrompt(buf, r + nLine)) {
-                    DriveBootMenu(*this, port);
+                    DriveBootMenu(port);
                 } else {
                     PostSerialText(buf + r + nLine - 1, 1);  // the line's LF
                 }
@@ -133,7 +134,7 @@ int CORXBootApp::ServeSerialPort(CTransferSerial& port) {
         if (m_config.m_nComAutoMenu != 0) {
             buf[r] = 0;
             if (HoldsPrompt(buf, r)) {
-                DriveBootMenu(*this, port);
+                DriveBootMenu(port);
                 continue;
             }
         }

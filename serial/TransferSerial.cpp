@@ -5,14 +5,13 @@
 #include <chrono>
 #include <cstring>
 
-#include "app/ORXBootApp.h"
 #include "platform/Clock.h"
 #include "platform/LastError.h"
 #include "platform/SerialPort.h"
 
-CTransferSerial::CTransferSerial(CORXBootApp& app, const std::string& strPort, int32_t nBaud,
+CTransferSerial::CTransferSerial(ISerialHost& host, const std::string& strPort, int32_t nBaud,
                                  bool bStartWorker)
-    : m_app(app), m_bStartWorker(bStartWorker) {
+    : m_host(host), m_bStartWorker(bStartWorker) {
     Open(strPort, nBaud);
 }
 
@@ -32,11 +31,12 @@ bool CTransferSerial::Open(const std::string& strPort, int32_t nBaud) {
         SetLastError(EBUSY);
         return false;
     }
-    if (m_app.m_sys.pSerialPorts == nullptr) {
+    ISerialPortFactory* pPorts = m_host.SerialPorts();
+    if (pPorts == nullptr) {
         SetLastError(ENODEV);
         return false;
     }
-    m_hPort = m_app.m_sys.pSerialPorts->Open(strPort, nBaud);
+    m_hPort = pPorts->Open(strPort, nBaud);
     if (!m_hPort) return false;
     m_bStop.WakeOnSet(m_hPort.get());
     m_bPortOpen = true;
@@ -55,7 +55,7 @@ bool CTransferSerial::Open(const std::string& strPort, int32_t nBaud) {
 }
 
 void CTransferSerial::SerialThreadProc(CTransferSerial* pPort) {
-    pPort->m_app.ServeSerialPort(*pPort);
+    pPort->m_host.ServeSerialPort(*pPort);
     std::lock_guard<std::mutex> guard(pPort->m_lockDone);
     pPort->m_bThreadDone = true;
     pPort->m_cvDone.notify_all();
@@ -76,7 +76,7 @@ bool CTransferSerial::Shutdown() {
     if (m_pThread) {
         RequestStop();
         std::unique_lock<std::mutex> lock(m_lockDone);
-        if (!m_cvDone.wait_for(lock, std::chrono::milliseconds(m_dwShutdownWaitMs),
+        if (!m_cvDone.wait_for(lock, std::chrono::milliseconds(SERIAL_SHUTDOWN_WAIT_MS),
                                [this] { return m_bThreadDone; }))
             return false;
         lock.unlock();
@@ -118,7 +118,7 @@ bool CTransferSerial::Write(const uint8_t* pBytes, int nCount) {
         }
         nDone += n;
         if (nDone >= nCount) return true;
-        m_app.m_sys.pClock->Sleep(10);
+        m_host.Clock().Sleep(10);
     }
 }
 
@@ -138,7 +138,7 @@ bool CTransferSerial::FlushRing() {
 }
 
 int CTransferSerial::Read(uint8_t* pBuf, int nCount, uint32_t dwTimeoutMs) {
-    IClock& clock = *m_app.m_sys.pClock;
+    IClock& clock = m_host.Clock();
     const uint32_t dwStart = clock.GetTickCount();
     for (;;) {
         if (m_bStop || !IsOpen()) {
@@ -168,7 +168,7 @@ int CTransferSerial::WaitForChar(int nTerminator, uint32_t dwTimeoutMs, uint8_t*
 
 int CTransferSerial::WaitForCharEx(int nTerminator, uint32_t dwTimeoutMs, uint8_t* pBuf, int nLimit,
                                    bool bForward, int* pnStored) {
-    IClock& clock = *m_app.m_sys.pClock;
+    IClock& clock = m_host.Clock();
     const uint32_t dwStart = clock.GetTickCount();
     int n = 0;
     if (pnStored) *pnStored = 0;
@@ -182,7 +182,7 @@ int CTransferSerial::WaitForCharEx(int nTerminator, uint32_t dwTimeoutMs, uint8_
         ++n;
         if (n >= nLimit) return 0;
         if (static_cast<int>(b) == nTerminator) return n;
-        if (bForward) m_app.PostSerialText(&b, 1);
+        if (bForward) m_host.PostSerialText(&b, 1);
         const uint32_t dwElapsed = clock.GetTickCount() - dwStart;
         if (dwElapsed > dwTimeoutMs) return 0;
         r = Read(&b, 1, dwTimeoutMs - dwElapsed);
@@ -197,7 +197,7 @@ int CTransferSerial::ReadLine(uint8_t* pBuf, int nLimit) {
 bool CTransferSerial::SendKey(int nKey, uint32_t dwListenMs) {
     const uint8_t b = static_cast<uint8_t>(nKey & 0xFF);
     if (!Write(&b, 1)) return false;
-    m_app.PostSerialFormat("<%0x>", b);
+    m_host.PostSerialFormat("<%0x>", b);
     WaitForChar(-1, dwListenMs, nullptr, 32768);
     return true;
 }
@@ -205,7 +205,7 @@ bool CTransferSerial::SendKey(int nKey, uint32_t dwListenMs) {
 bool CTransferSerial::SendText(const char* pszText, uint32_t dwListenMs) {
     if (!Write(reinterpret_cast<const uint8_t*>(pszText), static_cast<int>(std::strlen(pszText))))
         return false;
-    m_app.PostSerialFormat("<%s>", pszText);
+    m_host.PostSerialFormat("<%s>", pszText);
     WaitForChar(-1, dwListenMs, nullptr, 32768);
     return true;
 }

@@ -8,10 +8,12 @@
 #include <thread>
 #include <vector>
 
+#include "app/FormatText.h"
 #include "platform/SerialPort.h"
 
-class CORXBootApp;
 class CTransferNode;
+class CTransferSerial;
+class IClock;
 class ISerialPortFactory;
 
 constexpr int SERIAL_STATE_WAITING = -1;
@@ -47,13 +49,28 @@ private:
     std::atomic<ISerialDevice*> m_pDevice{nullptr};
 };
 
+// What a port needs of the server that owns it: the clock, the devices, the body of its
+// worker thread, and the terminal (any thread).
+class ISerialHost {
+public:
+    virtual ~ISerialHost() = default;
+    virtual IClock& Clock() = 0;
+    // Null when the computer has no serial ports to offer.
+    virtual ISerialPortFactory* SerialPorts() = 0;
+    // The worker thread's work, until the port stops or fails.
+    virtual int ServeSerialPort(CTransferSerial& port) = 0;
+    virtual void PostSerialText(const uint8_t* pBytes, size_t nCount) = 0;
+    // Only while the servers run.
+    virtual void PostSerialFormat(const char* pszFormat, ...) ORX_PRINTF(2, 3) = 0;
+};
+
 // One open serial port with its worker thread and the ring of bytes typed by the user.
 // Only the worker touches the device; other threads use RequestStop and QueueSend.
 class CTransferSerial {
 public:
     // Opens the port and starts the worker that serves it. Tests that drive the port
     // themselves pass bStartWorker false.
-    CTransferSerial(CORXBootApp& app, const std::string& strPort, int32_t nBaud,
+    CTransferSerial(ISerialHost& host, const std::string& strPort, int32_t nBaud,
                     bool bStartWorker = true);
     // Stops the worker. Should it not end within the shutdown wait, the destructor goes
     // on waiting: the worker still uses this object, so it is never freed under it.
@@ -88,7 +105,7 @@ public:
     bool Usable() const { return !m_bStop && IsOpen(); }
     bool RingEmpty() const { return m_nSendHead.load() == m_nSendTail.load(); }
 
-    CORXBootApp& m_app;
+    ISerialHost& m_host;
     // Kept until destruction (closed, not freed, by Close) so that Wake stays safe.
     std::unique_ptr<ISerialDevice> m_hPort;
     std::atomic<bool> m_bPortOpen{false};
@@ -100,7 +117,6 @@ public:
     std::string m_strPort;
     std::atomic<int32_t> m_nState{SERIAL_STATE_WAITING};
     std::atomic<CTransferNode*> m_pTransfer{nullptr};
-    uint32_t m_dwShutdownWaitMs = SERIAL_SHUTDOWN_WAIT_MS;
 
 private:
     static void SerialThreadProc(CTransferSerial* pPort);

@@ -2,6 +2,7 @@
 // Fakes for the engine's platform services: clock, message sink, sockets, processes, boxes.
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -190,15 +191,28 @@ public:
         return static_cast<int>(d.bytes.size());
     }
     int SendTo(const void* pBuf, size_t nLen, const CSockAddr& to) override {
+        if (m_bFailSend) {
+            SetLastError(101);  // ENETUNREACH
+            return -1;
+        }
         const auto* p = static_cast<const uint8_t*>(pBuf);
         m_sent.push_back({std::vector<uint8_t>(p, p + nLen), to});
         return static_cast<int>(nLen);
     }
     void Close() override { m_bOpen = false; }
     bool IsOpen() const override { return m_bOpen; }
+    // The read notification the platform sends to the socket's target (m_hWnd).
+    CMessage ReadNotice() const {
+        CMessage msg;
+        msg.nMsg = m_nMsg;
+        msg.wParam = m_nId;
+        msg.lParam = 1;  // FD_READ
+        return msg;
+    }
 
     bool m_bOpen = false;
     bool m_bFailCreate = false;
+    bool m_bFailSend = false;
     bool m_bBroadcast = false;
     uint16_t m_wPort = 0;
     HWND m_hWnd = 0;
@@ -214,6 +228,7 @@ public:
     std::unique_ptr<IDatagramSocket> NewSocket() override {
         auto p = std::make_unique<CFakeSocket>();
         p->m_bFailCreate = m_nFailCreateAt == static_cast<int>(m_made.size());
+        p->m_bFailSend = m_bFailSend;
         m_made.push_back(p.get());
         return p;
     }
@@ -225,6 +240,7 @@ public:
     }
     std::vector<CFakeSocket*> m_made;
     int m_nFailCreateAt = -1;
+    bool m_bFailSend = false;
 };
 
 class CFakeProcessRunner : public IProcessRunner {
@@ -263,9 +279,11 @@ public:
         strName = m_strHostName;
         return true;
     }
+    // Called on the search's thread.
     bool Ping(uint32_t dwAddrNet, uint32_t dwTimeoutMs) override {
         m_pinged.push_back(dwAddrNet);
         m_dwLastTimeout = dwTimeoutMs;
+        if (m_fnOnPing) m_fnOnPing(m_pinged.size());
         return m_bAllAnswer || m_answering.count(dwAddrNet) != 0;
     }
     uint32_t GetFirstAdapterAddress(uint32_t& dwAddrNet, uint32_t& dwMaskNet) override {
@@ -280,6 +298,7 @@ public:
     std::set<uint32_t> m_answering;
     bool m_bAllAnswer = false;
     std::vector<uint32_t> m_pinged;
+    std::function<void(size_t nPing)> m_fnOnPing;
     uint32_t m_dwLastTimeout = 0;
     uint32_t m_dwAdapterResult = ERROR_NOT_SUPPORTED;
     uint32_t m_dwAdapterAddr = 0;

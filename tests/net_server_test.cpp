@@ -7,9 +7,8 @@
 #include <thread>
 #include <vector>
 
-#include "Fakes.h"
-#include "TestImage.h"
-#include "net/TransferNode.h"
+#include "net/NetBootServer.h"
+#include "tests/EngineRig.h"
 
 namespace {
 using Bytes = std::vector<uint8_t>;
@@ -37,20 +36,18 @@ Bytes Ack(uint16_t wBlock) {
     return {0, 4, uint8_t(wBlock >> 8), uint8_t(wBlock)};
 }
 
-class NetServerTest : public ::testing::Test {
+class NetServerTest : public ::testing::Test, public CEngineRig {
 protected:
     void SetUp() override {
-        app.AttachView(&sys.view);
-        app.m_bSocketsAvailable = true;
-        app.m_config.m_nBootNet = 1;
-        app.m_config.m_nNetType = 1;  // no broadcast socket; an empty NETNODE answers all
+        config.m_nBootNet = 1;
+        config.m_nNetType = 1;  // no broadcast socket; an empty NETNODE answers all
     }
-    void TearDown() override { app.StopServers(); }
 
     void Start(size_t nImageLength) {
         m_image = MakeImageBytes(nImageLength);
-        app.m_config.m_strBootFile = WriteFile(dir.Path("img.bin"), m_image);
-        ASSERT_TRUE(app.StartServers());
+        ASSERT_TRUE(LoadImage(m_image));
+        std::string strFailure;
+        ASSERT_TRUE(net.Start(strFailure)) << strFailure;
         m_pServer = sys.sockets.Bound(BOOT_SERVER_PORT);
         ASSERT_NE(m_pServer, nullptr);
         sys.poster.Clear();
@@ -59,7 +56,7 @@ protected:
     std::vector<CDatagram> Deliver(const Bytes& bytes, const CSockAddr& from) {
         const size_t nBefore = m_pServer->m_sent.size();
         m_pServer->m_incoming.push_back({bytes, from});
-        EXPECT_EQ(app.OnNetSocket(SOCKET_ID_SERVER, 1), 1);
+        EXPECT_TRUE(sys.poster.Send(m_pServer->m_hWnd, m_pServer->ReadNotice()));
         return {m_pServer->m_sent.begin() + static_cast<long>(nBefore), m_pServer->m_sent.end()};
     }
     // Lets the retransmit timer fire once a second for the given time; returns the sends.
@@ -67,7 +64,7 @@ protected:
         const size_t nBefore = m_pServer->m_sent.size();
         for (uint32_t t = 0; t < dwMs; t += 1000) {
             sys.clock.Advance(1000);
-            app.OnNetTimer(TIMER_RETRANSMIT);
+            sys.timers.Fire(sys.poster, TIMER_RETRANSMIT);
         }
         return {m_pServer->m_sent.begin() + static_cast<long>(nBefore), m_pServer->m_sent.end()};
     }
@@ -99,9 +96,7 @@ protected:
         }
     }
 
-    CFakeSystem sys;
-    CORXBootApp app{sys.Services()};
-    CTempDir dir;
+    CNetBootServer net{services, config, image, transfers, reporter, [this] { net.Stop(); }};
     Bytes m_image;
     CFakeSocket* m_pServer = nullptr;
 };
@@ -119,9 +114,9 @@ TEST_P(WholeImage, IsDeliveredByteForByteThenJumpThenCompleted) {
     EXPECT_EQ(StatusEvents(), std::vector<int64_t>{BOOT_EVENT_TRANSFER_STARTED});
 
     EXPECT_EQ(RunToJump(unit), m_image);
-    EXPECT_EQ(app.TransferCount(), 1u);
+    EXPECT_EQ(transfers.Count(), 1u);
     EXPECT_TRUE(Deliver(Bytes{0, 4, 0, 0}, unit).empty()) << "the reply to the jump ends it";
-    EXPECT_EQ(app.TransferCount(), 0u);
+    EXPECT_EQ(transfers.Count(), 0u);
     EXPECT_EQ(sys.poster.LogLines(), (Lines{"HV7A: Starting Transfer", "HV7A: Sending Jump",
                                             "HV7A: Transmission completed."}));
     EXPECT_EQ(StatusEvents(),
@@ -151,10 +146,10 @@ TEST_F(NetServerTest, TimerTickAFewMillisecondsEarlyStillResends) {
     Deliver(BootRequest("EARLY"), unit);
     const size_t nSent = m_pServer->m_sent.size();
     sys.clock.Advance(700);
-    app.OnNetTimer(TIMER_RETRANSMIT);
+    sys.timers.Fire(sys.poster, TIMER_RETRANSMIT);
     EXPECT_EQ(m_pServer->m_sent.size(), nSent) << "700 ms of silence is not yet a time-out";
     sys.clock.Advance(299);
-    app.OnNetTimer(TIMER_RETRANSMIT);
+    sys.timers.Fire(sys.poster, TIMER_RETRANSMIT);
     EXPECT_EQ(m_pServer->m_sent.size(), nSent + 1) << "999 ms is the tick that was meant";
 }
 
@@ -177,7 +172,7 @@ class Silence : public NetServerTest, public ::testing::WithParamInterface<Silen
 TEST_P(Silence, ResendsFourTimesThenFails) {
     const SilenceCase& c = GetParam();
     sys.clock.m_dwNow = c.dwStartTick;
-    app.m_config.m_bTranCloseDone = true;
+    config.m_bTranCloseDone = true;
     Start(1000);
     const CSockAddr unit = Unit(9);
     auto out = Deliver(BootRequest("MUTE"), unit);
@@ -193,13 +188,13 @@ TEST_P(Silence, ResendsFourTimesThenFails) {
             EXPECT_EQ(d.addr, unit);
             arrResendAt.push_back(dwElapsed);
         }
-        if (app.TransferCount() == 0) {
+        if (transfers.Count() == 0) {
             EXPECT_EQ(dwElapsed, 31000u) << "given up at the fifth time-out";
             break;
         }
     }
     EXPECT_EQ(arrResendAt, (std::vector<uint32_t>{1000, 3000, 7000, 15000}));
-    EXPECT_EQ(app.TransferCount(), 0u);
+    EXPECT_EQ(transfers.Count(), 0u);
     EXPECT_EQ(
         sys.poster.LogLines(),
         (Lines{"MUTE: Retransmit packet 1", "MUTE: Retransmit packet 2",
@@ -234,7 +229,7 @@ TEST_F(NetServerTest, KnownUnitDatagrams) {
     // A repeated boot request, even from another port, is no acknowledgement.
     EXPECT_TRUE(Deliver(BootRequest("U6"), Unit(6, 3999)).empty());
     EXPECT_TRUE(Deliver(BootRequest("OTHER"), unit).empty());
-    EXPECT_EQ(app.TransferCount(), 1u);
+    EXPECT_EQ(transfers.Count(), 1u);
     // ... and the lost write request is sent again by the timer.
     auto out = RunTimer(1000);
     ASSERT_EQ(out.size(), 1u);
@@ -276,7 +271,7 @@ TEST_F(NetServerTest, UnknownAddressesOnlyStartTransfersWith64Bytes) {
     Start(2000);
     for (size_t nLen : {4u, 63u, 65u, 516u}) EXPECT_TRUE(Deliver(Bytes(nLen, 0), Unit(8)).empty());
     EXPECT_TRUE(sys.poster.m_msgs.empty()) << "dropped without a line";
-    EXPECT_EQ(app.TransferCount(), 0u);
+    EXPECT_EQ(transfers.Count(), 0u);
 }
 
 struct FilterCase {
@@ -296,12 +291,12 @@ class Filter : public NetServerTest, public ::testing::WithParamInterface<Filter
 TEST_P(Filter, DecidesWhoIsServed) {
     const FilterCase& c = GetParam();
     Start(2000);
-    app.m_config.m_nNetType = c.nNetType;
-    app.m_config.m_strNetNode = c.pszNetNode;
+    config.m_nNetType = c.nNetType;
+    config.m_strNetNode = c.pszNetNode;
     const auto out = Deliver(BootRequest(c.pszName, c.prefix), Unit(10));
     EXPECT_EQ(sys.poster.LogLines(), Lines{c.pszLog});
     const bool bServed = std::string(c.pszLog).find("Starting Transfer") != std::string::npos;
-    EXPECT_EQ(app.TransferCount(), bServed ? 1u : 0u);
+    EXPECT_EQ(transfers.Count(), bServed ? 1u : 0u);
     EXPECT_EQ(out.size(), bServed ? 1u : 0u);
 }
 
@@ -331,7 +326,7 @@ TEST_F(NetServerTest, SixUnitsAtOnce) {
     Start(1300);
     std::vector<Bytes> arrReceived(6);
     for (uint8_t i = 0; i < 6; ++i) Deliver(BootRequest("U" + std::to_string(i)), Unit(20 + i));
-    EXPECT_EQ(app.TransferCount(), 6u);
+    EXPECT_EQ(transfers.Count(), 6u);
     for (uint16_t wAck = 0; wAck < 3; ++wAck) {
         for (uint8_t i = 0; i < 6; ++i) {
             const auto out = Deliver(Ack(wAck), Unit(20 + i));
@@ -348,20 +343,19 @@ TEST_F(NetServerTest, SixUnitsAtOnce) {
     Deliver(Ack(3), Unit(21));  // U1: jump, from slot 0
     Deliver(Ack(3), Unit(25));  // U5: jump, from slot 4 now
     EXPECT_EQ(sys.poster.LogLines(), (Lines{"U1: Sending Jump", "U5: Sending Jump"}));
-    EXPECT_EQ(app.TransferCount(), 5u);
+    EXPECT_EQ(transfers.Count(), 5u);
 }
 
 TEST_F(NetServerTest, SerialTransfersAreNeitherMatchedNorTimedHere) {
     Start(2000);
-    app.AddTransfer(
-        std::make_unique<CTransferNode>(CSockAddr{INADDR_ALL_ONES, 0}, "COM1", sys.clock));
+    AddSerialTransfer("COM1");
     // A datagram claiming the all-ones source finds no transfer and starts none.
     EXPECT_TRUE(Deliver(BootRequest("FAKE"), CSockAddr{INADDR_ALL_ONES, 980}).empty());
     EXPECT_TRUE(Deliver(Ack(0), CSockAddr{INADDR_ALL_ONES, 980}).empty());
     Deliver(BootRequest("NET"), Unit(3));
     EXPECT_EQ(sys.poster.LogLines().back(), "NET: Starting Transfer");
     RunTimer(40000);
-    EXPECT_EQ(app.TransferCount(), 1u) << "only the network transfer failed";
+    EXPECT_EQ(transfers.Count(), 1u) << "only the network transfer failed";
     EXPECT_EQ(sys.poster.LogLines().back(), "NET: Failed Transfer");
 }
 
@@ -377,10 +371,10 @@ void PrintTo(const ArpCase& c, std::ostream* os) {
 
 class Arp : public NetServerTest, public ::testing::WithParamInterface<ArpCase> {};
 
-// The address is cleared on every way out, before the status event goes out.
-TEST_P(Arp, ClearedAfterCompletionFailureAndStop) {
+// The address is cleared when a transfer completes or fails, before its status event.
+TEST_P(Arp, ClearedAfterCompletionAndFailure) {
     const ArpCase& c = GetParam();
-    app.m_config.m_bNetCache = c.bNetCache;
+    config.m_bNetCache = c.bNetCache;
     sys.process.m_result = c.result;
     Start(600);
     // The ARP line, if any, comes between the lines before and after it.
@@ -411,10 +405,6 @@ TEST_P(Arp, ClearedAfterCompletionFailureAndStop) {
     Deliver(BootRequest("A"), unit);
     RunTimer(31000);
     Check({"A: Failed Transfer"}, {}, BOOT_EVENT_TRANSFER_FAILED);
-
-    Deliver(BootRequest("A"), unit);
-    app.StopServers();
-    Check({}, {"All servers halted"}, BOOT_EVENT_SERVERS_HALTED);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -426,7 +416,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ArpCase{true, ERunResult::TimedOut, "Server Net ARP Wait Failed."}));
 
 TEST_F(NetServerTest, CloseWhenDoneOnlyAfterTheLastCompletion) {
-    app.m_config.m_bTranCloseDone = true;
+    config.m_bTranCloseDone = true;
     Start(100);
     Deliver(BootRequest("A"), Unit(1));
     Deliver(BootRequest("B"), Unit(2));
@@ -437,7 +427,7 @@ TEST_F(NetServerTest, CloseWhenDoneOnlyAfterTheLastCompletion) {
         EXPECT_EQ(CloseRequests(), 0u) << "another transfer still runs";
     }
     RunTimer(31000);  // C fails
-    EXPECT_EQ(app.TransferCount(), 0u);
+    EXPECT_EQ(transfers.Count(), 0u);
     EXPECT_EQ(CloseRequests(), 0u);
     Deliver(BootRequest("D"), Unit(4));
     RunToJump(Unit(4));
@@ -449,15 +439,21 @@ TEST_F(NetServerTest, CloseWhenDoneOnlyAfterTheLastCompletion) {
 TEST_F(NetServerTest, NotificationsThatDoNotConcernTheServer) {
     Start(100);
     m_pServer->m_incoming.push_back({BootRequest("A"), Unit(1)});
-    EXPECT_EQ(app.OnNetSocket(SOCKET_ID_SERVER, 0x10), 0) << "not a read event";
-    EXPECT_EQ(app.OnNetSocket(99, 1), 0);
-    app.OnNetTimer(104);
+    CMessage notWrite = m_pServer->ReadNotice();
+    notWrite.lParam = 0x10;  // not a read event
+    CMessage otherSocket = m_pServer->ReadNotice();
+    otherSocket.wParam = 99;
+    CMessage otherTimer;
+    otherTimer.nMsg = WM_TIMER;
+    otherTimer.wParam = 104;
+    for (const CMessage& msg : {notWrite, otherSocket, otherTimer})
+        sys.poster.Send(m_pServer->m_hWnd, msg);
     EXPECT_EQ(m_pServer->m_incoming.size(), 1u);
-    EXPECT_EQ(app.TransferCount(), 0u);
+    EXPECT_EQ(transfers.Count(), 0u);
     // A read event still queued when the servers stop finds nothing to do.
-    app.StopServers();
+    net.Stop();
     sys.poster.Clear();
-    app.OnNetSocket(SOCKET_ID_SERVER, 1);
+    sys.poster.Send(m_pServer->m_hWnd, m_pServer->ReadNotice());
     EXPECT_TRUE(sys.poster.m_msgs.empty());
     EXPECT_TRUE(m_pServer->m_sent.empty());
 }
@@ -469,13 +465,10 @@ TEST_F(NetServerTest, ServesWhileSerialTransfersComeAndGo) {
     std::atomic<bool> bStop{false};
     std::thread serial([&] {
         while (!bStop) {
-            auto p =
-                std::make_unique<CTransferNode>(CSockAddr{INADDR_ALL_ONES, 0}, "COM1", sys.clock);
-            CTransferNode* pRaw = p.get();
-            app.AddTransfer(std::move(p));
-            app.PostStatusEvent(BOOT_EVENT_TRANSFER_STARTED);
-            app.DestroyTransfer(app.RemoveTransfer(pRaw));
-            app.PostStatusEvent(BOOT_EVENT_TRANSFER_DONE);
+            CTransferNode* pNode = AddSerialTransfer("COM1");
+            reporter.PostStatusEvent(BOOT_EVENT_TRANSFER_STARTED);
+            transfers.Remove(pNode);
+            reporter.PostStatusEvent(BOOT_EVENT_TRANSFER_DONE);
         }
     });
     for (uint8_t n : {1, 2, 3}) Deliver(BootRequest("U" + std::to_string(n)), Unit(n));
@@ -486,7 +479,7 @@ TEST_F(NetServerTest, ServesWhileSerialTransfersComeAndGo) {
     }
     bStop = true;
     serial.join();
-    EXPECT_EQ(app.TransferCount(), 0u);
+    EXPECT_EQ(transfers.Count(), 0u);
     Lines arrUnitLines;
     for (const auto& strLine : sys.poster.LogLines())
         if (strLine.rfind("COM1", 0) != 0) arrUnitLines.push_back(strLine);

@@ -33,31 +33,19 @@ public:
     int m_nAnswer = IDYES;
 };
 
-class CFailingSendSocket : public CFakeSocket {
-public:
-    int SendTo(const void*, size_t, const CSockAddr&) override {
-        SetLastError(101);  // ENETUNREACH
-        return -1;
-    }
-};
-
-class CFailingSendFactory : public ISocketFactory {
-public:
-    std::unique_ptr<IDatagramSocket> NewSocket() override {
-        return std::make_unique<CFailingSendSocket>();
-    }
-};
-
 class NewbootTest : public ::testing::Test {
 protected:
     void SetUp() override {
         app.AttachView(&sys.view);
-        app.m_bSocketsAvailable = true;
-        app.m_config.m_nBootNet = 1;
-        app.m_config.m_nNetType = 0;
-        app.m_config.m_strBootFile = WriteImage();
+        app.Config().m_nBootNet = 1;
+        app.Config().m_nNetType = 0;
+        app.Config().m_strBootFile = WriteImage();
     }
-    void TearDown() override { std::remove(app.m_config.m_strBootFile.c_str()); }
+    void TearDown() override { std::remove(app.Config().m_strBootFile.c_str()); }
+    void Start() {
+        ASSERT_TRUE(app.StartServers());
+        sys.poster.Clear();
+    }
     CPlatformServices Services() {
         CPlatformServices s = sys.Services();
         s.pNetwork = &net;
@@ -84,7 +72,7 @@ protected:
     }
     void Receive(const std::vector<uint8_t>& bytes, const char* pszFrom = "10.77.0.2") {
         Arrive(bytes, pszFrom);
-        app.OnBroadcastReceive();
+        sys.poster.Send(Broadcast().m_hWnd, Broadcast().ReadNotice());
     }
 
     CFakeSystem sys;
@@ -93,10 +81,11 @@ protected:
     CORXBootApp app{Services()};
 };
 
-TEST_F(NewbootTest, BindFailureLeavesTheReasonAndNoTimer) {
+TEST_F(NewbootTest, BindFailureEndsTheStartWithTheReasonAndNoTimer) {
     sys.sockets.m_nFailCreateAt = 0;
-    EXPECT_FALSE(app.CreateBroadcastSocket());
-    EXPECT_EQ(GetLastError(), 98u);
+    EXPECT_FALSE(app.StartServers());
+    ASSERT_EQ(box.m_shown.size(), 1u);
+    EXPECT_EQ(box.m_shown[0].first, "Broadcast Socket error: " + FormatErrorText(98));
     EXPECT_TRUE(sys.timers.m_timers.empty());
 }
 
@@ -104,7 +93,7 @@ TEST_F(NewbootTest, BindFailureLeavesTheReasonAndNoTimer) {
 TEST_F(NewbootTest, OnlyNetType0StartsDetection) {
     for (const int32_t nType : {0, 1, 2}) {
         SCOPED_TRACE(nType);
-        app.m_config.m_nNetType = nType;
+        app.Config().m_nNetType = nType;
         sys.sockets.m_made.clear();
         sys.timers.m_timers.clear();
         ASSERT_TRUE(app.StartServers());
@@ -117,11 +106,11 @@ TEST_F(NewbootTest, OnlyNetType0StartsDetection) {
 }
 
 TEST_F(NewbootTest, BroadcastCarriesTheCurrentHostNameToAllHostsOnPort100) {
-    ASSERT_TRUE(app.CreateBroadcastSocket());
+    Start();
     net.m_strHostName = "lab";
-    app.SendNewbootBroadcast();
+    sys.timers.Fire(sys.poster, TIMER_BROADCAST);
     net.m_strHostName = "Bench-PC";
-    app.SendNewbootBroadcast();
+    sys.timers.Fire(sys.poster, TIMER_BROADCAST);
     const auto& sent = Broadcast().m_sent;
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_EQ(sent[0].bytes, Bytes(std::string("newboot lab\0", 12)));
@@ -131,14 +120,13 @@ TEST_F(NewbootTest, BroadcastCarriesTheCurrentHostNameToAllHostsOnPort100) {
 }
 
 TEST_F(NewbootTest, SendFailureIsLoggedAndTheNextTickTriesAgain) {
-    CFailingSendFactory failing;
-    app.m_sys.pSockets = &failing;
-    ASSERT_TRUE(app.CreateBroadcastSocket());
-    app.SendNewbootBroadcast();
-    app.SendNewbootBroadcast();
+    sys.sockets.m_bFailSend = true;
+    Start();
+    sys.timers.Fire(sys.poster, TIMER_BROADCAST);
+    sys.timers.Fire(sys.poster, TIMER_BROADCAST);
     const std::string strLine = "Broadcast tx error: " + FormatErrorText(101) + ".";
     EXPECT_EQ(sys.poster.LogLines(), (std::vector<std::string>{strLine, strLine}));
-    EXPECT_TRUE(app.m_pBroadcastSocket->IsOpen());
+    EXPECT_TRUE(Broadcast().IsOpen());
 }
 
 struct CReceiveCase {
@@ -156,7 +144,7 @@ class NewbootReceiveTest : public NewbootTest,
 
 TEST_P(NewbootReceiveTest, LogsWhatArrived) {
     net.m_strHostName = "benchpc";
-    ASSERT_TRUE(app.CreateBroadcastSocket());
+    Start();
     Receive(GetParam().bytes);
     const auto& lines = GetParam().lines;
     EXPECT_EQ(sys.poster.LogLines(), lines);
@@ -195,8 +183,7 @@ INSTANTIATE_TEST_SUITE_P(
 // clang-format on
 
 TEST_F(NewbootTest, AsksOncePerStartAndLogsEveryForeignBroadcast) {
-    ASSERT_TRUE(app.StartServers());
-    sys.poster.Clear();
+    Start();
     Receive(Newboot(std::string("lab\0", 4)), "10.77.0.2");
     Receive(Newboot(std::string("lab\0", 4)), "10.77.0.2");
     Receive(Newboot(std::string("third\0", 6)), "10.77.0.3");
@@ -207,7 +194,7 @@ TEST_F(NewbootTest, AsksOncePerStartAndLogsEveryForeignBroadcast) {
     EXPECT_EQ(box.m_shown[0].first,
               "Another boot server 'lab' is running on '10.77.0.2'. Continue ?");
     EXPECT_EQ(box.m_shown[0].second, MB_YESNO | MB_ICONEXCLAMATION);
-    EXPECT_TRUE(app.m_bServersRunning);
+    EXPECT_TRUE(app.ServersRunning());
     EXPECT_TRUE(Broadcast().IsOpen());
 
     // A new start asks again.
@@ -219,10 +206,9 @@ TEST_F(NewbootTest, AsksOncePerStartAndLogsEveryForeignBroadcast) {
 
 TEST_F(NewbootTest, AnsweringNoStopsEveryServer) {
     box.m_nAnswer = IDNO;
-    ASSERT_TRUE(app.StartServers());
-    sys.poster.Clear();
+    Start();
     Receive(Newboot(std::string("lab\0", 4)));
-    EXPECT_FALSE(app.m_bServersRunning);
+    EXPECT_FALSE(app.ServersRunning());
     EXPECT_FALSE(Broadcast().IsOpen());
     EXPECT_FALSE(sys.sockets.Bound(BOOT_SERVER_PORT)->IsOpen());
     EXPECT_TRUE(sys.timers.m_timers.empty());
@@ -232,13 +218,12 @@ TEST_F(NewbootTest, AnsweringNoStopsEveryServer) {
 // While the question is open the event loop keeps running: broadcasts and timer ticks
 // that arrive then are handled, and must not raise a second question.
 TEST_F(NewbootTest, EventsWhileTheQuestionIsOpenAreOnlyLogged) {
-    ASSERT_TRUE(app.StartServers());
-    sys.poster.Clear();
+    Start();
     int nNested = 0;
     box.m_fnWhileOpen = [&] {
         if (nNested++ > 0) return;
         Receive(Newboot(std::string("other\0", 6)), "10.77.0.9");
-        app.SendNewbootBroadcast();
+        sys.timers.Fire(sys.poster, TIMER_BROADCAST);
         Receive(Bytes("junk"), "10.77.0.9");
     };
     Receive(Newboot(std::string("lab\0", 4)));
@@ -248,7 +233,7 @@ TEST_F(NewbootTest, EventsWhileTheQuestionIsOpenAreOnlyLogged) {
                                         "Another boot server 'other' is running on '10.77.0.9'",
                                         "Broadcast rx junk from 10.77.0.9."}));
     EXPECT_EQ(Broadcast().m_sent.size(), 1u);
-    EXPECT_TRUE(app.m_bServersRunning);
+    EXPECT_TRUE(app.ServersRunning());
 }
 
 }  // namespace

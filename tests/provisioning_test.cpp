@@ -1,3 +1,5 @@
+#include "net/Provisioning.h"
+
 #include <gtest/gtest.h>
 #include <net/if.h>
 #include <sched.h>
@@ -6,12 +8,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <future>
+#include <mutex>
 #include <string>
 #include <vector>
 
-#include "Fakes.h"
+#include "app/Config.h"
+#include "net/AddressSearch.h"
+#include "tests/Fakes.h"
 #include "tests/PrivateNet.h"
 
 namespace {
@@ -28,19 +35,50 @@ std::vector<std::string> Dotted(const std::vector<uint32_t>& arr) {
     return out;
 }
 
+// The face of the start-up search: what it was told, and a cancel at the nth address.
+class CSearchFace : public IAppFront {
+public:
+    int RunSheet() override { return IDOK; }
+    void OnAddressSearchStarted() override { arrEvents.push_back("started"); }
+    void OnAddressTried(uint32_t dwAddr) override {
+        arrEvents.push_back(DottedAddress(dwAddr));
+        if (++nTried == nCancelAt && fnCancel) fnCancel();
+    }
+    void OnAddressSearchEnded() override { arrEvents.push_back("ended"); }
+    std::vector<std::string> arrEvents;
+    int nTried = 0;
+    int nCancelAt = 0;
+    std::function<void()> fnCancel;
+};
+
 class ProvisioningTest : public ::testing::Test {
 protected:
-    CPlatformServices Services() {
-        CPlatformServices s = sys.Services();
-        s.pNetwork = &net;
-        return s;
-    }
     void Answering(std::initializer_list<const char*> list) {
         for (const char* psz : list) net.m_answering.insert(Addr(psz));
     }
+    void Adapter(const char* pszAddr, const char* pszMask) {
+        net.m_dwAdapterResult = 0;
+        net.m_dwAdapterAddr = Addr(pszAddr);
+        net.m_dwAdapterMask = Addr(pszMask);
+    }
+    // The Ethernet page's test (or with bAskFirst false, start-up's search) on its thread.
+    CAddressSearch::CResult Search(const char* pszAddr, int nTries, bool bAskFirst) {
+        std::promise<CAddressSearch::CResult> done;
+        CAddressSearch search(
+            provisioning, Addr(pszAddr), nTries, [](uint32_t) {},
+            [&done](const CAddressSearch::CResult& r) { done.set_value(r); }, bAskFirst);
+        return done.get_future().get();
+    }
     CFakeSystem sys;
     CFakeNetworkInfo net;
-    CORXBootApp app{Services()};
+    CPlatformServices services = [this] {
+        CPlatformServices s = sys.Services();
+        s.pNetwork = &net;
+        return s;
+    }();
+    CAddressProvisioning provisioning{services};
+    CORXBootConfig config;
+    CSearchFace face;
 };
 
 struct CSearchCase {
@@ -59,17 +97,25 @@ void PrintTo(const CSearchCase& c, std::ostream* pOut) {
 class FindFreeAddressTest : public ProvisioningTest,
                             public ::testing::WithParamInterface<CSearchCase> {};
 
+// The same candidates, the same end, whether the search runs here or on its own thread.
 TEST_P(FindFreeAddressTest, TriesCandidatesInOrder) {
     const CSearchCase& c = GetParam();
     for (const char* psz : c.arrAnswering) net.m_answering.insert(Addr(psz));
+    const std::string strEnd = c.arrPinged.empty() ? c.pszStart : c.arrPinged.back();
     uint32_t dwAddr = Addr(c.pszStart);
-    EXPECT_EQ(app.FindFreeAddress(dwAddr, c.nTries), c.bFound);
+    EXPECT_EQ(provisioning.FindFreeAddress(dwAddr, c.nTries), c.bFound);
     EXPECT_EQ(Dotted(net.m_pinged), c.arrPinged);
     if (!c.arrPinged.empty()) {
         EXPECT_EQ(net.m_dwLastTimeout, 1000u);
     }
-    const std::string strEnd = c.arrPinged.empty() ? c.pszStart : c.arrPinged.back();
     EXPECT_EQ(DottedAddress(dwAddr), strEnd);
+
+    net.m_pinged.clear();
+    const CAddressSearch::CResult result = Search(c.pszStart, c.nTries, false);
+    EXPECT_EQ(result.eOutcome,
+              c.bFound ? CAddressSearch::EOutcome::Moved : CAddressSearch::EOutcome::NoneFree);
+    EXPECT_EQ(DottedAddress(result.dwAddr), strEnd);
+    EXPECT_EQ(Dotted(net.m_pinged), c.arrPinged);
 }
 
 // clang-format off
@@ -93,30 +139,71 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.pszName); });
 // clang-format on
 
+// The Ethernet page's test asks the address itself first and keeps it when it is silent.
+TEST_F(ProvisioningTest, AnAppliedAddressIsAskedFirst) {
+    Answering({"192.168.1.20", "192.168.1.21"});
+    const auto kept = Search("192.168.1.30", 64, true);
+    EXPECT_EQ(kept.eOutcome, CAddressSearch::EOutcome::Free);
+    EXPECT_EQ(DottedAddress(kept.dwAddr), "192.168.1.30");
+    const auto moved = Search("192.168.1.20", 64, true);
+    EXPECT_EQ(moved.eOutcome, CAddressSearch::EOutcome::Moved);
+    EXPECT_EQ(DottedAddress(moved.dwAddr), "192.168.1.22");
+    EXPECT_EQ(Dotted(net.m_pinged), (std::vector<std::string>{"192.168.1.30", "192.168.1.20",
+                                                              "192.168.1.21", "192.168.1.22"}));
+}
+
 TEST_F(ProvisioningTest, StartUpProposesTheFirstSilentAddressAndTheHostMask) {
-    net.m_dwAdapterResult = 0;
-    net.m_dwAdapterAddr = Addr("192.168.1.10");
-    net.m_dwAdapterMask = Addr("255.255.255.0");
+    Adapter("192.168.1.10", "255.255.255.0");
     Answering({"192.168.1.11"});
-    app.m_config.m_dwNetIp = Addr("10.9.9.9");
-    app.m_config.m_dwNetIpMask = Addr("255.0.0.0");
-    app.LoadNetworkParams();
-    EXPECT_EQ(DottedAddress(app.m_config.m_dwNetIp), "192.168.1.12");
-    EXPECT_EQ(DottedAddress(app.m_config.m_dwNetIpMask), "255.255.255.0");
+    config.m_dwNetIp = Addr("10.9.9.9");
+    config.m_dwNetIpMask = Addr("255.0.0.0");
+    provisioning.LoadNetworkParams(config, &face);
+    EXPECT_EQ(DottedAddress(config.m_dwNetIp), "192.168.1.12");
+    EXPECT_EQ(DottedAddress(config.m_dwNetIpMask), "255.255.255.0");
     EXPECT_TRUE(sys.box.m_shown.empty());
+    // The face heard of it all, on this thread, in order.
+    EXPECT_EQ(face.arrEvents,
+              (std::vector<std::string>{"started", "192.168.1.11", "192.168.1.12", "ended"}));
 }
 
 TEST_F(ProvisioningTest, StartUpOnAFullNetworkKeepsThe64thCandidateSilently) {
-    net.m_dwAdapterResult = 0;
-    net.m_dwAdapterAddr = Addr("10.77.0.240");
-    net.m_dwAdapterMask = Addr("255.255.0.0");
+    Adapter("10.77.0.240", "255.255.0.0");
     net.m_bAllAnswer = true;
-    app.LoadNetworkParams();
+    provisioning.LoadNetworkParams(config, &face);
     EXPECT_EQ(net.m_pinged.size(), 64u);
     // .241 to .254 are 14 tries, then .2 to .51.
-    EXPECT_EQ(DottedAddress(app.m_config.m_dwNetIp), "10.77.0.51");
-    EXPECT_EQ(DottedAddress(app.m_config.m_dwNetIpMask), "255.255.0.0");
+    EXPECT_EQ(DottedAddress(config.m_dwNetIp), "10.77.0.51");
+    EXPECT_EQ(DottedAddress(config.m_dwNetIpMask), "255.255.0.0");
     EXPECT_TRUE(sys.box.m_shown.empty());
+}
+
+// Cancelled while the third address is asked: no further echo request goes out, and the
+// settings keep what was loaded, the mask included.
+TEST_F(ProvisioningTest, CancelledStartUpSearchKeepsTheLoadedSettings) {
+    Adapter("10.77.0.10", "255.255.255.0");
+    net.m_bAllAnswer = true;
+    std::mutex lock;
+    std::condition_variable cv;
+    bool bCancelled = false;
+    net.m_fnOnPing = [&](size_t nPing) {  // holds the third echo request until the cancel
+        if (nPing != 3) return;
+        std::unique_lock<std::mutex> guard(lock);
+        cv.wait(guard, [&] { return bCancelled; });
+    };
+    face.nCancelAt = 3;
+    face.fnCancel = [&] {
+        provisioning.CancelAddressSearch();
+        std::lock_guard<std::mutex> guard(lock);
+        bCancelled = true;
+        cv.notify_all();
+    };
+    config.m_dwNetIp = Addr("192.168.200.200");
+    config.m_dwNetIpMask = Addr("255.255.0.0");
+    provisioning.LoadNetworkParams(config, &face);
+    EXPECT_EQ(net.m_pinged.size(), 3u);
+    EXPECT_EQ(DottedAddress(config.m_dwNetIp), "192.168.200.200");
+    EXPECT_EQ(DottedAddress(config.m_dwNetIpMask), "255.255.0.0");
+    EXPECT_EQ(face.arrEvents.back(), "ended");
 }
 
 struct CAdapterCase {
@@ -134,18 +221,19 @@ void PrintTo(const CAdapterCase& c, std::ostream* pOut) {
 class AdapterFailureTest : public ProvisioningTest,
                            public ::testing::WithParamInterface<CAdapterCase> {};
 
-// Whatever goes wrong, the stored settings survive and nobody is pinged.
+// Whatever goes wrong, the stored settings survive, nobody is pinged and no search shows.
 TEST_P(AdapterFailureTest, KeepsTheStoredSettings) {
     const CAdapterCase& c = GetParam();
     net.m_dwAdapterResult = c.dwResult;
     net.m_dwAdapterAddr = c.dwAddr;
     net.m_dwAdapterMask = Addr("255.255.255.0");
-    app.m_config.m_dwNetIp = Addr("192.168.200.200");
-    app.m_config.m_dwNetIpMask = Addr("255.255.0.0");
-    app.LoadNetworkParams();
-    EXPECT_EQ(DottedAddress(app.m_config.m_dwNetIp), "192.168.200.200");
-    EXPECT_EQ(DottedAddress(app.m_config.m_dwNetIpMask), "255.255.0.0");
+    config.m_dwNetIp = Addr("192.168.200.200");
+    config.m_dwNetIpMask = Addr("255.255.0.0");
+    provisioning.LoadNetworkParams(config, &face);
+    EXPECT_EQ(DottedAddress(config.m_dwNetIp), "192.168.200.200");
+    EXPECT_EQ(DottedAddress(config.m_dwNetIpMask), "255.255.0.0");
     EXPECT_TRUE(net.m_pinged.empty());
+    EXPECT_TRUE(face.arrEvents.empty());
     if (!c.bMessage) {
         EXPECT_TRUE(sys.box.m_shown.empty());
         return;

@@ -1,42 +1,24 @@
 #include <gtest/gtest.h>
 
-#include "Fakes.h"
-#include "TestImage.h"
-#include "net/TransferNode.h"
+#include "tests/EngineRig.h"
 
 namespace {
 
-class ReportingTest : public ::testing::Test {
-protected:
-    void SetUp() override { app.AttachView(&sys.view); }
-    CTransferNode* AddSerial(const std::string& strName) {
-        auto p = std::make_unique<CTransferNode>(CSockAddr{INADDR_ALL_ONES, 0}, strName, sys.clock);
-        CTransferNode* pRaw = p.get();
-        app.AddTransfer(std::move(p));
-        return pRaw;
-    }
-    void LoadImage(size_t nLength) {
-        ASSERT_TRUE(
-            app.m_file.Load(WriteFile(dir.Path("img.bin"), MakeImageBytes(nLength)), nullptr));
-    }
-    CFakeSystem sys;
-    CORXBootApp app{sys.Services()};
-    CTempDir dir;
-};
+class ReportingTest : public ::testing::Test, public CEngineRig {};
 
 TEST_F(ReportingTest, NothingIsPostedWithoutTheMainWindow) {
-    app.AttachView(nullptr);
-    AddSerial("COM1");
-    app.LogMessage("hello %d", 1);
-    app.LogTransferMessage(0, "x");
-    app.PostProgress(0);
-    app.PostStatusEvent(BOOT_EVENT_TRANSFER_STARTED);
+    reporter.AttachView(nullptr);
+    AddSerialTransfer("COM1");
+    reporter.LogMessage("hello %d", 1);
+    reporter.LogTransferMessage(0, "x");
+    reporter.PostProgress(0);
+    reporter.PostStatusEvent(BOOT_EVENT_TRANSFER_STARTED);
     EXPECT_TRUE(sys.poster.m_msgs.empty());
 }
 
 TEST_F(ReportingTest, LogLinesGetCrLfButTheEmptyTextClearsTheLog) {
-    app.LogMessage("Reading boot file '%s'.", "a.bin");
-    app.LogMessage("%s", "");
+    reporter.LogMessage("Reading boot file '%s'.", "a.bin");
+    reporter.LogMessage("%s", "");
     auto msgs = sys.poster.Messages(WM_BOOT_TEXT);
     ASSERT_EQ(msgs.size(), 2u);
     EXPECT_EQ(msgs[0].wParam, BOOT_SLOT_LOG);
@@ -45,12 +27,12 @@ TEST_F(ReportingTest, LogLinesGetCrLfButTheEmptyTextClearsTheLog) {
 }
 
 TEST_F(ReportingTest, TransferLinesNeedAValidSlot) {
-    AddSerial("COM1");
-    AddSerial("UNIT7");
-    app.LogTransferMessage(3, "Starting Transfer");
-    app.LogTransferMessage(-1, "Starting Transfer");
+    AddSerialTransfer("COM1");
+    AddSerialTransfer("UNIT7");
+    reporter.LogTransferMessage(3, "Starting Transfer");
+    reporter.LogTransferMessage(-1, "Starting Transfer");
     EXPECT_TRUE(sys.poster.m_msgs.empty());
-    app.LogTransferMessage(1, "Retransmit packet %d", 2);
+    reporter.LogTransferMessage(1, "Retransmit packet %d", 2);
     auto msgs = sys.poster.Messages(WM_BOOT_TEXT);
     ASSERT_EQ(msgs.size(), 1u);
     EXPECT_EQ(msgs[0].wParam, BOOT_SLOT_LOG);
@@ -58,8 +40,8 @@ TEST_F(ReportingTest, TransferLinesNeedAValidSlot) {
 }
 
 TEST_F(ReportingTest, ProgressIsRoundedAndPostedOnlyOnChange) {
-    LoadImage(1000);
-    CTransferNode* p = AddSerial("COM1");
+    ASSERT_TRUE(LoadImage(MakeImageBytes(1000)));
+    CTransferNode* p = AddSerialTransfer("COM1");
     struct Row {
         uint32_t nSent;
         int64_t nExpected;  // -2: nothing posted
@@ -67,7 +49,7 @@ TEST_F(ReportingTest, ProgressIsRoundedAndPostedOnlyOnChange) {
     for (const Row& r : rows) {
         sys.poster.Clear();
         p->m_nSent = r.nSent;
-        app.PostProgress(0);
+        reporter.PostProgress(0);
         auto msgs = sys.poster.Messages(WM_BOOT_PROGRESS);
         if (r.nExpected == -2) {
             EXPECT_TRUE(msgs.empty()) << r.nSent;
@@ -79,18 +61,18 @@ TEST_F(ReportingTest, ProgressIsRoundedAndPostedOnlyOnChange) {
     }
     // A slot with no transfer always reports -1.
     sys.poster.Clear();
-    app.PostProgress(3);
-    app.PostProgress(3);
+    reporter.PostProgress(3);
+    reporter.PostProgress(3);
     auto msgs = sys.poster.Messages(WM_BOOT_PROGRESS);
     ASSERT_EQ(msgs.size(), 2u);
     EXPECT_EQ(msgs[1].lParam, -1);
 }
 
 TEST_F(ReportingTest, StatusEventRepostsEverySlotThenTheCode) {
-    LoadImage(1000);
-    AddSerial("COM1")->m_nSent = 500;
-    AddSerial("UNIT7");
-    app.PostStatusEvent(BOOT_EVENT_TRANSFER_STARTED);
+    ASSERT_TRUE(LoadImage(MakeImageBytes(1000)));
+    AddSerialTransfer("COM1")->m_nSent = 500;
+    AddSerialTransfer("UNIT7");
+    reporter.PostStatusEvent(BOOT_EVENT_TRANSFER_STARTED);
     std::vector<std::string> seen;
     for (const auto& [h, m] : sys.poster.m_msgs) {
         if (m.nMsg == WM_BOOT_TEXT)
@@ -105,37 +87,58 @@ TEST_F(ReportingTest, StatusEventRepostsEverySlotThenTheCode) {
 }
 
 TEST_F(ReportingTest, OnlyTheLastCompletionClosesTheWindow) {
-    app.m_config.m_bTranCloseDone = true;
-    CTransferNode* p = AddSerial("COM1");
-    app.PostStatusEvent(BOOT_EVENT_TRANSFER_DONE);
+    config.m_bTranCloseDone = true;
+    CTransferNode* p = AddSerialTransfer("COM1");
+    reporter.PostStatusEvent(BOOT_EVENT_TRANSFER_DONE);
     EXPECT_TRUE(sys.poster.Messages(WM_CLOSE).empty());
-    app.DestroyTransfer(app.RemoveTransfer(p));
-    app.PostStatusEvent(BOOT_EVENT_TRANSFER_FAILED);
+    transfers.Remove(p);
+    reporter.PostStatusEvent(BOOT_EVENT_TRANSFER_FAILED);
     EXPECT_TRUE(sys.poster.Messages(WM_CLOSE).empty());
-    app.PostStatusEvent(BOOT_EVENT_TRANSFER_DONE);
+    reporter.PostStatusEvent(BOOT_EVENT_TRANSFER_DONE);
     EXPECT_EQ(sys.poster.Messages(WM_CLOSE).size(), 1u);
 
     sys.poster.Clear();
-    app.m_config.m_bTranCloseDone = false;
-    app.PostStatusEvent(BOOT_EVENT_TRANSFER_DONE);
+    config.m_bTranCloseDone = false;
+    reporter.PostStatusEvent(BOOT_EVENT_TRANSFER_DONE);
     EXPECT_TRUE(sys.poster.Messages(WM_CLOSE).empty());
 }
 
 TEST_F(ReportingTest, SerialFormatNeedsRunningServersAndATerminal) {
-    app.PostSerialFormat("<%0x>", 0x32);
+    reporter.AttachTerminal(nullptr);
+    bServersRunning = false;
+    reporter.PostSerialFormat("<%0x>", 0x32);
     EXPECT_TRUE(sys.poster.m_msgs.empty());  // no terminal yet
-    app.AttachTerminal(&sys.view);
-    app.PostSerialFormat("<%0x>", 0x32);
+    reporter.AttachTerminal(&sys.view);
+    reporter.PostSerialFormat("<%0x>", 0x32);
     EXPECT_TRUE(sys.poster.m_msgs.empty());  // servers stopped
-    app.m_bServersRunning = true;
-    app.PostSerialFormat("<%0x>", 0x0a);
+    bServersRunning = true;
+    reporter.PostSerialFormat("<%0x>", 0x0a);
     const uint8_t raw[] = {0x00, 0xFF};
-    app.PostSerialText(raw, 2);
+    reporter.PostSerialText(raw, 2);
     auto msgs = sys.poster.Messages(WM_SERIAL_TEXT);
     ASSERT_EQ(msgs.size(), 2u);
     EXPECT_EQ(std::string(msgs[0].bytes.begin(), msgs[0].bytes.end()), "<a>");
     EXPECT_EQ(msgs[1].wParam, 2);
     EXPECT_EQ(msgs[1].bytes, std::vector<uint8_t>({0x00, 0xFF}));
+}
+
+// A face rebuilt between two reports: what was queued for the old one is dropped with it,
+// the new one gets only what comes after, and a report reaches a view on delivery only.
+TEST_F(ReportingTest, ReportsFollowTheAttachedView) {
+    struct CRecorder : CIgnoringView {
+        void OnBootText(int nWParam, const std::string& str) override {
+            arr.push_back(std::to_string(nWParam) + ":" + str);
+        }
+        std::vector<std::string> arr;
+    } oldView, newView;
+    reporter.AttachView(&oldView);
+    reporter.LogMessage("queued for the old sheet");
+    reporter.AttachView(&newView);
+    reporter.LogMessage("for the new sheet");
+    EXPECT_TRUE(newView.arr.empty());
+    sys.poster.DeliverPending();
+    EXPECT_TRUE(oldView.arr.empty());
+    EXPECT_EQ(newView.arr, std::vector<std::string>{"-1:for the new sheet\r\n"});
 }
 
 TEST(FormatErrorTextTest, KnownUnknownAndZeroCodes) {

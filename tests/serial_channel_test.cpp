@@ -23,7 +23,7 @@ std::vector<std::vector<uint8_t>> WriteCalls(const CFakeSerialDevice& dev) {
 class SerialChannel : public ::testing::Test {
 protected:
     CSerialTestApp t;
-    CTransferSerial port{t.app, "COM1", 115200, false};
+    CTransferSerial port{t.server, "COM1", 115200, false};
     CFakeSerialDevice& dev = *t.serial.Last();
 };
 
@@ -91,7 +91,7 @@ class WaitForCharCases : public ::testing::TestWithParam<CWaitCase> {};
 TEST_P(WaitForCharCases, ResultAndForwardedBytes) {
     const CWaitCase& c = GetParam();
     CSerialTestApp t;
-    CTransferSerial port(t.app, "COM1", 115200, false);
+    CTransferSerial port(t.server, "COM1", 115200, false);
     for (const auto& s : c.chunks) t.serial.Last()->Feed(s);
     std::vector<uint8_t> buf(600);
     EXPECT_EQ(port.WaitForChar(c.nTerminator, 2000, buf.data(), c.nLimit), c.nResult);
@@ -144,7 +144,7 @@ class SendKeyEcho : public ::testing::TestWithParam<CKeyCase> {};
 
 TEST_P(SendKeyEcho, WritesTheByteAndEchoesItInHex) {
     CSerialTestApp t;
-    CTransferSerial port(t.app, "COM1", 115200, false);
+    CTransferSerial port(t.server, "COM1", 115200, false);
     CFakeSerialDevice& dev = *t.serial.Last();
     dev.m_onWrite = [](CFakeSerialDevice& d, const std::vector<uint8_t>&) { d.Feed("ok"); };
     const uint32_t dwStart = t.sys.clock.GetTickCount();
@@ -210,7 +210,7 @@ class OpenFailures : public ::testing::TestWithParam<COpenCase> {};
 TEST_P(OpenFailures, PortIsNotUsableAndTellsWhy) {
     CSerialTestApp t;
     if (GetParam().bBusy) t.serial.m_busy.insert(GetParam().pszPort);
-    CTransferSerial port(t.app, GetParam().pszPort, GetParam().nBaud);
+    CTransferSerial port(t.server, GetParam().pszPort, GetParam().nBaud);
     EXPECT_EQ(GetLastError(), GetParam().dwError);
     EXPECT_FALSE(port.Usable());
     EXPECT_TRUE(port.m_bStop.load());
@@ -240,7 +240,7 @@ protected:
 };
 
 TEST_F(SerialWorker, StopEndsAnIdleWorkerWithinMilliseconds) {
-    auto pPort = std::make_unique<CTransferSerial>(t.app, "COM1", 115200);
+    auto pPort = std::make_unique<CTransferSerial>(t.server, "COM1", 115200);
     ASSERT_TRUE(pPort->Usable());
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     const auto start = std::chrono::steady_clock::now();
@@ -255,8 +255,8 @@ TEST_F(SerialWorker, StopEndsAnIdleWorkerWithinMilliseconds) {
 }
 
 TEST_F(SerialWorker, TypedKeyReachesTheUnitWithoutWaitingForTheReadTimeOut) {
-    t.app.m_bServersRunning = false;
-    auto pPort = std::make_unique<CTransferSerial>(t.app, "COM1", 115200);
+    t.bServersRunning = false;
+    auto pPort = std::make_unique<CTransferSerial>(t.server, "COM1", 115200);
     CFakeSerialDevice& dev = *t.serial.Last();
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     const uint8_t key = 'q';
@@ -267,10 +267,10 @@ TEST_F(SerialWorker, TypedKeyReachesTheUnitWithoutWaitingForTheReadTimeOut) {
 }
 
 TEST_F(SerialWorker, StoppedServersRelayEverythingFromSeveralPorts) {
-    t.app.m_bServersRunning = false;
+    t.bServersRunning = false;
     std::vector<std::unique_ptr<CTransferSerial>> ports;
     for (const char* psz : {"COM1", "COM2", "COM3"}) {
-        ports.push_back(std::make_unique<CTransferSerial>(t.app, psz, 115200));
+        ports.push_back(std::make_unique<CTransferSerial>(t.server, psz, 115200));
         t.serial.Device(psz)->Feed(std::string(psz) + ";");
     }
     for (int i = 0; i < 200 && t.TerminalText().size() < 15; ++i)
@@ -283,7 +283,7 @@ TEST_F(SerialWorker, StoppedServersRelayEverythingFromSeveralPorts) {
 }
 
 TEST_F(SerialWorker, UnpluggedPortEndsItsWorkerAndClosesThePort) {
-    auto pPort = std::make_unique<CTransferSerial>(t.app, "COM1", 115200);
+    auto pPort = std::make_unique<CTransferSerial>(t.server, "COM1", 115200);
     t.serial.Last()->m_bFailRead = true;
     // Closing marks the port invalid before it records the closed state: wait for both.
     for (int i = 0; i < 5000 && pPort->m_nState.load() != SERIAL_STATE_CLOSED; ++i)
@@ -299,7 +299,7 @@ namespace {
 
 TEST(SerialWorkerStop, StopFlagSetDuringALongReadEndsItWithinMilliseconds) {
     CSerialTestApp t(true);
-    CTransferSerial port(t.app, "COM1", 115200, false);
+    CTransferSerial port(t.server, "COM1", 115200, false);
     std::thread stopper([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         port.m_bStop = true;

@@ -29,8 +29,8 @@ protected:
     void Setup(const std::vector<CImageRecord>& records, int nProtocol) {
         image = MakeImageBytes(records);
         ASSERT_TRUE(t.LoadImage(image));
-        t.app.m_config.m_nComProtocol = nProtocol;
-        pPort = std::make_unique<CTransferSerial>(t.app, "COM1", 115200, false);
+        t.config.m_nComProtocol = nProtocol;
+        pPort = std::make_unique<CTransferSerial>(t.server, "COM1", 115200, false);
         pDev = t.serial.Last();
         pUnit = std::make_unique<CFakeDownloadUnit>(t.sys.clock, nProtocol != 0);
         pUnit->Attach(*pDev);
@@ -56,7 +56,7 @@ const CLineEvent kPurge{'P', {}};
 
 TEST_F(SerialDownload, Hv7LineCarriesHeaderRecordsAndBlocksPacedByTheUnit) {
     SetupExample(0);
-    EXPECT_TRUE(t.app.SerialDownload(*pPort));
+    EXPECT_TRUE(t.server.SerialDownload(*pPort));
     const std::vector<CLineEvent> expected = {
         S(Slice(image, 0, 15)),         kPurge,
         S(Slice(image, 15, 12)),        kUnitLf,
@@ -71,7 +71,7 @@ TEST_F(SerialDownload, Hv7LineCarriesHeaderRecordsAndBlocksPacedByTheUnit) {
 
 TEST_F(SerialDownload, Hv6AnswersEveryGoAheadWithItsOwnLineFeed) {
     SetupExample(1);
-    EXPECT_TRUE(t.app.SerialDownload(*pPort));
+    EXPECT_TRUE(t.server.SerialDownload(*pPort));
     const std::vector<CLineEvent> expected = {
         kServerLf,
         S(Slice(image, 0, 15)),
@@ -95,7 +95,7 @@ TEST_F(SerialDownload, Hv6AnswersEveryGoAheadWithItsOwnLineFeed) {
 
 TEST_F(SerialDownload, SuccessWritesRecordLinesAndStatisticsToTheTerminal) {
     SetupExample(0);
-    t.app.SerialDownload(*pPort);
+    t.server.SerialDownload(*pPort);
     const std::vector<std::string> expected = {
         "\r\n<Record address = 80001000  Record length  = 00000600>",
         "\r\n<Record address = 80002000  Record length  = 00000000>",
@@ -118,7 +118,7 @@ TEST_F(SerialDownload, SuccessWritesRecordLinesAndStatisticsToTheTerminal) {
 TEST_F(SerialDownload, SlowDownloadShowsItsRate) {
     SetupExample(0);
     pUnit->m_dwGoAheadDelay = 1000;
-    t.app.SerialDownload(*pPort);
+    t.server.SerialDownload(*pPort);
     const auto lines = TerminalLines();
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines[lines.size() - 3], "\r\n<Time= 3 seconds.>");
@@ -135,7 +135,7 @@ class DownloadBlocks : public SerialDownload, public ::testing::WithParamInterfa
 
 TEST_P(DownloadBlocks, RecordIsCutIntoProtocolBlocks) {
     Setup({{0x1000, Pattern(GetParam().nLength, 9)}}, GetParam().nProtocol);
-    EXPECT_TRUE(t.app.SerialDownload(*pPort));
+    EXPECT_TRUE(t.server.SerialDownload(*pPort));
     EXPECT_EQ(pUnit->m_blockSizes, GetParam().blocks);
     EXPECT_TRUE(pUnit->m_bDone);
     // Every byte of the file went out, each data block in one write; HV6 adds its LFs:
@@ -155,7 +155,7 @@ INSTANTIATE_TEST_SUITE_P(SerialDownload, DownloadBlocks,
 
 TEST_F(SerialDownload, RecordsGoOutInAscendingAddressOrder) {
     Setup({{0x300, Pattern(10, 1)}, {0x100, Pattern(10, 2)}, {0x200, Pattern(10, 3)}}, 0);
-    t.app.SerialDownload(*pPort);
+    t.server.SerialDownload(*pPort);
     EXPECT_EQ(pUnit->m_recordAddresses, (std::vector<uint32_t>{0x100, 0x200, 0x300, 0}));
 }
 
@@ -163,7 +163,7 @@ TEST_F(SerialDownload, UnitSilentAfterSecondBlockFailsAfterTenSeconds) {
     Setup({{0x1000, Pattern(1000, 1)}}, 0);
     pUnit->m_nStallAfterBlocks = 2;
     const uint32_t dwStart = t.sys.clock.GetTickCount();
-    EXPECT_TRUE(t.app.SerialDownload(*pPort));
+    EXPECT_TRUE(t.server.SerialDownload(*pPort));
     const uint32_t dwTook = t.sys.clock.GetTickCount() - dwStart;
     EXPECT_GE(dwTook, 10000u);
     EXPECT_LT(dwTook, 11000u);
@@ -184,7 +184,7 @@ TEST_F(SerialDownload, Hv6UnitThatNeverAsksForARecordFailsAfterTwoSeconds) {
     Setup({{0x1000, Pattern(10, 1)}}, 1);
     pUnit->m_nStallAfterBlocks = 0;
     const uint32_t dwStart = t.sys.clock.GetTickCount();
-    t.app.SerialDownload(*pPort);
+    t.server.SerialDownload(*pPort);
     const uint32_t dwTook = t.sys.clock.GetTickCount() - dwStart;
     EXPECT_GE(dwTook, 2000u + 350u);
     EXPECT_LT(dwTook, 3000u);
@@ -195,7 +195,7 @@ TEST_F(SerialDownload, Hv6UnitThatNeverAsksForARecordFailsAfterTwoSeconds) {
 TEST_F(SerialDownload, TextBeforeTheGoAheadIsShownByteByByte) {
     Setup({{0x1000, Pattern(10, 1)}}, 0);
     pUnit->m_strBeforeLf = "READY";
-    EXPECT_TRUE(t.app.SerialDownload(*pPort));
+    EXPECT_TRUE(t.server.SerialDownload(*pPort));
     const auto chunks = t.TerminalChunks();
     ASSERT_GE(chunks.size(), 6u);
     EXPECT_EQ(std::vector<std::string>(chunks.begin() + 1, chunks.begin() + 6),
@@ -207,16 +207,16 @@ TEST_F(SerialDownload, CorruptImageSendsNothingAndFails) {
     Bytes bad = MakeImageBytes({{0x1000, Pattern(40, 1)}});
     bad.resize(15 + 12 + 20);  // the record's data runs past the end
     ASSERT_TRUE(t.LoadImage(bad));
-    pPort = std::make_unique<CTransferSerial>(t.app, "COM1", 115200, false);
+    pPort = std::make_unique<CTransferSerial>(t.server, "COM1", 115200, false);
     pDev = t.serial.Last();
-    EXPECT_FALSE(t.app.SerialDownload(*pPort));
-    EXPECT_FALSE(t.app.SerialDownload(*pPort));
+    EXPECT_FALSE(t.server.SerialDownload(*pPort));
+    EXPECT_FALSE(t.server.SerialDownload(*pPort));
     EXPECT_TRUE(pDev->Events().empty());
     const auto logs = t.sys.poster.LogLines();
     ASSERT_EQ(logs.size(), 4u);
     EXPECT_EQ(logs[1], "Boot File is corrupt!");
     EXPECT_EQ(t.StatusEvents(), (std::vector<int64_t>{-2, -4, -2, -4}));
-    EXPECT_EQ(t.app.TransferCount(), 0u);
+    EXPECT_EQ(t.transfers.Count(), 0u);
     EXPECT_EQ(pPort->m_pTransfer.load(), nullptr);
 }
 
@@ -225,16 +225,18 @@ TEST_F(SerialDownload, TransferIsListedUnderThePortNameWhileItRuns) {
     size_t nSeen = 0;
     std::string strName;
     pDev->m_onWrite = [&, inner = pDev->m_onWrite](CFakeSerialDevice& d, const Bytes& b) {
-        nSeen = t.app.TransferCount();
-        strName = t.app.m_arrTransfers.empty() ? "" : t.app.m_arrTransfers[0]->m_strName;
+        nSeen = t.transfers.Count();
+        strName = t.transfers.Locked([](const CTransferTable::CList& arr) {
+            return arr.empty() ? std::string() : arr[0]->m_strName;
+        });
         EXPECT_EQ(pPort->m_nState.load(), SERIAL_STATE_DOWNLOADING);
         EXPECT_NE(pPort->m_pTransfer.load(), nullptr);
         inner(d, b);
     };
-    t.app.SerialDownload(*pPort);
+    t.server.SerialDownload(*pPort);
     EXPECT_EQ(nSeen, 1u);
     EXPECT_EQ(strName, "COM1");
-    EXPECT_EQ(t.app.TransferCount(), 0u);
+    EXPECT_EQ(t.transfers.Count(), 0u);
     EXPECT_EQ(pPort->m_pTransfer.load(), nullptr);
     // The slot label is shown at the start and hidden at the end.
     std::vector<std::string> labels;
@@ -245,7 +247,7 @@ TEST_F(SerialDownload, TransferIsListedUnderThePortNameWhileItRuns) {
 
 TEST_F(SerialDownload, ProgressEndsAtOneHundredPercent) {
     Setup({{0x1000, Pattern(5000, 1)}}, 0);
-    t.app.SerialDownload(*pPort);
+    t.server.SerialDownload(*pPort);
     std::vector<int64_t> percents;
     for (const auto& m : t.sys.poster.Messages(WM_BOOT_PROGRESS))
         if (m.wParam == 0 && m.lParam >= 0) percents.push_back(m.lParam);
@@ -262,7 +264,7 @@ TEST_F(SerialDownload, StopDuringTheDownloadEndsItAtOnce) {
         if (b.size() == 256) pPort->RequestStop();
     };
     const uint32_t dwStart = t.sys.clock.GetTickCount();
-    EXPECT_TRUE(t.app.SerialDownload(*pPort));
+    EXPECT_TRUE(t.server.SerialDownload(*pPort));
     EXPECT_LT(t.sys.clock.GetTickCount() - dwStart, 1000u);
     EXPECT_EQ(t.StatusEvents().back(), BOOT_EVENT_TRANSFER_FAILED);
     EXPECT_EQ(pUnit->m_blockSizes.size(), 1u);
@@ -274,10 +276,10 @@ TEST_F(SerialDownload, WriteFailureEndsTheDownloadAsFailed) {
         inner(d, b);
         if (b.size() == 12) d.m_bFailWrite = true;
     };
-    EXPECT_TRUE(t.app.SerialDownload(*pPort));
+    EXPECT_TRUE(t.server.SerialDownload(*pPort));
     EXPECT_FALSE(pPort->IsOpen());
     EXPECT_EQ(t.StatusEvents().back(), BOOT_EVENT_TRANSFER_FAILED);
-    EXPECT_EQ(t.app.TransferCount(), 0u);
+    EXPECT_EQ(t.transfers.Count(), 0u);
 }
 
 }  // namespace
@@ -302,7 +304,7 @@ TEST(SerialDownloadThreads, ThreePortsDownloadAtOnce) {
     };
     std::vector<std::unique_ptr<CTransferSerial>> ports;
     for (const char* psz : {"COM1", "COM2", "COM3"})
-        ports.push_back(std::make_unique<CTransferSerial>(t.app, psz, 115200));
+        ports.push_back(std::make_unique<CTransferSerial>(t.server, psz, 115200));
     auto completed = [&] {
         int n = 0;
         for (const auto& line : t.sys.poster.LogLines())
@@ -310,7 +312,7 @@ TEST(SerialDownloadThreads, ThreePortsDownloadAtOnce) {
         return n;
     };
     for (int i = 0; i < 500 && completed() < 3; ++i) {
-        (void)t.app.TransferCount();
+        (void)t.transfers.Count();
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     for (auto& p : ports) p->RequestStop();
@@ -320,7 +322,7 @@ TEST(SerialDownloadThreads, ThreePortsDownloadAtOnce) {
         EXPECT_TRUE(u->m_bDone);
         EXPECT_FALSE(u->m_bProtocolError);
     }
-    EXPECT_EQ(t.app.TransferCount(), 0u);
+    EXPECT_EQ(t.transfers.Count(), 0u);
 }
 
 }  // namespace

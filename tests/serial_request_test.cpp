@@ -118,13 +118,13 @@ TEST(SerialRequest, EveryPrefixOfAValidRequestWaitsForMore) {
 class RequestGathering : public ::testing::Test {
 protected:
     CSerialTestApp t;
-    CTransferSerial port{t.app, "COM1", 115200, false};
+    CTransferSerial port{t.server, "COM1", 115200, false};
     CFakeSerialDevice& dev = *t.serial.Last();
     uint8_t buf[512] = {};
 
     int Check(const Bytes& first) {
         std::copy(first.begin(), first.end(), buf);
-        return t.app.CheckSerialBootRequest(port, buf, static_cast<int>(first.size()));
+        return t.server.CheckSerialBootRequest(port, buf, static_cast<int>(first.size()));
     }
 };
 
@@ -155,7 +155,7 @@ TEST_F(RequestGathering, ChecksumBeyondTheRequestIsNoRequestAndNoLogLine) {
 }
 
 TEST_F(RequestGathering, StoppedServersEndTheGathering) {
-    t.app.m_bServersRunning = false;
+    t.bServersRunning = false;
     EXPECT_EQ(Check(Prefix(ShortestValid(), 8)), 8);
 }
 

@@ -27,15 +27,15 @@ protected:
     uint32_t dwStart = 0;
 
     void SetUp() override {
-        ASSERT_TRUE(t.LoadImage(MakeImageBytes({})));
-        pPort = std::make_unique<CTransferSerial>(t.app, "COM1", 115200, false);
+        ASSERT_TRUE(t.LoadImage(MakeImageBytes(std::vector<CImageRecord>{})));
+        pPort = std::make_unique<CTransferSerial>(t.server, "COM1", 115200, false);
         pDev = t.serial.Last();
         dwStart = t.sys.clock.GetTickCount();
     }
     void FeedAt(uint32_t dwMs, const Bytes& b) { pDev->Feed(b, dwStart + dwMs); }
     void Serve(uint32_t dwEndMs = 60000) {
         pDev->m_dwFailAt = dwStart + dwEndMs;
-        EXPECT_EQ(t.app.ServeSerialPort(*pPort), 0);
+        EXPECT_EQ(t.server.ServeSerialPort(*pPort), 0);
         EXPECT_FALSE(pPort->IsOpen());
         // The unplugging is told last on the terminal; the cases look at what came before.
         std::lock_guard<std::mutex> g(t.sys.poster.m_lock);
@@ -53,8 +53,8 @@ protected:
 };
 
 TEST_F(SerialServe, StoppedServersOnlyRelay) {
-    t.app.m_bServersRunning = false;
-    t.app.m_config.m_nComAutoMenu = 1;
+    t.bServersRunning = false;
+    t.config.m_nComAutoMenu = 1;
     Bytes input = Text("Press any key\r\n");
     const Bytes req = Request();
     input.insert(input.end(), req.begin(), req.end());
@@ -123,12 +123,12 @@ uint32_t Net(uint32_t dwHost) {
 
 TEST_P(MenuKeys, PromptTypesTheConfiguredKeys) {
     const CMenuCase& c = GetParam();
-    t.app.m_config.m_nComAutoMenu = 1;
-    t.app.m_config.m_nBootNet = c.nBootNet;
-    t.app.m_config.m_bNetDhcp = c.bDhcp;
-    t.app.m_config.m_dwNetIp = c.dwIp ? Net(c.dwIp) : 0;
-    t.app.m_config.m_dwNetIpMask = c.dwMask ? Net(c.dwMask) : 0;
-    t.app.m_bSocketsAvailable = c.bSockets;
+    t.config.m_nComAutoMenu = 1;
+    t.config.m_nBootNet = c.nBootNet;
+    t.config.m_bNetDhcp = c.bDhcp;
+    t.config.m_dwNetIp = c.dwIp ? Net(c.dwIp) : 0;
+    t.config.m_dwNetIpMask = c.dwMask ? Net(c.dwMask) : 0;
+    t.services.pSockets = c.bSockets ? &t.sys.sockets : nullptr;
     FeedAt(0, Text("HV7 loader 2.1\r\nPress any key to enter the boot menu\r\n"));
     Serve();
     EXPECT_EQ(Written(), c.strKeys);
@@ -169,7 +169,7 @@ TEST_F(SerialServe, WithoutAutoMenuThePromptIsShownAndNothingTyped) {
 }
 
 TEST_F(SerialServe, UnitAnswersDuringTheListenAreShown) {
-    t.app.m_config.m_nComAutoMenu = 1;
+    t.config.m_nComAutoMenu = 1;
     pDev->m_onWrite = [](CFakeSerialDevice& d, const Bytes& b) {
         if (b == Bytes{'D'}) d.Feed("boot!");
     };
@@ -190,7 +190,7 @@ class LineCompletion : public SerialServe, public ::testing::WithParamInterface<
 // With automatic menus on, every byte reaches the terminal exactly once and in order,
 // except a prompt line that is answered with keys.
 TEST_P(LineCompletion, EachByteShownOnce) {
-    t.app.m_config.m_nComAutoMenu = 1;
+    t.config.m_nComAutoMenu = 1;
     for (const auto& [ms, s] : GetParam().input) FeedAt(ms, Text(s));
     Serve();
     EXPECT_EQ(t.TerminalText(), GetParam().strShown);
@@ -221,7 +221,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.pszName); });
 
 TEST_F(SerialServe, LongLineWithoutLineFeedLosesNoByte) {
-    t.app.m_config.m_nComAutoMenu = 1;
+    t.config.m_nComAutoMenu = 1;
     const std::string strFirst(200, 'a');
     const std::string strMore(100, 'b');
     FeedAt(0, Text(strFirst));

@@ -1,24 +1,49 @@
 #include <gtest/gtest.h>
 
-#include "Fakes.h"
-#include "TestImage.h"
-#include "net/TransferNode.h"
+#include <cstring>
+
+#include "app/ORXBootApp.h"
+#include "tests/Fakes.h"
+#include "tests/TestImage.h"
 
 namespace {
+
+using Lines = std::vector<std::string>;
+
+// 127.0.0.n asks to be booted under its name.
+std::vector<uint8_t> BootRequest(const std::string& strName) {
+    std::vector<uint8_t> req(64, 0);
+    std::memcpy(req.data(), "EDBG", 4);
+    const uint8_t kOrx[3] = {0x02, 0x4F, 0x52};
+    std::memcpy(req.data() + 10, kOrx, 3);
+    std::memcpy(req.data() + 37, strName.data(), strName.size());
+    return req;
+}
+
+CSockAddr Unit(uint8_t n) {
+    return {0x0000007Fu | uint32_t(n) << 24, 3000};
+}
 
 class ServerManagerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         app.AttachView(&sys.view);
-        app.m_bSocketsAvailable = true;
-        app.m_config.m_strBootFile = WriteFile(dir.Path("img.bin"), MakeImageBytes(2000));
-        app.m_config.m_nBootNet = 1;
-        app.m_config.m_nNetType = 1;
+        CORXBootConfig& config = app.Config();
+        config.m_strBootFile = WriteFile(dir.Path("img.bin"), MakeImageBytes(2000));
+        config.m_nBootNet = 1;
+        config.m_nNetType = 1;
     }
-    std::vector<std::string> Boxes() {
-        std::vector<std::string> out;
+    Lines Boxes() {
+        Lines out;
         for (const auto& [t, n] : sys.box.m_shown) out.push_back(t);
         return out;
+    }
+    // A datagram reaches port 980; the platform notifies the socket's target.
+    void Deliver(const std::vector<uint8_t>& bytes, const CSockAddr& from) {
+        CFakeSocket* pServer = sys.sockets.Bound(BOOT_SERVER_PORT);
+        ASSERT_NE(pServer, nullptr);
+        pServer->m_incoming.push_back({bytes, from});
+        EXPECT_TRUE(sys.poster.Send(pServer->m_hWnd, pServer->ReadNotice()));
     }
     CFakeSystem sys;
     CORXBootApp app{sys.Services()};
@@ -26,33 +51,32 @@ protected:
 };
 
 TEST_F(ServerManagerTest, EmptyBootFileIsReportedOnceAndOpensNothing) {
-    app.m_config.m_strBootFile.clear();
+    app.Config().m_strBootFile.clear();
     EXPECT_FALSE(app.StartServers());
-    EXPECT_EQ(Boxes(), std::vector<std::string>{"No boot file has been selected."});
-    EXPECT_EQ(sys.poster.LogLines(), std::vector<std::string>{"No boot file has been selected."});
+    EXPECT_EQ(Boxes(), Lines{"No boot file has been selected."});
+    EXPECT_EQ(sys.poster.LogLines(), Lines{"No boot file has been selected."});
     EXPECT_TRUE(sys.sockets.m_made.empty());
-    EXPECT_FALSE(app.m_bServersRunning);
+    EXPECT_FALSE(app.ServersRunning());
 }
 
 TEST_F(ServerManagerTest, UnloadableImageNamesFileAndReason) {
-    app.m_config.m_strBootFile = dir.Path("none.bin");
-    app.m_config.m_arrBootFiles = {dir.Path("none.bin"), "keep.bin"};
+    app.Config().m_strBootFile = dir.Path("none.bin");
+    app.Config().m_arrBootFiles = {dir.Path("none.bin"), "keep.bin"};
     EXPECT_FALSE(app.StartServers());
     const std::string strExpected =
         "Boot File '" + dir.Path("none.bin") + "' Failed Load: " + FormatErrorText(ENOENT);
-    EXPECT_EQ(Boxes(), std::vector<std::string>{strExpected});
-    EXPECT_EQ(app.m_config.m_arrBootFiles, std::vector<std::string>{"keep.bin"});
-    EXPECT_EQ(app.m_config.m_strBootFile, dir.Path("none.bin"));
+    EXPECT_EQ(Boxes(), Lines{strExpected});
+    EXPECT_EQ(app.Config().m_arrBootFiles, Lines{"keep.bin"});
+    EXPECT_EQ(app.Config().m_strBootFile, dir.Path("none.bin"));
 }
 
 TEST_F(ServerManagerTest, NoMethodChosenIsSilentAndTheStopAfterItToo) {
-    app.m_config.m_nBootNet = 0;
-    app.m_config.m_nBootSerial = 0;
+    app.Config().m_nBootNet = 0;
+    app.Config().m_nBootSerial = 0;
     EXPECT_FALSE(app.StartServers());
     EXPECT_TRUE(sys.box.m_shown.empty());
-    const auto lines = sys.poster.LogLines();
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0], "Reading boot file '" + app.m_config.m_strBootFile + "'.");
+    EXPECT_EQ(sys.poster.LogLines(),
+              Lines{"Reading boot file '" + app.Config().m_strBootFile + "'."});
     app.StopServers();
     EXPECT_EQ(sys.poster.LogLines().size(), 1u);
 }
@@ -66,10 +90,10 @@ TEST_F(ServerManagerTest, NetworkStartOpensPort980AndTheRetransmitTimer) {
     EXPECT_EQ(sys.timers.Period(TIMER_RETRANSMIT), 1000u);
     EXPECT_EQ(sys.timers.Period(TIMER_BROADCAST), 0u);
     EXPECT_EQ(sys.sockets.Bound(100), nullptr);
-    const auto lines = sys.poster.LogLines();
+    const Lines lines = sys.poster.LogLines();
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[1], "Server waiting for boot request...");
-    EXPECT_TRUE(app.m_bServersRunning);
+    EXPECT_TRUE(app.ServersRunning());
     auto texts = sys.poster.Messages(WM_BOOT_TEXT);
     EXPECT_EQ(texts.front().strText, "");  // the log is cleared first
     EXPECT_EQ(texts.back().wParam, BOOT_EVENT_SERVERS_STARTED);
@@ -79,51 +103,82 @@ TEST_F(ServerManagerTest, SocketFailuresAreReportedWithTheirError) {
     sys.sockets.m_nFailCreateAt = 0;
     EXPECT_FALSE(app.StartServers());
     const std::string strExpected = "Server Socket Create error: " + FormatErrorText(98);
-    EXPECT_EQ(Boxes(), std::vector<std::string>{strExpected});
+    EXPECT_EQ(Boxes(), Lines{strExpected});
     EXPECT_EQ(sys.poster.LogLines().back(), strExpected);
     app.StopServers();
     EXPECT_EQ(sys.poster.LogLines().back(), strExpected);  // never ran: no "halted"
 
-    app.m_bSocketsAvailable = false;
-    EXPECT_FALSE(app.StartServers());
+    CPlatformServices noNetwork = sys.Services();
+    noNetwork.pSockets = nullptr;
+    CORXBootApp other(noNetwork);
+    other.Config().m_strBootFile = app.Config().m_strBootFile;
+    other.Config().m_nBootNet = 1;
+    EXPECT_FALSE(other.StartServers());
     EXPECT_EQ(Boxes().back(), "TCP/IP failed to load");
 }
 
+// Every network transfer the stop discards has its unit's address cleared, in list order,
+// before "All servers halted".
 TEST_F(ServerManagerTest, StopDiscardsTransfersInOrderThenReportsHalted) {
-    app.m_config.m_bNetCache = true;
+    app.Config().m_bNetCache = true;
     ASSERT_TRUE(app.StartServers());
-    for (uint8_t b : {2, 3}) {
-        app.AddTransfer(std::make_unique<CTransferNode>(CSockAddr{0x0100007Fu | (b << 24), 5000},
-                                                        "UNIT" + std::to_string(b), sys.clock));
-    }
+    Deliver(BootRequest("UNIT2"), Unit(2));
+    Deliver(BootRequest("UNIT3"), Unit(3));
+    ASSERT_EQ(app.TransferCount(), 2u);
     sys.poster.Clear();
     app.StopServers();
     EXPECT_EQ(app.TransferCount(), 0u);
-    EXPECT_FALSE(app.m_bServersRunning);
+    EXPECT_EQ(sys.process.m_calls,
+              (std::vector<Lines>{{"arp", "-d", "127.0.0.2"}, {"arp", "-d", "127.0.0.3"}}));
+    EXPECT_FALSE(app.ServersRunning());
     EXPECT_TRUE(sys.timers.m_timers.empty());
     EXPECT_FALSE(sys.sockets.Bound(980)->IsOpen());
-    EXPECT_EQ(sys.poster.LogLines(), std::vector<std::string>{"All servers halted"});
+    EXPECT_EQ(sys.poster.LogLines(), Lines{"All servers halted"});
     EXPECT_EQ(sys.poster.Messages(WM_BOOT_TEXT).back().wParam, BOOT_EVENT_SERVERS_HALTED);
-    EXPECT_EQ(app.m_file.Length(), 0u);
+    EXPECT_EQ(app.ImageSize(), 0u);
     sys.poster.Clear();
     app.StopServers();
     EXPECT_TRUE(sys.poster.m_msgs.empty());
 }
 
-TEST_F(ServerManagerTest, SlotsCloseUpWhenATransferLeaves) {
+// The window's mode switch: the sheet goes with the servers stopped, a new one comes and
+// starts them again. Sockets and timers belong to the engine, so the new sheet is served.
+TEST_F(ServerManagerTest, ANewViewAfterAStopIsServedAsTheFirst) {
+    ASSERT_TRUE(app.StartServers());
+    const HWND hEngine = sys.sockets.Bound(980)->m_hWnd;
+    app.StopServers();
+    app.AttachView(nullptr);
+    CIgnoringView newSheet;
+    app.AttachView(&newSheet);
+    sys.poster.Clear();
+    ASSERT_TRUE(app.StartServers());
+    EXPECT_EQ(sys.sockets.Bound(980)->m_hWnd, hEngine);
+    Deliver(BootRequest("AGAIN"), Unit(4));
+    EXPECT_EQ(sys.poster.LogLines().back(), "AGAIN: Starting Transfer");
+    sys.clock.Advance(1000);
+    EXPECT_TRUE(sys.timers.Fire(sys.poster, TIMER_RETRANSMIT));
+    EXPECT_EQ(sys.poster.LogLines().back(), "AGAIN: Retransmit packet 1");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TransferTable, SlotsCloseUpWhenATransferLeaves) {
+    CFakeClock clock;
+    CTransferTable table;
     std::vector<CTransferNode*> nodes;
     for (int i = 0; i < 3; ++i) {
         auto p = std::make_unique<CTransferNode>(CSockAddr{INADDR_ALL_ONES, 0},
-                                                 "COM" + std::to_string(i + 1), sys.clock);
+                                                 "COM" + std::to_string(i + 1), clock);
         nodes.push_back(p.get());
-        EXPECT_EQ(app.AddTransfer(std::move(p)), i);
+        EXPECT_EQ(table.Add(std::move(p)), i);
     }
-    auto pGone = app.RemoveTransfer(nodes[0]);
-    ASSERT_NE(pGone, nullptr);
-    EXPECT_EQ(app.FindTransferSlot(nodes[0]), -1);
-    EXPECT_EQ(app.FindTransferSlot(nodes[2]), 1);
-    EXPECT_EQ(app.RemoveTransfer(nodes[0]), nullptr);
-    app.DestroyTransfer(std::move(pGone));
+    EXPECT_NE(table.Remove(nodes[0]), nullptr);
+    EXPECT_EQ(table.FindTransferSlot(nodes[0]), -1);
+    EXPECT_EQ(table.FindTransferSlot(nodes[2]), 1);
+    EXPECT_EQ(table.Remove(nodes[0]), nullptr);
+    EXPECT_EQ(table.TakeFirst().get(), nodes[1]);
 }
 
 }  // namespace

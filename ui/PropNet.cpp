@@ -235,8 +235,8 @@ CAddressSearch::CResult CPropNet::TestAddress(uint32_t dwAddrNet) {
     m_pSearchLoop = &loop;
     // The search reports on its own thread; the page takes each report on this one, and
     // drops those of a search it no longer waits for.
-    m_pSearch = std::make_unique<CAddressSearch>(
-        m_sheet.App(), dwAddrNet, kSearchTries,
+    m_pSearch = m_sheet.App().StartAddressSearch(
+        dwAddrNet, kSearchTries,
         [this, nSearch](uint32_t dwTry) {
             QMetaObject::invokeMethod(
                 this,

@@ -4,7 +4,7 @@
 #include <memory>
 #include <optional>
 
-#include "app/AddressSearch.h"
+#include "net/AddressSearch.h"
 #include "ui/PropertyPage.h"
 
 class CIpAddressCtrl;

@@ -1,5 +1,6 @@
 #pragma once
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QPushButton>
@@ -91,9 +92,8 @@ public:
         s.pNetwork = &m_echo;
         m_pApp = std::make_unique<CORXBootApp>(s);
         m_pFront = std::make_unique<CGuiFront>(*m_pApp, m_boxes, m_files);
-        m_pApp->m_pFront = m_pFront.get();
-        m_pApp->m_bSocketsAvailable = true;
-        CORXBootConfig& cfg = m_pApp->m_config;
+        m_pApp->AttachFront(m_pFront.get());
+        CORXBootConfig& cfg = m_pApp->Config();
         cfg.m_strComPort = "COM1";
         cfg.m_nComBaud = 115200;
         cfg.m_strBootFile = ORX_BIN_DIR "/samples/small.bin";
@@ -144,8 +144,22 @@ public:
     }
 
     CORXBootApp& App() { return *m_pApp; }
-    CORXBootConfig& Config() { return m_pApp->m_config; }
+    CORXBootConfig& Config() { return m_pApp->Config(); }
     CTerminalWnd& Terminal() { return m_pFront->Terminal(); }
+    // The settings file read-only (or not), as start-up finds it in the current folder.
+    void SetSettingsReadOnly(bool bReadOnly) {
+        const QString strIni = m_dir.filePath("orxboot.ini");
+        if (!QFile::exists(strIni)) {
+            QFile file(strIni);
+            (void)file.open(QIODevice::WriteOnly);
+        }
+        QFile::setPermissions(strIni,
+                              bReadOnly ? QFile::ReadOwner : QFile::ReadOwner | QFile::WriteOwner);
+        const QString strCwd = QDir::currentPath();
+        QDir::setCurrent(m_dir.path());
+        m_pApp->LocateSettingsFile("orxboot");
+        QDir::setCurrent(strCwd);
+    }
     CFakeMessageBox& Boxes() { return m_boxes; }
     CFakeFiles& Files() { return m_files; }
     CFakeEcho& Echo() { return m_echo; }

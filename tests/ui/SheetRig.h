@@ -42,9 +42,8 @@ struct CSheetRig {
     std::unique_ptr<CMainSheet> pSheet;
 
     CSheetRig() : app(Services()), front(app, boxes, files) {
-        app.m_bSocketsAvailable = true;
-        app.m_config.m_nNetType = 1;  // no broadcast socket: requests from any unit
-        app.m_config.m_strBootFile = WriteFile(dir.Path("img.bin"), MakeImageBytes(1500));
+        app.Config().m_nNetType = 1;  // no broadcast socket: requests from any unit
+        app.Config().m_strBootFile = WriteFile(dir.Path("img.bin"), MakeImageBytes(1500));
     }
     ~CSheetRig() {
         if (pSheet) front.Detach();
@@ -105,10 +104,6 @@ struct CSheetRig {
         CFakeSocket* pServer = sockets.Bound(BOOT_SERVER_PORT);
         QVERIFY(pServer && pServer->IsOpen());
         pServer->m_incoming.push_back({bytes, {0x0000007Fu | uint32_t(nUnit) << 24, 3000}});
-        CMessage msg;  // the notification the platform delivers to the socket's target
-        msg.nMsg = pServer->m_nMsg;
-        msg.wParam = pServer->m_nId;
-        msg.lParam = 1;
-        windows.SendMessage(pServer->m_hWnd, msg);
+        windows.SendMessage(pServer->m_hWnd, pServer->ReadNotice());
     }
 };

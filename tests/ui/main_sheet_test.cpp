@@ -38,7 +38,7 @@ private slots:
 
     void titleAndRowsFollowTheTransfers() {
         CSheetRig rig;
-        rig.app.m_config.m_nBootNet = 1;
+        rig.app.Config().m_nBootNet = 1;
         rig.Open();
         QTRY_COMPARE(Title(rig), QString("ORX Boot Server - Select (Stopped)"));
         rig.Click(IDOK);
@@ -81,7 +81,7 @@ private slots:
 
     void logStartsAfreshAndKeepsTheCaret() {
         CSheetRig rig;
-        rig.app.m_config.m_nBootNet = 1;
+        rig.app.Config().m_nBootNet = 1;
         rig.Open(PAGE_TRANSFER);
         CLogView* pLog = rig.Find<CLogView>("log");
         QCOMPARE(pLog->toPlainText(), QString("Press Start..."));
@@ -103,23 +103,23 @@ private slots:
 
     void applyAsksOnlyWhenATransferRuns() {
         CSheetRig rig;
-        rig.app.m_config.m_nBootNet = 1;
+        rig.app.Config().m_nBootNet = 1;
         rig.Open(PAGE_TRANSFER);
         auto* pCloseDone = rig.Find<QCheckBox>("checkCloseDone");
 
         // Stopped: the settings are taken, nothing starts.
         ClickCheck(pCloseDone);
         rig.Click(ID_APPLY_NOW);
-        QVERIFY(rig.app.m_config.m_bTranCloseDone);
-        QVERIFY(!rig.app.m_bServersRunning);
+        QVERIFY(rig.app.Config().m_bTranCloseDone);
+        QVERIFY(!rig.app.ServersRunning());
 
         // Running with no transfer: no question, the servers restart with the settings.
         rig.Click(IDOK);
         ClickCheck(pCloseDone);
         rig.Click(ID_APPLY_NOW);
         QVERIFY(rig.boxes.m_shown.empty());
-        QVERIFY(!rig.app.m_config.m_bTranCloseDone);
-        QVERIFY(rig.app.m_bServersRunning);
+        QVERIFY(!rig.app.Config().m_bTranCloseDone);
+        QVERIFY(rig.app.ServersRunning());
         QTRY_VERIFY(rig.LogText().startsWith("Reading boot file '"));
 
         // A transfer runs: the question; No changes nothing at all.
@@ -131,13 +131,13 @@ private slots:
         QCOMPARE(rig.boxes.m_shown[0].first,
                  std::string("Are you sure you want to STOP active transfers?"));
         QCOMPARE(rig.boxes.m_shown[0].second, MB_YESNO | MB_ICONQUESTION);
-        QVERIFY(!rig.app.m_config.m_bTranCloseDone);
+        QVERIFY(!rig.app.Config().m_bTranCloseDone);
         QCOMPARE(rig.app.TransferCount(), size_t(1));
         rig.boxes.m_nAnswer = IDYES;
         rig.Click(ID_APPLY_NOW);
-        QVERIFY(rig.app.m_config.m_bTranCloseDone);
+        QVERIFY(rig.app.Config().m_bTranCloseDone);
         QCOMPARE(rig.app.TransferCount(), size_t(0));
-        QVERIFY(rig.app.m_bServersRunning);
+        QVERIFY(rig.app.ServersRunning());
     }
 
     void everyClosePathStopsTheServers_data() {
@@ -150,11 +150,11 @@ private slots:
     void everyClosePathStopsTheServers() {
         QFETCH(int, nPath);
         CSheetRig rig;
-        rig.app.m_config.m_nBootNet = 1;
-        rig.app.m_config.m_bTranCloseDone = nPath == 3;
+        rig.app.Config().m_nBootNet = 1;
+        rig.app.Config().m_bTranCloseDone = nPath == 3;
         rig.Open();
         rig.Click(IDOK);
-        QVERIFY(rig.app.m_bServersRunning);
+        QVERIFY(rig.app.ServersRunning());
         switch (nPath) {
             case 0:
                 rig.Click(IDCANCEL);
@@ -176,16 +176,16 @@ private slots:
         }
         QTRY_VERIFY(!rig.pSheet->isVisible());
         QCOMPARE(rig.pSheet->result(), IDCANCEL);
-        QVERIFY(!rig.app.m_bServersRunning);
+        QVERIFY(!rig.app.ServersRunning());
         QCOMPARE(rig.sockets.Bound(BOOT_SERVER_PORT)->IsOpen(), false);
     }
 
     void autoStartOpensOnTransferAndStarts() {
         CSheetRig rig;
-        rig.app.m_config.m_nBootNet = 1;
-        rig.app.m_config.m_bTranAutoStart = true;
+        rig.app.Config().m_nBootNet = 1;
+        rig.app.Config().m_bTranAutoStart = true;
         rig.Open(PAGE_TRANSFER);
-        QTRY_VERIFY(rig.app.m_bServersRunning);
+        QTRY_VERIFY(rig.app.ServersRunning());
         QCOMPARE(rig.pSheet->ActiveIndex(), PAGE_TRANSFER);
         QCOMPARE(rig.ButtonText(IDOK), QString("Stop"));
     }
@@ -215,8 +215,8 @@ private slots:
         if (strName == "PLAIN")
             strName = QString::fromStdString(
                 WriteFile(rig.dir.Path("plain.bin"), {'M', 'Z', 1, 2, 3, 4, 5, 6, 7, 8}));
-        rig.app.m_config.m_nBootNet = 1;
-        const std::string strBefore = rig.app.m_config.m_strBootFile;
+        rig.app.Config().m_nBootNet = 1;
+        const std::string strBefore = rig.app.Config().m_strBootFile;
         rig.Open();
         auto* pCombo = rig.Find<QComboBox>("comboBootFile");
         pCombo->setEditText(strName);
@@ -226,21 +226,21 @@ private slots:
                  rig.boxes.m_shown[0].first.c_str());
         QCOMPARE(rig.boxes.m_shown[0].second & 0xF0, MB_ICONSTOP);
         QTRY_VERIFY(rig.LogText().contains(strSaid));
-        QVERIFY(!rig.app.m_bServersRunning);
+        QVERIFY(!rig.app.ServersRunning());
         QCOMPARE(rig.ButtonText(IDOK), QString("Start"));
         const bool bControl = strName.contains('\n') || strName.contains('\x1b');
-        if (bControl) QCOMPARE(rig.app.m_config.m_strBootFile, strBefore);
-        for (const std::string& str : rig.app.m_config.m_arrBootFiles)
+        if (bControl) QCOMPARE(rig.app.Config().m_strBootFile, strBefore);
+        for (const std::string& str : rig.app.Config().m_arrBootFiles)
             QVERIFY(!str.empty() && str.find('\n') == std::string::npos);
         // Still usable: a good file starts.
         pCombo->setEditText(QString::fromStdString(strBefore));
         rig.Click(IDOK);
-        QVERIFY(rig.app.m_bServersRunning);
+        QVERIFY(rig.app.ServersRunning());
     }
 
     void browseAndHistory() {
         CSheetRig rig;
-        rig.app.m_config.m_arrBootFiles = {"/images/B.bin", "/images/a-long-name.bin"};
+        rig.app.Config().m_arrBootFiles = {"/images/B.bin", "/images/a-long-name.bin"};
         rig.Open();
         auto* pCombo = rig.Find<QComboBox>("comboBootFile");
         QCOMPARE(pCombo->itemText(0), QString("/images/a-long-name.bin"));  // shown sorted
@@ -251,12 +251,12 @@ private slots:
         QTest::mouseClick(rig.Find<QPushButton>("buttonBrowse"), Qt::LeftButton);
         QCOMPARE(pCombo->currentText(), QString("/images/new.bin"));
         rig.Click(ID_APPLY_NOW);
-        QCOMPARE(rig.app.m_config.m_arrBootFiles.front(), std::string("/images/new.bin"));
+        QCOMPARE(rig.app.Config().m_arrBootFiles.front(), std::string("/images/new.bin"));
         QCOMPARE(pCombo->itemText(0), QString("/images/new.bin"));
         // A shorter form of an entry, in any case, adds nothing.
         pCombo->setEditText("/IMAGES/A-LONG");
         rig.Click(ID_APPLY_NOW);
-        QCOMPARE(rig.app.m_config.m_arrBootFiles.size(), size_t(3));
+        QCOMPARE(rig.app.Config().m_arrBootFiles.size(), size_t(3));
     }
 
     void aboutFromF1TheButtonAndTheSelectPage() {

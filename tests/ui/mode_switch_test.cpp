@@ -21,7 +21,7 @@ private slots:
         QDir::setCurrent(QString::fromStdString(rig.dir.Root()));
         std::ofstream(rig.dir.Path("orxboot.ini"))
             << "[PARAMS]\nWIZARDMODE=0\nBOOTNET=1\nNETTYPE=1\nTRANAUTOSTART=1\nTRANCLOSEDONE=1\n"
-            << "BOOTFILE=" << rig.app.m_config.m_strBootFile << "\n";
+            << "BOOTFILE=" << rig.app.Config().m_strBootFile << "\n";
 
         QStringList arrFaults;
         auto check = [&](bool bOk, const QString& strWhat) {
@@ -32,10 +32,10 @@ private slots:
         int nRound = 0;
         rig.front.m_fnOnSheet = [&](CMainSheet& sheet) {
             arrSheets.emplace_back(&sheet);
-            check(!rig.app.m_bServersRunning, "servers left running by the old sheet");
+            check(!rig.app.ServersRunning(), "servers left running by the old sheet");
             QTimer::singleShot(0, &sheet, [&] {
                 if (sheet.IsWizard()) {
-                    const CORXBootConfig& c = rig.app.m_config;
+                    const CORXBootConfig& c = rig.app.Config();
                     check(c.m_nBootSerial == 1 && !c.m_bTranAutoStart && !c.m_bTranCloseDone &&
                               !c.m_bTerminal,
                           "wizard settings not forced");
@@ -49,9 +49,9 @@ private slots:
                 }
                 auto* pSerial = sheet.findChild<QCheckBox*>("checkSerial");
                 if (pSerial->isChecked()) ClickCheck(pSerial);  // no serial ports here
-                if (!rig.app.m_bServersRunning)
+                if (!rig.app.ServersRunning())
                     QTest::mouseClick(sheet.Button(IDOK), Qt::LeftButton);
-                check(rig.app.m_bServersRunning, "servers did not start");
+                check(rig.app.ServersRunning(), "servers did not start");
                 QTest::mouseClick(sheet.findChild<QPushButton*>("buttonWizard"), Qt::LeftButton);
             });
         };
@@ -63,8 +63,8 @@ private slots:
         QCOMPARE(arrSheets.size(), size_t(11));
         for (const auto& pSheet : arrSheets) QVERIFY(pSheet.isNull());
         QCOMPARE(QApplication::allWidgets().size(), nWidgetsBefore);
-        QVERIFY(!rig.app.m_bServersRunning);
-        QVERIFY(!rig.app.m_config.m_bWizardMode);
+        QVERIFY(!rig.app.ServersRunning());
+        QVERIFY(!rig.app.Config().m_bWizardMode);
         // The wizard's forced values were saved with the rest.
         std::ifstream in(rig.dir.Path("orxboot.ini"));
         const std::string strSaved((std::istreambuf_iterator<char>(in)), {});

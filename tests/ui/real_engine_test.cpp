@@ -20,7 +20,6 @@ private slots:
         CFakeMessageBox boxes;
         CFakeFiles files;
         CORXBootApp app(system.Services(boxes));
-        app.m_bSocketsAvailable = true;
         app.Config().m_strBootFile = strImage;
         app.Config().m_nBootNet = 1;
         app.Config().m_nNetType = 1;

@@ -126,11 +126,11 @@ private slots:
 
     void advancedModeAsksFirst() {
         CWizardRig rig;
-        rig.App().m_bSettingsReadOnly = true;  // nothing could be saved: no switch offered
+        rig.SetSettingsReadOnly(true);  // nothing could be saved: no switch offered
         rig.Show();
         auto* pAdvanced = rig.Find<QPushButton>("buttonAdvanced");
         QVERIFY(!pAdvanced->isEnabled());
-        rig.App().m_bSettingsReadOnly = false;
+        rig.SetSettingsReadOnly(false);
         rig.Next();
         rig.Back();
         QVERIFY(pAdvanced->isEnabled());

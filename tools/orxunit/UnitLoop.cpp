@@ -5,7 +5,7 @@
 
 #include <chrono>
 
-#include "app/ORXBootApp.h"
+#include "app/FormatText.h"
 #include "platform/LastError.h"
 
 namespace orxunit {

@@ -83,7 +83,6 @@ int main(int argc, char** argv) {
     CQtMessageBox boxes;
     CQtFileDialog files;
     CORXBootApp app(system.Services(boxes));
-    app.m_bSocketsAvailable = true;
     CORXBootConfig& config = app.Config();
     config.m_strBootFile = argv[4];
     config.m_arrBootFiles = {argv[4]};

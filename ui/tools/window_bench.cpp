@@ -132,7 +132,6 @@ int main(int argc, char** argv) {
     CStderrMessageBox boxes;  // a box would stop the bench: said on stderr instead
     CQtFileDialog files;
     CORXBootApp app(system.Services(boxes, &poster));
-    app.m_bSocketsAvailable = true;
     app.Config().m_strBootFile = argv[2];
     app.Config().m_nBootNet = 1;
     app.Config().m_nNetType = 1;

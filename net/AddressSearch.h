@@ -4,11 +4,12 @@
 #include <functional>
 #include <thread>
 
-class CORXBootApp;
+class CAddressProvisioning;
 
-// The test of a fixed address a unit is to be given, off the UI thread: one echo request
-// to the address and, when it answers, the search for a silent one after it. Each echo
+// The search for a unit address that no machine answers at, off the UI thread: each echo
 // request waits up to a second, so a face shows the address being tried and can cancel.
+// With bAskFirst (the Ethernet page's test) the given address is asked first and kept when
+// it is silent; without (start-up), the search begins after it.
 class CAddressSearch {
 public:
     enum class EOutcome {
@@ -26,8 +27,8 @@ public:
     using FTrying = std::function<void(uint32_t dwAddrNet)>;
     using FDone = std::function<void(const CResult& result)>;
 
-    CAddressSearch(CORXBootApp& app, uint32_t dwAddrNet, int nTries, FTrying fnTrying,
-                   FDone fnDone);
+    CAddressSearch(CAddressProvisioning& provisioning, uint32_t dwAddrNet, int nTries,
+                   FTrying fnTrying, FDone fnDone, bool bAskFirst = true);
     // Cancels and waits for the echo request under way.
     ~CAddressSearch();
     CAddressSearch(const CAddressSearch&) = delete;
@@ -37,9 +38,9 @@ public:
     void Cancel() { m_bCancel = true; }
 
 private:
-    void Run(uint32_t dwAddrNet, int nTries);
+    void Run(uint32_t dwAddrNet, int nTries, bool bAskFirst);
 
-    CORXBootApp& m_app;
+    CAddressProvisioning& m_provisioning;
     FTrying m_fnTrying;
     FDone m_fnDone;
     std::atomic<bool> m_bCancel{false};

@@ -1,0 +1,39 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+
+class CAddressSearch;
+class CORXBootConfig;
+class IAppFront;
+struct CPlatformServices;
+
+// Unit address provisioning: a fixed address for units that no machine answers at, proposed
+// at start-up after the host's own address and tested when the Ethernet page applies one.
+class CAddressProvisioning {
+public:
+    explicit CAddressProvisioning(const CPlatformServices& sys) : m_sys(sys) {}
+
+    // Any thread: one echo request, answered within 1000 ms.
+    bool PingAddress(uint32_t dwAddr);
+    // Any thread: the candidates after dwAddr (last octet 2 to 254, round again) until one is
+    // silent (true, dwAddr holds it) or nTries answered (false, dwAddr holds the last).
+    bool FindFreeAddress(uint32_t& dwAddr, int nTries);
+    // The same, calling fnTrying with each candidate before its echo request; fnTrying
+    // returning false ends the search at once with false and the address unchanged.
+    bool FindFreeAddress(uint32_t& dwAddr, int nTries,
+                         const std::function<bool(uint32_t)>& fnTrying);
+
+    // UI thread, at start-up: the first adapter's mask and the first silent address after
+    // its own become NETIPMASK and NETIP. The search runs on a worker while this thread runs
+    // a local event loop; the face follows it. A system error code, 0 when no message is due.
+    uint32_t ReadAdapterAddress(CORXBootConfig& config, IAppFront* pFront);
+    // ReadAdapterAddress, and the message "Error reading network params." on failure.
+    void LoadNetworkParams(CORXBootConfig& config, IAppFront* pFront);
+    // UI thread: the start-up search sends no further echo request; NETIP and NETIPMASK keep
+    // the values loaded from the settings.
+    void CancelAddressSearch();
+
+private:
+    const CPlatformServices& m_sys;
+    CAddressSearch* m_pStartupSearch = nullptr;  // while the start-up search runs
+};

@@ -1,0 +1,154 @@
+// The serial port list: opening, closing and the terminal's access to the first port.
+#include <algorithm>
+#include <cstdarg>
+
+#include "app/Config.h"
+#include "app/EventReporter.h"
+#include "app/PlatformServices.h"
+#include "platform/LastError.h"
+#include "platform/MessageBox.h"
+#include "platform/SerialPort.h"
+#include "serial/SerialBootServer.h"
+#include "server/TransferTable.h"
+
+CSerialBootServer::CSerialBootServer(const CPlatformServices& sys, const CORXBootConfig& config,
+                                     CTransferFile& image, CTransferTable& transfers,
+                                     CEventReporter& reporter, std::atomic<bool>& bServersRunning)
+    : m_sys(sys),
+      m_config(config),
+      m_image(image),
+      m_transfers(transfers),
+      m_reporter(reporter),
+      m_bServersRunning(bServersRunning) {}
+
+CSerialBootServer::~CSerialBootServer() {
+    CloseSerialPorts();
+}
+
+IClock& CSerialBootServer::Clock() {
+    return *m_sys.pClock;
+}
+
+ISerialPortFactory* CSerialBootServer::SerialPorts() {
+    return m_sys.pSerialPorts;
+}
+
+void CSerialBootServer::PostSerialText(const uint8_t* pBytes, size_t nCount) {
+    m_reporter.PostSerialText(pBytes, nCount);
+}
+
+void CSerialBootServer::PostSerialFormat(const char* pszFormat, ...) {
+    va_list args;
+    va_start(args, pszFormat);
+    m_reporter.PostSerialFormatV(pszFormat, args);
+    va_end(args);
+}
+
+bool CSerialBootServer::OpenSerialPort() {
+    {
+        std::lock_guard<std::mutex> guard(m_lockSerial);
+        if (!m_arrSerialPorts.empty()) return true;
+    }
+    auto pPort =
+        std::make_unique<CTransferSerial>(*this, m_config.m_strComPort, m_config.m_nComBaud);
+    if (!pPort->Usable()) {
+        const uint32_t dwError = GetLastError();
+        m_bServersRunning = false;
+        pPort.reset();
+        m_sys.pMessageBox->Show("Serial port '" + m_config.m_strComPort + "' failed to open (" +
+                                    FormatErrorText(dwError) + "). Please select another port.",
+                                MB_OK | MB_ICONSTOP);
+        SetLastError(dwError);
+        return false;
+    }
+    std::lock_guard<std::mutex> guard(m_lockSerial);
+    m_arrSerialPorts.push_back(std::move(pPort));
+    return true;
+}
+
+bool CSerialBootServer::OpenAllSerialPorts() {
+    for (const auto& strName : EnumerateSerialPorts()) {
+        auto pPort = std::make_unique<CTransferSerial>(*this, strName, m_config.m_nComBaud);
+        if (!pPort->Usable()) continue;
+        {
+            std::lock_guard<std::mutex> guard(m_lockSerial);
+            m_arrSerialPorts.push_back(std::move(pPort));
+        }
+        m_reporter.LogMessage("Serial port '%s' ready...", strName.c_str());
+    }
+    std::lock_guard<std::mutex> guard(m_lockSerial);
+    if (!m_arrSerialPorts.empty()) return true;
+    m_bServersRunning = false;
+    return false;
+}
+
+void CSerialBootServer::CloseSerialPorts() {
+    {
+        std::lock_guard<std::mutex> guard(m_lockSerial);
+        for (auto& pPort : m_arrSerialPorts) pPort->RequestStop();
+    }
+    for (;;) {
+        std::unique_ptr<CTransferSerial> pPort;
+        {
+            std::lock_guard<std::mutex> guard(m_lockSerial);
+            if (m_arrSerialPorts.empty()) break;
+            pPort = std::move(m_arrSerialPorts.front());
+            m_arrSerialPorts.erase(m_arrSerialPorts.begin());
+        }
+        pPort.reset();  // waits for its thread, outside the lock
+    }
+}
+
+bool CSerialBootServer::IsSerialDownloadActive() {
+    std::lock_guard<std::mutex> guard(m_lockSerial);
+    return !m_arrSerialPorts.empty() &&
+           m_arrSerialPorts.front()->m_nState.load() == SERIAL_STATE_DOWNLOADING;
+}
+
+CTransferSerial* CSerialBootServer::FindSerialByTransfer(const CTransferNode* pTransfer) {
+    std::lock_guard<std::mutex> guard(m_lockSerial);
+    for (auto& pPort : m_arrSerialPorts) {
+        if (pPort->m_pTransfer.load() == pTransfer) return pPort.get();
+    }
+    return nullptr;
+}
+
+void CSerialBootServer::DestroyTransfer(std::unique_ptr<CTransferNode> pTransfer) {
+    if (!pTransfer) return;
+    if (CTransferSerial* pPort = FindSerialByTransfer(pTransfer.get()))
+        pPort->m_pTransfer = nullptr;
+}
+
+std::vector<std::string> CSerialBootServer::EnumerateSerialPorts() {
+    std::vector<std::string> arrNames;
+    if (m_sys.pSerialPorts) ::EnumerateSerialPorts(*m_sys.pSerialPorts, arrNames);
+    return arrNames;
+}
+
+size_t CSerialBootServer::SendTerminalBytes(const uint8_t* pBytes, size_t nCount) {
+    std::lock_guard<std::mutex> guard(m_lockSerial);
+    if (m_arrSerialPorts.empty()) return 0;
+    CTransferSerial& port = *m_arrSerialPorts.front();
+    if (port.m_nState.load() == SERIAL_STATE_DOWNLOADING) return 0;
+    int nQueued = 0;
+    port.QueueSend(pBytes, static_cast<int>(std::min<size_t>(nCount, SERIAL_RING_SIZE)), &nQueued);
+    return static_cast<size_t>(nQueued);
+}
+
+std::optional<uint32_t> CSerialBootServer::FirstSerialBytesSent() {
+    const CTransferNode* pTransfer = nullptr;
+    {
+        std::lock_guard<std::mutex> guard(m_lockSerial);
+        if (m_arrSerialPorts.empty()) return std::nullopt;
+        pTransfer = m_arrSerialPorts.front()->m_pTransfer.load();
+    }
+    if (!pTransfer) return std::nullopt;
+    // The port's thread may have ended that transfer meanwhile: only one still in the
+    // list is alive, and its counter changes under this lock.
+    return m_transfers.Locked([&](const CTransferTable::CList& arr) -> std::optional<uint32_t> {
+        for (const auto& pNode : arr) {
+            if (pNode.get() == pTransfer) return pNode->m_nSent;
+        }
+        return std::nullopt;
+    });
+}

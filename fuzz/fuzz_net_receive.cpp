@@ -88,7 +88,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     config.m_bNetCache = settings & 1;
     config.m_bTranCloseDone = settings & 2;
     config.m_strNetNode = (settings & 4) ? "ORXHV7410" : "";
-    sys.process.m_result = static_cast<ERunResult>((settings >> 3) % 3);
+    sys.process.m_bFailStart = ((settings >> 3) & 3) == 2;
+    sys.process.m_result = ((settings >> 3) & 1) ? ERunResult::TimedOut : ERunResult::Finished;
     Check(rig.image.Load(ImagePath(), nullptr));
     std::string strFailure;
     Check(net.Start(strFailure));
@@ -115,6 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
             nPos += nLen;
             Check(sys.poster.Send(pServer->m_hWnd, pServer->ReadNotice()));
         }
+        sys.process.EndAll();
         CheckSent(*pServer);
         CheckTransfers(rig.transfers);
     }

@@ -47,6 +47,7 @@ public:
     void OnNetTimer(uint32_t nId);
     void OnServerReceive();
     void CheckRetransmits();
+    // Starts "arp -d" for the unit without waiting for it.
     void ClearArpEntry(uint32_t dwAddr);
     bool CreateBroadcastSocket();
     void SendNewbootBroadcast();
@@ -68,4 +69,6 @@ private:
     std::unique_ptr<IDatagramSocket> m_pServerSocket;
     // The user was asked about another boot server since the servers started.
     bool m_bCompetingAsked = false;
+    // Cleared on destruction, for the ARP commands that end later.
+    std::shared_ptr<bool> m_pAlive = std::make_shared<bool>(true);
 };

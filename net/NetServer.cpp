@@ -46,6 +46,7 @@ CNetBootServer::CNetBootServer(const CPlatformServices& sys, const CORXBootConfi
 }
 
 CNetBootServer::~CNetBootServer() {
+    *m_pAlive = false;
     Stop();
     m_sys.pPoster->DestroyWindow(m_hTarget);
 }
@@ -217,12 +218,15 @@ void CNetBootServer::CheckRetransmits() {
 
 void CNetBootServer::ClearArpEntry(uint32_t dwAddr) {
     if (!m_config.m_bNetCache || !m_sys.pProcess) return;
-    const ERunResult result =
-        m_sys.pProcess->Run({"arp", "-d", DottedAddress(dwAddr)}, ARP_WAIT_MS);
-    if (result == ERunResult::StartFailed) {
+    // The command runs on while the servers go on serving; a slow end is told later.
+    const bool bStarted =
+        m_sys.pProcess->Start({"arp", "-d", DottedAddress(dwAddr)}, ARP_WAIT_MS,
+                              [this, pAlive = m_pAlive](ERunResult eResult) {
+                                  if (*pAlive && eResult == ERunResult::TimedOut)
+                                      m_reporter.LogMessage("Server Net ARP Wait Failed.");
+                              });
+    if (!bStarted) {
         m_reporter.LogMessage("Server Net ARP Call Failed: %s",
                               FormatErrorText(GetLastError()).c_str());
-    } else if (result == ERunResult::TimedOut) {
-        m_reporter.LogMessage("Server Net ARP Wait Failed.");
     }
 }

@@ -1,22 +1,67 @@
 #include "platform/Process.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QTimer>
+#include <cerrno>
 #include <chrono>
 #include <thread>
+#include <utility>
 
 #include "platform/LastError.h"
 
 extern char** environ;
 
-ERunResult CProcessRunner::Run(const std::vector<std::string>& argv, uint32_t dwWaitMs) {
+namespace {
+using Clock = std::chrono::steady_clock;
+// How often the children are looked at: often while one may still be reported on time,
+// seldom while they are only waited for to be reaped.
+constexpr int kPollMs = 5;
+constexpr int kReapPollMs = 200;
+constexpr auto kExitWait = std::chrono::milliseconds(1000);
+
+struct CChild {
+    pid_t pid;
+    Clock::time_point deadline;
+    FProcessEnd fnEnd;  // empty once reported
+};
+
+// True when the child has ended and is reaped now (or was already).
+bool Reaped(pid_t pid) {
+    int nStatus = 0;
+    const pid_t r = waitpid(pid, &nStatus, WNOHANG);
+    return r == pid || (r < 0 && errno == ECHILD);
+}
+}  // namespace
+
+struct CProcessRunner::CState {
+    QTimer timer;
+    std::vector<CChild> arrChildren;
+};
+
+CProcessRunner::CProcessRunner() : m_pState(std::make_unique<CState>()) {
+    QObject::connect(&m_pState->timer, &QTimer::timeout, [this] { Poll(); });
+}
+
+CProcessRunner::~CProcessRunner() {
+    const Clock::time_point deadline = Clock::now() + kExitWait;
+    std::vector<CChild>& arr = m_pState->arrChildren;
+    for (;;) {
+        std::erase_if(arr, [](const CChild& c) { return Reaped(c.pid); });
+        if (arr.empty() || Clock::now() >= deadline) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+    }
+    // What still runs is reaped by the system once this process has ended.
+}
+
+bool CProcessRunner::Start(const std::vector<std::string>& argv, uint32_t dwWaitMs,
+                           FProcessEnd fnEnd) {
     if (argv.empty()) {
         SetLastError(EINVAL);
-        return ERunResult::StartFailed;
+        return false;
     }
     std::vector<char*> args;
     for (const auto& s : argv) args.push_back(const_cast<char*>(s.c_str()));
@@ -32,22 +77,35 @@ ERunResult CProcessRunner::Run(const std::vector<std::string>& argv, uint32_t dw
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0) {
         SetLastError(static_cast<uint32_t>(rc));
-        return ERunResult::StartFailed;
+        return false;
     }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(dwWaitMs);
-    auto pause = std::chrono::microseconds(200);
-    for (;;) {
-        int status = 0;
-        const pid_t r = waitpid(pid, &status, WNOHANG);
-        if (r == pid || (r < 0 && errno == ECHILD)) return ERunResult::Finished;
-        if (std::chrono::steady_clock::now() >= deadline) break;
-        std::this_thread::sleep_for(pause);
-        if (pause < std::chrono::milliseconds(10)) pause *= 2;
+    m_pState->arrChildren.push_back(
+        {pid, Clock::now() + std::chrono::milliseconds(dwWaitMs), std::move(fnEnd)});
+    m_pState->timer.start(kPollMs);
+    return true;
+}
+
+void CProcessRunner::Poll() {
+    std::vector<std::pair<FProcessEnd, ERunResult>> arrDue;
+    bool bWaiting = false;  // a child still to be reported
+    const Clock::time_point now = Clock::now();
+    std::erase_if(m_pState->arrChildren, [&](CChild& c) {
+        if (Reaped(c.pid)) {
+            if (c.fnEnd) arrDue.emplace_back(std::move(c.fnEnd), ERunResult::Finished);
+            return true;
+        }
+        if (c.fnEnd && now >= c.deadline) {
+            arrDue.emplace_back(std::move(c.fnEnd), ERunResult::TimedOut);
+            c.fnEnd = nullptr;
+        }
+        bWaiting |= static_cast<bool>(c.fnEnd);
+        return false;
+    });
+    if (m_pState->arrChildren.empty()) {
+        m_pState->timer.stop();
+    } else {
+        m_pState->timer.setInterval(bWaiting ? kPollMs : kReapPollMs);
     }
-    // Not stopped; reap it later so no zombie stays behind.
-    std::thread([pid] {
-        int status = 0;
-        waitpid(pid, &status, 0);
-    }).detach();
-    return ERunResult::TimedOut;
+    // Last: a callback may start another program.
+    for (auto& [fnEnd, eResult] : arrDue) fnEnd(eResult);
 }

@@ -243,16 +243,30 @@ public:
     bool m_bFailSend = false;
 };
 
+// Programs that start unless told not to, and end when the test says so.
 class CFakeProcessRunner : public IProcessRunner {
 public:
-    ERunResult Run(const std::vector<std::string>& argv, uint32_t dwWaitMs) override {
+    bool Start(const std::vector<std::string>& argv, uint32_t dwWaitMs,
+               FProcessEnd fnEnd) override {
         m_calls.push_back(argv);
         m_dwLastWait = dwWaitMs;
-        if (m_result == ERunResult::StartFailed) SetLastError(2);  // ENOENT
-        return m_result;
+        if (m_bFailStart) {
+            SetLastError(2);  // ENOENT
+            return false;
+        }
+        m_pending.push_back(std::move(fnEnd));
+        return true;
+    }
+    // Every program started so far ends, with m_result.
+    void EndAll() {
+        std::vector<FProcessEnd> arr;
+        arr.swap(m_pending);
+        for (auto& fn : arr) fn(m_result);
     }
     std::vector<std::vector<std::string>> m_calls;
+    std::vector<FProcessEnd> m_pending;
     uint32_t m_dwLastWait = 0;
+    bool m_bFailStart = false;
     ERunResult m_result = ERunResult::Finished;
 };
 

@@ -1,60 +1,119 @@
-// Running a helper program: bounded waits, no shell between us and the program.
+// Running a helper program: no wait on the caller's thread, a bounded wait for the end,
+// no shell between us and the program, nothing left unreaped.
 #include "platform/Process.h"
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <optional>
 
+#include "platform/EventLoop.h"
 #include "platform/LastError.h"
 #include "tests/CaseName.h"
 #include "tests/TestImage.h"
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
+long MsSince(Clock::time_point start) {
+    return static_cast<long>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+}
+
+// Children of this process, running or ended and not reaped.
+int Children() {
+    int n = 0;
+    for (const auto& e : std::filesystem::directory_iterator("/proc")) {
+        std::ifstream stat(e.path() / "stat");
+        std::string strLine;
+        if (!std::getline(stat, strLine)) continue;
+        const size_t nClose = strLine.rfind(')');
+        if (nClose == std::string::npos) continue;
+        char cState = 0;
+        int nParent = 0;
+        if (std::sscanf(strLine.c_str() + nClose + 1, " %c %d", &cState, &nParent) != 2) continue;
+        n += nParent == getpid();
+    }
+    return n;
+}
+
+class ProcessTest : public ::testing::Test {
+protected:
+    // Runs the event loop until the program's end is told, or the time is up.
+    std::optional<ERunResult> WaitForEnd(long nMs) {
+        const Clock::time_point start = Clock::now();
+        while (!m_result && MsSince(start) < nMs) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+        }
+        return m_result;
+    }
+    FProcessEnd Recorder() {
+        return [this](ERunResult e) {
+            EXPECT_FALSE(m_result) << "told twice";
+            m_result = e;
+        };
+    }
+    int m_argc = 1;
+    char m_szName[10] = "orx_tests";
+    char* m_argv[2] = {m_szName, nullptr};
+    QCoreApplication m_qapp{m_argc, m_argv};
+    CProcessRunner runner;
+    std::optional<ERunResult> m_result;
+};
+
 struct CRunCase {
     const char* pszName;
     std::vector<std::string> argv;
     uint32_t dwWaitMs;
-    ERunResult eResult;
-    uint32_t dwError;  // the last error when the start failed
+    std::optional<ERunResult> eResult;  // none: it does not start
+    uint32_t dwError;                   // the last error when it did not start
 };
 
 const CRunCase kRunCases[] = {
     {"finishes", {"true"}, 5000, ERunResult::Finished, 0},
     {"failing program still finished", {"false"}, 5000, ERunResult::Finished, 0},
-    {"outlives the wait", {"sleep", "1"}, 50, ERunResult::TimedOut, 0},
-    {"zero wait", {"sleep", "1"}, 0, ERunResult::TimedOut, 0},
-    {"missing program", {"orx-no-such-program"}, 5000, ERunResult::StartFailed, ENOENT},
-    {"nothing to run", {}, 5000, ERunResult::StartFailed, EINVAL},
+    {"outlives the wait", {"sleep", "0.3"}, 50, ERunResult::TimedOut, 0},
+    {"zero wait", {"sleep", "0.3"}, 0, ERunResult::TimedOut, 0},
+    {"missing program", {"orx-no-such-program"}, 5000, std::nullopt, ENOENT},
+    {"nothing to run", {}, 5000, std::nullopt, EINVAL},
 };
 
-class ProcessRun : public ::testing::TestWithParam<CRunCase> {};
+class ProcessRun : public ProcessTest, public ::testing::WithParamInterface<CRunCase> {};
 
-TEST_P(ProcessRun, ReturnsWithinTheWait) {
+TEST_P(ProcessRun, StartsAtOnceAndTellsTheEndWithinTheWait) {
     const CRunCase& c = GetParam();
-    CProcessRunner runner;
     SetLastError(0);
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(runner.Run(c.argv, c.dwWaitMs), c.eResult);
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                        std::chrono::steady_clock::now() - start)
-                        .count();
-    // The caller is the UI thread: the wait is a promise, with room for a busy machine.
-    EXPECT_LT(ms, c.dwWaitMs + 500);
-    if (c.eResult == ERunResult::StartFailed) {
+    const Clock::time_point start = Clock::now();
+    const bool bStarted = runner.Start(c.argv, c.dwWaitMs, Recorder());
+    // The caller is the UI thread: it never waits for the program.
+    EXPECT_LT(MsSince(start), 100);
+    ASSERT_EQ(bStarted, c.eResult.has_value());
+    if (!bStarted) {
         EXPECT_EQ(GetLastError(), c.dwError);
+        return;
     }
+    EXPECT_EQ(WaitForEnd(c.dwWaitMs + 500), c.eResult);
+    // A program that outlived the wait is reaped when it ends all the same.
+    const Clock::time_point waitStart = Clock::now();
+    while (Children() > 0 && MsSince(waitStart) < 3000) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    }
+    EXPECT_EQ(Children(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ProcessRun, ::testing::ValuesIn(kRunCases), CaseName());
 
 // An argument from the network (a unit's address) must reach the program as one word.
-TEST(ProcessRunArgs, NoShellSplitsOrRunsTheArguments) {
+TEST_F(ProcessTest, NoShellSplitsOrRunsTheArguments) {
     CTempDir dir;
     const std::string strOdd = dir.Path("a b;touch ") + dir.Path("c") + " $(touch x)";
-    CProcessRunner runner;
-    ASSERT_EQ(runner.Run({"mkdir", "-p", strOdd}, 5000), ERunResult::Finished);
+    ASSERT_TRUE(runner.Start({"mkdir", "-p", strOdd}, 5000, Recorder()));
+    ASSERT_EQ(WaitForEnd(5000), ERunResult::Finished);
     std::vector<std::string> arrNames;
     for (const auto& e : std::filesystem::directory_iterator(dir.Root()))
         arrNames.push_back(e.path().filename());

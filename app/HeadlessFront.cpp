@@ -4,23 +4,6 @@
 #include "platform/EventLoop.h"
 #include "platform/MessageBox.h"
 
-std::string MakePrintable(const std::string& str) {
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(str.size());
-    for (unsigned char c : str) {
-        if (c < 0x20 || c == 0x7F) {
-            out += '{';
-            out += kHex[c >> 4];
-            out += kHex[c & 0xF];
-            out += '}';
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
-}
-
 CHeadlessFront::CHeadlessFront(CORXBootApp& app, std::FILE* pOut, std::FILE* pErr, bool bOutIsTty,
                                bool bErrIsTty)
     : m_app(app), m_pOut(pOut), m_pErr(pErr), m_bOutIsTty(bOutIsTty), m_bErrIsTty(bErrIsTty) {
@@ -98,7 +81,7 @@ void CHeadlessFront::OnSerialText(const std::vector<uint8_t>& bytes) {
 
 void CHeadlessFront::PrintLog(const std::string& strLine) {
     ClearBar();
-    const std::string strShown = m_bOutIsTty ? MakePrintable(strLine) : strLine;
+    const std::string strShown = m_bOutIsTty ? PrintableText(strLine) : strLine;
     std::fprintf(m_pOut, "%s\n", strShown.c_str());
     std::fflush(m_pOut);
     DrawBar();
@@ -114,7 +97,7 @@ void CHeadlessFront::OnBootProgress(int nSlot, int nPercent) {
     } else if (nPercent >= 0) {
         EndTerminalLine();
         std::fprintf(m_pErr, "progress: slot %d %s %d%%\n", nSlot,
-                     MakePrintable(m_arrSlotNames[i]).c_str(), nPercent);
+                     PrintableText(m_arrSlotNames[i]).c_str(), nPercent);
         std::fflush(m_pErr);
     }
 }
@@ -167,7 +150,7 @@ void CHeadlessFront::DrawBar() {
     for (size_t i = 0; i < m_arrSlotNames.size(); ++i) {
         if (m_arrSlotNames[i].empty() || m_arrSlotPercent[i] < 0) continue;
         const int nFilled = m_arrSlotPercent[i] / 10;
-        strBar += "[" + MakePrintable(m_arrSlotNames[i]) + " " + std::string(nFilled, '#') +
+        strBar += "[" + PrintableText(m_arrSlotNames[i]) + " " + std::string(nFilled, '#') +
                   std::string(10 - nFilled, '.') + " " + std::to_string(m_arrSlotPercent[i]) +
                   "%] ";
     }

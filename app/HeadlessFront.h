@@ -43,6 +43,3 @@ private:
     std::array<std::string, BOOT_VISIBLE_SLOTS> m_arrSlotNames;
     std::array<int, BOOT_VISIBLE_SLOTS> m_arrSlotPercent;  // -1: no transfer
 };
-
-// Text from the network or a port made harmless for a terminal: control bytes as "{1B}".
-std::string MakePrintable(const std::string& str);

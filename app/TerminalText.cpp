@@ -27,3 +27,15 @@ std::string TerminalDisplayText(const uint8_t* p, size_t n, bool& bAfterCr) {
     bAfterCr = p[n - 1] == '\r';
     return TerminalDisplayText(p + nSkip, n - nSkip);
 }
+
+std::string PrintableText(const uint8_t* p, size_t n) {
+    std::string str(n, '?');
+    for (size_t i = 0; i < n; ++i) {
+        if (p[i] >= 0x20 && p[i] < 0x7F) str[i] = static_cast<char>(p[i]);
+    }
+    return str;
+}
+
+std::string PrintableText(const std::string& str) {
+    return PrintableText(reinterpret_cast<const uint8_t*>(str.data()), str.size());
+}

@@ -12,3 +12,9 @@ std::string TerminalDisplayText(const uint8_t* p, size_t n);
 // so that a CR LF pair split over two chunks (bytes are often posted one at a time) is one
 // line break. Start with false.
 std::string TerminalDisplayText(const uint8_t* p, size_t n, bool& bAfterCr);
+
+// Text from the network (a unit's or a server's name) or a name the user gave, made safe to
+// show anywhere: every byte that is not printable ASCII becomes '?', so no terminal control
+// and no line break gets through.
+std::string PrintableText(const uint8_t* p, size_t n);
+std::string PrintableText(const std::string& str);

@@ -42,16 +42,12 @@ bool CAddressProvisioning::PingAddress(uint32_t dwAddr) {
     return m_sys.pNetwork->Ping(dwAddr, kPingTimeoutMs);
 }
 
-bool CAddressProvisioning::FindFreeAddress(uint32_t& dwAddr, int nTries) {
-    return FindFreeAddress(dwAddr, nTries, [](uint32_t) { return true; });
-}
-
 bool CAddressProvisioning::FindFreeAddress(uint32_t& dwAddr, int nTries,
                                            const std::function<bool(uint32_t)>& fnTrying) {
     uint32_t dwTry = dwAddr;
     for (int i = 0; i < nTries; ++i) {
         dwTry = NextCandidateAddress(dwTry);
-        if (!fnTrying(dwTry)) return false;
+        if (fnTrying && !fnTrying(dwTry)) return false;
         dwAddr = dwTry;
         if (!PingAddress(dwAddr)) return true;
     }

@@ -17,11 +17,10 @@ public:
     bool PingAddress(uint32_t dwAddr);
     // Any thread: the candidates after dwAddr (last octet 2 to 254, round again) until one is
     // silent (true, dwAddr holds it) or nTries answered (false, dwAddr holds the last).
-    bool FindFreeAddress(uint32_t& dwAddr, int nTries);
-    // The same, calling fnTrying with each candidate before its echo request; fnTrying
-    // returning false ends the search at once with false and the address unchanged.
+    // fnTrying, when given, sees each candidate before its echo request; its false ends
+    // the search at once with false, dwAddr holding the last candidate asked.
     bool FindFreeAddress(uint32_t& dwAddr, int nTries,
-                         const std::function<bool(uint32_t)>& fnTrying);
+                         const std::function<bool(uint32_t)>& fnTrying = {});
 
     // UI thread, at start-up: the first adapter's mask and the first silent address after
     // its own become NETIPMASK and NETIP. The search runs on a worker while this thread runs

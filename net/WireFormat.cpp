@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/TerminalText.h"
+
 namespace {
 constexpr uint16_t OPCODE_WRQ = 2;
 constexpr uint16_t OPCODE_DATA = 3;
@@ -14,21 +16,13 @@ void PutBig16(uint8_t* p, uint16_t w) {
 }
 }  // namespace
 
-std::string CleanPeerText(const uint8_t* pText, size_t nLen) {
-    std::string str(nLen, '?');
-    for (size_t i = 0; i < nLen; ++i) {
-        if (pText[i] >= 0x20 && pText[i] < 0x7F) str[i] = static_cast<char>(pText[i]);
-    }
-    return str;
-}
-
 bool DecodeBootRequest(const uint8_t* pData, size_t nLen, CBootRequest& request) {
     if (nLen != BOOT_REQUEST_LEN) return false;
     std::memcpy(request.arrPrefix, pData + BOOT_REQUEST_PREFIX_OFFSET, 3);
     // The field may fill all 16 bytes without a NUL; the name then ends at the field's end.
     const uint8_t* pName = pData + BOOT_REQUEST_NAME_OFFSET;
     const uint8_t* pEnd = std::find(pName, pName + BOOT_REQUEST_NAME_MAX, uint8_t{0});
-    request.strName = CleanPeerText(pName, static_cast<size_t>(pEnd - pName));
+    request.strName = PrintableText(pName, static_cast<size_t>(pEnd - pName));
     return true;
 }
 
@@ -75,6 +69,6 @@ bool DecodeNewbootBroadcast(const uint8_t* pData, size_t nLen, std::string& strH
     if (std::memcmp(pData, kNewboot, NEWBOOT_HEADER_LEN) != 0) return false;
     const uint8_t* pName = pData + NEWBOOT_HEADER_LEN;
     const uint8_t* pEnd = std::find(pName, pData + nLen, uint8_t{0});
-    strHostName = CleanPeerText(pName, static_cast<size_t>(pEnd - pName));
+    strHostName = PrintableText(pName, static_cast<size_t>(pEnd - pName));
     return true;
 }

@@ -48,6 +48,3 @@ std::vector<uint8_t> BuildNewbootBroadcast(const std::string& strHostName);
 // False unless 9..258 bytes starting "newboot "; the name runs to the end or the first NUL,
 // with bytes that are not printable ASCII as '?'.
 bool DecodeNewbootBroadcast(const uint8_t* pData, size_t nLen, std::string& strHostName);
-
-// Text that came from the network, made safe to log: anything but printable ASCII is '?'.
-std::string CleanPeerText(const uint8_t* pText, size_t nLen);

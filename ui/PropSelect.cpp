@@ -10,8 +10,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/HeadlessFront.h"
 #include "app/ORXBootApp.h"
+#include "app/TerminalText.h"
 #include "ui/ComboPrefix.h"
 #include "ui/FileDialog.h"
 #include "ui/MainSheet.h"
@@ -145,7 +145,7 @@ bool CPropSelect::OnApply() {
     if (HasControlBytes(strFile)) {
         const std::string strMessage =
             "The boot file name holds a line break or a control character: " +
-            MakePrintable(strFile);
+            PrintableText(strFile);
         m_sheet.App().LogMessage("%s", strMessage.c_str());
         m_sheet.Boxes().Show(strMessage, MB_OK | MB_ICONSTOP);
         return false;

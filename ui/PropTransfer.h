@@ -2,6 +2,7 @@
 #include <array>
 #include <string>
 
+#include "platform/Messages.h"
 #include "ui/PropertyPage.h"
 
 class CLogView;
@@ -16,7 +17,7 @@ class QPushButton;
 class CPropTransfer : public CPropertyPage {
     Q_OBJECT
 public:
-    static constexpr int kSlots = 5;
+    static constexpr int kSlots = BOOT_VISIBLE_SLOTS;
     explicit CPropTransfer(CMainSheet& sheet);
 
     // What the engine posts: slot texts 0..4, log texts (-1) and status events (< -1).

@@ -51,7 +51,7 @@ public:
     bool PostMessage(HWND hWnd, CMessage msg) override {
         {
             std::lock_guard<std::mutex> g(m_lock);
-            if (!m_procs.count(hWnd) || m_bRefuse) return false;
+            if (!m_procs.count(hWnd)) return false;
             m_msgs.push_back({hWnd, msg});
             m_pending.push_back({hWnd, std::move(msg)});
         }
@@ -113,7 +113,6 @@ public:
     }
     mutable std::mutex m_lock;
     std::vector<std::pair<HWND, CMessage>> m_msgs;
-    bool m_bRefuse = false;
 
 private:
     std::condition_variable m_cv;
@@ -165,10 +164,7 @@ public:
         m_bOpen = true;
         return true;
     }
-    bool SetBroadcast(bool bOn) override {
-        m_bBroadcast = bOn;
-        return true;
-    }
+    bool SetBroadcast(bool) override { return true; }
     bool AsyncSelect(HWND hWnd, uint32_t nMsg, int64_t nId) override {
         m_hWnd = hWnd;
         m_nMsg = nMsg;
@@ -213,7 +209,6 @@ public:
     bool m_bOpen = false;
     bool m_bFailCreate = false;
     bool m_bFailSend = false;
-    bool m_bBroadcast = false;
     uint16_t m_wPort = 0;
     HWND m_hWnd = 0;
     uint32_t m_nMsg = 0;
@@ -286,10 +281,6 @@ public:
 class CFakeNetworkInfo : public INetworkInfo {
 public:
     bool GetHostName(std::string& strName) override {
-        if (m_bHostNameFails) {
-            SetLastError(22);  // EINVAL
-            return false;
-        }
         strName = m_strHostName;
         return true;
     }
@@ -308,7 +299,6 @@ public:
         return m_dwAdapterResult;
     }
     std::string m_strHostName = "benchpc";
-    bool m_bHostNameFails = false;
     std::set<uint32_t> m_answering;
     bool m_bAllAnswer = false;
     std::vector<uint32_t> m_pinged;

@@ -105,6 +105,7 @@ class WholeImage : public NetServerTest, public ::testing::WithParamInterface<si
 
 TEST_P(WholeImage, IsDeliveredByteForByteThenJumpThenCompleted) {
     const size_t nLength = GetParam();
+    config.m_bTranCloseDone = true;
     Start(nLength);
     const CSockAddr unit = Unit(5);
     auto out = Deliver(BootRequest("HV7A"), unit);
@@ -116,6 +117,7 @@ TEST_P(WholeImage, IsDeliveredByteForByteThenJumpThenCompleted) {
     EXPECT_EQ(RunToJump(unit), m_image);
     EXPECT_EQ(transfers.Count(), 1u);
     EXPECT_TRUE(Deliver(Bytes{0, 4, 0, 0}, unit).empty()) << "the reply to the jump ends it";
+    EXPECT_EQ(CloseRequests(), 1u) << "the last transfer is done: the window may close";
     EXPECT_EQ(transfers.Count(), 0u);
     EXPECT_EQ(sys.poster.LogLines(), (Lines{"HV7A: Starting Transfer", "HV7A: Sending Jump",
                                             "HV7A: Transmission completed."}));
@@ -323,6 +325,7 @@ INSTANTIATE_TEST_SUITE_P(
 // Six units at once, acknowledging in turn: each gets its own image, the sixth too,
 // and lines follow a unit to its new slot when an earlier one leaves.
 TEST_F(NetServerTest, SixUnitsAtOnce) {
+    config.m_bTranCloseDone = true;
     Start(1300);
     std::vector<Bytes> arrReceived(6);
     for (uint8_t i = 0; i < 6; ++i) Deliver(BootRequest("U" + std::to_string(i)), Unit(20 + i));
@@ -339,6 +342,7 @@ TEST_F(NetServerTest, SixUnitsAtOnce) {
     for (const Bytes& r : arrReceived) EXPECT_EQ(r, m_image);
     Deliver(Ack(3), Unit(20));  // U0: jump
     Deliver(Ack(4), Unit(20));  // U0: completed, U1 moves to slot 0
+    EXPECT_EQ(CloseRequests(), 0u) << "five transfers still run";
     sys.poster.Clear();
     Deliver(Ack(3), Unit(21));  // U1: jump, from slot 0
     Deliver(Ack(3), Unit(25));  // U5: jump, from slot 4 now
@@ -421,27 +425,6 @@ INSTANTIATE_TEST_SUITE_P(
                       ArpCase{"Slow", true, false, ERunResult::TimedOut, "",
                               "Server Net ARP Wait Failed."}),
     [](const auto& info) { return std::string(info.param.pszName); });
-
-TEST_F(NetServerTest, CloseWhenDoneOnlyAfterTheLastCompletion) {
-    config.m_bTranCloseDone = true;
-    Start(100);
-    Deliver(BootRequest("A"), Unit(1));
-    Deliver(BootRequest("B"), Unit(2));
-    Deliver(BootRequest("C"), Unit(3));
-    for (uint8_t n : {1, 2}) {
-        RunToJump(Unit(n));
-        Deliver(Ack(2), Unit(n));
-        EXPECT_EQ(CloseRequests(), 0u) << "another transfer still runs";
-    }
-    RunTimer(31000);  // C fails
-    EXPECT_EQ(transfers.Count(), 0u);
-    EXPECT_EQ(CloseRequests(), 0u);
-    Deliver(BootRequest("D"), Unit(4));
-    RunToJump(Unit(4));
-    Deliver(Ack(2), Unit(4));
-    EXPECT_EQ(CloseRequests(), 1u);
-    EXPECT_EQ(sys.poster.m_msgs.back().second.nMsg, WM_CLOSE);
-}
 
 TEST_F(NetServerTest, NotificationsThatDoNotConcernTheServer) {
     Start(100);

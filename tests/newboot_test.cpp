@@ -81,14 +81,6 @@ protected:
     CORXBootApp app{Services()};
 };
 
-TEST_F(NewbootTest, BindFailureEndsTheStartWithTheReasonAndNoTimer) {
-    sys.sockets.m_nFailCreateAt = 0;
-    EXPECT_FALSE(app.StartServers());
-    ASSERT_EQ(box.m_shown.size(), 1u);
-    EXPECT_EQ(box.m_shown[0].first, "Broadcast Socket error: " + FormatErrorText(98));
-    EXPECT_TRUE(sys.timers.m_timers.empty());
-}
-
 // Detection belongs to the all-units mode only; other modes must stay invisible.
 TEST_F(NewbootTest, OnlyNetType0StartsDetection) {
     for (const int32_t nType : {0, 1, 2}) {

@@ -99,23 +99,45 @@ TEST_F(ServerManagerTest, NetworkStartOpensPort980AndTheRetransmitTimer) {
     EXPECT_EQ(texts.back().wParam, BOOT_EVENT_SERVERS_STARTED);
 }
 
-TEST_F(ServerManagerTest, SocketFailuresAreReportedWithTheirError) {
-    sys.sockets.m_nFailCreateAt = 0;
-    EXPECT_FALSE(app.StartServers());
-    const std::string strExpected = "Server Socket Create error: " + FormatErrorText(98);
-    EXPECT_EQ(Boxes(), Lines{strExpected});
-    EXPECT_EQ(sys.poster.LogLines().back(), strExpected);
-    app.StopServers();
-    EXPECT_EQ(sys.poster.LogLines().back(), strExpected);  // never ran: no "halted"
+struct CSocketFailure {
+    const char* pszName;
+    int32_t nNetType;
+    int nFailCreateAt;  // which new socket fails to bind; -1: the network stack is missing
+    std::string strText;
+};
 
-    CPlatformServices noNetwork = sys.Services();
-    noNetwork.pSockets = nullptr;
-    CORXBootApp other(noNetwork);
+class SocketFailure : public ServerManagerTest,
+                      public ::testing::WithParamInterface<CSocketFailure> {};
+
+// Shown, logged, and the stop the caller makes then reports no halt: nothing ran.
+TEST_P(SocketFailure, IsReportedWithItsErrorAndNothingRuns) {
+    const CSocketFailure& c = GetParam();
+    sys.sockets.m_nFailCreateAt = c.nFailCreateAt;
+    CPlatformServices services = sys.Services();
+    if (c.nFailCreateAt < 0) services.pSockets = nullptr;
+    CORXBootApp other(services);
+    other.AttachView(&sys.view);
     other.Config().m_strBootFile = app.Config().m_strBootFile;
     other.Config().m_nBootNet = 1;
+    other.Config().m_nNetType = c.nNetType;
     EXPECT_FALSE(other.StartServers());
-    EXPECT_EQ(Boxes().back(), "TCP/IP failed to load");
+    EXPECT_EQ(Boxes(), Lines{c.strText});
+    EXPECT_EQ(sys.poster.LogLines().back(), c.strText);
+    EXPECT_EQ(sys.timers.m_timers.size(), 0u + (c.nFailCreateAt == 1));
+    other.StopServers();
+    EXPECT_EQ(sys.poster.LogLines().back(), c.strText);
+    EXPECT_TRUE(sys.timers.m_timers.empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Sockets, SocketFailure,
+    ::testing::Values(
+        CSocketFailure{"Broadcast", 0, 0, "Broadcast Socket error: " + FormatErrorText(98)},
+        CSocketFailure{"ServerAfterBroadcast", 0, 1,
+                       "Server Socket Create error: " + FormatErrorText(98)},
+        CSocketFailure{"Server", 1, 0, "Server Socket Create error: " + FormatErrorText(98)},
+        CSocketFailure{"NoNetworkStack", 1, -1, "TCP/IP failed to load"}),
+    [](const auto& info) { return std::string(info.param.pszName); });
 
 // Every network transfer the stop discards has its unit's address cleared, in list order,
 // before "All servers halted".

@@ -23,8 +23,7 @@ constexpr uint32_t MAX_RETRIES_SHIFT = 4;
 // a tick that lands a few ms short of the time-out is the one meant, not the next one.
 constexpr uint32_t TIMER_SLACK_MS = 20;
 constexpr uint32_t ARP_WAIT_MS = 5000;
-
-constexpr uint32_t kRetransmitPeriodMs = 1000;
+constexpr uint32_t RETRANSMIT_PERIOD_MS = 1000;
 }  // namespace
 
 CNetBootServer::CNetBootServer(const CPlatformServices& sys, const CORXBootConfig& config,
@@ -66,7 +65,7 @@ bool CNetBootServer::Start(std::string& strFailure) {
         strFailure = "Server Select Socket error: " + FormatErrorText(GetLastError());
         return false;
     }
-    m_sys.pTimers->SetTimer(m_hTarget, TIMER_RETRANSMIT, kRetransmitPeriodMs);
+    m_sys.pTimers->SetTimer(m_hTarget, TIMER_RETRANSMIT, RETRANSMIT_PERIOD_MS);
     m_reporter.LogMessage("Server waiting for boot request...");
     return true;
 }

@@ -51,7 +51,7 @@ public:
     std::function<void()> fnCancel;
 };
 
-class ProvisioningTest : public ::testing::Test {
+class ProvisioningThreaded : public ::testing::Test {
 protected:
     void Answering(std::initializer_list<const char*> list) {
         for (const char* psz : list) net.m_answering.insert(Addr(psz));
@@ -94,11 +94,11 @@ void PrintTo(const CSearchCase& c, std::ostream* pOut) {
     *pOut << c.pszName;
 }
 
-class FindFreeAddressTest : public ProvisioningTest,
-                            public ::testing::WithParamInterface<CSearchCase> {};
+class AddressSearchThreaded : public ProvisioningThreaded,
+                              public ::testing::WithParamInterface<CSearchCase> {};
 
 // The same candidates, the same end, whether the search runs here or on its own thread.
-TEST_P(FindFreeAddressTest, TriesCandidatesInOrder) {
+TEST_P(AddressSearchThreaded, TriesCandidatesInOrder) {
     const CSearchCase& c = GetParam();
     for (const char* psz : c.arrAnswering) net.m_answering.insert(Addr(psz));
     const std::string strEnd = c.arrPinged.empty() ? c.pszStart : c.arrPinged.back();
@@ -120,7 +120,7 @@ TEST_P(FindFreeAddressTest, TriesCandidatesInOrder) {
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(
-    Cases, FindFreeAddressTest,
+    Cases, AddressSearchThreaded,
     ::testing::Values(
         CSearchCase{"NextAnswersSecondSilent", "192.168.1.10", {"192.168.1.11"}, 64, true,
                     {"192.168.1.11", "192.168.1.12"}},
@@ -140,7 +140,7 @@ INSTANTIATE_TEST_SUITE_P(
 // clang-format on
 
 // The Ethernet page's test asks the address itself first and keeps it when it is silent.
-TEST_F(ProvisioningTest, AnAppliedAddressIsAskedFirst) {
+TEST_F(ProvisioningThreaded, AnAppliedAddressIsAskedFirst) {
     Answering({"192.168.1.20", "192.168.1.21"});
     const auto kept = Search("192.168.1.30", 64, true);
     EXPECT_EQ(kept.eOutcome, CAddressSearch::EOutcome::Free);
@@ -152,7 +152,7 @@ TEST_F(ProvisioningTest, AnAppliedAddressIsAskedFirst) {
                                                               "192.168.1.21", "192.168.1.22"}));
 }
 
-TEST_F(ProvisioningTest, StartUpProposesTheFirstSilentAddressAndTheHostMask) {
+TEST_F(ProvisioningThreaded, StartUpProposesTheFirstSilentAddressAndTheHostMask) {
     Adapter("192.168.1.10", "255.255.255.0");
     Answering({"192.168.1.11"});
     config.m_dwNetIp = Addr("10.9.9.9");
@@ -166,7 +166,7 @@ TEST_F(ProvisioningTest, StartUpProposesTheFirstSilentAddressAndTheHostMask) {
               (std::vector<std::string>{"started", "192.168.1.11", "192.168.1.12", "ended"}));
 }
 
-TEST_F(ProvisioningTest, StartUpOnAFullNetworkKeepsThe64thCandidateSilently) {
+TEST_F(ProvisioningThreaded, StartUpOnAFullNetworkKeepsThe64thCandidateSilently) {
     Adapter("10.77.0.240", "255.255.0.0");
     net.m_bAllAnswer = true;
     provisioning.LoadNetworkParams(config, &face);
@@ -179,7 +179,7 @@ TEST_F(ProvisioningTest, StartUpOnAFullNetworkKeepsThe64thCandidateSilently) {
 
 // Cancelled while the third address is asked: no further echo request goes out, and the
 // settings keep what was loaded, the mask included.
-TEST_F(ProvisioningTest, CancelledStartUpSearchKeepsTheLoadedSettings) {
+TEST_F(ProvisioningThreaded, CancelledStartUpSearchKeepsTheLoadedSettings) {
     Adapter("10.77.0.10", "255.255.255.0");
     net.m_bAllAnswer = true;
     std::mutex lock;
@@ -218,7 +218,7 @@ void PrintTo(const CAdapterCase& c, std::ostream* pOut) {
     *pOut << c.pszName;
 }
 
-class AdapterFailureTest : public ProvisioningTest,
+class AdapterFailureTest : public ProvisioningThreaded,
                            public ::testing::WithParamInterface<CAdapterCase> {};
 
 // Whatever goes wrong, the stored settings survive, nobody is pinged and no search shows.

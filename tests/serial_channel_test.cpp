@@ -55,27 +55,36 @@ TEST_F(SerialChannel, WrappedRingGoesOutInTwoRunsInOrder) {
     EXPECT_EQ(calls[1], Bytes("6789"));
 }
 
-TEST_F(SerialChannel, ReadWithoutTimeOutTriesOnce) {
-    uint8_t buf[4];
-    EXPECT_EQ(port.Read(buf, 4, 0), 0);
-    EXPECT_EQ(dev.m_nReads, 1);
-}
+struct CReadCase {
+    const char* pszName;
+    uint32_t dwTimeoutMs;
+    int nInputAtMs;  // -1: the line stays quiet
+    int nResult;
+    uint32_t dwTookMs;
+};
 
-TEST_F(SerialChannel, QuietReadWaitsItsTimeWithoutSpinning) {
+class ReadCases : public ::testing::TestWithParam<CReadCase> {};
+
+// A quiet read waits out its time on the device, without spinning; input ends it early.
+TEST_P(ReadCases, ReturnsAtTheRightTime) {
+    const CReadCase& c = GetParam();
+    CSerialTestApp t;
+    CTransferSerial port(t.server, "COM1", 115200, false);
+    CFakeSerialDevice& dev = *t.serial.Last();
     const uint32_t dwStart = t.sys.clock.GetTickCount();
-    uint8_t buf[4];
-    EXPECT_EQ(port.Read(buf, 4, 1000), 0);
-    EXPECT_GE(t.sys.clock.GetTickCount() - dwStart, 1000u);
-    EXPECT_LE(t.sys.clock.GetTickCount() - dwStart, 1001u);
+    if (c.nInputAtMs >= 0) dev.Feed("late", dwStart + static_cast<uint32_t>(c.nInputAtMs));
+    uint8_t buf[8];
+    EXPECT_EQ(port.Read(buf, 8, c.dwTimeoutMs), c.nResult);
+    EXPECT_EQ(t.sys.clock.GetTickCount() - dwStart, c.dwTookMs);
+    EXPECT_LE(dev.m_nReads, 3);
     EXPECT_LE(dev.m_nWaits, 2);
 }
 
-TEST_F(SerialChannel, ReadReturnsInputThatArrivesDuringTheWait) {
-    dev.Feed("late", t.sys.clock.GetTickCount() + 400);
-    uint8_t buf[8];
-    EXPECT_EQ(port.Read(buf, 8, 1000), 4);
-    EXPECT_EQ(std::string(buf, buf + 4), "late");
-}
+INSTANTIATE_TEST_SUITE_P(SerialChannel, ReadCases,
+                         ::testing::Values(CReadCase{"NoTimeOutReadsOnce", 0, -1, 0, 0},
+                                           CReadCase{"QuietLine", 1000, -1, 0, 1000},
+                                           CReadCase{"InputDuringTheWait", 1000, 400, 4, 400}),
+                         [](const auto& info) { return std::string(info.param.pszName); });
 
 struct CWaitCase {
     const char* pszName;
@@ -166,26 +175,29 @@ TEST_F(SerialChannel, SendTextWritesAllCharactersAndEchoesTheText) {
     EXPECT_EQ(t.TerminalText(), "<192.168.1.20>");
 }
 
-TEST_F(SerialChannel, WriteFailureClosesThePortForGood) {
-    dev.m_bFailWrite = true;
-    const uint8_t b = 'x';
-    EXPECT_FALSE(port.Write(&b, 1));
-    EXPECT_EQ(port.m_nState.load(), SERIAL_STATE_CLOSED);
-    EXPECT_TRUE(port.m_bStop.load());
-    EXPECT_FALSE(port.IsOpen());
-    const int nReads = dev.m_nReads;
-    uint8_t buf[4];
-    EXPECT_EQ(port.Read(buf, 4, 1000), -1);
-    EXPECT_EQ(dev.m_nReads, nReads);
-    EXPECT_FALSE(port.SendKey('x', 300));
-}
-
-TEST_F(SerialChannel, ReadFailureClosesThePort) {
-    dev.m_bFailRead = true;
-    uint8_t buf[4];
-    EXPECT_EQ(port.Read(buf, 4, 1000), -1);
-    EXPECT_EQ(port.m_nState.load(), SERIAL_STATE_CLOSED);
-    EXPECT_EQ(dev.m_nCloses, 1);
+// A failed read or write closes the port for good: every later operation fails at once.
+TEST_F(SerialChannel, IoFailureClosesThePortForGood) {
+    for (const bool bWrite : {true, false}) {
+        SCOPED_TRACE(bWrite ? "write" : "read");
+        CSerialTestApp rig;
+        CTransferSerial failing(rig.server, "COM1", 115200, false);
+        CFakeSerialDevice& device = *rig.serial.Last();
+        uint8_t buf[4] = {'x'};
+        if (bWrite) {
+            device.m_bFailWrite = true;
+            EXPECT_FALSE(failing.Write(buf, 1));
+        } else {
+            device.m_bFailRead = true;
+            EXPECT_EQ(failing.Read(buf, 4, 1000), -1);
+        }
+        EXPECT_EQ(failing.m_nState.load(), SERIAL_STATE_CLOSED);
+        EXPECT_TRUE(failing.m_bStop.load());
+        EXPECT_EQ(device.m_nCloses, 1);
+        const int nReads = device.m_nReads;
+        EXPECT_EQ(failing.Read(buf, 4, 1000), -1);
+        EXPECT_EQ(device.m_nReads, nReads);
+        EXPECT_FALSE(failing.SendKey('x', 300));
+    }
 }
 
 TEST_F(SerialChannel, ShortWritesAreResumedAfterTenMilliseconds) {

@@ -1,9 +1,11 @@
 #include "ui/GuiFront.h"
 
 #include <QApplication>
+#include <QProgressDialog>
 #include <cstdlib>
 
 #include "platform/EventLoop.h"
+#include "platform/Socket.h"
 #include "ui/MainSheet.h"
 #include "ui/Pictures.h"
 #include "ui/WaitCursor.h"
@@ -59,6 +61,36 @@ void CGuiFront::OnBootProgress(int nSlot, int nPercent) {
 
 void CGuiFront::OnCloseRequest() {
     if (m_pSheet) m_pSheet->OnCloseRequest();
+}
+
+namespace {
+QString SearchText(uint32_t dwAddr) {
+    const QString strText = QObject::tr("Looking for a free unit address...");
+    return dwAddr == 0 ? strText : strText + "\n" + QString::fromStdString(DottedAddress(dwAddr));
+}
+}  // namespace
+
+// No window exists yet: the dialog stands alone, and shows only when the search lasts.
+void CGuiFront::OnAddressSearchStarted() {
+    m_pSearchDialog = std::make_unique<QProgressDialog>();
+    m_pSearchDialog->setObjectName("addressSearch");
+    m_pSearchDialog->setWindowTitle(QObject::tr("ORX Boot Server"));
+    m_pSearchDialog->setWindowIcon(AppIcon());
+    m_pSearchDialog->setLabelText(SearchText(0));
+    m_pSearchDialog->setRange(0, 0);
+    m_pSearchDialog->setMinimumDuration(400);
+    m_pSearchDialog->setValue(0);  // starts the minimum-duration clock
+    // Cancel keeps the unit address of the settings; the engine ends the search.
+    QObject::connect(m_pSearchDialog.get(), &QProgressDialog::canceled,
+                     [this] { m_app.CancelAddressSearch(); });
+}
+
+void CGuiFront::OnAddressTried(uint32_t dwAddr) {
+    if (m_pSearchDialog) m_pSearchDialog->setLabelText(SearchText(dwAddr));
+}
+
+void CGuiFront::OnAddressSearchEnded() {
+    m_pSearchDialog.reset();
 }
 
 bool HasDisplay() {

@@ -9,6 +9,7 @@
 
 class CMainSheet;
 class IFileDialog;
+class QProgressDialog;
 
 // The windowed face: each RunSheet shows a new main sheet (advanced or wizard, as the
 // settings say) until it ends, and hands it what the engine reports meanwhile.
@@ -34,6 +35,11 @@ public:
     void OnBootProgress(int nSlot, int nPercent) override;
     void OnCloseRequest() override;
 
+    void OnAddressSearchStarted() override;
+    void OnAddressTried(uint32_t dwAddr) override;
+    void OnAddressSearchEnded() override;
+    QProgressDialog* AddressSearchDialog() const { return m_pSearchDialog.get(); }
+
 private:
     CORXBootApp& m_app;
     IMessageBox& m_boxes;
@@ -42,6 +48,7 @@ private:
     CTerminalWnd m_terminal;  // lives for the run, across sheets
     CMainSheet* m_pSheet = nullptr;
     bool m_bSignalsHooked = false;
+    std::unique_ptr<QProgressDialog> m_pSearchDialog;  // the start-up address search
 };
 
 // False when there is no display to open a window on (and no platform chosen).

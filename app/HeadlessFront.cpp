@@ -81,7 +81,7 @@ void CHeadlessFront::OnSerialText(const std::vector<uint8_t>& bytes) {
 
 void CHeadlessFront::PrintLog(const std::string& strLine) {
     ClearBar();
-    const std::string strShown = m_bOutIsTty ? PrintableText(strLine) : strLine;
+    const std::string strShown = m_bOutIsTty ? ControlBytesShown(strLine) : strLine;
     std::fprintf(m_pOut, "%s\n", strShown.c_str());
     std::fflush(m_pOut);
     DrawBar();
@@ -97,7 +97,7 @@ void CHeadlessFront::OnBootProgress(int nSlot, int nPercent) {
     } else if (nPercent >= 0) {
         EndTerminalLine();
         std::fprintf(m_pErr, "progress: slot %d %s %d%%\n", nSlot,
-                     PrintableText(m_arrSlotNames[i]).c_str(), nPercent);
+                     ControlBytesShown(m_arrSlotNames[i]).c_str(), nPercent);
         std::fflush(m_pErr);
     }
 }
@@ -150,7 +150,7 @@ void CHeadlessFront::DrawBar() {
     for (size_t i = 0; i < m_arrSlotNames.size(); ++i) {
         if (m_arrSlotNames[i].empty() || m_arrSlotPercent[i] < 0) continue;
         const int nFilled = m_arrSlotPercent[i] / 10;
-        strBar += "[" + PrintableText(m_arrSlotNames[i]) + " " + std::string(nFilled, '#') +
+        strBar += "[" + ControlBytesShown(m_arrSlotNames[i]) + " " + std::string(nFilled, '#') +
                   std::string(10 - nFilled, '.') + " " + std::to_string(m_arrSlotPercent[i]) +
                   "%] ";
     }

@@ -1,7 +1,17 @@
 #include "app/TerminalText.h"
 
+namespace {
+const char kHex[] = "0123456789ABCDEF";
+
+void AppendHex(std::string& str, uint8_t b) {
+    str += '{';
+    str += kHex[b >> 4];
+    str += kHex[b & 0xF];
+    str += '}';
+}
+}  // namespace
+
 std::string TerminalDisplayText(const uint8_t* p, size_t n) {
-    static const char kHex[] = "0123456789ABCDEF";
     std::string str;
     str.reserve(n);
     for (size_t i = 0; i < n; ++i) {
@@ -12,10 +22,7 @@ std::string TerminalDisplayText(const uint8_t* p, size_t n) {
         } else if (b == '\n' || b == '\t' || (b >= 0x20 && b < 0x7F)) {
             str += static_cast<char>(b);
         } else if (b != '\b') {
-            str += '{';
-            str += kHex[b >> 4];
-            str += kHex[b & 0xF];
-            str += '}';
+            AppendHex(str, b);
         }
     }
     return str;
@@ -38,4 +45,17 @@ std::string PrintableText(const uint8_t* p, size_t n) {
 
 std::string PrintableText(const std::string& str) {
     return PrintableText(reinterpret_cast<const uint8_t*>(str.data()), str.size());
+}
+
+std::string ControlBytesShown(const std::string& str) {
+    std::string out;
+    out.reserve(str.size());
+    for (const char c : str) {
+        const auto b = static_cast<uint8_t>(c);
+        if (b < 0x20 || b == 0x7F)
+            AppendHex(out, b);
+        else
+            out += c;
+    }
+    return out;
 }

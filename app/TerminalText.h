@@ -18,3 +18,7 @@ std::string TerminalDisplayText(const uint8_t* p, size_t n, bool& bAfterCr);
 // and no line break gets through.
 std::string PrintableText(const uint8_t* p, size_t n);
 std::string PrintableText(const std::string& str);
+
+// A log line shown on a terminal: control bytes as "{XX}" so none acts on the terminal,
+// every other byte as it is (a UTF-8 path stays readable).
+std::string ControlBytesShown(const std::string& str);

@@ -40,7 +40,7 @@ TEST_F(HeadlessFrontTest, LogLinesAsTheLogShowsThemAndNetworkNamesMadeHarmlessOn
         front.OnBootText(BOOT_SLOT_LOG, "U\x1b[2J: Starting Transfer\r\n");
         front.OnBootText(BOOT_SLOT_LOG, "");  // clears the log: nothing to print
         front.OnBootText(BOOT_SLOT_LOG, "All servers halted\r\n");
-        const std::string strName = bTty ? "U?[2J" : "U\x1b[2J";
+        const std::string strName = bTty ? "U{1B}[2J" : "U\x1b[2J";
         EXPECT_EQ(o.Text(), strName + ": Starting Transfer\nAll servers halted\n") << bTty;
         EXPECT_EQ(e.Text(), "");
     }

@@ -56,3 +56,13 @@ TEST(TerminalTextStream, CrLfSplitOverChunksIsOneBreak) {
 }
 
 }  // namespace
+
+namespace {
+
+// A log line on a terminal: an escape sequence cannot act, a UTF-8 path stays readable.
+TEST(TerminalTextLog, ControlBytesShownAsHexOthersKept) {
+    EXPECT_EQ(ControlBytesShown("Boot File '/home/jos\xC3\xA9/\x1B[2J.bin'\x7F"),
+              "Boot File '/home/jos\xC3\xA9/{1B}[2J.bin'{7F}");
+}
+
+}  // namespace

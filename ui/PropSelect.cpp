@@ -52,6 +52,8 @@ CPropSelect::CPropSelect(CMainSheet& sheet)
     m_pBootFile->setObjectName("comboBootFile");
     m_pBootFile->setEditable(true);
     m_pBootFile->setInsertPolicy(QComboBox::NoInsert);
+    // What is typed is the file, never a longer history entry completed into it.
+    m_pBootFile->setCompleter(nullptr);
     m_pBootFile->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_pBootFile->setMinimumContentsLength(30);
     pFileLabel->setBuddy(m_pBootFile);

@@ -1,5 +1,6 @@
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
@@ -253,9 +254,12 @@ private slots:
         rig.Click(ID_APPLY_NOW);
         QCOMPARE(rig.app.Config().m_arrBootFiles.front(), std::string("/images/new.bin"));
         QCOMPARE(pCombo->itemText(0), QString("/images/new.bin"));
-        // A shorter form of an entry, in any case, adds nothing.
-        pCombo->setEditText("/IMAGES/A-LONG");
+        // A shorter form of an entry, in any case, is typed as it is and adds nothing.
+        pCombo->setFocus();
+        pCombo->lineEdit()->selectAll();
+        QTest::keyClicks(pCombo->lineEdit(), "/IMAGES/A-LONG");
         rig.Click(ID_APPLY_NOW);
+        QCOMPARE(rig.app.Config().m_strBootFile, std::string("/IMAGES/A-LONG"));
         QCOMPARE(rig.app.Config().m_arrBootFiles.size(), size_t(3));
     }
 

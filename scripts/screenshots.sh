@@ -27,3 +27,7 @@ mkdir -p "$ORXBOOT_COMDIR"
 "$BUILD/orx-screenshots" wizard "$DOCS/screenshot-wizard.png" "$BUILD/orxunit" \
     "$WORK/hv7-firmware.bin"
 echo "screenshots: $DOCS/screenshot-wizard.png"
+# The terminal on a simulated unit's boot menu, on the same kind of line.
+"$BUILD/orx-screenshots" terminal "$DOCS/screenshot-terminal.png" "$BUILD/orxunit" \
+    "$WORK/hv7-firmware.bin"
+echo "screenshots: $DOCS/screenshot-terminal.png"

@@ -3,8 +3,10 @@
 // (scripts/screenshots.sh does).
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QFont>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProcess>
 #include <QProgressBar>
@@ -19,6 +21,7 @@
 #include "ui/Pictures.h"
 #include "ui/QtMessageBox.h"
 #include "ui/SystemServices.h"
+#include "ui/TerminalEditCtrl.h"
 #include "ui/tools/WaitFor.h"
 
 namespace {
@@ -47,14 +50,24 @@ int ShotTransfer(CORXBootApp& app, CMainSheet& sheet, const char* pszOut, const 
     return 0;
 }
 
+// A simulated unit on a new pseudo-terminal linked as COM1 in ORXBOOT_COMDIR, once the
+// link is there.
+bool StartSerialUnit(QProcess& unit, const char* pszUnit, const char* pszImage,
+                     const QStringList& arrArgs) {
+    const QString strLink = qEnvironmentVariable("ORXBOOT_COMDIR") + "/COM1";
+    // A unit killed after an earlier picture leaves its link behind.
+    QFile::remove(strLink);
+    unit.start(pszUnit,
+               QStringList{"serial", "--make-pty", strLink, "--image", pszImage} + arrArgs);
+    return WaitFor([&] { return QFileInfo(strLink).isSymLink(); }, 10);
+}
+
 // The wizard's Downloading page: the user walks to the waiting page, then a unit on a
 // serial line (a pseudo-terminal in ORXBOOT_COMDIR) asks to be booted.
 int ShotWizard(CMainSheet& sheet, const char* pszOut, const char* pszUnit, const char* pszImage) {
     QProcess unit;
-    const QString strLink = qEnvironmentVariable("ORXBOOT_COMDIR") + "/COM1";
-    unit.start(pszUnit, {"serial", "--make-pty", strLink, "--image", pszImage, "--no-menu",
-                         "--on-cue", "--baud-emulate", "921600"});
-    if (!WaitFor([&] { return QFileInfo(strLink).isSymLink(); }, 10))
+    if (!StartSerialUnit(unit, pszUnit, pszImage,
+                         {"--no-menu", "--on-cue", "--baud-emulate", "921600"}))
         return Fail("the unit made no serial line");
     for (int i = 0; i < 4; ++i) sheet.Button(ID_WIZNEXT)->click();
     unit.write("\n");
@@ -67,14 +80,41 @@ int ShotWizard(CMainSheet& sheet, const char* pszOut, const char* pszUnit, const
     unit.waitForFinished(5000);
     return 0;
 }
+
+// The serial terminal on a unit that wants its boot menu (a pseudo-terminal linked as COM1
+// in ORXBOOT_COMDIR): it prints its banner and prompt, the user presses 2 and the menu
+// answers.
+int ShotTerminal(CTerminalWnd& terminal, const char* pszOut, const char* pszUnit,
+                 const char* pszImage) {
+    QProcess unit;
+    // It waits for one key more than it gets, so it stays in its menu for the picture.
+    if (!StartSerialUnit(unit, pszUnit, pszImage, {"--expect-keys", "2D"}))
+        return Fail("the unit made no serial line");
+    terminal.OpenTerminal();
+    CTerminalEditCtrl* pEdit = terminal.EditCtrl();
+    if (!pEdit) return Fail("the terminal did not open");
+    pEdit->setFont(QFont("DejaVu Sans Mono", 9));
+    terminal.Window()->resize(520, 300);
+    if (!WaitFor([&] { return pEdit->toPlainText().contains("Press any key"); }, 10))
+        return Fail("the unit printed no prompt");
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_2, Qt::NoModifier, "2");
+    QApplication::sendEvent(pEdit, &key);
+    if (!WaitFor([&] { return pEdit->toPlainText().contains("menu> "); }, 10))
+        return Fail("the unit's menu did not answer");
+    terminal.Window()->grab().save(pszOut);
+    terminal.DestroyTerminal();
+    unit.kill();
+    unit.waitForFinished(5000);
+    return 0;
+}
 }  // namespace
 
-// orx-screenshots transfer|wizard OUT.png ORXUNIT IMAGE
+// orx-screenshots transfer|wizard|terminal OUT.png ORXUNIT IMAGE
 int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
     const QString strShot = argc == 5 ? argv[1] : "";
-    if (strShot != "transfer" && strShot != "wizard")
-        return Fail("usage: orx-screenshots transfer|wizard OUT.png ORXUNIT IMAGE");
+    if (strShot != "transfer" && strShot != "wizard" && strShot != "terminal")
+        return Fail("usage: orx-screenshots transfer|wizard|terminal OUT.png ORXUNIT IMAGE");
     QApplication::setStyle(QStyleFactory::create("Fusion"));
     QApplication::setFont(QFont("DejaVu Sans", 9));
     InitUiResources();
@@ -97,8 +137,13 @@ int main(int argc, char** argv) {
     front.Attach(sheet);
     sheet.resize(640, 480);
     sheet.show();
-    const int nResult = config.m_bWizardMode ? ShotWizard(sheet, argv[2], argv[3], argv[4])
-                                             : ShotTransfer(app, sheet, argv[2], argv[3], argv[4]);
+    int nResult = 0;
+    if (strShot == "terminal")
+        nResult = ShotTerminal(front.Terminal(), argv[2], argv[3], argv[4]);
+    else if (config.m_bWizardMode)
+        nResult = ShotWizard(sheet, argv[2], argv[3], argv[4]);
+    else
+        nResult = ShotTransfer(app, sheet, argv[2], argv[3], argv[4]);
     front.Detach();
     return nResult;
 }

@@ -1,31 +1,36 @@
 #pragma once
-// A main sheet over the real engine, with fake sockets, clock and processes, so the
-// tests can make units ask and answer without a network.
+// A main sheet over the real engine. By default its sockets, clock and processes are fakes,
+// so the tests make units ask and answer without a network. With bReal they are the
+// system's, and the serial ports are pseudo-terminals that simulated units make (COMn links
+// in the rig's folder). Echo requests always go to a fake network.
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <cstring>
 #include <memory>
 
 #include "app/ORXBootApp.h"
-#include "platform/WindowSystem.h"
 #include "tests/Fakes.h"
 #include "tests/TestImage.h"
+#include "tests/ui/UiTest.h"
 #include "ui/FileDialog.h"
 #include "ui/GuiFront.h"
 #include "ui/LogView.h"
 #include "ui/MainSheet.h"
-#include "ui/PropTransfer.h"
+#include "ui/SystemServices.h"
+
+constexpr const char* kSmallImage = ORX_BIN_DIR "/samples/small.bin";
 
 class CFakeFiles : public IFileDialog {
 public:
-    std::optional<std::string> OpenBootFile(QWidget*, const std::string& strInitial) override {
-        m_strInitial = strInitial;
+    std::optional<std::string> OpenBootFile(QWidget*, const std::string&) override {
         return m_strAnswer;
     }
     std::optional<std::string> m_strAnswer;
-    std::string m_strInitial;
 };
 
 struct CSheetRig {
@@ -33,34 +38,48 @@ struct CSheetRig {
     CFakeClock clock;
     CFakeSocketFactory sockets;
     CFakeProcessRunner process;
+    CSystemServices system;
+    CFakeNetworkInfo network;
     CFakeMessageBox boxes;
     CFakeFiles files;
-    CFakeNetworkInfo network;
-    CWindowSystem windows;
     CORXBootApp app;
     CGuiFront front;
     std::unique_ptr<CMainSheet> pSheet;
+    std::vector<std::unique_ptr<QProcess>> arrUnits;
 
-    CSheetRig() : app(Services()), front(app, boxes, files) {
-        app.Config().m_nNetType = 1;  // no broadcast socket: requests from any unit
-        app.Config().m_strBootFile = WriteFile(dir.Path("img.bin"), MakeImageBytes(1500));
+    explicit CSheetRig(bool bReal = false) : app(Services(bReal)), front(app, boxes, files) {
+        qputenv("ORXBOOT_COMDIR", dir.Root().c_str());
+        app.AttachFront(&front);
+        CORXBootConfig& cfg = app.Config();
+        cfg.m_strComPort = "COM1";
+        cfg.m_nComBaud = 115200;
+        cfg.m_nNetType = bReal ? 0 : 1;  // fakes: no broadcast socket, requests from any unit
+        cfg.m_strBootFile =
+            bReal ? kSmallImage : WriteFile(dir.Path("img.bin"), MakeImageBytes(1500));
     }
     ~CSheetRig() {
-        if (pSheet) front.Detach();
-        pSheet.reset();
+        Close();
+        front.DestroyTerminal();
         app.StopServers();
+        app.CloseSerialPorts();
+        for (auto& pUnit : arrUnits) {
+            pUnit->kill();
+            pUnit->waitForFinished(5000);
+        }
     }
-    CPlatformServices Services() {
-        CPlatformServices s;
-        s.pPoster = &windows;
-        s.pTimers = &windows;
+    CPlatformServices Services(bool bReal) {
+        CPlatformServices s = system.Services(boxes);
+        s.pNetwork = &network;
+        if (bReal) return s;
         s.pSockets = &sockets;
         s.pClock = &clock;
         s.pProcess = &process;
-        s.pMessageBox = &boxes;
-        s.pNetwork = &network;
+        s.pSerialPorts = nullptr;
         return s;
     }
+    CORXBootConfig& Config() { return app.Config(); }
+
+    // The main sheet as start-up shows it, on the given page.
     CMainSheet& Open(int nStartPage = PAGE_SELECT) {
         pSheet = std::make_unique<CMainSheet>(CMainSheet::CServices{app, boxes, files, nullptr},
                                               nStartPage);
@@ -69,6 +88,10 @@ struct CSheetRig {
         QApplication::setActiveWindow(pSheet.get());
         (void)QTest::qWaitForWindowActive(pSheet.get());
         return *pSheet;
+    }
+    void Close() {
+        if (pSheet) front.Detach();
+        pSheet.reset();
     }
     template <class T>
     T* Find(const char* pszName) const {
@@ -85,8 +108,14 @@ struct CSheetRig {
         auto* pLabel = Find<QLabel>(QString("slotName%1").arg(n).toUtf8().constData());
         return pLabel->isVisible() ? pLabel->text() : QString();
     }
+    std::vector<std::string> BoxTexts() const {
+        std::vector<std::string> arrTexts;
+        for (const auto& [strText, nType] : boxes.m_shown) arrTexts.push_back(strText);
+        return arrTexts;
+    }
+    CTerminalWnd& Terminal() { return front.Terminal(); }
 
-    // 127.0.0.n asks to be booted, with its name.
+    // Fakes: 127.0.0.n asks to be booted, with its name.
     void BootRequest(uint8_t nUnit, const std::string& strName) {
         std::vector<uint8_t> req(64, 0);
         std::memcpy(req.data(), "EDBG", 4);
@@ -95,7 +124,7 @@ struct CSheetRig {
         std::memcpy(req.data() + 37, strName.data(), std::min<size_t>(strName.size(), 16));
         Deliver(req, nUnit);
     }
-    // The unit answers every packet until its transfer is complete.
+    // Fakes: the unit answers every packet until its transfer is complete.
     void CompleteUnit(uint8_t nUnit) {
         for (uint16_t wBlock = 0; wBlock < 5; ++wBlock)  // three blocks, the jump, its answer
             Deliver({0, 4, uint8_t(wBlock >> 8), uint8_t(wBlock)}, nUnit);
@@ -104,6 +133,21 @@ struct CSheetRig {
         CFakeSocket* pServer = sockets.Bound(BOOT_SERVER_PORT);
         QVERIFY(pServer && pServer->IsOpen());
         pServer->m_incoming.push_back({bytes, {0x0000007Fu | uint32_t(nUnit) << 24, 3000}});
-        windows.SendMessage(pServer->m_hWnd, pServer->ReadNotice());
+        system.windows.SendMessage(pServer->m_hWnd, pServer->ReadNotice());
     }
+
+    // Real: a simulated unit (orxunit serial) on a new pseudo-terminal linked as strPort,
+    // once its line is there; null when it never came.
+    QProcess* StartUnit(const char* pszPort, QStringList arrArgs) {
+        const QString strLink = QString::fromStdString(dir.Path(pszPort));
+        auto pUnit = std::make_unique<QProcess>();
+        pUnit->start(
+            ORX_BIN_DIR "/orxunit",
+            QStringList{"serial", "--make-pty", strLink, "--image", kSmallImage} + arrArgs);
+        if (!QTest::qWaitFor([&] { return QFileInfo(strLink).isSymLink(); }, 5000)) return nullptr;
+        arrUnits.push_back(std::move(pUnit));
+        return arrUnits.back().get();
+    }
+    // Whether another program could take the port now (the engine holds it exclusively).
+    bool PortFree(const char* pszPort) { return system.serialPorts.Probe(pszPort); }
 };

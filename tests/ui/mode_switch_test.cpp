@@ -6,7 +6,6 @@
 #include <fstream>
 
 #include "tests/ui/SheetRig.h"
-#include "tests/ui/UiTest.h"
 
 class ModeSwitchTest : public QObject {
     Q_OBJECT

@@ -1,4 +1,4 @@
-// The Ethernet page over the real engine; echo requests go to a fake echo service.
+// The Ethernet page over the real engine; echo requests go to a fake network.
 #include <QComboBox>
 #include <QLineEdit>
 #include <QProgressDialog>
@@ -6,46 +6,41 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <future>
 
-#include "tests/ui/SerialRig.h"
+#include "tests/ui/SheetRig.h"
 #include "ui/IpAddressCtrl.h"
 
 namespace {
 constexpr int kPageNet = 1;
 
-uint32_t Addr(const char* psz) {
+uint32_t Addr(const QString& str) {
     uint32_t dw = 0;
-    ParseDottedAddress(psz, dw);
+    ParseDottedAddress(str.toStdString(), dw);
     return dw;
 }
 
-QString Dotted(uint32_t dw) {
-    return QString::fromStdString(DottedAddress(dw));
+QString Dotted(std::optional<uint32_t> dw) {
+    return dw ? QString::fromStdString(DottedAddress(*dw)) : QString("invalid");
 }
 
 // Both methods chosen, a fixed address 10.0.0.5/24 saved; the Ethernet page shown.
-CMainSheet& OpenNetPage(CSerialRig& rig) {
+CMainSheet& OpenNetPage(CSheetRig& rig) {
     CORXBootConfig& cfg = rig.Config();
     cfg.m_nBootNet = 1;
     cfg.m_nBootSerial = 1;
     cfg.m_bNetDhcp = false;
     cfg.m_dwNetIp = Addr("10.0.0.5");
     cfg.m_dwNetIpMask = Addr("255.255.255.0");
-    CMainSheet& sheet = rig.OpenSheet(kPageNet);
-    return sheet;
+    return rig.Open(kPageNet);
 }
 
-// The user types an address into the fixed address field, part by part.
-void TypeAddress(CSerialRig& rig, const QString& strAddr) {
+// The user empties the fixed address field and types into it, part by part.
+void TypeAddress(CSheetRig& rig, const QString& strAddr) {
     auto* pCtrl = rig.Find<CIpAddressCtrl>("ipAddress");
+    for (int i = 0; i < 4; ++i) pCtrl->Field(i)->clear();
     pCtrl->FocusField(0);
     for (QChar ch : strAddr) QTest::keyClick(QApplication::focusWidget(), ch.toLatin1());
-}
-
-std::vector<std::string> Texts(CSerialRig& rig) {
-    std::vector<std::string> out;
-    for (const auto& [str, nType] : rig.Boxes().m_shown) out.push_back(str);
-    return out;
 }
 }  // namespace
 
@@ -53,50 +48,56 @@ class NetPageTest : public QObject {
     Q_OBJECT
 private slots:
     void applyTestsTheFixedAddress_data() {
+        QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("answering");  // "all", or the one address that answers
         QTest::addColumn<QString>("netIp");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("field");
-        QTest::newRow("free") << ""
+        QTest::newRow("free") << "10.0.0.9"
+                              << ""
                               << "10.0.0.9"
                               << ""
                               << "10.0.0.9";
         QTest::newRow("taken, the next free")
             << "10.0.0.9"
+            << "10.0.0.9"
             << "10.0.0.10"
             << "The ip was in use. Using free ip 10.0.0.10 instead."
             << "10.0.0.10";
         // 64 tries after .9 reach .73; the field keeps what the user typed.
-        QTest::newRow("none free") << "all"
+        QTest::newRow("none free") << "10.0.0.9"
+                                   << "all"
                                    << "10.0.0.73"
                                    << "The ip 10.0.0.73 seems to be in use!? Cannot locate free ip!"
                                    << "10.0.0.9";
+        QTest::newRow("incomplete, never taken as an address")
+            << "10.0.0"
+            << "all"
+            << "10.0.0.5"
+            << "The fixed IP address is not complete: enter four numbers from 0 to 255."
+            << "invalid";
     }
     void applyTestsTheFixedAddress() {
+        QFETCH(QString, typed);
         QFETCH(QString, answering);
         QFETCH(QString, netIp);
         QFETCH(QString, message);
         QFETCH(QString, field);
-        CSerialRig rig;
-        if (answering == "all") {
-            rig.Echo().AllAnswer();
-        } else if (!answering.isEmpty()) {
-            rig.Echo().Answer(answering.toLatin1().constData());
-        }
+        CSheetRig rig(true);
+        rig.network.m_bAllAnswer = answering == "all";
+        if (!answering.isEmpty()) rig.network.m_answering.insert(Addr(answering));
         CMainSheet& sheet = OpenNetPage(rig);
-        TypeAddress(rig, "10.0.0.9");
+        TypeAddress(rig, typed);
         QTest::mouseClick(sheet.Button(ID_APPLY_NOW), Qt::LeftButton);
         QCOMPARE(Dotted(rig.Config().m_dwNetIp), netIp);
         QCOMPARE(Dotted(rig.Config().m_dwNetIpMask), QString("255.255.255.0"));
-        const std::vector<std::string> arrExpected =
-            message.isEmpty() ? std::vector<std::string>{}
-                              : std::vector<std::string>{message.toStdString()};
-        QCOMPARE(Texts(rig), arrExpected);
-        QCOMPARE(Dotted(*rig.Find<CIpAddressCtrl>("ipAddress")->Address()), field);
+        QCOMPARE(rig.BoxTexts(), message.isEmpty() ? std::vector<std::string>{}
+                                                   : std::vector{message.toStdString()});
+        QCOMPARE(Dotted(rig.Find<CIpAddressCtrl>("ipAddress")->Address()), field);
     }
 
     void dhcpSendsNoEchoRequestAndKeepsTheAddress() {
-        CSerialRig rig;
+        CSheetRig rig(true);
         CMainSheet& sheet = OpenNetPage(rig);
         TypeAddress(rig, "10.0.0.9");
         ClickCheck(rig.Find<QRadioButton>("radioDhcp"));
@@ -104,13 +105,17 @@ private slots:
         QTest::mouseClick(sheet.Button(ID_APPLY_NOW), Qt::LeftButton);
         QVERIFY(rig.Config().m_bNetDhcp);
         QCOMPARE(Dotted(rig.Config().m_dwNetIp), QString("10.0.0.5"));
-        QCOMPARE(rig.Echo().PingCount(), size_t{0});
+        QVERIFY(rig.network.m_pinged.empty());
     }
 
     void cancelDuringTheSearchKeepsTheUsersAddressAndAppliesTheRest() {
-        CSerialRig rig;
-        rig.Echo().Answer("10.0.0.9");
-        rig.Echo().Hold();
+        CSheetRig rig(true);
+        rig.network.m_answering.insert(Addr("10.0.0.9"));
+        // Each echo request waits (as a real one waits up to a second) until the test ends.
+        std::promise<void> held;
+        rig.network.m_fnOnPing = [released = held.get_future().share()](size_t) {
+            released.wait();
+        };
         CMainSheet& sheet = OpenNetPage(rig);
         TypeAddress(rig, "10.0.0.9");
         ClickCheck(rig.Find<QRadioButton>("radioOneUnit"));
@@ -125,38 +130,24 @@ private slots:
         QTest::mouseClick(sheet.Button(ID_APPLY_NOW), Qt::LeftButton);
         QCOMPARE(Dotted(rig.Config().m_dwNetIp), QString("10.0.0.9"));
         QCOMPARE(rig.Config().m_nNetType, 1);
-        QVERIFY(rig.Boxes().m_shown.empty());
+        QVERIFY(rig.boxes.m_shown.empty());
         QVERIFY(!sheet.Button(ID_APPLY_NOW)->isEnabled());
-        rig.Echo().Release();
-    }
-
-    void anIncompleteAddressIsNotApplied() {
-        CSerialRig rig;
-        CMainSheet& sheet = OpenNetPage(rig);
-        rig.Find<CIpAddressCtrl>("ipAddress")->Field(3)->clear();
-        TypeAddress(rig, "10.0.0");
-        QTest::mouseClick(sheet.Button(ID_APPLY_NOW), Qt::LeftButton);
-        QCOMPARE(Texts(rig), std::vector<std::string>{
-                                 "The fixed IP address is not complete: enter four numbers from "
-                                 "0 to 255."});
-        QCOMPARE(Dotted(rig.Config().m_dwNetIp), QString("10.0.0.5"));
-        QCOMPARE(rig.Echo().PingCount(), size_t{0});
     }
 
     // The page follows the Select page's checks as last clicked, not as saved.
     void controlsFollowTheMethodsAsClicked() {
-        CSerialRig rig;
+        CSheetRig rig(true);
         CMainSheet& sheet = OpenNetPage(rig);
         auto* pAll = rig.Find<QRadioButton>("radioAllUnits");
         auto* pDhcp = rig.Find<QRadioButton>("radioDhcp");
         QVERIFY(pAll->isEnabled() && pDhcp->isEnabled());
-        sheet.SetActivePage(0);
+        sheet.SetActivePage(PAGE_SELECT);
         ClickCheck(rig.Find<QCheckBox>("checkSerial"));
         sheet.SetActivePage(kPageNet);
         QVERIFY(pAll->isEnabled());
         QVERIFY(!pDhcp->isEnabled());
         QVERIFY(!rig.Find<CIpAddressCtrl>("ipMask")->isEnabled());
-        sheet.SetActivePage(0);
+        sheet.SetActivePage(PAGE_SELECT);
         ClickCheck(rig.Find<QCheckBox>("checkEthernet"));
         sheet.SetActivePage(kPageNet);
         QVERIFY(!pAll->isEnabled());
@@ -164,12 +155,12 @@ private slots:
     }
 
     void newUnitNamesGoToTheFrontOfTheHistory() {
-        CSerialRig rig;
+        CSheetRig rig(true);
         rig.Config().m_arrNetNodes = {"HV7-0042"};
         rig.Config().m_nBootNet = 1;
         rig.Config().m_nNetType = 1;
         rig.Config().m_bNetDhcp = true;
-        CMainSheet& sheet = rig.OpenSheet(kPageNet);
+        CMainSheet& sheet = rig.Open(kPageNet);
         auto* pName = rig.Find<QComboBox>("comboUnitName");
         for (const char* psz : {"hv7-00", "HV6-0007"}) {
             pName->setFocus();

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "tests/ui/SerialRig.h"
+#include "tests/ui/SheetRig.h"
 #include "ui/TerminalEditCtrl.h"
 
 namespace {
@@ -17,12 +17,12 @@ class SerialPageTest : public QObject {
     Q_OBJECT
 private slots:
     void portNotFoundIsKeptAndARateNotListedStoresZero() {
-        CSerialRig rig;
+        CSheetRig rig(true);
         QVERIFY(rig.StartUnit("COM2", {"--timeout", "20000"}));
         QVERIFY(rig.StartUnit("COM1", {"--timeout", "20000"}));
         rig.Config().m_strComPort = "COM7";
         rig.Config().m_nComBaud = 4800;
-        CMainSheet& sheet = rig.OpenSheet(kPageSerial);
+        CMainSheet& sheet = rig.Open(kPageSerial);
         auto* pPort = rig.Find<QComboBox>("comboPort");
         QCOMPARE(pPort->count(), 2);
         QCOMPARE(pPort->itemText(0), QString("COM1"));
@@ -37,9 +37,9 @@ private slots:
 
     // All ports and the protocol follow the Select page's serial check as last clicked.
     void serialChoiceAsClickedEnablesAllPortsAndProtocol() {
-        CSerialRig rig;
+        CSheetRig rig(true);
         rig.Config().m_nBootSerial = 1;
-        CMainSheet& sheet = rig.OpenSheet(0);
+        CMainSheet& sheet = rig.Open(0);
         ClickCheck(rig.Find<QCheckBox>("checkSerial"));
         sheet.SetActivePage(kPageSerial);
         QVERIFY(!rig.Find<QCheckBox>("checkAllPorts")->isEnabled());
@@ -54,10 +54,10 @@ private slots:
     }
 
     void terminalButtonAppliesTheSerialSettingsAtOnce() {
-        CSerialRig rig;
+        CSheetRig rig(true);
         QVERIFY(rig.StartUnit("COM2", {"--timeout", "20000"}));
         rig.Config().m_nComBaud = 115200;
-        CMainSheet& sheet = rig.OpenSheet(kPageSerial);
+        CMainSheet& sheet = rig.Open(kPageSerial);
         auto* pPort = rig.Find<QComboBox>("comboPort");
         pPort->lineEdit()->selectAll();
         QTest::keyClicks(pPort->lineEdit(), "COM2");
@@ -72,17 +72,17 @@ private slots:
 
     // The program ends with the terminal open; the next start shows it again.
     void terminalOpenAtExitReopensAtTheNextStart() {
-        CSerialRig rig;
+        CSheetRig rig(true);
         QVERIFY(rig.StartUnit("COM1", {"--timeout", "20000"}));
         rig.Config().m_bTerminal = true;
-        rig.OpenSheet(kPageSerial);
+        rig.Open(kPageSerial);
         QVERIFY(rig.Terminal().Exists());
-        rig.CloseSheet();
-        rig.App().ExitInstance();
+        rig.Close();
+        rig.app.ExitInstance();
         QVERIFY(!rig.Terminal().Exists());
         QVERIFY(rig.PortFree("COM1"));
         QVERIFY(rig.Config().m_bTerminal);
-        rig.OpenSheet(0);
+        rig.Open(0);
         QVERIFY(rig.Terminal().Exists());
         QVERIFY(!rig.PortFree("COM1"));
     }

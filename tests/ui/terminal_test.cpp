@@ -5,20 +5,20 @@
 #include <string>
 #include <vector>
 
-#include "tests/ui/SerialRig.h"
+#include "tests/ui/SheetRig.h"
 #include "ui/TerminalEditCtrl.h"
 
 namespace {
 const QString kPrompt = "Press any key to enter the boot menu\n";
 
-QString Shown(CSerialRig& rig) {
+QString Shown(CSheetRig& rig) {
     CTerminalEditCtrl* pEdit = rig.Terminal().EditCtrl();
     return pEdit ? pEdit->toPlainText() : QString();
 }
 
 // The terminal open on a unit that has printed its prompt; beeps counted.
-bool OpenOnPrompt(CSerialRig& rig, int& nBeeps) {
-    rig.App().OpenTerminal();
+bool OpenOnPrompt(CSheetRig& rig, int& nBeeps) {
+    rig.app.OpenTerminal();
     if (!rig.Terminal().Exists()) return false;
     rig.Terminal().EditCtrl()->m_fnBeep = [&nBeeps] { ++nBeeps; };
     return QTest::qWaitFor([&] { return Shown(rig).contains(kPrompt); }, 10000);
@@ -29,7 +29,7 @@ class TerminalTest : public QObject {
     Q_OBJECT
 private slots:
     void typedKeyGoesToTheUnitAndOnlyItsAnswerShows() {
-        CSerialRig rig;
+        CSheetRig rig(true);
         QProcess* pUnit = rig.StartUnit("COM1", {"--expect-keys", "2", "--timeout", "5000"});
         QVERIFY(pUnit);
         int nBeeps = 0;
@@ -45,19 +45,19 @@ private slots:
     }
 
     void keyTypedDuringADownloadBeepsAndSendsNothing() {
-        CSerialRig rig;
+        CSheetRig rig(true);
         rig.Config().m_nBootSerial = 1;
         QProcess* pUnit = rig.StartUnit(
             "COM1", {"--no-menu", "--stall-after", "2", "--stall-ms", "1500", "--timeout", "5000"});
         QVERIFY(pUnit);
-        QVERIFY(rig.App().StartServers());
-        rig.App().OpenTerminal();
+        QVERIFY(rig.app.StartServers());
+        rig.app.OpenTerminal();
         QVERIFY(rig.Terminal().Exists());
         int nBeeps = 0;
         rig.Terminal().EditCtrl()->m_fnBeep = [&nBeeps] { ++nBeeps; };
         QByteArray out;
         QTRY_VERIFY((out += pUnit->readAllStandardOutput()).contains("stalling after"));
-        QVERIFY(rig.App().IsSerialDownloadActive());
+        QVERIFY(rig.app.IsSerialDownloadActive());
         QTest::keyClick(rig.Terminal().EditCtrl(), 'x');
         QCOMPARE(nBeeps, 1);
         // The stalled unit heard nothing before the download gave up.
@@ -66,7 +66,7 @@ private slots:
     }
 
     void closingReleasesThePortAndReopeningRestoresSizeAndPlace() {
-        CSerialRig rig;
+        CSheetRig rig(true);
         QVERIFY(rig.StartUnit("COM1", {"--timeout", "20000"}));
         int nBeeps = 0;
         QVERIFY(OpenOnPrompt(rig, nBeeps));
@@ -79,14 +79,14 @@ private slots:
         QVERIFY(!rig.Terminal().Exists());
         QVERIFY(!rig.Config().m_bTerminal);
         QVERIFY(rig.PortFree("COM1"));
-        rig.App().OpenTerminal();
+        rig.app.OpenTerminal();
         QVERIFY(rig.Terminal().Exists());
         QCOMPARE(rig.Terminal().Window()->geometry(), rect);
         QVERIFY(rig.Config().m_bTerminal);
     }
 
     void portThatVanishesIsToldAndTheWindowStaysUsable() {
-        CSerialRig rig;
+        CSheetRig rig(true);
         QProcess* pUnit = rig.StartUnit("COM1", {"--timeout", "20000"});
         QVERIFY(pUnit);
         int nBeeps = 0;
@@ -101,7 +101,7 @@ private slots:
     }
 
     void longPasteSendsWhatTheRingHoldsAndBeepsForTheRest() {
-        CSerialRig rig;
+        CSheetRig rig(true);
         const QString strRing(255, 'x');
         QProcess* pUnit = rig.StartUnit("COM1", {"--expect-keys", strRing, "--timeout", "5000"});
         QVERIFY(pUnit);

@@ -20,18 +20,15 @@ private slots:
         QVERIFY(rig.StartUnit("COM1", {"--no-menu", "--on-cue"}));  // plugged in, never asks
         rig.Config().m_nNetType = 1;
         rig.Config().m_strNetNode = "ORXHV7410";
-        rig.Show();
-        rig.Next();
-        rig.Next();
+        QVERIFY(rig.WalkToPorts());
         ClickCheck(rig.Find<QCheckBox>("checkMonitorNet"));
         rig.Next();
         QCOMPARE(rig.Config().m_nBootNet.load(), 1);
         rig.Next();
         QCOMPARE(rig.Title(), kWait);
         QProcess unit;
-        unit.start(ORX_BIN_DIR "/orxunit",
-                   {"net", "--server", "127.0.0.1", "--bind", "127.0.0.2", "--image",
-                    ORX_BIN_DIR "/samples/small.bin", "--timeout", "15"});
+        unit.start(ORX_BIN_DIR "/orxunit", {"net", "--server", "127.0.0.1", "--bind", "127.0.0.2",
+                                            "--image", kSmallImage, "--timeout", "15"});
         QTRY_COMPARE_WITH_TIMEOUT(rig.Title(), kSuccess, 20000);
         QCOMPARE(rig.PagesFrom(kWait), QStringList({kWait, kDownload, kSuccess}));
         QCOMPARE(rig.Text("labelPort"), QString("NET"));

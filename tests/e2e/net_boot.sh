@@ -35,48 +35,6 @@ unit() {
     UNIT_PID=$!
 }
 
-# A unit that falls silent, and one that never answers the jump: the server resends after
-# 1, 2, 4 and 8 s and gives up. This takes over half a minute, so it runs beside the other
-# cases in a namespace of its own (the server owns port 980 of its namespace).
-silent_case() {
-    new_case silent BOOTFILE="$TOP/small.bin" BOOTNET=1 BOOTSERIAL=0 NETTYPE=0 NETCACHE=0 \
-        TRANCLOSEDONE=0 WIZARDMODE=0
-    start_server
-    unit QUIET 127.0.0.5 --image "$TOP/small.bin" --silent-after 3 --timeout 17
-    local quiet=$UNIT_PID
-    unit NOJUMP 127.0.0.6 --image "$TOP/small.bin" --no-jump-answer --timeout 17
-    local nojump=$UNIT_PID
-    wait_exit "$quiet" 45 3 "silent unit"
-    wait_exit "$nojump" 45 0 "unit that ignores the jump"
-    for name in QUIET NOJUMP; do
-        wait_for_line "$name: Failed Transfer" 10 || fail "no '$name: Failed Transfer'"
-        for k in 1 2 3 4; do expect_line "$name: Retransmit packet $k"; done
-        expect_line "$name: Starting Transfer"
-    done
-    expect_line "NOJUMP: Sending Jump"
-    grep -q "5 packet(s)" "$DIR/QUIET.err" || fail "silent unit did not see block 4 five times"
-    grep -q "5 packet(s)" "$DIR/NOJUMP.out" || fail "the jump did not come five times"
-    # Each resend comes 1, 2, 4, 8 s after the one before, up to one timer period late.
-    local times
-    times=$(sed -n 's/.* at \(+[0-9. +]*\) s.*/\1/p' "$DIR/QUIET.err" | tr -d '+')
-    awk -v t="$times" 'BEGIN { n = split(t, a, " "); if (n != 5) exit 1;
-        for (k = 2; k <= 5; k++) { g = a[k] - a[k-1]; w = 2 ^ (k - 2);
-            if (g < w - 0.1 || g > w + 1.3) exit 1 } }' ||
-        fail "resend gaps are not 1, 2, 4, 8 s: $times"
-    kill -TERM "$SERVER"
-    wait_exit "$SERVER" 10 0 "orxboot after SIGTERM"
-    cat "$DIR/QUIET.err" "$DIR/NOJUMP.out"
-    show_logs
-    return "$FAILED"
-}
-
-if [ -n "${ORX_E2E_SILENT:-}" ]; then
-    silent_case
-    exit $?
-fi
-ORX_E2E_SILENT=1 unshare -n bash "$SELF" "$BUILD" >"$TOP/silent.txt" 2>&1 &
-SILENT=$!
-
 # --- Three units at once; the server ends with the last transfer. A transfer takes
 # milliseconds, so the units must ask together or the list empties early: they start
 # announcing before the server runs, are held, and are let go at once more than a
@@ -135,26 +93,6 @@ grep -q "STRANGER: Starting" "$DIR/out.log" && fail "a device of another maker w
 kill -TERM "$SERVER"
 wait_exit "$SERVER" 10 0 "orxboot after SIGTERM"
 show_logs
-
-# --- Single-unit mode: the named unit is served (its name in other letter case), any
-# other name is refused.
-new_case single BOOTFILE="$TOP/small.bin" BOOTNET=1 BOOTSERIAL=0 NETTYPE=1 NETNODE=HV7SOLO \
-    NETCACHE=0 TRANCLOSEDONE=1 WIZARDMODE=0
-start_server
-unit OTHER 127.0.0.3 --image "$TOP/small.bin" --timeout 3; other=$UNIT_PID
-wait_for_line "ORX device 'OTHER' boot request ignored." 10 ||
-    fail "no refusal of OTHER"
-unit hv7solo 127.0.0.2 --image "$TOP/small.bin" --timeout 15; solo=$UNIT_PID
-wait_exit "$solo" 30 0 "the named unit"
-wait_exit "$SERVER" 10 0 "orxboot"
-wait_exit "$other" 15 3 "the refused unit"
-expect_line "hv7solo: Transmission completed."
-grep -q "OTHER: Starting" "$DIR/out.log" && fail "the refused unit was served"
-show_logs
-
-CASE=silent
-wait "$SILENT" || fail "see below"
-cat "$TOP/silent.txt"
 
 if [ "$FAILED" -ne 0 ]; then
     echo "net_boot: FAILED"

@@ -21,8 +21,7 @@ fi
 tag=orx-$RANDOM$RANDOM
 orx_tmpdir || exit 1
 work=$ORX_TMP
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+CASE=provisioning
 
 # The settings file keeps an address as the signed decimal of its network-order value.
 ini_addr() {
@@ -61,4 +60,4 @@ grep -qx "NETIP=$(ini_addr 192.168.1.200)" "$ini" || fail "NETIP changed without
 grep -qx "NETIPMASK=$(ini_addr 255.255.0.0)" "$ini" || fail "NETIPMASK changed without an adapter"
 grep -q "Error reading network params" "$work/lonely/err.log" && fail "a host without adapters was told off"
 
-[ "$failures" = 0 ] && echo "PASS: unit address provisioning" || exit 1
+[ "$FAILED" = 0 ] && echo "PASS: unit address provisioning" || exit 1

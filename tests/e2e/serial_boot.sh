@@ -129,9 +129,8 @@ case_stop() {
     done
     start_server
     for p in COM1 COM2 COM3; do
-        wait_for_line "$p: Starting Transfer" 15 || fail "no '$p: Starting Transfer'"
+        orx_wait_for 15 grep -qs "stalling after" "$DIR/$p.out" || fail "the unit on $p did not stall"
     done
-    sleep 0.5
     stop_server 2
     for u in "${units[@]}"; do wait_exit "$u" 20 0 "stalled unit"; done
     show_logs

@@ -4,6 +4,7 @@
 // system's, and the serial ports are pseudo-terminals that simulated units make (COMn links
 // in the rig's folder). Echo requests always go to a fake network.
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -11,6 +12,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <cstring>
+#include <fstream>
 #include <memory>
 
 #include "app/ORXBootApp.h"
@@ -79,6 +81,19 @@ struct CSheetRig {
     }
     CORXBootConfig& Config() { return app.Config(); }
 
+    // The program from start-up to its end, in the rig's folder with these settings and its
+    // own lock and config places.
+    bool RunProgram(const std::string& strSettings) {
+        qputenv("XDG_RUNTIME_DIR", dir.Root().c_str());
+        qputenv("XDG_CONFIG_HOME", dir.Path("cfg").c_str());
+        const QString strOldDir = QDir::currentPath();
+        QDir::setCurrent(QString::fromStdString(dir.Root()));
+        std::ofstream(dir.Path("orxboot.ini")) << "[PARAMS]\n" << strSettings;
+        const bool bInit = app.InitInstance(front);
+        app.ExitInstance();
+        QDir::setCurrent(strOldDir);
+        return bInit;
+    }
     // The main sheet as start-up shows it, on the given page.
     CMainSheet& Open(int nStartPage = PAGE_SELECT) {
         pSheet = std::make_unique<CMainSheet>(CMainSheet::CServices{app, boxes, files, nullptr},

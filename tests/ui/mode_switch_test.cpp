@@ -1,5 +1,4 @@
 #include <QCheckBox>
-#include <QDir>
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
@@ -14,14 +13,6 @@ private slots:
     // servers and leaves nothing of the old sheet behind.
     void switchingBuildsAFreshSheetEachTime() {
         CSheetRig rig;
-        qputenv("XDG_RUNTIME_DIR", rig.dir.Root().c_str());
-        qputenv("XDG_CONFIG_HOME", rig.dir.Path("cfg").c_str());
-        const QString strOldDir = QDir::currentPath();
-        QDir::setCurrent(QString::fromStdString(rig.dir.Root()));
-        std::ofstream(rig.dir.Path("orxboot.ini"))
-            << "[PARAMS]\nWIZARDMODE=0\nBOOTNET=1\nNETTYPE=1\nTRANAUTOSTART=1\nTRANCLOSEDONE=1\n"
-            << "BOOTFILE=" << rig.app.Config().m_strBootFile << "\n";
-
         QStringList arrFaults;
         auto check = [&](bool bOk, const QString& strWhat) {
             if (!bOk) arrFaults << strWhat;
@@ -54,9 +45,9 @@ private slots:
                 QTest::mouseClick(sheet.findChild<QPushButton*>("buttonWizard"), Qt::LeftButton);
             });
         };
-        QVERIFY(rig.app.InitInstance(rig.front));
-        rig.app.ExitInstance();
-        QDir::setCurrent(strOldDir);
+        QVERIFY(rig.RunProgram(
+            "WIZARDMODE=0\nBOOTNET=1\nNETTYPE=1\nTRANAUTOSTART=1\nTRANCLOSEDONE=1\nBOOTFILE=" +
+            rig.Config().m_strBootFile + "\n"));
 
         QVERIFY2(arrFaults.isEmpty(), qPrintable(arrFaults.join("; ")));
         QCOMPARE(arrSheets.size(), size_t(11));

@@ -1,13 +1,10 @@
-#include <QDir>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTimer>
 #include <atomic>
-#include <fstream>
 
 #include "platform/Socket.h"
 #include "tests/ui/SheetRig.h"
-#include "tests/ui/UiTest.h"
 
 class StartupSearchTest : public QObject {
     Q_OBJECT
@@ -16,13 +13,6 @@ private slots:
     // and Cancel ends it at once with the unit address of the settings kept.
     void cancelKeepsTheSavedAddressAndOpensTheWindow() {
         CSheetRig rig;
-        qputenv("XDG_RUNTIME_DIR", rig.dir.Root().c_str());
-        qputenv("XDG_CONFIG_HOME", rig.dir.Path("cfg").c_str());
-        const QString strOldDir = QDir::currentPath();
-        QDir::setCurrent(QString::fromStdString(rig.dir.Root()));
-        std::ofstream(rig.dir.Path("orxboot.ini"))
-            << "[PARAMS]\nWIZARDMODE=0\nNETIP=" << 0x0B00000Au << "\nNETIPMASK=" << 0x00FFFFFFu
-            << "\n";
         rig.network.m_dwAdapterResult = 0;
         ParseDottedAddress("10.1.1.5", rig.network.m_dwAdapterAddr);
         ParseDottedAddress("255.255.0.0", rig.network.m_dwAdapterMask);
@@ -32,29 +22,23 @@ private slots:
         rig.network.m_fnOnPing = [&](size_t) {
             while (!bRelease) QThread::msleep(1);
         };
-
+        QTimer::singleShot(20000, [&] { bRelease = true; });  // never hang the suite
         bool bDialogSeen = false;
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            QProgressDialog* pDialog = rig.front.AddressSearchDialog();
-            if (!pDialog || !pDialog->isVisible()) return;
+        QTimer::singleShot(0, [&] {
+            QProgressDialog* pDialog = nullptr;
+            QTRY_VERIFY((pDialog = rig.front.AddressSearchDialog()) && pDialog->isVisible());
             bDialogSeen = pDialog->labelText().contains("Looking for a free unit address...");
-            poll.stop();
             QTest::mouseClick(pDialog->findChild<QPushButton*>(), Qt::LeftButton);
             bRelease = true;
         });
-        poll.start(20);
-        QTimer::singleShot(20000, [&] { bRelease = true; });  // never hang the suite
         bool bSheetShown = false;
         rig.front.m_fnOnSheet = [&](CMainSheet& sheet) {
             bSheetShown = true;
             bRelease = true;
             QTimer::singleShot(0, &sheet, [&] { sheet.Button(IDCANCEL)->click(); });
         };
-        const bool bInit = rig.app.InitInstance(rig.front);
-        bRelease = true;
-        rig.app.ExitInstance();
-        QDir::setCurrent(strOldDir);
+        const bool bInit = rig.RunProgram("WIZARDMODE=0\nNETIP=" + std::to_string(0x0B00000Au) +
+                                          "\nNETIPMASK=" + std::to_string(0x00FFFFFFu) + "\n");
 
         QVERIFY(bInit);
         QVERIFY(bDialogSeen);

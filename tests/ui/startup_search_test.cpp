@@ -22,7 +22,8 @@ private slots:
         rig.network.m_fnOnPing = [&](size_t) {
             while (!bRelease) QThread::msleep(1);
         };
-        QTimer::singleShot(20000, [&] { bRelease = true; });  // never hang the suite
+        QObject scope;  // never hang the suite, nor outlive the test
+        QTimer::singleShot(20000, &scope, [&] { bRelease = true; });
         bool bDialogSeen = false;
         QTimer::singleShot(0, [&] {
             QProgressDialog* pDialog = nullptr;

@@ -115,6 +115,7 @@ struct CSheetRig {
     void Click(int nButtonId) const {
         QTest::mouseClick(pSheet->Button(nButtonId), Qt::LeftButton);
     }
+    QString Title() const { return pSheet->windowTitle(); }
     QString ButtonText(int nButtonId) const {
         return pSheet->Button(nButtonId)->text().remove('&');
     }

@@ -28,7 +28,6 @@ struct CWizardRig : CSheetRig {
         QObject::connect(Find<QProgressBar>("progressDownload"), &QProgressBar::valueChanged,
                          [this](int n) { m_arrBar << n; });
     }
-    QString Title() const { return pSheet->windowTitle(); }
     void Next() const { Click(ID_WIZNEXT); }
     void Back() const { Click(ID_WIZBACK); }
     bool NextEnabled() const { return pSheet->Button(ID_WIZNEXT)->isEnabled(); }

@@ -10,12 +10,6 @@
 
 #include "tests/ui/SheetRig.h"
 
-namespace {
-QString Title(const CSheetRig& rig) {
-    return rig.pSheet->windowTitle();
-}
-}  // namespace
-
 class MainSheetTest : public QObject {
     Q_OBJECT
 private slots:
@@ -43,16 +37,16 @@ private slots:
         CSheetRig rig;
         rig.app.Config().m_nBootNet = 1;
         rig.Open();
-        QTRY_COMPARE(Title(rig), QString("ORX Boot Server - Select (Stopped)"));
+        QTRY_COMPARE(rig.Title(), QString("ORX Boot Server - Select (Stopped)"));
         rig.Click(IDOK);
         QCOMPARE(rig.ButtonText(IDOK), QString("Stop"));
-        QTRY_COMPARE(Title(rig), QString("ORX Boot Server - Transfer (Monitoring)"));
+        QTRY_COMPARE(rig.Title(), QString("ORX Boot Server - Transfer (Monitoring)"));
         QVERIFY(rig.Find<QLabel>("serialHint")->isVisible());
 
         // A name that looks like markup shows as it is.
         const char* arrNames[] = {"<b>HV7A</b>", "HV7B", "HV7C", "HV7D", "HV7E", "HV7F"};
         for (uint8_t i = 0; i < 6; ++i) rig.BootRequest(uint8_t(i + 2), arrNames[i]);
-        QTRY_COMPARE(Title(rig), QString("ORX Boot Server - Transfer (Active)"));
+        QTRY_COMPARE(rig.Title(), QString("ORX Boot Server - Transfer (Active)"));
         QTRY_COMPARE(rig.SlotName(4), QString("HV7E"));
         for (int i = 0; i < 5; ++i) {
             QCOMPARE(rig.SlotName(i), QString(arrNames[i]));
@@ -73,13 +67,13 @@ private slots:
         QCOMPARE(rig.SlotName(0), QString("HV7B"));
         QTRY_VERIFY(rig.LogText().contains("<b>HV7A</b>: Transmission completed."));
         for (uint8_t i = 3; i <= 7; ++i) rig.CompleteUnit(i);
-        QTRY_COMPARE(Title(rig), QString("ORX Boot Server - Transfer (Monitoring)"));
+        QTRY_COMPARE(rig.Title(), QString("ORX Boot Server - Transfer (Monitoring)"));
         QCOMPARE(rig.SlotName(0), QString());
         QVERIFY(!rig.Find<QProgressBar>("slotProgress0")->isVisible());
 
         rig.Click(IDOK);
         QCOMPARE(rig.ButtonText(IDOK), QString("Start"));
-        QTRY_COMPARE(Title(rig), QString("ORX Boot Server - Transfer (Stopped)"));
+        QTRY_COMPARE(rig.Title(), QString("ORX Boot Server - Transfer (Stopped)"));
     }
 
     void logStartsAfreshAndKeepsTheCaret() {

@@ -14,9 +14,9 @@ private slots:
         rig.Config().m_strBootFile = strImage;
         rig.Config().m_nBootNet = 1;
         rig.Config().m_nNetType = 1;
-        CMainSheet& sheet = rig.Open();
+        rig.Open();
         rig.Click(IDOK);
-        QTRY_COMPARE(sheet.windowTitle(), QString("ORX Boot Server - Transfer (Monitoring)"));
+        QTRY_COMPARE(rig.Title(), QString("ORX Boot Server - Transfer (Monitoring)"));
 
         // Each unit leaves one block unanswered, so the transfers stand still for a second
         // half way and the rows can be seen.
@@ -32,12 +32,12 @@ private slots:
             return set;
         };
         QTRY_COMPARE_WITH_TIMEOUT(names(), (QSet<QString>{"HV7LAB1", "HV7LAB2", "HV7LAB3"}), 10000);
-        QCOMPARE(sheet.windowTitle(), QString("ORX Boot Server - Transfer (Active)"));
+        QCOMPARE(rig.Title(), QString("ORX Boot Server - Transfer (Active)"));
         QTRY_VERIFY_WITH_TIMEOUT(rig.Find<QProgressBar>("slotProgress0")->value() > 20, 10000);
         // The window's event loop serves the units meanwhile.
         QTRY_COMPARE_WITH_TIMEOUT(units.state(), QProcess::NotRunning, 30000);
         QCOMPARE(units.exitCode(), 0);
-        QTRY_COMPARE(sheet.windowTitle(), QString("ORX Boot Server - Transfer (Monitoring)"));
+        QTRY_COMPARE(rig.Title(), QString("ORX Boot Server - Transfer (Monitoring)"));
         QTRY_COMPARE(names(), QSet<QString>{});
         QCOMPARE(rig.LogText().count("Transmission completed."), 3);
         rig.Click(IDCANCEL);

@@ -44,7 +44,7 @@ public:
         ++m_nReads;
         const bool bLate = m_dwFailAt != 0 && m_pClock &&
                            static_cast<int32_t>(m_pClock->GetTickCount() - m_dwFailAt) >= 0;
-        if (m_bFailRead || m_bClosed || bLate || (m_bFailWhenDrained && m_input.empty())) {
+        if (m_bFailRead || m_bClosed || bLate) {
             SetLastError(5);  // EIO
             return -1;
         }
@@ -135,8 +135,6 @@ public:
     std::function<void(CFakeSerialDevice&, const std::vector<uint8_t>&)> m_onWrite;
     std::atomic<bool> m_bFailRead{false};
     std::atomic<bool> m_bFailWrite{false};
-    // Reads fail once every fed chunk has been read: the unit was unplugged.
-    std::atomic<bool> m_bFailWhenDrained{false};
     // Reads fail from this fake-clock tick on (0: never).
     uint32_t m_dwFailAt = 0;
     size_t m_nWriteMax = SIZE_MAX;  // a write takes at most this many bytes
@@ -173,7 +171,6 @@ public:
 
     std::unique_ptr<ISerialDevice> Open(const std::string& strPort, int32_t nBaud) override {
         std::lock_guard<std::mutex> g(m_lock);
-        m_opens.push_back({strPort, nBaud});
         if (!m_present.count(strPort)) {
             SetLastError(2);  // ENOENT
             return nullptr;
@@ -187,7 +184,6 @@ public:
             return nullptr;
         }
         auto p = std::make_unique<CFakeSerialDevice>(m_pClock);
-        if (m_onOpen) m_onOpen(strPort, *p);
         m_devices[strPort] = p.get();
         m_pLast = p.get();
         return p;
@@ -209,9 +205,6 @@ public:
     CFakeClock* m_pClock;
     std::set<std::string> m_present;
     std::set<std::string> m_busy;
-    // Runs on every successful open, before the port's worker starts.
-    std::function<void(const std::string&, CFakeSerialDevice&)> m_onOpen;
-    std::vector<std::pair<std::string, int32_t>> m_opens;
     std::vector<std::string> m_probed;
 
 private:

@@ -128,18 +128,6 @@ protected:
     }
 };
 
-TEST_F(RequestGathering, RequestSplitInsideTheNameIsCompleted) {
-    const Bytes req = Request(1, "HV6-unit");
-    dev.Feed(Bytes(req.begin() + 14, req.end()), t.sys.clock.GetTickCount() + 120);
-    EXPECT_EQ(Check(Prefix(req, 14)), 0);
-    EXPECT_TRUE(t.sys.poster.LogLines().empty());
-}
-
-TEST_F(RequestGathering, WrongChecksumIsLoggedOnce) {
-    EXPECT_EQ(Check(Request(0, nullptr, -1)), -2);
-    EXPECT_EQ(t.sys.poster.LogLines(), std::vector<std::string>{"Serial Boot checksum mismatch"});
-}
-
 TEST_F(RequestGathering, NeverReadsPastTheLongestRequest) {
     Bytes first = Prefix(ShortestValid(), 6);
     dev.Feed(Bytes(400, 0x33));
@@ -160,7 +148,7 @@ TEST_F(RequestGathering, StoppedServersEndTheGathering) {
 }
 
 TEST_F(RequestGathering, PortFailureWhileGathering) {
-    dev.m_bFailWhenDrained = true;
+    dev.m_bFailRead = true;
     EXPECT_EQ(Check(Prefix(ShortestValid(), 8)), -1);
 }
 

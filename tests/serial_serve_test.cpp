@@ -216,25 +216,11 @@ INSTANTIATE_TEST_SUITE_P(
                   {{0, "Press any"}, {100, " key\r\n"}},
                   "Press any key\r<a><32><31><78><44>",
                   "\n21xD"},
-        CLineCase{
-            "TextAfterTheLineFeedWaitsForTheNextPass", {{0, "one\r\ntwo"}}, "one\r\ntwo", ""}),
+        CLineCase{"TextAfterTheLineFeedWaitsForTheNextPass", {{0, "one\r\ntwo"}}, "one\r\ntwo", ""},
+        CLineCase{"LongLineWithoutLineFeedLosesNoByte",
+                  {{0, std::string(200, 'a')}, {10, std::string(100, 'b')}},
+                  std::string(200, 'a') + std::string(100, 'b'),
+                  ""}),
     [](const auto& info) { return std::string(info.param.pszName); });
-
-TEST_F(SerialServe, LongLineWithoutLineFeedLosesNoByte) {
-    t.config.m_nComAutoMenu = 1;
-    const std::string strFirst(200, 'a');
-    const std::string strMore(100, 'b');
-    FeedAt(0, Text(strFirst));
-    FeedAt(10, Text(strMore));
-    Serve();
-    EXPECT_EQ(t.TerminalText(), strFirst + strMore);
-}
-
-TEST_F(SerialServe, PortFailureEndsTheLoopAndClosesThePort) {
-    FeedAt(0, Text("bye"));
-    Serve(1);
-    EXPECT_EQ(pPort->m_nState.load(), SERIAL_STATE_CLOSED);
-    EXPECT_TRUE(pPort->m_bStop.load());
-}
 
 }  // namespace

@@ -1,11 +1,6 @@
 #include "net/Provisioning.h"
 
 #include <gtest/gtest.h>
-#include <net/if.h>
-#include <sched.h>
-#include <sys/ioctl.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <condition_variable>

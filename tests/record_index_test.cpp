@@ -1,10 +1,6 @@
 // The image's records in load-address order, end record last, built once per image.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <atomic>
-#include <thread>
-
 #include "image/TransferFile.h"
 #include "tests/ImageRecords.h"
 #include "tests/TestImage.h"
@@ -120,24 +116,6 @@ TEST(RecordIndexDetail, ReloadEmptiesTheIndex) {
     EXPECT_EQ(t.file.RecordCount(), 0u);
     ASSERT_TRUE(t.file.BuildRecordIndex());
     EXPECT_EQ(IndexAddresses(t.file), std::vector<uint32_t>{0});
-}
-
-TEST(RecordIndexDetail, PortsBuildingAtOnceSeeOneWholeIndex) {
-    CLoaded t;
-    std::vector<CImageRecord> records;
-    for (uint32_t i = 0; i < 300; ++i) records.push_back({(i * 7919u) % 1000u + 1, {1}});
-    ASSERT_TRUE(t.Load(MakeImageBytes(records)));
-    std::vector<std::thread> threads;
-    std::atomic<int> nGood{0};
-    for (int i = 0; i < 4; ++i)
-        threads.emplace_back([&] {
-            if (t.file.BuildRecordIndex() && t.file.RecordCount() == 301) ++nGood;
-        });
-    for (auto& th : threads) th.join();
-    EXPECT_EQ(nGood.load(), 4);
-    const auto addrs = IndexAddresses(t.file);
-    EXPECT_TRUE(std::is_sorted(addrs.begin(), addrs.end() - 1));
-    EXPECT_EQ(addrs.back(), 0u);
 }
 
 }  // namespace

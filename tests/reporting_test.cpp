@@ -16,16 +16,6 @@ TEST_F(ReportingTest, NothingIsPostedWithoutTheMainWindow) {
     EXPECT_TRUE(sys.poster.m_msgs.empty());
 }
 
-TEST_F(ReportingTest, LogLinesGetCrLfButTheEmptyTextClearsTheLog) {
-    reporter.LogMessage("Reading boot file '%s'.", "a.bin");
-    reporter.LogMessage("%s", "");
-    auto msgs = sys.poster.Messages(WM_BOOT_TEXT);
-    ASSERT_EQ(msgs.size(), 2u);
-    EXPECT_EQ(msgs[0].wParam, BOOT_SLOT_LOG);
-    EXPECT_EQ(msgs[0].strText, "Reading boot file 'a.bin'.\r\n");
-    EXPECT_EQ(msgs[1].strText, "");
-}
-
 TEST_F(ReportingTest, TransferLinesNeedAValidSlot) {
     AddSerialTransfer("COM1");
     AddSerialTransfer("UNIT7");
@@ -84,23 +74,6 @@ TEST_F(ReportingTest, StatusEventRepostsEverySlotThenTheCode) {
                                                "T2:",         "P2:-1", "T3:",          "P3:-1",
                                                "T4:",         "P4:-1", "T-2:"};
     EXPECT_EQ(seen, expected);
-}
-
-TEST_F(ReportingTest, OnlyTheLastCompletionClosesTheWindow) {
-    config.m_bTranCloseDone = true;
-    CTransferNode* p = AddSerialTransfer("COM1");
-    reporter.PostStatusEvent(BOOT_EVENT_TRANSFER_DONE);
-    EXPECT_TRUE(sys.poster.Messages(WM_CLOSE).empty());
-    transfers.Remove(p);
-    reporter.PostStatusEvent(BOOT_EVENT_TRANSFER_FAILED);
-    EXPECT_TRUE(sys.poster.Messages(WM_CLOSE).empty());
-    reporter.PostStatusEvent(BOOT_EVENT_TRANSFER_DONE);
-    EXPECT_EQ(sys.poster.Messages(WM_CLOSE).size(), 1u);
-
-    sys.poster.Clear();
-    config.m_bTranCloseDone = false;
-    reporter.PostStatusEvent(BOOT_EVENT_TRANSFER_DONE);
-    EXPECT_TRUE(sys.poster.Messages(WM_CLOSE).empty());
 }
 
 TEST_F(ReportingTest, SerialFormatNeedsRunningServersAndATerminal) {

@@ -81,24 +81,6 @@ TEST_F(ServerManagerTest, NoMethodChosenIsSilentAndTheStopAfterItToo) {
     EXPECT_EQ(sys.poster.LogLines().size(), 1u);
 }
 
-TEST_F(ServerManagerTest, NetworkStartOpensPort980AndTheRetransmitTimer) {
-    ASSERT_TRUE(app.StartServers());
-    CFakeSocket* pServer = sys.sockets.Bound(980);
-    ASSERT_NE(pServer, nullptr);
-    EXPECT_EQ(pServer->m_nMsg, WM_BOOT_SOCKET);
-    EXPECT_TRUE(sys.poster.IsWindow(pServer->m_hWnd));
-    EXPECT_EQ(sys.timers.Period(TIMER_RETRANSMIT), 1000u);
-    EXPECT_EQ(sys.timers.Period(TIMER_BROADCAST), 0u);
-    EXPECT_EQ(sys.sockets.Bound(100), nullptr);
-    const Lines lines = sys.poster.LogLines();
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[1], "Server waiting for boot request...");
-    EXPECT_TRUE(app.ServersRunning());
-    auto texts = sys.poster.Messages(WM_BOOT_TEXT);
-    EXPECT_EQ(texts.front().strText, "");  // the log is cleared first
-    EXPECT_EQ(texts.back().wParam, BOOT_EVENT_SERVERS_STARTED);
-}
-
 struct CSocketFailure {
     const char* pszName;
     int32_t nNetType;
@@ -174,33 +156,13 @@ TEST_F(ServerManagerTest, ANewViewAfterAStopIsServedAsTheFirst) {
     app.AttachView(&newSheet);
     sys.poster.Clear();
     ASSERT_TRUE(app.StartServers());
+    EXPECT_EQ(sys.poster.Messages(WM_BOOT_TEXT).front().strText, "") << "the log is cleared first";
     EXPECT_EQ(sys.sockets.Bound(980)->m_hWnd, hEngine);
     Deliver(BootRequest("AGAIN"), Unit(4));
     EXPECT_EQ(sys.poster.LogLines().back(), "AGAIN: Starting Transfer");
     sys.clock.Advance(1000);
     EXPECT_TRUE(sys.timers.Fire(sys.poster, TIMER_RETRANSMIT));
     EXPECT_EQ(sys.poster.LogLines().back(), "AGAIN: Retransmit packet 1");
-}
-
-}  // namespace
-
-namespace {
-
-TEST(TransferTable, SlotsCloseUpWhenATransferLeaves) {
-    CFakeClock clock;
-    CTransferTable table;
-    std::vector<CTransferNode*> nodes;
-    for (int i = 0; i < 3; ++i) {
-        auto p = std::make_unique<CTransferNode>(CSockAddr{INADDR_ALL_ONES, 0},
-                                                 "COM" + std::to_string(i + 1), clock);
-        nodes.push_back(p.get());
-        EXPECT_EQ(table.Add(std::move(p)), i);
-    }
-    EXPECT_NE(table.Remove(nodes[0]), nullptr);
-    EXPECT_EQ(table.FindTransferSlot(nodes[0]), -1);
-    EXPECT_EQ(table.FindTransferSlot(nodes[2]), 1);
-    EXPECT_EQ(table.Remove(nodes[0]), nullptr);
-    EXPECT_EQ(table.TakeFirst().get(), nodes[1]);
 }
 
 }  // namespace

@@ -79,11 +79,4 @@ TEST(TransferFileTest, DirectoryIsRefusedAndReloadReplacesTheBytes) {
     file.Unload();
 }
 
-TEST(TransferFileTest, FindNoCase) {
-    const std::vector<std::string> list = {"C:\\A.bin", "c:\\a.BIN", "x"};
-    EXPECT_EQ(FindNoCase(list, "c:\\a.bin"), 0);
-    EXPECT_EQ(FindNoCase(list, "y"), -1);
-    EXPECT_EQ(FindNoCase({}, "y"), -1);
-}
-
 }  // namespace

@@ -45,15 +45,11 @@ void Check(bool b) {
 }
 
 void CheckSent(CFakeSocket& socket) {
-    static const uint8_t kWrq[] = {0,   2, 'b', 'o', 'o', 't', '.', 'b', 'i',
-                                   'n', 0, 'o', 'c', 't', 'e', 't', 0};
-    static const uint8_t kJump[] = {'E', 'D', 'B', 'G', 0xFF, 0x01, 0x00, 0x02, 0x00};
     const std::vector<uint8_t>& image = Image();
     for (const CDatagram& d : socket.m_sent) {
         Check((d.addr.dwAddr & 0x00FFFFFFu) == 0x7Fu && (d.addr.dwAddr >> 24) - 20u < 4u);
         const std::vector<uint8_t>& p = d.bytes;
-        if (p.size() == sizeof kWrq && std::memcmp(p.data(), kWrq, sizeof kWrq) == 0) continue;
-        if (p.size() == sizeof kJump && std::memcmp(p.data(), kJump, sizeof kJump) == 0) continue;
+        if (p == kWriteRequest || p == kJump) continue;
         Check(p.size() >= 5 && p.size() <= 516 && p[0] == 0 && p[1] == 3);
         const size_t nBlock = size_t(p[2]) << 8 | p[3];
         Check(nBlock >= 1);

@@ -1,8 +1,11 @@
 #pragma once
 // The engine's parts wired as the application wires them, over fakes, for the tests of one
 // part: the settings, the image, the transfer list and the reporting to an attached view.
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "app/Config.h"
@@ -39,3 +42,20 @@ struct CEngineRig {
     CTransferTable transfers;
     CEventReporter reporter{*services.pPoster, transfers, image, config, bServersRunning};
 };
+
+// What a unit sends: 127.0.0.n in network byte order asks to be booted under its name.
+inline CSockAddr Unit(uint8_t n, uint16_t wPort = 3000) {
+    return {0x0000007Fu | uint32_t(n) << 24, wPort};
+}
+inline std::vector<uint8_t> BootRequest(const std::string& strName,
+                                        const uint8_t (&prefix)[3] = {0x02, 0x4F, 0x52}) {
+    std::vector<uint8_t> req(64, 0);
+    std::memcpy(req.data(), "EDBG", 4);
+    std::memcpy(req.data() + 10, prefix, 3);
+    std::memcpy(req.data() + 37, strName.data(), std::min<size_t>(strName.size(), 27));
+    return req;
+}
+// What the server sends before the image's blocks, and after them.
+const std::vector<uint8_t> kWriteRequest = {0,   2, 'b', 'o', 'o', 't', '.', 'b', 'i',
+                                            'n', 0, 'o', 'c', 't', 'e', 't', 0};
+const std::vector<uint8_t> kJump = {'E', 'D', 'B', 'G', 0xFF, 0x01, 0x00, 0x02, 0x00};

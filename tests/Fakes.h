@@ -268,13 +268,18 @@ public:
 class CFakeMessageBox : public IMessageBox {
 public:
     int Show(const std::string& strText, unsigned nType) override {
-        std::lock_guard<std::mutex> g(m_lock);
-        m_shown.push_back({strText, nType});
+        {
+            std::lock_guard<std::mutex> g(m_lock);
+            m_shown.push_back({strText, nType});
+        }
+        if (m_fnWhileOpen) m_fnWhileOpen();
         return (nType & 0xF) == MB_YESNO ? m_nAnswer : IDOK;
     }
     std::mutex m_lock;
     std::vector<std::pair<std::string, unsigned>> m_shown;
     int m_nAnswer = IDYES;
+    // Runs while the box is open, as a modal loop dispatches events then.
+    std::function<void()> m_fnWhileOpen;
 };
 
 // A network of addresses that answer or stay silent, and one adapter.

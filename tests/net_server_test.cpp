@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -11,24 +10,6 @@
 namespace {
 using Bytes = std::vector<uint8_t>;
 using Lines = std::vector<std::string>;
-
-const Bytes kWriteRequest = {0,   2, 'b', 'o', 'o', 't', '.', 'b', 'i',
-                             'n', 0, 'o', 'c', 't', 'e', 't', 0};
-const Bytes kJump = {'E', 'D', 'B', 'G', 0xFF, 0x01, 0x00, 0x02, 0x00};
-const uint8_t kOrx[3] = {0x02, 0x4F, 0x52};
-
-// 127.0.0.n in network byte order.
-CSockAddr Unit(uint8_t n, uint16_t wPort = 3000) {
-    return {0x0000007Fu | uint32_t(n) << 24, wPort};
-}
-
-Bytes BootRequest(const std::string& strName, const uint8_t (&prefix)[3] = kOrx) {
-    Bytes req(64, 0);
-    std::memcpy(req.data(), "EDBG", 4);
-    std::memcpy(req.data() + 10, prefix, 3);
-    std::memcpy(req.data() + 37, strName.data(), std::min<size_t>(strName.size(), 27));
-    return req;
-}
 
 Bytes Ack(uint16_t wBlock) {
     return {0, 4, uint8_t(wBlock >> 8), uint8_t(wBlock)};

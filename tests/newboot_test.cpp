@@ -1,12 +1,10 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "Fakes.h"
+#include "tests/Fakes.h"
+#include "tests/TestImage.h"
 
 namespace {
 
@@ -20,28 +18,14 @@ std::vector<uint8_t> Bytes(const std::string& str) {
     return {str.begin(), str.end()};
 }
 
-// A box whose Show can act like a modal loop that keeps dispatching events.
-class CHookedMessageBox : public IMessageBox {
-public:
-    int Show(const std::string& strText, unsigned nType) override {
-        m_shown.push_back({strText, nType});
-        if (m_fnWhileOpen) m_fnWhileOpen();
-        return m_nAnswer;
-    }
-    std::vector<std::pair<std::string, unsigned>> m_shown;
-    std::function<void()> m_fnWhileOpen;
-    int m_nAnswer = IDYES;
-};
-
 class NewbootTest : public ::testing::Test {
 protected:
     void SetUp() override {
         app.AttachView(&sys.view);
         app.Config().m_nBootNet = 1;
         app.Config().m_nNetType = 0;
-        app.Config().m_strBootFile = WriteImage();
+        app.Config().m_strBootFile = WriteFile(dir.Path("img.bin"), MakeImageBytes(107));
     }
-    void TearDown() override { std::remove(app.Config().m_strBootFile.c_str()); }
     void Start() {
         ASSERT_TRUE(app.StartServers());
         sys.poster.Clear();
@@ -49,18 +33,7 @@ protected:
     CPlatformServices Services() {
         CPlatformServices s = sys.Services();
         s.pNetwork = &net;
-        s.pMessageBox = &box;
         return s;
-    }
-    static std::string WriteImage() {
-        // Per process: ctest runs these cases side by side, each removing its image after.
-        const std::string strPath =
-            ::testing::TempDir() + "newboot_test_image_" + std::to_string(getpid()) + ".bin";
-        std::FILE* pFile = std::fopen(strPath.c_str(), "wb");
-        std::fputs("B000FF\n", pFile);
-        for (int i = 0; i < 100; ++i) std::fputc(i, pFile);
-        std::fclose(pFile);
-        return strPath;
     }
     CFakeSocket& Broadcast() {
         CFakeSocket* p = sys.sockets.Bound(NEWBOOT_PORT);
@@ -75,9 +48,10 @@ protected:
         sys.poster.Send(Broadcast().m_hWnd, Broadcast().ReadNotice());
     }
 
+    CTempDir dir;
     CFakeSystem sys;
     CFakeNetworkInfo net;
-    CHookedMessageBox box;
+    CFakeMessageBox& box = sys.box;
     CORXBootApp app{Services()};
 };
 

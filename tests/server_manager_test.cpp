@@ -1,28 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "app/ORXBootApp.h"
-#include "tests/Fakes.h"
-#include "tests/TestImage.h"
+#include "tests/EngineRig.h"
 
 namespace {
 
 using Lines = std::vector<std::string>;
-
-// 127.0.0.n asks to be booted under its name.
-std::vector<uint8_t> BootRequest(const std::string& strName) {
-    std::vector<uint8_t> req(64, 0);
-    std::memcpy(req.data(), "EDBG", 4);
-    const uint8_t kOrx[3] = {0x02, 0x4F, 0x52};
-    std::memcpy(req.data() + 10, kOrx, 3);
-    std::memcpy(req.data() + 37, strName.data(), strName.size());
-    return req;
-}
-
-CSockAddr Unit(uint8_t n) {
-    return {0x0000007Fu | uint32_t(n) << 24, 3000};
-}
 
 class ServerManagerTest : public ::testing::Test {
 protected:

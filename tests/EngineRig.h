@@ -33,6 +33,14 @@ struct CEngineRig {
         return pRaw;
     }
 
+    // The status event codes posted so far, in order.
+    std::vector<int64_t> StatusEvents() const {
+        std::vector<int64_t> out;
+        for (const auto& m : sys.poster.Messages(WM_BOOT_TEXT))
+            if (m.wParam < BOOT_SLOT_LOG) out.push_back(m.wParam);
+        return out;
+    }
+
     std::unique_ptr<CTempDir> pDir;
     CFakeSystem sys;
     CPlatformServices services = sys.Services();

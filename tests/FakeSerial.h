@@ -139,7 +139,7 @@ public:
     uint32_t m_dwFailAt = 0;
     size_t m_nWriteMax = SIZE_MAX;  // a write takes at most this many bytes
     int m_nReads = 0;
-    int m_nWaits = 0;
+    std::atomic<int> m_nWaits{0};
     int m_nCloses = 0;
 
 private:

@@ -33,11 +33,4 @@ struct CSerialTestApp : CEngineRig {
             out.emplace_back(m.bytes.begin(), m.bytes.end());
         return out;
     }
-    // The status event codes posted so far, in order.
-    std::vector<int64_t> StatusEvents() const {
-        std::vector<int64_t> out;
-        for (const auto& m : sys.poster.Messages(WM_BOOT_TEXT))
-            if (m.wParam < BOOT_SLOT_LOG) out.push_back(m.wParam);
-        return out;
-    }
 };

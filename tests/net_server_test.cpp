@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "net/NetBootServer.h"
+#include "tests/CaseName.h"
 #include "tests/EngineRig.h"
 
 namespace {
@@ -46,12 +47,6 @@ protected:
             sys.timers.Fire(sys.poster, TIMER_RETRANSMIT);
         }
         return {m_pServer->m_sent.begin() + static_cast<long>(nBefore), m_pServer->m_sent.end()};
-    }
-    std::vector<int64_t> StatusEvents() const {
-        std::vector<int64_t> out;
-        for (const auto& m : sys.poster.Messages(WM_BOOT_TEXT))
-            if (m.wParam < BOOT_SLOT_LOG) out.push_back(m.wParam);
-        return out;
     }
     size_t CloseRequests() const { return sys.poster.Messages(WM_CLOSE).size(); }
 
@@ -139,14 +134,10 @@ INSTANTIATE_TEST_SUITE_P(Sizes, WholeImage, ::testing::Values(9, 512, 1024, 1025
 // Silence after each kind of packet: resent at 1, 2, 4 and 8 s, each counted from the
 // previous send, then given up 16 s later; also across a wrap of the tick counter.
 struct SilenceCase {
-    const char* pszWhat;
+    const char* pszName;
     int nAcks;  // acknowledgements before the unit falls silent
     uint32_t dwStartTick;
 };
-
-void PrintTo(const SilenceCase& c, std::ostream* os) {
-    *os << c.pszWhat;
-}
 
 class Silence : public NetServerTest, public ::testing::WithParamInterface<SilenceCase> {};
 
@@ -190,7 +181,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SilenceCase{"last block", 2, 5000}, SilenceCase{"jump", 3, 1000},
                       SilenceCase{"tick wraps", 1, 0xFFFFFF00u},
                       SilenceCase{"tick wraps before the end", 0, 0xFFFFFFFFu - 20000}),
-    [](const auto& info) { return "case" + std::to_string(info.index); });
+    CaseName());
 
 TEST_F(NetServerTest, AnAnswerRestartsTheRetryCount) {
     Start(3000);
@@ -324,10 +315,6 @@ struct ArpCase {
     std::string strLater;  // logged when the command ends, after it
 };
 
-void PrintTo(const ArpCase& c, std::ostream* os) {
-    *os << c.pszName;
-}
-
 class Arp : public NetServerTest, public ::testing::WithParamInterface<ArpCase> {};
 
 // The unit's address is cleared when its transfer completes or fails; the UI thread does
@@ -376,7 +363,7 @@ INSTANTIATE_TEST_SUITE_P(
                               "Server Net ARP Call Failed: " + FormatErrorText(2), ""},
                       ArpCase{"Slow", true, false, ERunResult::TimedOut, "",
                               "Server Net ARP Wait Failed."}),
-    [](const auto& info) { return std::string(info.param.pszName); });
+    CaseName());
 
 // A read event still queued when the servers stop finds nothing to do.
 TEST_F(NetServerTest, ReadEventAfterTheStopIsIgnored) {

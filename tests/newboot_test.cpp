@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/CaseName.h"
 #include "tests/Fakes.h"
 #include "tests/TestImage.h"
 
@@ -101,10 +102,6 @@ struct CReceiveCase {
     std::vector<std::string> lines;
 };
 
-void PrintTo(const CReceiveCase& c, std::ostream* pOut) {
-    *pOut << c.pszName;
-}
-
 class NewbootReceiveTest : public NewbootTest,
                            public ::testing::WithParamInterface<CReceiveCase> {};
 
@@ -150,7 +147,7 @@ INSTANTIATE_TEST_SUITE_P(
         // A peer's name must not put terminal controls or false lines into the log.
         CReceiveCase{"ControlBytes", Newboot("evil\x1b[2J\r\nAll servers halted"),
                      {Seen("evil?[2J??All servers halted")}}),
-    [](const auto& info) { return std::string(info.param.pszName); });
+    CaseName());
 // clang-format on
 
 TEST_F(NewbootTest, AsksOncePerStartAndLogsEveryForeignBroadcast) {

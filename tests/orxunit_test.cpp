@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "image/TransferFile.h"
+#include "tests/CaseName.h"
 #include "tests/TestImage.h"
 #include "tools/mkimage/ImageBuilder.h"
 #include "tools/orxunit/NetUnitSession.h"
@@ -210,7 +211,7 @@ INSTANTIATE_TEST_SUITE_P(
             "WriteRequestAgainMidTransfer", {Wrq(), Data(0, 1), Wrq()}, "write request again"},
         ServerFault{
             "BlockFromAnotherPort", {Wrq(), {Data(0, 1).bytes, kOtherPort}}, "127.0.0.1:981"}),
-    [](const auto& info) { return std::string(info.param.pszName); });
+    CaseName());
 
 TEST(NetUnitFaults, MovesToANewPortOnceForTheBlockAfterN) {
     CServerScript s(4096, {.nNewPortAfter = 2});

@@ -13,6 +13,7 @@
 
 #include "app/Config.h"
 #include "net/AddressSearch.h"
+#include "tests/CaseName.h"
 #include "tests/Fakes.h"
 #include "tests/PrivateNet.h"
 
@@ -85,10 +86,6 @@ struct CSearchCase {
     std::vector<std::string> arrPinged;  // in order; the last is where the address ends
 };
 
-void PrintTo(const CSearchCase& c, std::ostream* pOut) {
-    *pOut << c.pszName;
-}
-
 class AddressSearchThreaded : public ProvisioningThreaded,
                               public ::testing::WithParamInterface<CSearchCase> {};
 
@@ -119,19 +116,16 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         CSearchCase{"NextAnswersSecondSilent", "192.168.1.10", {"192.168.1.11"}, 64, true,
                     {"192.168.1.11", "192.168.1.12"}},
-        CSearchCase{"FirstSilent", "192.168.1.10", {}, 64, true, {"192.168.1.11"}},
         CSearchCase{"WrapFrom253", "192.168.1.253", {"192.168.1.254", "192.168.1.2"}, 64, true,
                     {"192.168.1.254", "192.168.1.2", "192.168.1.3"}},
         CSearchCase{"From254", "192.168.1.254", {}, 64, true, {"192.168.1.2"}},
         CSearchCase{"From255", "192.168.1.255", {}, 64, true, {"192.168.1.2"}},
-        CSearchCase{"OnlyLastOctetOnAWideNet", "10.0.0.5", {"10.0.0.6"}, 64, true,
-                    {"10.0.0.6", "10.0.0.7"}},
         CSearchCase{"NoCarryIntoThirdOctet", "10.0.3.253", {"10.0.3.254"}, 64, true,
                     {"10.0.3.254", "10.0.3.2"}},
         CSearchCase{"NoTries", "192.168.1.10", {}, 0, false, {}},
         CSearchCase{"TriesRunOut", "192.168.1.10", {"192.168.1.11", "192.168.1.12"}, 2, false,
                     {"192.168.1.11", "192.168.1.12"}}),
-    [](const auto& info) { return std::string(info.param.pszName); });
+    CaseName());
 // clang-format on
 
 // The Ethernet page's test asks the address itself first and keeps it when it is silent.
@@ -209,10 +203,6 @@ struct CAdapterCase {
     uint32_t dwShownCode;
 };
 
-void PrintTo(const CAdapterCase& c, std::ostream* pOut) {
-    *pOut << c.pszName;
-}
-
 class AdapterFailureTest : public ProvisioningThreaded,
                            public ::testing::WithParamInterface<CAdapterCase> {};
 
@@ -245,7 +235,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CAdapterCase{"NoAddress", ERROR_NO_ADAPTER_ADDRESS, 0, true, 1228},
                       CAdapterCase{"ZeroAddress", 0, 0, true, 1228},
                       CAdapterCase{"QueryFails", 12 /* ENOMEM */, 0, true, 12}),
-    [](const auto& info) { return std::string(info.param.pszName); });
+    CaseName());
 
 // --- the echo packets of the real implementation ---
 

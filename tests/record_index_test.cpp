@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "image/TransferFile.h"
+#include "tests/CaseName.h"
 #include "tests/ImageRecords.h"
 #include "tests/TestImage.h"
 
@@ -46,7 +47,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {{0x80000000, {1}}, {0x7FFFFFFF, {2}}},
                    {0x7FFFFFFF, 0x80000000, 0}},
         CIndexCase{"Mixed", {{30, {}}, {10, {1, 2}}, {40, {3}}, {20, {}}}, {10, 20, 30, 40, 0}}),
-    [](const auto& info) { return std::string(info.param.pszName); });
+    CaseName());
 
 TEST(RecordIndexDetail, EqualAddressesPutTheLaterRecordFirst) {
     CLoaded t;
@@ -105,8 +106,7 @@ TEST_P(BrokenChain, FailsEveryTimeAndLeavesTheIndexEmpty) {
     EXPECT_FALSE(t.file.BuildRecordIndex());
 }
 
-INSTANTIATE_TEST_SUITE_P(RecordIndex, BrokenChain, ::testing::ValuesIn(BrokenCases()),
-                         [](const auto& info) { return std::string(info.param.pszName); });
+INSTANTIATE_TEST_SUITE_P(RecordIndex, BrokenChain, ::testing::ValuesIn(BrokenCases()), CaseName());
 
 TEST(RecordIndexDetail, ReloadEmptiesTheIndex) {
     CLoaded t;

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <thread>
 
+#include "tests/CaseName.h"
 #include "tests/SerialTestUtil.h"
 
 namespace {
@@ -84,7 +85,7 @@ INSTANTIATE_TEST_SUITE_P(SerialChannel, ReadCases,
                          ::testing::Values(CReadCase{"NoTimeOutReadsOnce", 0, -1, 0, 0},
                                            CReadCase{"QuietLine", 1000, -1, 0, 1000},
                                            CReadCase{"InputDuringTheWait", 1000, 400, 4, 400}),
-                         [](const auto& info) { return std::string(info.param.pszName); });
+                         CaseName());
 
 struct CWaitCase {
     const char* pszName;
@@ -137,7 +138,7 @@ INSTANTIATE_TEST_SUITE_P(
                   std::vector<std::string>(253, ".")},
         CWaitCase{"SilenceIsATimeOut", {}, '\n', 255, 0, {}},
         CWaitCase{"NeverMatchingTerminatorShowsAll", {"ab", "c"}, -1, 32768, 0, {"a", "b", "c"}}),
-    [](const auto& info) { return std::string(info.param.pszName); });
+    CaseName());
 
 TEST_F(SerialChannel, WaitForCharGivesUpAtItsDeadlineWhileBytesKeepComing) {
     const uint32_t dwNow = t.sys.clock.GetTickCount();
@@ -226,7 +227,8 @@ TEST_F(SerialWorker, TypedKeyReachesTheUnitWithoutWaitingForTheReadTimeOut) {
     t.bServersRunning = false;
     auto pPort = std::make_unique<CTransferSerial>(t.server, "COM1", 115200);
     CFakeSerialDevice& dev = *t.serial.Last();
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // Typed once the worker waits on the quiet line.
+    while (dev.m_nWaits == 0) std::this_thread::yield();
     const uint8_t key = 'q';
     ASSERT_TRUE(pPort->QueueSend(&key, 1));
     for (int i = 0; i < 100 && dev.Written().empty(); ++i)

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "serial/SerialRequest.h"
+#include "tests/CaseName.h"
 #include "tests/SerialTestUtil.h"
 
 namespace {
@@ -104,8 +105,7 @@ TEST_P(RequestScan, Classifies) {
     EXPECT_EQ(ScanSerialBootRequest(b.data(), b.size()), GetParam().eExpected);
 }
 
-INSTANTIATE_TEST_SUITE_P(SerialRequest, RequestScan, ::testing::ValuesIn(ScanCases()),
-                         [](const auto& info) { return std::string(info.param.pszName); });
+INSTANTIATE_TEST_SUITE_P(SerialRequest, RequestScan, ::testing::ValuesIn(ScanCases()), CaseName());
 
 TEST(SerialRequest, EveryPrefixOfAValidRequestWaitsForMore) {
     const Bytes b = Request(1, "unit-name");

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "serial/SerialRequest.h"
+#include "tests/CaseName.h"
 #include "tests/SerialTestUtil.h"
 
 namespace {
@@ -159,7 +160,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "<44>"},
         CMenuCase{"NoNetworkStack", 1, false, 0x0A000007, 0, false, "\n22xD",
                   "<a><32><32><78><44>"}),
-    [](const auto& info) { return std::string(info.param.pszName); });
+    CaseName());
 
 TEST_F(SerialServe, WithoutAutoMenuThePromptIsShownAndNothingTyped) {
     FeedAt(0, Text("Press any key\r\n"));
@@ -221,6 +222,6 @@ INSTANTIATE_TEST_SUITE_P(
                   {{0, std::string(200, 'a')}, {10, std::string(100, 'b')}},
                   std::string(200, 'a') + std::string(100, 'b'),
                   ""}),
-    [](const auto& info) { return std::string(info.param.pszName); });
+    CaseName());
 
 }  // namespace

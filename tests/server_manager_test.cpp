@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/ORXBootApp.h"
+#include "tests/CaseName.h"
 #include "tests/EngineRig.h"
 
 namespace {
@@ -102,7 +103,7 @@ INSTANTIATE_TEST_SUITE_P(
                        "Server Socket Create error: " + FormatErrorText(98)},
         CSocketFailure{"Server", 1, 0, "Server Socket Create error: " + FormatErrorText(98)},
         CSocketFailure{"NoNetworkStack", 1, -1, "TCP/IP failed to load"}),
-    [](const auto& info) { return std::string(info.param.pszName); });
+    CaseName());
 
 // Every network transfer the stop discards has its unit's address cleared, in list order,
 // before "All servers halted".

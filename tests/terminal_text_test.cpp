@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/TerminalText.h"
+#include "tests/CaseName.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ INSTANTIATE_TEST_SUITE_P(
         CTextCase{"DeleteAndHighBytes", "\x7f\x80\xff", "{7F}{80}{FF}"},
         CTextCase{"PrintableRange", " ~", " ~"}, CTextCase{"Empty", "", ""},
         CTextCase{"OnlyBackspaces", "\b\b", ""}),
-    [](const auto& info) { return std::string(info.param.pszName); });
+    CaseName());
 
 TEST(TerminalTextLong, NothingOfALongChunkIsCut) {
     const std::string s(1000, '\x01');

@@ -5,12 +5,12 @@ import struct
 import sys
 
 
-def image(records, entry=0x80001000):
-    out = bytearray(b"B000FF\n") + struct.pack("<II", 0x80000000, 0x1000)
+def image_body(records, entry=0x80001000):
+    """An image without its signature: the image targets write that themselves."""
+    out = bytearray(struct.pack("<II", 0x80000000, 0x1000))
     for addr, data in records:
         out += struct.pack("<III", addr, len(data), sum(data) & 0xFFFFFFFF) + data
-    out += struct.pack("<III", 0, entry, 0)
-    return bytes(out)
+    return bytes(out + struct.pack("<III", 0, entry, 0))
 
 
 def boot_request(name, prefix=b"\x02\x4f\x52"):
@@ -20,11 +20,6 @@ def boot_request(name, prefix=b"\x02\x4f\x52"):
     req[13:16] = b"\x01\x02\x03"
     req[37:37 + len(name)] = name
     return bytes(req)
-
-
-def image_body(records, entry=0x80001000):
-    """An image without its signature: the record index target writes that itself."""
-    return image(records, entry)[len(b"B000FF\n"):]
 
 
 def net_record(unit, port, data):

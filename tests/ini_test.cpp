@@ -118,25 +118,15 @@ TEST_P(IniWrite, ChangesOnlyTheKeyLine) {
 INSTANTIATE_TEST_SUITE_P(Cases, IniWrite, testing::ValuesIn(kWriteCases), CaseName());
 
 TEST(IniParseInt, LeadingDigitsAsGetProfileInt) {
+    // clang-format off
     const std::pair<const char*, int32_t> cases[] = {
-        {"12abc", 12},
-        {"abc", 0},
-        {"-5", -5},
-        {"", 0},
-        {"  42", 42},
-        {"+7", 7},
-        {"-", 0},
-        {"- 3", 0},
-        {"007", 7},
-        {"1 2", 1},
-        {"0x1A", 0},
-        {"-939415360", -939415360},
-        {"2147483647", INT32_MAX},
-        {"-2147483648", INT32_MIN},
+        {"12abc", 12}, {"abc", 0}, {"-5", -5}, {"", 0}, {"  42", 42}, {"+7", 7}, {"-", 0},
+        {"- 3", 0}, {"007", 7}, {"1 2", 1}, {"0x1A", 0}, {"-939415360", -939415360},
+        {"2147483647", INT32_MAX}, {"-2147483648", INT32_MIN},
         // Wider numbers keep their low 32 bits, so an address written unsigned reads back.
-        {"3355551936", -939415360},
-        {"4294967296", 0},
+        {"3355551936", -939415360}, {"4294967296", 0},
     };
+    // clang-format on
     for (const auto& [psz, n] : cases) EXPECT_EQ(IniParseInt(psz), n) << '"' << psz << '"';
 }
 

@@ -238,6 +238,7 @@ TEST_P(Filter, DecidesWhoIsServed) {
     EXPECT_EQ(out.size(), bServed ? 1u : 0u);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Units, Filter,
     ::testing::Values(
@@ -245,25 +246,14 @@ INSTANTIATE_TEST_SUITE_P(
         FilterCase{1, "ORXHV7410", {0x02, 0x4F, 0x53}, "ORXHV7410", "Non-ORX device. 2 4f 53"},
         FilterCase{0, "ORXHV7410", {0x02, 0x4F, 0x52}, "ANY", "ANY: Starting Transfer"},
         FilterCase{1, "ORXHV7410", {0x02, 0x4F, 0x52}, "orxhv7410", "orxhv7410: Starting Transfer"},
-        FilterCase{1,
-                   "ORXHV7410",
-                   {0x02, 0x4F, 0x52},
-                   "ORXHV7411",
-                   "ORX device 'ORXHV7411' boot request ignored."},
-        FilterCase{1,
-                   "ORXHV7410",
-                   {0x02, 0x4F, 0x52},
-                   "ORXHV741",
-                   "ORX device 'ORXHV741' boot request ignored."},
+        FilterCase{1, "ORXHV7410", {0x02, 0x4F, 0x52}, "ORXHV7411", "ORX device 'ORXHV7411' boot request ignored."},
+        FilterCase{1, "ORXHV7410", {0x02, 0x4F, 0x52}, "ORXHV741", "ORX device 'ORXHV741' boot request ignored."},
         FilterCase{1, "", {0x02, 0x4F, 0x52}, "ANY", "ANY: Starting Transfer"},
+        FilterCase{2, "ORXHV7410", {0x02, 0x4F, 0x52}, "ANY", "ANY: Starting Transfer"},
         // The name is at most 16 bytes, and a unit's name must not put controls in the log.
-        FilterCase{0,
-                   "",
-                   {0x02, 0x4F, 0x52},
-                   "ABCDEFGHIJKLMNOPQRS",
-                   "ABCDEFGHIJKLMNOP: Starting Transfer"},
-        FilterCase{0, "", {0x02, 0x4F, 0x52}, "A\x1b[2J\x9b\xff", "A?[2J??: Starting Transfer"},
-        FilterCase{2, "ORXHV7410", {0x02, 0x4F, 0x52}, "ANY", "ANY: Starting Transfer"}));
+        FilterCase{0, "", {0x02, 0x4F, 0x52}, "ABCDEFGHIJKLMNOPQRS", "ABCDEFGHIJKLMNOP: Starting Transfer"},
+        FilterCase{0, "", {0x02, 0x4F, 0x52}, "A\x1b[2J\x9b\xff", "A?[2J??: Starting Transfer"}));
+// clang-format on
 
 // Six units at once, acknowledging in turn: each gets its own image, the sixth too,
 // and lines follow a unit to its new slot when an earlier one leaves.

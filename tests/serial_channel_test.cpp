@@ -113,32 +113,21 @@ TEST_P(WaitForCharCases, ResultAndForwardedBytes) {
     EXPECT_EQ(std::string(buf.begin(), buf.begin() + n), strIn.substr(0, static_cast<size_t>(n)));
 }
 
+const std::string kDots253(253, '.');
+
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     SerialChannel, WaitForCharCases,
     ::testing::Values(
         CWaitCase{"TerminatorCountsAndIsNotForwarded", {"OK\n"}, '\n', 255, 3, {"O", "K"}},
-        CWaitCase{"BytesAfterTheTerminatorStay",
-                  {"RE", "ADY\nB"},
-                  '\n',
-                  255,
-                  6,
-                  {"R", "E", "A", "D", "Y"}},
+        CWaitCase{"BytesAfterTheTerminatorStay", {"RE", "ADY\nB"}, '\n', 255, 6, {"R", "E", "A", "D", "Y"}},
         CWaitCase{"LimitOfOneEndsAtTheFirstByte", {"\n"}, '\n', 1, 0, {}},
-        CWaitCase{"TerminatorAsTheLimitByteIsNotFound",
-                  {std::string(254, '.') + "\n"},
-                  '\n',
-                  255,
-                  0,
-                  std::vector<std::string>(254, ".")},
-        CWaitCase{"TerminatorJustInsideTheLimit",
-                  {std::string(253, '.') + "\n"},
-                  '\n',
-                  255,
-                  254,
-                  std::vector<std::string>(253, ".")},
+        CWaitCase{"TerminatorAsTheLimitByteIsNotFound", {kDots253 + ".\n"}, '\n', 255, 0, std::vector<std::string>(254, ".")},
+        CWaitCase{"TerminatorJustInsideTheLimit", {kDots253 + "\n"}, '\n', 255, 254, std::vector<std::string>(253, ".")},
         CWaitCase{"SilenceIsATimeOut", {}, '\n', 255, 0, {}},
         CWaitCase{"NeverMatchingTerminatorShowsAll", {"ab", "c"}, -1, 32768, 0, {"a", "b", "c"}}),
     CaseName());
+// clang-format on
 
 TEST_F(SerialChannel, WaitForCharGivesUpAtItsDeadlineWhileBytesKeepComing) {
     const uint32_t dwNow = t.sys.clock.GetTickCount();

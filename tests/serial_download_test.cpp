@@ -68,23 +68,15 @@ TEST_P(ExampleDownload, LineCarriesRecordsByAddressPacedByTheUnitAndReportsIt) {
     EXPECT_TRUE(t.server.SerialDownload(*pPort));
     const Bytes header = Slice(image, 0, 15), recA = Slice(image, 27, 12),
                 recB = Slice(image, 15, 12), end = Slice(image, 639, 12);
-    const std::vector<CLineEvent> hv7 = {S(header),
-                                         kPurge,
-                                         S(recA),
-                                         kUnitLf,
-                                         S(Slice(image, 39, 256)),
-                                         kUnitLf,
-                                         S(Slice(image, 39 + 256, 256)),
-                                         kUnitLf,
-                                         S(Slice(image, 39 + 512, 88)),
-                                         S(recB),
-                                         S(end)};
+    // clang-format off
+    const std::vector<CLineEvent> hv7 = {
+        S(header), kPurge, S(recA), kUnitLf, S(Slice(image, 39, 256)), kUnitLf,
+        S(Slice(image, 39 + 256, 256)), kUnitLf, S(Slice(image, 39 + 512, 88)), S(recB), S(end)};
     // HV6 answers every go-ahead with its own LF and sends the record in one block.
-    const std::vector<CLineEvent> hv6 = {kServerLf, S(header), kPurge,
-                                         kUnitLf,   kServerLf, S(recA),
-                                         kUnitLf,   kServerLf, S(Slice(image, 39, 600)),
-                                         kUnitLf,   kServerLf, S(recB),
-                                         kUnitLf,   kServerLf, S(end)};
+    const std::vector<CLineEvent> hv6 = {
+        kServerLf, S(header), kPurge, kUnitLf, kServerLf, S(recA), kUnitLf, kServerLf,
+        S(Slice(image, 39, 600)), kUnitLf, kServerLf, S(recB), kUnitLf, kServerLf, S(end)};
+    // clang-format on
     EXPECT_EQ(pDev->Events(), bHv6 ? hv6 : hv7);
 
     const std::vector<std::string> expected = {

@@ -198,30 +198,23 @@ TEST_P(LineCompletion, EachByteShownOnce) {
     EXPECT_EQ(Written(), GetParam().strTyped);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     SerialServe, LineCompletion,
     ::testing::Values(
         CLineCase{"LineOverTwoReads", {{0, "Hello "}, {100, "world\r\n"}}, "Hello world\r\n", ""},
         CLineCase{"NoLineFeedWithinTwoSeconds", {{0, "Boot> "}}, "Boot> ", ""},
-        CLineCase{
-            "LineFeedAfterTwoSecondsIsShownOnce", {{0, "Boot> "}, {3000, "x\n"}}, "Boot> x\n", ""},
-        CLineCase{"PromptReadCompletedIsAnswered",
-                  {{0, "Press any key"}, {100, " to stop\r\n"}},
-                  "<a><32><31><78><44>",
-                  "\n21xD"},
-        CLineCase{"PromptReadNeverCompletedIsShownOnce",
-                  {{0, "Press any key"}, {2500, "..."}},
-                  "Press any key...",
-                  ""},
-        CLineCase{"PromptSplitOverReadsIsStillAnswered",
-                  {{0, "Press any"}, {100, " key\r\n"}},
-                  "Press any key\r<a><32><31><78><44>",
-                  "\n21xD"},
+        CLineCase{"LineFeedAfterTwoSecondsIsShownOnce", {{0, "Boot> "}, {3000, "x\n"}}, "Boot> x\n", ""},
+        CLineCase{"PromptReadCompletedIsAnswered", {{0, "Press any key"}, {100, " to stop\r\n"}},
+                  "<a><32><31><78><44>", "\n21xD"},
+        CLineCase{"PromptReadNeverCompletedIsShownOnce", {{0, "Press any key"}, {2500, "..."}},
+                  "Press any key...", ""},
+        CLineCase{"PromptSplitOverReadsIsStillAnswered", {{0, "Press any"}, {100, " key\r\n"}},
+                  "Press any key\r<a><32><31><78><44>", "\n21xD"},
         CLineCase{"TextAfterTheLineFeedWaitsForTheNextPass", {{0, "one\r\ntwo"}}, "one\r\ntwo", ""},
-        CLineCase{"LongLineWithoutLineFeedLosesNoByte",
-                  {{0, std::string(200, 'a')}, {10, std::string(100, 'b')}},
-                  std::string(200, 'a') + std::string(100, 'b'),
-                  ""}),
+        CLineCase{"LongLineWithoutLineFeedLosesNoByte", {{0, std::string(200, 'a')}, {10, std::string(100, 'b')}},
+                  std::string(200, 'a') + std::string(100, 'b'), ""}),
     CaseName());
+// clang-format on
 
 }  // namespace

@@ -10,7 +10,7 @@ RUNS=${ORX_BENCH_RUNS:-5}
 UNITS=${ORX_BENCH_UNITS:-100}
 SIZE=$((8 * 1048576))
 
-source "$(dirname "$SELF")/../tests/e2e/lib/env.sh"
+source "$(dirname "$SELF")/../scripts/lib/env.sh"
 if [ -z "${ORX_BENCH_NETNS:-}" ]; then
     command -v tftp >/dev/null || { echo "bench: tftp (tftp-hpa) is missing" >&2; exit 1; }
 fi

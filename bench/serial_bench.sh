@@ -17,7 +17,7 @@ SIZE=${ORX_SERIAL_BENCH_SIZE:-$((4 * 1048576))}
 BAUD=115200
 IDLE_PORTS=8
 IDLE_SECONDS=10
-source "$HERE/../tests/e2e/lib/env.sh"
+source "$HERE/../scripts/lib/env.sh"
 orx_tmpdir /tmp/orx-serial-bench-XXXXXX || exit 1
 WORK=$ORX_TMP
 

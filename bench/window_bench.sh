@@ -6,7 +6,7 @@ set -u
 BUILD=$(cd "${1:-build}" && pwd) || exit 1
 SELF=$(cd "$(dirname "$0")" && pwd)/$(basename "$0")
 UNITS=${ORX_BENCH_UNITS:-100}
-source "$(dirname "$SELF")/../tests/e2e/lib/env.sh"
+source "$(dirname "$SELF")/../scripts/lib/env.sh"
 orx_private_net ORX_BENCH_NETNS "$SELF" "$BUILD" || {
     echo "window bench: needs root for a private network namespace" >&2
     exit 1

@@ -6,7 +6,7 @@ set -u
 
 BUILD=$(cd "${1:-build}" && pwd) || exit 1
 SELF=$(cd "$(dirname "$0")" && pwd)/$(basename "$0")
-source "$(dirname "$SELF")/../tests/e2e/lib/env.sh"
+source "$(dirname "$SELF")/lib/env.sh"
 orx_private_net ORX_DEMO_NETNS "$SELF" "$BUILD" || {
     echo "demo: needs root for a private network namespace (try: sudo make demo)" >&2
     exit 1

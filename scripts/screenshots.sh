@@ -5,7 +5,7 @@
 set -euo pipefail
 BUILD=$(cd "${1:-build}" && pwd)
 DOCS=$(cd "$(dirname "$0")/../docs" && pwd)
-source "$(dirname "$0")/../tests/e2e/lib/env.sh"
+source "$(dirname "$0")/lib/env.sh"
 orx_private_net ORX_SHOTS_NETNS "$0" "$BUILD" || {
     echo "screenshots: needs a private network namespace (root)" >&2
     exit 1

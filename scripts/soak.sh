@@ -9,7 +9,7 @@ minutes=${2:-30}
 shift $(($# < 2 ? $# : 2))
 here=$(cd "$(dirname "$0")" && pwd)
 
-source "$here/../tests/e2e/lib/env.sh"
+source "$here/lib/env.sh"
 orx_private_net ORX_SOAK_NETNS "$here/soak.sh" "$build" "$minutes" "$@" || {
   echo "soak: cannot make a private network namespace (needs root)" >&2
   exit 1

@@ -6,7 +6,7 @@
 # Usage: competing.sh <build_dir>
 set -uo pipefail
 build=$(cd "${1:?usage: competing.sh <build_dir>}" && pwd)
-source "$(dirname "$0")/lib/env.sh"
+source "$(dirname "$0")/../../scripts/lib/env.sh"
 orx_need unshare ip hostname
 orxboot=$build/orxboot
 image=$build/samples/small.bin

@@ -8,7 +8,7 @@
 # Usage: provisioning.sh <build_dir>
 set -uo pipefail
 build=$(cd "${1:?usage: provisioning.sh <build_dir>}" && pwd)
-source "$(dirname "$0")/lib/env.sh"
+source "$(dirname "$0")/../../scripts/lib/env.sh"
 orx_need ip timeout
 orxboot=$build/orxboot
 image=$build/samples/small.bin

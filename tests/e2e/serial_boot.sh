@@ -7,7 +7,7 @@ set -u
 
 BUILD=$(cd "${1:?usage: serial_boot.sh <build_dir>}" && pwd)
 SELF=$(cd "$(dirname "$0")" && pwd)/$(basename "$0")
-source "$(dirname "$SELF")/lib/env.sh"
+source "$(dirname "$SELF")/../../scripts/lib/env.sh"
 orx_need unshare ip
 orx_private_net ORX_E2E_NETNS "$SELF" "$BUILD" || {
     echo "serial_boot: SKIPPED: cannot make a private network namespace (needs root)"

@@ -8,12 +8,30 @@ namespace {
 const char kService[] = "org.freedesktop.ScreenSaver";
 const char kPath[] = "/org/freedesktop/ScreenSaver";
 const char kInterface[] = "org.freedesktop.ScreenSaver";
+
+void SendUnInhibit(QDBusConnection& bus, uint nCookie) {
+    QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, "UnInhibit");
+    call << nCookie;
+    bus.send(call);
+}
 }  // namespace
 
 CScreenSaverInhibitor::CScreenSaverInhibitor(QDBusConnection bus) : m_bus(std::move(bus)) {}
 
 CScreenSaverInhibitor::~CScreenSaverInhibitor() {
     Release();
+    if (!m_pPending) return;
+    // The answer to Inhibit is still on its way: let it release itself when it comes,
+    // or the screen saver stays held after the window has gone.
+    m_pPending->setParent(nullptr);
+    m_pPending->disconnect(this);
+    QDBusConnection bus = m_bus;
+    QObject::connect(m_pPending, &QDBusPendingCallWatcher::finished, m_pPending,
+                     [bus](QDBusPendingCallWatcher* pCall) mutable {
+                         pCall->deleteLater();
+                         const QDBusPendingReply<uint> reply = *pCall;
+                         if (!reply.isError()) SendUnInhibit(bus, reply.value());
+                     });
 }
 
 void CScreenSaverInhibitor::SetInhibited(bool bInhibited) {
@@ -22,15 +40,14 @@ void CScreenSaverInhibitor::SetInhibited(bool bInhibited) {
         Release();
         return;
     }
-    if (m_nCookie || m_bPending || !m_bus.isConnected()) return;
+    if (m_nCookie || m_pPending || !m_bus.isConnected()) return;
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, "Inhibit");
     call << QStringLiteral("orxboot") << QStringLiteral("A unit is downloading over a serial line");
-    auto* pWatcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
-    m_bPending = true;
-    connect(pWatcher, &QDBusPendingCallWatcher::finished, this,
+    m_pPending = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
+    connect(m_pPending, &QDBusPendingCallWatcher::finished, this,
             [this](QDBusPendingCallWatcher* pCall) {
                 pCall->deleteLater();
-                m_bPending = false;
+                m_pPending = nullptr;
                 const QDBusPendingReply<uint> reply = *pCall;
                 if (reply.isError()) return;
                 m_nCookie = reply.value();
@@ -41,8 +58,6 @@ void CScreenSaverInhibitor::SetInhibited(bool bInhibited) {
 
 void CScreenSaverInhibitor::Release() {
     if (!m_nCookie) return;
-    QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, "UnInhibit");
-    call << *m_nCookie;
-    m_bus.send(call);
+    SendUnInhibit(m_bus, *m_nCookie);
     m_nCookie.reset();
 }

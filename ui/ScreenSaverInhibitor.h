@@ -3,6 +3,8 @@
 #include <QObject>
 #include <optional>
 
+class QDBusPendingCallWatcher;
+
 // Holds the desktop's screen saver off through the freedesktop ScreenSaver service on
 // the session bus. Calls never wait on the UI thread; without a session bus, or without
 // the service, nothing happens.
@@ -20,6 +22,6 @@ private:
 
     QDBusConnection m_bus;
     bool m_bWanted = false;
-    bool m_bPending = false;
+    QDBusPendingCallWatcher* m_pPending = nullptr;
     std::optional<uint> m_nCookie;
 };

@@ -58,7 +58,11 @@ private slots:
                 inhibitor.SetInhibited(true);
                 QTRY_COMPARE(saver.m_setHeld.size(), 1);
             }
-            // The window going away releases it too.
+            // The window going away releases it too,
+            QTRY_COMPARE(saver.m_setHeld.size(), 0);
+            // even before the answer to its request has come back.
+            { CScreenSaverInhibitor(client).SetInhibited(true); }
+            QTRY_COMPARE(saver.m_nNext, 5u);
             QTRY_COMPARE(saver.m_setHeld.size(), 0);
         }
         QDBusConnection::disconnectFromBus("service");

@@ -64,14 +64,11 @@ struct CReadCase {
     uint32_t dwTookMs;
 };
 
-class ReadCases : public ::testing::TestWithParam<CReadCase> {};
+class ReadCases : public SerialChannel, public ::testing::WithParamInterface<CReadCase> {};
 
 // A quiet read waits out its time on the device, without spinning; input ends it early.
 TEST_P(ReadCases, ReturnsAtTheRightTime) {
     const CReadCase& c = GetParam();
-    CSerialTestApp t;
-    CTransferSerial port(t.server, "COM1", 115200, false);
-    CFakeSerialDevice& dev = *t.serial.Last();
     const uint32_t dwStart = t.sys.clock.GetTickCount();
     if (c.nInputAtMs >= 0) dev.Feed("late", dwStart + static_cast<uint32_t>(c.nInputAtMs));
     uint8_t buf[8];
@@ -96,13 +93,11 @@ struct CWaitCase {
     std::vector<std::string> forwarded;
 };
 
-class WaitForCharCases : public ::testing::TestWithParam<CWaitCase> {};
+class WaitForCharCases : public SerialChannel, public ::testing::WithParamInterface<CWaitCase> {};
 
 TEST_P(WaitForCharCases, ResultAndForwardedBytes) {
     const CWaitCase& c = GetParam();
-    CSerialTestApp t;
-    CTransferSerial port(t.server, "COM1", 115200, false);
-    for (const auto& s : c.chunks) t.serial.Last()->Feed(s);
+    for (const auto& s : c.chunks) dev.Feed(s);
     std::vector<uint8_t> buf(600);
     const int n = port.WaitForChar(c.nTerminator, 2000, buf.data(), c.nLimit);
     EXPECT_EQ(n, c.nResult);

@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstring>
+#include <functional>
 #include <thread>
 
 #include "platform/LastError.h"
@@ -149,27 +149,21 @@ TEST_F(PtyDevice, WaitEndsOnWakeOnInputAndAtItsTime) {
     auto pDev = m_factory.Open(m_strSlave, 115200);
     ASSERT_NE(pDev, nullptr);
     using namespace std::chrono;
-    auto start = steady_clock::now();
-    pDev->WaitReadable(30);
-    EXPECT_GE(duration_cast<milliseconds>(steady_clock::now() - start).count(), 29);
-
-    std::thread waker([&] {
-        std::this_thread::sleep_for(milliseconds(20));
-        pDev->Wake();
-    });
-    start = steady_clock::now();
-    pDev->WaitReadable(5000);
-    EXPECT_LT(duration_cast<milliseconds>(steady_clock::now() - start).count(), 1000);
-    waker.join();
-
-    std::thread unit([&] {
-        std::this_thread::sleep_for(milliseconds(20));
-        (void)!write(m_fdMaster, "\n", 1);
-    });
-    start = steady_clock::now();
-    pDev->WaitReadable(5000);
-    EXPECT_LT(duration_cast<milliseconds>(steady_clock::now() - start).count(), 1000);
-    unit.join();
+    // How long a wait lasts when fn runs 20 ms into it.
+    auto Waited = [&](uint32_t dwMs, std::function<void()> fn) {
+        std::thread other([&] {
+            std::this_thread::sleep_for(milliseconds(20));
+            fn();
+        });
+        const auto start = steady_clock::now();
+        pDev->WaitReadable(dwMs);
+        const auto ms = duration_cast<milliseconds>(steady_clock::now() - start).count();
+        other.join();
+        return ms;
+    };
+    EXPECT_GE(Waited(30, [] {}), 29);
+    EXPECT_LT(Waited(5000, [&] { pDev->Wake(); }), 1000);
+    EXPECT_LT(Waited(5000, [&] { (void)!write(m_fdMaster, "\n", 1); }), 1000);
     uint8_t b = 0;
     EXPECT_EQ(pDev->Read(&b, 1), 1);
     EXPECT_EQ(b, '\n');

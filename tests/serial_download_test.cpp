@@ -23,8 +23,10 @@ protected:
     CFakeSerialDevice* pDev = nullptr;
     Bytes image;
 
-    void Setup(const std::vector<CImageRecord>& records, int nProtocol) {
+    // nCut > 0: the image is cut to that many bytes.
+    void Setup(const std::vector<CImageRecord>& records, int nProtocol, size_t nCut = 0) {
         image = MakeImageBytes(records);
+        if (nCut) image.resize(nCut);
         ASSERT_TRUE(t.LoadImage(image));
         t.config.m_nComProtocol = nProtocol;
         pPort = std::make_unique<CTransferSerial>(t.server, "COM1", 115200, false);
@@ -182,11 +184,7 @@ TEST_F(SerialDownload, Hv6UnitThatNeverAsksForARecordFailsAfterTwoSeconds) {
 }
 
 TEST_F(SerialDownload, CorruptImageSendsNothingAndFails) {
-    Bytes bad = MakeImageBytes({{0x1000, Pattern(40, 1)}});
-    bad.resize(15 + 12 + 20);  // the record's data runs past the end
-    ASSERT_TRUE(t.LoadImage(bad));
-    pPort = std::make_unique<CTransferSerial>(t.server, "COM1", 115200, false);
-    pDev = t.serial.Last();
+    Setup({{0x1000, Pattern(40, 1)}}, 0, 15 + 12 + 20);  // the record's data runs past the end
     EXPECT_FALSE(t.server.SerialDownload(*pPort));
     EXPECT_FALSE(t.server.SerialDownload(*pPort));
     EXPECT_TRUE(pDev->Events().empty());

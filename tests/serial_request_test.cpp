@@ -26,10 +26,12 @@ Bytes RawRequest(int16_t nLength, int32_t nFlag, const Bytes& middle) {
     return out;
 }
 
-uint8_t SumFrom4(const Bytes& b, size_t nEnd) {
+// C at 12 made to hold for the bytes from 4 on.
+Bytes Summed(Bytes b) {
     uint8_t s = 0;
-    for (size_t i = 4; i < nEnd; ++i) s = static_cast<uint8_t>(s + b[i]);
-    return s;
+    for (size_t i = 4; i < 12; ++i) s = static_cast<uint8_t>(s + b[i]);
+    b[12] = static_cast<uint8_t>(0xFF - s);
+    return b;
 }
 
 struct CScanCase {
@@ -39,9 +41,7 @@ struct CScanCase {
 };
 
 Bytes ShortestValid() {
-    Bytes b = RawRequest(5, 0, {0});
-    b[12] = static_cast<uint8_t>(0xFF - SumFrom4(b, 12));
-    return b;
+    return Summed(RawRequest(5, 0, {0}));
 }
 
 Bytes WithByte(Bytes b, size_t i, uint8_t v) {
@@ -53,27 +53,9 @@ Bytes Prefix(const Bytes& b, size_t n) {
     return Bytes(b.begin(), b.begin() + static_cast<long>(n));
 }
 
-// A name whose flag is 0: the name is not summed and C stands at 12.
-Bytes NameWithoutFlag() {
-    Bytes b = RawRequest(9, 0, {0, 'a', 'b', 'c', 'd'});
-    b[12] = static_cast<uint8_t>(0xFF - SumFrom4(b, 12));
-    return b;
-}
-
 // N places C at 300: beyond every gathered byte.
 Bytes ChecksumBeyondTheBytes() {
     return RawRequest(293, 1, {'n', 'a', 'm', 'e', 0});
-}
-
-Bytes NegativeLength() {
-    Bytes b = RawRequest(-3, 7, {0});
-    b[12] = static_cast<uint8_t>(0xFF - SumFrom4(b, 12));
-    return b;
-}
-
-Bytes Longest() {
-    const std::string strName(SERIAL_REQUEST_MAX - 17, 'n');
-    return Request(1, strName.c_str());
 }
 
 std::vector<CScanCase> ScanCases() {
@@ -87,9 +69,12 @@ std::vector<CScanCase> ScanCases() {
         {"WithNameWrongChecksum", Request(1, "HV7-00421", 3), ERequestScan::BadChecksum},
         {"NameSpoiledAfterChecksum", WithByte(Request(1, "HV7"), 13, 'X'),
          ERequestScan::BadChecksum},
-        {"NameBytesIgnoredWithoutFlag", NameWithoutFlag(), ERequestScan::Valid},
-        {"NegativeLengthPutsChecksumAt12", NegativeLength(), ERequestScan::Valid},
-        {"LongestRequest", Longest(), ERequestScan::Valid},
+        // Flag 0: the name is not summed and C stands at 12.
+        {"NameBytesIgnoredWithoutFlag", Summed(RawRequest(9, 0, {0, 'a', 'b', 'c', 'd'})),
+         ERequestScan::Valid},
+        {"NegativeLengthPutsChecksumAt12", Summed(RawRequest(-3, 7, {0})), ERequestScan::Valid},
+        {"LongestRequest", Request(1, std::string(SERIAL_REQUEST_MAX - 17, 'n').c_str()),
+         ERequestScan::Valid},
         {"ThirdByteDiffers", Bytes{0xAA, 0x55, 0x00}, ERequestScan::NotRequest},
         {"ZeroBytesDiffer", WithByte(valid, 5, 0x01), ERequestScan::NotRequest},
         {"ChecksumBeyondTheGatheredBytes", ChecksumBeyondTheBytes(), ERequestScan::NotRequest},

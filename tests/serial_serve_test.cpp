@@ -162,13 +162,6 @@ INSTANTIATE_TEST_SUITE_P(
                   "<a><32><32><78><44>"}),
     CaseName());
 
-TEST_F(SerialServe, WithoutAutoMenuThePromptIsShownAndNothingTyped) {
-    FeedAt(0, Text("Press any key\r\n"));
-    Serve();
-    EXPECT_EQ(t.TerminalText(), "Press any key\r\n");
-    EXPECT_EQ(Written(), "");
-}
-
 TEST_F(SerialServe, UnitAnswersDuringTheListenAreShown) {
     t.config.m_nComAutoMenu = 1;
     pDev->m_onWrite = [](CFakeSerialDevice& d, const Bytes& b) {
@@ -184,14 +177,15 @@ struct CLineCase {
     std::vector<std::pair<uint32_t, std::string>> input;  // (ms, bytes)
     std::string strShown;
     std::string strTyped;
+    int nAutoMenu = 1;
 };
 
 class LineCompletion : public SerialServe, public ::testing::WithParamInterface<CLineCase> {};
 
-// With automatic menus on, every byte reaches the terminal exactly once and in order,
-// except a prompt line that is answered with keys.
+// Every byte reaches the terminal exactly once and in order, except a prompt line that is
+// answered with keys.
 TEST_P(LineCompletion, EachByteShownOnce) {
-    t.config.m_nComAutoMenu = 1;
+    t.config.m_nComAutoMenu = GetParam().nAutoMenu;
     for (const auto& [ms, s] : GetParam().input) FeedAt(ms, Text(s));
     Serve();
     EXPECT_EQ(t.TerminalText(), GetParam().strShown);
@@ -212,6 +206,7 @@ INSTANTIATE_TEST_SUITE_P(
         CLineCase{"PromptSplitOverReadsIsStillAnswered", {{0, "Press any"}, {100, " key\r\n"}},
                   "Press any key\r<a><32><31><78><44>", "\n21xD"},
         CLineCase{"TextAfterTheLineFeedWaitsForTheNextPass", {{0, "one\r\ntwo"}}, "one\r\ntwo", ""},
+        CLineCase{"WithoutAutoMenuThePromptIsShownAsIs", {{0, "Press any key\r\n"}}, "Press any key\r\n", "", 0},
         CLineCase{"LongLineWithoutLineFeedLosesNoByte", {{0, std::string(200, 'a')}, {10, std::string(100, 'b')}},
                   std::string(200, 'a') + std::string(100, 'b'), ""}),
     CaseName());

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Writes a small seed corpus for every fuzz target into <dir>/<target>/."""
-import os
+import pathlib
 import struct
 import sys
 
@@ -82,15 +82,8 @@ SEEDS = {
 }
 
 
-def main():
-    root = sys.argv[1]
-    for target, seeds in SEEDS.items():
-        folder = os.path.join(root, target)
-        os.makedirs(folder, exist_ok=True)
-        for i, seed in enumerate(seeds):
-            with open(os.path.join(folder, "seed%d" % i), "wb") as f:
-                f.write(seed)
-
-
-if __name__ == "__main__":
-    main()
+for target, seeds in SEEDS.items():
+    folder = pathlib.Path(sys.argv[1], target)
+    folder.mkdir(parents=True, exist_ok=True)
+    for i, seed in enumerate(seeds):
+        (folder / ("seed%d" % i)).write_bytes(seed)

@@ -164,7 +164,7 @@ private:
 };
 
 // Ports by name: present ones open (unless busy), each open makes a new device that the
-// test reaches through Last() or Device(name); it lives as long as its port object.
+// test reaches through Last(); it lives as long as its port object.
 class CFakeSerialFactory : public ISerialPortFactory {
 public:
     explicit CFakeSerialFactory(CFakeClock* pClock) : m_pClock(pClock) {}
@@ -184,7 +184,6 @@ public:
             return nullptr;
         }
         auto p = std::make_unique<CFakeSerialDevice>(m_pClock);
-        m_devices[strPort] = p.get();
         m_pLast = p.get();
         return p;
     }
@@ -192,10 +191,6 @@ public:
         std::lock_guard<std::mutex> g(m_lock);
         m_probed.push_back(strPort);
         return m_present.count(strPort) && !m_busy.count(strPort);
-    }
-    CFakeSerialDevice* Device(const std::string& strPort) {
-        std::lock_guard<std::mutex> g(m_lock);
-        return m_devices.count(strPort) ? m_devices[strPort] : nullptr;
     }
     CFakeSerialDevice* Last() {
         std::lock_guard<std::mutex> g(m_lock);
@@ -209,6 +204,5 @@ public:
 
 private:
     std::mutex m_lock;
-    std::map<std::string, CFakeSerialDevice*> m_devices;
     CFakeSerialDevice* m_pLast = nullptr;
 };

@@ -220,22 +220,6 @@ TEST_F(SerialWorker, TypedKeyReachesTheUnitWithoutWaitingForTheReadTimeOut) {
     EXPECT_EQ(dev.Written(), std::vector<uint8_t>{'q'});
 }
 
-TEST_F(SerialWorker, StoppedServersRelayEverythingFromSeveralPorts) {
-    t.bServersRunning = false;
-    std::vector<std::unique_ptr<CTransferSerial>> ports;
-    for (const char* psz : {"COM1", "COM2", "COM3"}) {
-        ports.push_back(std::make_unique<CTransferSerial>(t.server, psz, 115200));
-        t.serial.Device(psz)->Feed(std::string(psz) + ";");
-    }
-    for (int i = 0; i < 200 && t.TerminalText().size() < 15; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    for (auto& p : ports) p->RequestStop();
-    ports.clear();
-    const std::string str = t.TerminalText();
-    for (const char* psz : {"COM1;", "COM2;", "COM3;"})
-        EXPECT_NE(str.find(psz), std::string::npos) << str;
-}
-
 TEST_F(SerialWorker, UnpluggedPortEndsItsWorkerAndClosesThePort) {
     auto pPort = std::make_unique<CTransferSerial>(t.server, "COM1", 115200);
     t.serial.Last()->m_bFailRead = true;

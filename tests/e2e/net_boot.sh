@@ -26,13 +26,14 @@ start_server() {
     wait_for_line "Server waiting for boot request..." 10 || fail "server did not start"
 }
 
-# unit NAME ADDR [options]: one simulated unit in the background; its pid in UNIT_PID.
+# unit NAME ADDR [options]: one simulated unit in the background; its pid in UNIT[NAME].
+declare -A UNIT
 unit() {
     local name=$1 addr=$2
     shift 2
     "$ORXUNIT" net --server 127.0.0.1 --bind "$addr" --name "$name" \
         --mac "$(printf '02:4F:52:00:00:%02X' "${addr##*.}")" "$@" >"$DIR/$name.out" 2>"$DIR/$name.err" &
-    UNIT_PID=$!
+    UNIT[$name]=$!
 }
 
 # --- Three units at once; the server ends with the last transfer. A transfer takes
@@ -41,18 +42,14 @@ unit() {
 # second later, when every one of them owes its next announcement.
 new_case three BOOTFILE="$TOP/1m.bin" BOOTNET=1 BOOTSERIAL=0 NETTYPE=0 NETCACHE=0 \
     TRANCLOSEDONE=1 WIZARDMODE=0
-pids=()
-for i in 2 3 4; do
-    unit "HV7UNIT$i" "127.0.0.$i" --image "$TOP/1m.bin" --timeout 15
-    pids+=("$UNIT_PID")
-done
+for i in 2 3 4; do unit "HV7UNIT$i" "127.0.0.$i" --image "$TOP/1m.bin" --timeout 15; done
 # Held only once every unit has bound its port, so each announces the moment it goes on.
 orx_wait_for 10 eval '[ "$(ss -uanH | grep -c " 127\.0\.0\.[234]:")" -ge 3 ]'
-kill -STOP "${pids[@]}"
+kill -STOP "${UNIT[@]}"
 start_server
 sleep 1.2
-kill -CONT "${pids[@]}"
-for i in 0 1 2; do wait_exit "${pids[$i]}" 30 0 "unit HV7UNIT$((i + 2))"; done
+kill -CONT "${UNIT[@]}"
+for i in 2 3 4; do wait_exit "${UNIT[HV7UNIT$i]}" 30 0 "unit HV7UNIT$i"; done
 wait_exit "$SERVER" 10 0 "orxboot"
 expect_line "Reading boot file '$TOP/1m.bin'."
 expect_line "Server waiting for boot request..."
@@ -70,21 +67,16 @@ show_logs
 new_case faults BOOTFILE="$TOP/small.bin" BOOTNET=1 BOOTSERIAL=0 NETTYPE=0 NETCACHE=0 \
     TRANCLOSEDONE=0 WIZARDMODE=0
 start_server
-unit DROPACK 127.0.0.2 --image "$TOP/small.bin" --drop-ack 3 --timeout 15; p1=$UNIT_PID
-unit DROPWRQ 127.0.0.3 --image "$TOP/small.bin" --drop-ack 0 --timeout 15; p2=$UNIT_PID
-unit NEWPORT 127.0.0.4 --image "$TOP/small.bin" --new-port-after 5 --timeout 15; p3=$UNIT_PID
-unit REPEAT 127.0.0.5 --image "$TOP/small.bin" --repeat-request --timeout 15; p4=$UNIT_PID
-"$ORXUNIT" net --server 127.0.0.1 --bind 127.0.0.9 --name STRANGER --mac 00:11:22:33:44:55 \
-    --image "$TOP/small.bin" --timeout 2 >"$DIR/STRANGER.out" 2>"$DIR/STRANGER.err" &
-p5=$!
-wait_exit "$p1" 30 0 "unit DROPACK"
-wait_exit "$p2" 30 0 "unit DROPWRQ"
-wait_exit "$p3" 30 0 "unit NEWPORT"
-wait_exit "$p4" 30 0 "unit REPEAT"
-wait_exit "$p5" 30 3 "unit of another maker"
+unit DROPACK 127.0.0.2 --image "$TOP/small.bin" --drop-ack 3 --timeout 15
+unit DROPWRQ 127.0.0.3 --image "$TOP/small.bin" --drop-ack 0 --timeout 15
+unit NEWPORT 127.0.0.4 --image "$TOP/small.bin" --new-port-after 5 --timeout 15
+unit REPEAT 127.0.0.5 --image "$TOP/small.bin" --repeat-request --timeout 15
+unit STRANGER 127.0.0.9 --mac 00:11:22:33:44:55 --image "$TOP/small.bin" --timeout 2
 for name in DROPACK DROPWRQ NEWPORT REPEAT; do
+    wait_exit "${UNIT[$name]}" 30 0 "unit $name"
     expect_line "$name: Transmission completed."
 done
+wait_exit "${UNIT[STRANGER]}" 30 3 "unit of another maker"
 expect_line "DROPACK: Retransmit packet 1"
 expect_line "DROPWRQ: Retransmit packet 1"
 expect_line "Non-ORX device. 0 11 22"
@@ -94,8 +86,5 @@ kill -TERM "$SERVER"
 wait_exit "$SERVER" 10 0 "orxboot after SIGTERM"
 show_logs
 
-if [ "$FAILED" -ne 0 ]; then
-    echo "net_boot: FAILED"
-    exit 1
-fi
+[ "$FAILED" -eq 0 ] || { echo "net_boot: FAILED"; exit 1; }
 echo "net_boot: all cases passed"

@@ -21,14 +21,15 @@ TOP=$ORX_TMP
 "$BUILD/orx-mkimage" --size 70000 --records 5 --out "$TOP/small.bin" || exit 1
 "$BUILD/orx-mkimage" --size 1048576 --records 12 --seed 5 --out "$TOP/1m.bin" || exit 1
 
-# serial_unit PORT [options]: a unit on a new pty linked as PORT; its pid in UNIT_PID.
+# serial_unit PORT [options]: a unit on a new pty linked as PORT; its pid in UNIT[PORT].
+declare -A UNIT
 serial_unit() {
     local port=$1
     shift
     "$ORXUNIT" serial --make-pty "$DIR/ports/$port" --timeout 20000 "$@" \
         >"$DIR/$port.out" 2>"$DIR/$port.err" &
-    UNIT_PID=$!
-    ORX_PIDS+=("$UNIT_PID")
+    UNIT[$port]=$!
+    ORX_PIDS+=("$!")
     orx_wait_for 5 test -L "$DIR/ports/$port" || fail "unit on $port made no line"
 }
 
@@ -59,23 +60,17 @@ case_three_ports() {
         COMPROTOCOL=0 BOOTNET=1 NETTYPE=1 NETDHCP=1 NETCACHE=0 TRANCLOSEDONE=0 WIZARDMODE=0
     local keys=(--bootnet --dhcp --image "$TOP/1m.bin")
     serial_unit COM1 "${keys[@]}"
-    local u1=$UNIT_PID
     serial_unit COM2 "${keys[@]}" --split --text-before-lf READY
-    local u2=$UNIT_PID
     serial_unit COM3 "${keys[@]}" --bad-checksum
-    local u3=$UNIT_PID
     start_server
     "$ORXUNIT" net --server 127.0.0.1 --bind 127.0.0.2 --name ORXHV7410 --image "$TOP/1m.bin" \
         --timeout 30 >"$DIR/net.out" 2>"$DIR/net.err" &
     local un=$!
     ORX_PIDS+=("$un")
-    wait_exit "$u1" 60 0 "unit on COM1"
-    wait_exit "$u2" 60 0 "unit on COM2"
-    wait_exit "$u3" 60 0 "unit on COM3"
     wait_exit "$un" 60 0 "network unit"
     for p in COM1 COM2 COM3; do
+        wait_exit "${UNIT[$p]}" 60 0 "unit on $p"
         wait_for_line "$p: Transfer Complete" 10 || fail "no '$p: Transfer Complete'"
-        expect_line "Serial port '$p' ready..."
         expect_line "$p: Serial Boot detected."
         expect_line "$p: Serial Boot command sent."
         expect_count "$p: Starting Transfer" 1
@@ -84,9 +79,8 @@ case_three_ports() {
     expect_count "Serial Boot checksum mismatch" 1
     expect_line "ORXHV7410: Transmission completed."
     # The ports are opened in port order, and no other port is.
-    [ "$(grep -c "^Serial port '" "$DIR/out.log")" -eq 3 ] || fail "not three ready ports"
-    grep -q "Serial port 'COM1' ready...$" <(grep "^Serial port" "$DIR/out.log" | head -1) ||
-        fail "COM1 is not the first ready port"
+    [ "$(grep "^Serial port '" "$DIR/out.log" | tr '\n' ' ')" = \
+        "$(printf "Serial port '%s' ready... " COM1 COM2 COM3)" ] || fail "not COM1, COM2, COM3 ready"
     # The terminal on stderr: each download's end, the menu echoes, no raw control bytes.
     [ "$(grep -c '<Entry point is' "$DIR/err.log")" -eq 3 ] || fail "not three entry point lines"
     grep -q '<44>' "$DIR/err.log" || fail "no key echo in the terminal"
@@ -103,12 +97,10 @@ case_hangup() {
     new_case hangup BOOTFILE="$TOP/1m.bin" BOOTSERIAL=1 COMOPENALLPORTS=1 COMAUTOMENU=0 \
         COMPROTOCOL=1 BOOTNET=0 TRANCLOSEDONE=0 WIZARDMODE=0
     serial_unit COM1 --no-menu --protocol hv6 --image "$TOP/1m.bin" --hangup-after 3
-    local u1=$UNIT_PID
     serial_unit COM2 --no-menu --protocol hv6 --image "$TOP/1m.bin" --baud-emulate 2000000
-    local u2=$UNIT_PID
     start_server
-    wait_exit "$u1" 30 0 "unit that hangs up"
-    wait_exit "$u2" 60 0 "unit on COM2"
+    wait_exit "${UNIT[COM1]}" 30 0 "unit that hangs up"
+    wait_exit "${UNIT[COM2]}" 60 0 "unit on COM2"
     wait_for_line "COM1: Transfer Failed" 15 || fail "no 'COM1: Transfer Failed'"
     expect_line "COM1: No response from unit (CR)"
     wait_for_line "COM2: Transfer Complete" 15 || fail "no 'COM2: Transfer Complete'"
@@ -122,28 +114,25 @@ case_hangup() {
 case_stop() {
     new_case stop BOOTFILE="$TOP/small.bin" BOOTSERIAL=1 COMOPENALLPORTS=1 COMAUTOMENU=0 \
         COMPROTOCOL=0 BOOTNET=0 TRANCLOSEDONE=0 WIZARDMODE=0
-    local units=()
     for p in COM1 COM2 COM3; do
         serial_unit "$p" --no-menu --image "$TOP/small.bin" --stall-after 4
-        units+=("$UNIT_PID")
     done
     start_server
     for p in COM1 COM2 COM3; do
         orx_wait_for 15 grep -qs "stalling after" "$DIR/$p.out" || fail "the unit on $p did not stall"
     done
     stop_server 2
-    for u in "${units[@]}"; do wait_exit "$u" 20 0 "stalled unit"; done
+    for p in COM1 COM2 COM3; do wait_exit "${UNIT[$p]}" 20 0 "stalled unit on $p"; done
     show_logs
 }
 
 # Each case in its own folder and on its own ports, side by side.
-(case_three_ports; exit $FAILED) &
-P1=$!
-(case_hangup; exit $FAILED) &
-P2=$!
-(case_stop; exit $FAILED) &
-P3=$!
+CASES=()
+for c in case_three_ports case_hangup case_stop; do
+    ($c; exit $FAILED) &
+    CASES+=($!)
+done
 RC=0
-for p in $P1 $P2 $P3; do wait "$p" || RC=1; done
+for p in "${CASES[@]}"; do wait "$p" || RC=1; done
 [ "$RC" -eq 0 ] && echo "serial_boot: all cases passed"
 exit $RC

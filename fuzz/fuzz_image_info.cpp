@@ -3,20 +3,17 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "app/ImageInfoReport.h"
+#include "tests/TestImage.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     static const std::string strPath = "/tmp/fuzz_image_info_" + std::to_string(getpid());
-    FILE* f = std::fopen(strPath.c_str(), "wb");
-    if (!f) return 0;
-    std::fwrite("B000FF\n", 1, 7, f);
-    std::fwrite(pData, 1, nSize, f);
-    std::fclose(f);
-    const CImageInfo info = InspectImageFile(strPath);
+    std::vector<uint8_t> bytes = {'B', '0', '0', '0', 'F', 'F', '\n'};
+    bytes.insert(bytes.end(), pData, pData + nSize);
+    const CImageInfo info = InspectImageFile(WriteFile(strPath, bytes));
     if (FormatImageInfoJson(info).empty() || info.bOk != info.strProblem.empty()) std::abort();
     if (!info.bLoaded) return 0;
     FormatImageInfoText(info);

@@ -8,11 +8,8 @@
 //                     length is the next byte (times 6 when c & 0x10, to pass 1446);
 //   c >> 6 == 2:      (c & 0x3F) x 250 ms pass, then the retransmit timer fires;
 //   c >> 6 == 3:      (c & 0x3F) x 1000 ms pass without a timer.
-#include <unistd.h>
-
 #include <cstdlib>
 #include <cstring>
-#include <string>
 
 #include "net/NetBootServer.h"
 #include "net/TransferNode.h"
@@ -24,20 +21,6 @@ constexpr size_t kImageLength = 1300;
 const std::vector<uint8_t>& Image() {
     static const std::vector<uint8_t> bytes = MakeImageBytes(kImageLength);
     return bytes;
-}
-
-const std::string& ImagePath() {
-    static const std::string strPath = [] {
-        static std::string str = "/tmp/orx-fuzz-net-" + std::to_string(getpid()) + ".bin";
-        WriteFile(str, Image());
-        std::atexit([] { unlink(str.c_str()); });
-        return str;
-    }();
-    return strPath;
-}
-
-uint32_t UnitAddr(unsigned n) {
-    return 0x0000007Fu | (20u + n) << 24;
 }
 
 void Check(bool b) {
@@ -86,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     config.m_strNetNode = (settings & 4) ? "ORXHV7410" : "";
     sys.process.m_bFailStart = ((settings >> 3) & 3) == 2;
     sys.process.m_result = ((settings >> 3) & 1) ? ERunResult::TimedOut : ERunResult::Finished;
-    Check(rig.image.Load(ImagePath(), nullptr));
+    Check(rig.LoadImage(Image()));
     std::string strFailure;
     Check(net.Start(strFailure));
     config.m_nNetType = (settings >> 5) & 1;  // no broadcast socket needed for this
@@ -106,9 +89,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
             size_t nLen = pData[nPos++];
             if (c & 0x10) nLen *= 6;
             nLen = std::min(nLen, nSize - nPos);
-            const CSockAddr from{UnitAddr(c & 3u), static_cast<uint16_t>(3000 + ((c >> 2) & 3))};
             pServer->m_incoming.push_back(
-                {std::vector<uint8_t>(pData + nPos, pData + nPos + nLen), from});
+                {std::vector<uint8_t>(pData + nPos, pData + nPos + nLen),
+                 Unit(20 + (c & 3), static_cast<uint16_t>(3000 + ((c >> 2) & 3)))});
             nPos += nLen;
             Check(sys.poster.Send(pServer->m_hWnd, pServer->ReadNotice()));
         }

@@ -2,22 +2,18 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "image/TransferFile.h"
+#include "tests/TestImage.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     static const std::string strPath = "/tmp/fuzz_record_index_" + std::to_string(getpid());
-    FILE* f = std::fopen(strPath.c_str(), "wb");
-    if (!f) return 0;
-    std::fwrite("B000FF\n", 1, 7, f);
-    std::fwrite(pData, 1, nSize, f);
-    std::fclose(f);
+    std::vector<uint8_t> bytes = {'B', '0', '0', '0', 'F', 'F', '\n'};
+    bytes.insert(bytes.end(), pData, pData + nSize);
     CTransferFile file;
-    if (!file.Load(strPath, nullptr)) return 0;
+    if (!file.Load(WriteFile(strPath, bytes), nullptr)) return 0;
     const bool bBuilt = file.BuildRecordIndex();
     if (!bBuilt) {
         if (file.RecordCount() != 0 || file.BuildRecordIndex()) std::abort();

@@ -3,6 +3,7 @@
 // nothing, and lines the record does not own are left alone, whatever the arguments held.
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 #include "platform/TextProfile.h"
 #include "tests/ConfigSnapshot.h"
@@ -12,16 +13,12 @@ namespace {
 // Keys no save touches; their values must not move.
 const char* const kProbes[][2] = {{"PARAMS", "X"}, {"OTHER", "BOOTNET"}, {"params", "BOOTFILE16"}};
 
-struct CProbe {
-    bool bFound;
-    std::string strValue;
-    bool operator==(const CProbe&) const = default;
-};
-
-CProbe Probe(const std::string& strText, const char* pszSection, const char* pszKey) {
-    CProbe p{false, {}};
-    p.bFound = IniFindValue(strText, pszSection, pszKey, p.strValue);
-    return p;
+// Whether the key is there, and its value.
+std::pair<bool, std::string> Probe(const std::string& strText, const char* pszSection,
+                                   const char* pszKey) {
+    std::string str;
+    const bool bFound = IniFindValue(strText, pszSection, pszKey, str);
+    return {bFound, str};
 }
 
 }  // namespace
@@ -59,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     // A value taken from the input itself reads back as stored, next to a key it must not move.
     std::string strEdited = strText;
     const std::string strValue = strInput.substr(0, strInput.size() / 2);
-    const CProbe before = Probe(strEdited, "PARAMS", "X");
+    const auto before = Probe(strEdited, "PARAMS", "X");
     if (!IniWriteValue(strEdited, "params", "NewKey", strValue)) abort();
     std::string strRead;
     if (!IniFindValue(strEdited, "PARAMS", "NEWKEY", strRead) ||

@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
-# Boot servers on one segment find each other through their broadcasts on UDP port 100:
-# alpha and beta, each in a private network namespace with its own host name, joined by a
-# veth pair, each log the other and ask once. Who is told of whom (names in other case, a
-# server answering one unit only) is decided by the engine and tested there.
+# Two hosts on one segment, alpha (10.77.1.1/24) and beta (10.77.1.2/24), each in a private
+# network namespace with its own host name, joined by a veth pair:
+# - boot servers find each other through their broadcasts on UDP port 100: each logs the
+#   other and asks once. Who is told of whom (names in other case, a server answering one
+#   unit only) is decided by the engine and tested there.
+# - at start-up orxboot proposes a fixed address for units: the first address after the
+#   host's own that does not answer an echo request, with the host adapter's mask. On alpha,
+#   beta answers and 10.77.1.3 is silent. A host without an adapter is passed over
+#   silently: the engine tests show that.
 # Usage: competing.sh <build_dir>
 set -uo pipefail
 build=$(cd "${1:?usage: competing.sh <build_dir>}" && pwd)
 source "$(dirname "$0")/../../scripts/lib/env.sh"
-orx_need unshare ip hostname
+orx_need unshare ip hostname timeout
 orxboot=$build/orxboot
 image=$build/samples/small.bin
 [ -x "$orxboot" ] && [ -f "$image" ] || { echo "FAIL: build orxboot and samples first"; exit 1; }
@@ -46,6 +51,23 @@ for s in alpha beta; do
     fail "$s did not start: $(err $s)"
 done
 
+# The settings file keeps an address as the signed decimal of its network-order value.
+ini_addr() {
+  IFS=. read -r a b c d <<<"$1"
+  echo $(((d << 24 | c << 16 | b << 8 | a) - ((d >= 128) << 32)))
+}
+# orxboot with neither boot method chosen ends right after start-up.
+dir=$work/provisioning
+orx_settings "$dir" BOOTFILE="$image" BOOTNET=0 BOOTSERIAL=0 NETIP=0 NETIPMASK=0 WIZARDMODE=0
+t0=$(date +%s%N)
+(orx_exec_in "$dir" timeout 120 ip netns exec "$tag-a" "$orxboot" --headless >"$dir/out.log" 2>"$dir/err.log")
+ms=$((($(date +%s%N) - t0) / 1000000))
+grep -qx "NETIP=$(ini_addr 10.77.1.3)" "$dir/orxboot.ini" || fail "NETIP is not 10.77.1.3: $(grep NETIP "$dir/orxboot.ini")"
+grep -qx "NETIPMASK=$(ini_addr 255.255.255.0)" "$dir/orxboot.ini" || fail "NETIPMASK is not /24: $(grep NETIP "$dir/orxboot.ini")"
+grep -q "Error reading network params" "$dir/err.log" && fail "unexpected message: $(cat "$dir/err.log")"
+# One echo to a neighbour that answers, one second for the silent address.
+[ "$ms" -ge 900 ] && [ "$ms" -lt 5000 ] || fail "start-up took $ms ms"
+
 # Junk on port 100 is logged at once with its sender.
 ip netns exec "$tag-b" bash -c 'exec 3>/dev/udp/10.77.1.1/100; printf "hello" >&3'
 orx_wait_for 3 logged alpha "Broadcast rx junk from 10.77.1.2." ||
@@ -70,4 +92,4 @@ done
 # Both still serve.
 for p in "${ORX_PIDS[@]}"; do kill -0 "$p" 2>/dev/null || fail "a server ended early"; done
 
-[ "$FAILED" = 0 ] && echo "PASS: competing boot servers" || exit 1
+[ "$FAILED" = 0 ] && echo "PASS: competing boot servers, unit address provisioning" || exit 1

@@ -41,6 +41,9 @@ public:
     void UpdateTitle();
     void PostUpdateTitle();
     void StopServersIfRunning();
+    // True when the servers run; after a failed start (the user has been told why) what
+    // it opened is closed again.
+    bool Start();
     // Sets WIZARDMODE and ends the sheet so that start-up builds the other kind.
     void SwitchMode(bool bWizard);
     void ShowAbout();
@@ -67,7 +70,6 @@ protected:
 private:
     void StartStop();
     void ApplyNow();
-    bool Start();
     void UpdateScreenSaver();
 
     CORXBootApp& m_app;

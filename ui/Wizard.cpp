@@ -46,9 +46,7 @@ void CWizard::AdvancedMode() const {
 }
 
 bool CWizard::StartServers() {
-    if (App().StartServers()) return true;
-    App().StopServers();
-    return false;
+    return m_sheet.Start();
 }
 
 void CWizard::StopServers() {

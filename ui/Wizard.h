@@ -40,8 +40,7 @@ public:
     IFileDialog& Files() const;
     // Ends the sheet so that an advanced one is built instead.
     void AdvancedMode() const;
-    // True when the servers run; after a failed start (the user has been told why) what
-    // it opened is closed again.
+    // The sheet's start: true when the servers run.
     bool StartServers();
     void StopServers();
 

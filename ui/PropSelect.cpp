@@ -12,7 +12,6 @@
 
 #include "app/ORXBootApp.h"
 #include "app/TerminalText.h"
-#include "ui/ComboPrefix.h"
 #include "ui/FileDialog.h"
 #include "ui/MainSheet.h"
 #include "ui/Pictures.h"
@@ -157,7 +156,7 @@ bool CPropSelect::OnApply() {
     config.m_nBootNet = m_nNet;
     config.m_nBootSerial = m_nSerial;
     // An empty name is no file: the history never holds one.
-    if (!strText.isEmpty() && FindComboPrefix(m_pBootFile, strText) < 0) {
+    if (!strText.isEmpty() && m_pBootFile->findText(strText, Qt::MatchStartsWith) < 0) {
         config.m_arrBootFiles.insert(config.m_arrBootFiles.begin(), strFile);
         const QSignalBlocker block(m_pBootFile);
         m_pBootFile->insertItem(0, strText);

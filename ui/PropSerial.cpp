@@ -8,7 +8,6 @@
 #include <QVBoxLayout>
 
 #include "app/ORXBootApp.h"
-#include "ui/ComboPrefix.h"
 #include "ui/MainSheet.h"
 #include "ui/Pictures.h"
 #include "ui/PropSelect.h"
@@ -70,18 +69,14 @@ void CPropSerial::OnInitDialog() {
     m_pAllPorts->setChecked(m_bAllPorts);
     m_pAutoMenu->setChecked(m_bAutoMenu);
     // A rate that no entry begins with (4800, say) leaves the list without a choice.
-    int nBaud = -1;
-    for (int i = 0; i < m_pBaud->count() && nBaud < 0; ++i) {
-        if (m_pBaud->itemText(i).startsWith(m_strBaud)) nBaud = i;
-    }
-    m_pBaud->setCurrentIndex(nBaud);
+    m_pBaud->setCurrentIndex(m_pBaud->findText(m_strBaud, Qt::MatchStartsWith));
     m_pProtocol->setCurrentIndex(
         m_nProtocol >= 0 && m_nProtocol < m_pProtocol->count() ? m_nProtocol : -1);
     m_pPort->clear();
     for (const std::string& strName : m_sheet.App().EnumerateSerialPorts())
         m_pPort->addItem(QString::fromStdString(strName));
     // The saved port shows even when it is not there now.
-    m_pPort->setCurrentIndex(FindComboPrefix(m_pPort, m_strPort));
+    m_pPort->setCurrentIndex(m_pPort->findText(m_strPort, Qt::MatchStartsWith));
     m_pPort->setEditText(m_strPort);
 }
 
@@ -97,11 +92,8 @@ bool CPropSerial::OnApply() {
     CORXBootConfig& config = m_sheet.Config();
     config.m_nComOpenAllPorts = m_pAllPorts->isChecked() ? 1 : 0;
     config.m_strComPort = m_pPort->currentText().toStdString();
-    // The rate's leading digits; none (no rate chosen) is 0.
-    const QString strBaud = m_pBaud->currentText();
-    qsizetype nDigits = 0;
-    while (nDigits < strBaud.size() && strBaud[nDigits].isDigit()) ++nDigits;
-    config.m_nComBaud = strBaud.left(nDigits).toInt();
+    // The entries are plain numbers; no rate chosen is 0.
+    config.m_nComBaud = m_pBaud->currentText().toInt();
     config.m_nComProtocol = m_pProtocol->currentIndex();
     config.m_nComAutoMenu = m_pAutoMenu->isChecked() ? 1 : 0;
     return true;

@@ -10,11 +10,12 @@ orx_private_net ORX_SHOTS_NETNS "$0" "$BUILD" || {
     echo "screenshots: needs a private network namespace (root)" >&2
     exit 1
 }
-# A fixed folder: its path shows in the picture.
-WORK=/tmp/orx-screenshots
+# A fixed folder, gone at exit: its path shows in the picture.
+ORX_TMP=/tmp/orx-screenshots
+WORK=$ORX_TMP
 rm -rf "$WORK" && mkdir -p "$WORK"
-trap 'rm -rf "$WORK"' EXIT
-export XDG_RUNTIME_DIR=$WORK XDG_CONFIG_HOME=$WORK/cfg QT_QPA_PLATFORM=offscreen
+orx_own_places "$WORK"
+export QT_QPA_PLATFORM=offscreen
 cd "$WORK"
 # The sample image's path shows in the picture: give it a plain one.
 cp "$BUILD/samples/1m.bin" "$WORK/hv7-firmware.bin"

@@ -13,7 +13,6 @@
 class CEventReporter;
 class CORXBootConfig;
 class CTransferFile;
-class CTransferNode;
 class CTransferTable;
 struct CPlatformServices;
 
@@ -35,9 +34,6 @@ public:
     bool OpenAllSerialPorts();
     void CloseSerialPorts();
     bool IsSerialDownloadActive();
-    CTransferSerial* FindSerialByTransfer(const CTransferNode* pTransfer);
-    // A serial transfer that left the list: its port forgets it, then it is destroyed.
-    void DestroyTransfer(std::unique_ptr<CTransferNode> pTransfer);
     // The "COMn" names of the ports that can be opened now, in port order.
     std::vector<std::string> EnumerateSerialPorts();
     // Queues typed bytes on the first port; how many it took (none when no port is usable

@@ -105,20 +105,6 @@ bool CSerialBootServer::IsSerialDownloadActive() {
            m_arrSerialPorts.front()->m_nState.load() == SERIAL_STATE_DOWNLOADING;
 }
 
-CTransferSerial* CSerialBootServer::FindSerialByTransfer(const CTransferNode* pTransfer) {
-    std::lock_guard<std::mutex> guard(m_lockSerial);
-    for (auto& pPort : m_arrSerialPorts) {
-        if (pPort->m_pTransfer.load() == pTransfer) return pPort.get();
-    }
-    return nullptr;
-}
-
-void CSerialBootServer::DestroyTransfer(std::unique_ptr<CTransferNode> pTransfer) {
-    if (!pTransfer) return;
-    if (CTransferSerial* pPort = FindSerialByTransfer(pTransfer.get()))
-        pPort->m_pTransfer = nullptr;
-}
-
 std::vector<std::string> CSerialBootServer::EnumerateSerialPorts() {
     std::vector<std::string> arrNames;
     if (m_sys.pSerialPorts) ::EnumerateSerialPorts(*m_sys.pSerialPorts, arrNames);

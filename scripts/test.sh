@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The whole suite: the source format check, the normal build, then AddressSanitizer +
+# The whole suite: the source format and layering checks, the normal build, then AddressSanitizer +
 # UndefinedBehaviorSanitizer, then ThreadSanitizer over the threaded suites, then a short run
-# of every fuzz target. ORX_TEST_QUICK=1 runs the format check and the normal build only.
+# of every fuzz target. ORX_TEST_QUICK=1 runs the two checks and the normal build only.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
@@ -37,6 +37,25 @@ if git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror; then
   passed=$((passed + 1))
 else
   echo "Badly formatted files above: run make format."
+  failed=$((failed + 1))
+  summary
+  exit 1
+fi
+
+# The window reaches the engine through app/ only; the engine knows no window and no Qt.
+echo "== layering (includes)"
+layering=$(
+  {
+    git ls-files 'ui/*.cpp' 'ui/*.h' | xargs grep -HnE '^#include "(net|serial|server|image)/'
+    git ls-files 'app/*.cpp' 'app/*.h' 'net/*' 'serial/*' 'server/*' 'image/*' |
+      grep -v '^app/main.cpp$' | xargs grep -HnE '^#include ("ui/|<Q)'
+  } || true
+)
+if [ -z "$layering" ]; then
+  passed=$((passed + 1))
+else
+  echo "$layering"
+  echo "Includes above cross a layer: add an operation to app/ instead."
   failed=$((failed + 1))
   summary
   exit 1

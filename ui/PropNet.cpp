@@ -204,14 +204,14 @@ bool CPropNet::OnApply() {
 
     config.m_dwNetIpMask = *m_ipMask->Address();
     config.m_dwNetIp = *m_ipAddress->Address();
-    const CAddressSearch::CResult result = TestAddress(config.m_dwNetIp);
+    const IAddressSearch::CResult result = TestAddress(config.m_dwNetIp);
     config.m_dwNetIp = result.dwAddr;
     QString strText;
-    if (result.eOutcome == CAddressSearch::EOutcome::Moved) {
+    if (result.eOutcome == IAddressSearch::EOutcome::Moved) {
         strText =
             QString("The ip was in use. Using free ip %1 instead.").arg(Dotted(result.dwAddr));
         m_ipAddress->SetAddress(result.dwAddr);
-    } else if (result.eOutcome == CAddressSearch::EOutcome::NoneFree) {
+    } else if (result.eOutcome == IAddressSearch::EOutcome::NoneFree) {
         strText = QString("The ip %1 seems to be in use!? Cannot locate free ip!")
                       .arg(Dotted(result.dwAddr));
     }
@@ -219,7 +219,7 @@ bool CPropNet::OnApply() {
     return true;
 }
 
-CAddressSearch::CResult CPropNet::TestAddress(uint32_t dwAddrNet) {
+IAddressSearch::CResult CPropNet::TestAddress(uint32_t dwAddrNet) {
     const int nSearch = ++m_nSearch;
     m_pSearch.reset();  // an earlier, cancelled one ends its last echo request first
     m_searchResult.reset();
@@ -247,7 +247,7 @@ CAddressSearch::CResult CPropNet::TestAddress(uint32_t dwAddrNet) {
                 },
                 Qt::QueuedConnection);
         },
-        [this, nSearch](const CAddressSearch::CResult& result) {
+        [this, nSearch](const IAddressSearch::CResult& result) {
             QMetaObject::invokeMethod(
                 this,
                 [this, nSearch, result] {
@@ -266,5 +266,5 @@ CAddressSearch::CResult CPropNet::TestAddress(uint32_t dwAddrNet) {
     // Cancelled: the search ends in the background; the user's address stays.
     m_pSearch->Cancel();
     ++m_nSearch;
-    return {CAddressSearch::EOutcome::Cancelled, dwAddrNet};
+    return {IAddressSearch::EOutcome::Cancelled, dwAddrNet};
 }

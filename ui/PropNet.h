@@ -4,7 +4,7 @@
 #include <memory>
 #include <optional>
 
-#include "net/AddressSearch.h"
+#include "app/AddressSearchHandle.h"
 #include "ui/PropertyPage.h"
 
 class CIpAddressCtrl;
@@ -36,7 +36,7 @@ private:
     // Both fields hold an address; otherwise says which does not and shows it.
     bool FieldsComplete();
     // The test of the address, with a cancellable dialog while echo requests wait.
-    CAddressSearch::CResult TestAddress(uint32_t dwAddrNet);
+    IAddressSearch::CResult TestAddress(uint32_t dwAddrNet);
 
     CMainSheet& m_sheet;
     QLabel* m_stcMaskLabel;
@@ -55,9 +55,9 @@ private:
     QRadioButton* m_pDhcp;
     QRadioButton* m_pFixed;
 
-    std::unique_ptr<CAddressSearch> m_pSearch;
+    std::unique_ptr<IAddressSearch> m_pSearch;
     int m_nSearch = 0;  // results of an earlier, cancelled search are not this one's
     QPointer<QProgressDialog> m_pSearchDialog;
     QPointer<QEventLoop> m_pSearchLoop;
-    std::optional<CAddressSearch::CResult> m_searchResult;
+    std::optional<IAddressSearch::CResult> m_searchResult;
 };

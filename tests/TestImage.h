@@ -1,10 +1,11 @@
 #pragma once
-// Boot image files written by a test into its own temporary folder.
+// A test's own temporary folder and environment, and boot image files written into it.
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,26 @@ public:
 
 private:
     std::string m_strPath;
+};
+
+// Sets an environment variable while it lives (nullopt: unsets it), then puts it back.
+class CScopedEnv {
+public:
+    CScopedEnv(const char* pszName, const std::optional<std::string>& value) : m_pszName(pszName) {
+        if (const char* psz = std::getenv(pszName)) m_old = psz;
+        Set(value);
+    }
+    ~CScopedEnv() { Set(m_old); }
+    void Set(const std::optional<std::string>& value) const {
+        if (value)
+            setenv(m_pszName, value->c_str(), 1);
+        else
+            unsetenv(m_pszName);
+    }
+
+private:
+    const char* m_pszName;
+    std::optional<std::string> m_old;
 };
 
 inline std::string WriteFile(const std::string& strPath, const std::vector<uint8_t>& bytes) {

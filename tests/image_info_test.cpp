@@ -2,10 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <functional>
 
 #include "app/ImageInfoReport.h"
-#include "tests/SerialTestUtil.h"
+#include "tests/CaseName.h"
+#include "tests/ImageRecords.h"
 #include "tests/TestImage.h"
 
 namespace {
@@ -92,44 +92,35 @@ std::vector<uint8_t> Poke32(std::vector<uint8_t> b, size_t nAt, uint32_t dw) {
     return b;
 }
 
-struct CBadCase {
-    const char* pszName;
-    std::function<std::string(const CTempDir&)> fnMake;  // the path to inspect
-    const char* pszWhy;
-    bool bSerialAccepts = false;
-};
-
-std::string Write(const CTempDir& dir, const std::vector<uint8_t>& bytes) {
-    return WriteFile(dir.Path("bad.bin"), bytes);
-}
-
 const std::vector<uint8_t> kGood = MakeImageBytes({Rec(0x100, 40), Rec(0x200, 8)});
 
+struct CBadCase {
+    const char* pszName;
+    std::vector<uint8_t> bytes;  // the file inspected, unless pszPath names another
+    const char* pszWhy;
+    bool bSerialAccepts = false;
+    const char* pszPath = nullptr;  // in the test's folder; "" is the folder itself
+};
+
 const CBadCase kBadCases[] = {
-    {"BadChecksum", [](const CTempDir& d) { return Write(d, Poke32(kGood, 15 + 12 + 40 + 8, 7)); },
+    {"BadChecksum", Poke32(kGood, 15 + 12 + 40 + 8, 7),
      "the record at offset 0x00000043 (address 0x00000200) fails its checksum: stored "
      "0x00000007, computed 0x",
      true},
-    {"BrokenChain", [](const CTempDir& d) { return Write(d, Poke32(kGood, 15 + 4, 0x7FFF)); },
+    {"BrokenChain", Poke32(kGood, 15 + 4, 0x7FFF),
      "the record at offset 0x0000000f (address 0x00000100) holds 32767 data bytes, but only"},
-    {"NoEndRecord", [](const CTempDir& d) { return Write(d, Cut(kGood, kGood.size() - 12)); },
-     "no end record: the file ends after 2 records"},
-    {"TruncatedInData", [](const CTempDir& d) { return Write(d, Cut(kGood, 15 + 12 + 10)); },
+    {"NoEndRecord", Cut(kGood, kGood.size() - 12), "no end record: the file ends after 2 records"},
+    {"TruncatedInData", Cut(kGood, 15 + 12 + 10),
      "holds 40 data bytes, but only 10 follow: the file is cut short"},
-    {"TruncatedInRecordHeader",
-     [](const CTempDir& d) { return Write(d, Cut(kGood, kGood.size() - 5)); },
+    {"TruncatedInRecordHeader", Cut(kGood, kGood.size() - 5),
      "the file ends inside the record header at offset 0x00000057 (7 of 12 bytes)"},
-    {"TruncatedInImageHeader", [](const CTempDir& d) { return Write(d, Cut(kGood, 12)); },
+    {"TruncatedInImageHeader", Cut(kGood, 12),
      "the file ends inside the image header (12 of 15 bytes)"},
-    {"Directory", [](const CTempDir& d) { return d.Root(); },
-     "cannot read it: Is a directory (21)"},
-    {"Missing", [](const CTempDir& d) { return d.Path("none.bin"); },
-     "cannot read it: No such file or directory (2)"},
-    {"Empty", [](const CTempDir& d) { return Write(d, {}); },
-     "the file is empty: not a boot image"},
-    {"FiveBytes", [](const CTempDir& d) { return Write(d, Cut(kGood, 5)); },
-     "only 5 bytes: too few for a boot image"},
-    {"NoSignature", [](const CTempDir& d) { return Write(d, Poke32(kGood, 0, 0x30303062)); },
+    {"Directory", {}, "cannot read it: Is a directory (21)", false, ""},
+    {"Missing", {}, "cannot read it: No such file or directory (2)", false, "none.bin"},
+    {"Empty", {}, "the file is empty: not a boot image"},
+    {"FiveBytes", Cut(kGood, 5), "only 5 bytes: too few for a boot image"},
+    {"NoSignature", Poke32(kGood, 0, 0x30303062),
      "not a boot image: it does not begin with the signature B000FF"},
 };
 
@@ -137,7 +128,10 @@ class ImageInfoBad : public ::testing::TestWithParam<CBadCase> {};
 
 TEST_P(ImageInfoBad, ExitsOneWithOneLineSayingWhy) {
     CTempDir dir;
-    const std::string strPath = GetParam().fnMake(dir);
+    const char* pszPath = GetParam().pszPath;
+    const std::string strPath = !pszPath   ? WriteFile(dir.Path("bad.bin"), GetParam().bytes)
+                                : *pszPath ? dir.Path(pszPath)
+                                           : dir.Root();
     for (const bool bJson : {false, true}) {
         const CRun run = RunInfo(bJson ? std::vector<std::string>{"--info", strPath, "--json"}
                                        : std::vector<std::string>{"--info", strPath});
@@ -153,8 +147,7 @@ TEST_P(ImageInfoBad, ExitsOneWithOneLineSayingWhy) {
     EXPECT_EQ(InspectImageFile(strPath).bSerialAccepts, GetParam().bSerialAccepts);
 }
 
-INSTANTIATE_TEST_SUITE_P(ImageInfo, ImageInfoBad, ::testing::ValuesIn(kBadCases),
-                         [](const auto& info) { return std::string(info.param.pszName); });
+INSTANTIATE_TEST_SUITE_P(ImageInfo, ImageInfoBad, ::testing::ValuesIn(kBadCases), CaseName());
 
 TEST(ImageInfo, CommandLineWithoutExactlyOneFileIsAUsageError) {
     for (const auto& arrArgs : std::vector<std::vector<std::string>>{

@@ -3,8 +3,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
-
 #include "platform/InstanceLock.h"
 #include "platform/LastError.h"
 #include "tests/TestImage.h"
@@ -13,18 +11,6 @@ namespace {
 
 class InstanceLock : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const char* psz = std::getenv("XDG_RUNTIME_DIR");
-        if (psz) m_strOld = psz;
-        m_bHadOld = psz != nullptr;
-        setenv("XDG_RUNTIME_DIR", m_dir.Root().c_str(), 1);
-    }
-    void TearDown() override {
-        if (m_bHadOld)
-            setenv("XDG_RUNTIME_DIR", m_strOld.c_str(), 1);
-        else
-            unsetenv("XDG_RUNTIME_DIR");
-    }
     // A child process that takes the lock, reports through a pipe, and holds it until
     // the pipe back to it closes.
     pid_t StartHolder(const char* pszName) {
@@ -55,8 +41,7 @@ protected:
         waitpid(pid, &nStatus, 0);
     }
     CTempDir m_dir;
-    std::string m_strOld;
-    bool m_bHadOld = false;
+    CScopedEnv m_runtimeDir{"XDG_RUNTIME_DIR", m_dir.Root()};
     int m_fdRelease = -1;
 };
 
@@ -75,7 +60,7 @@ TEST_F(InstanceLock, SecondCopyIsRefusedUntilTheFirstEnds) {
 }
 
 TEST_F(InstanceLock, NoPlaceForTheLockDoesNotStopTheProgram) {
-    setenv("XDG_RUNTIME_DIR", m_dir.Path("missing/folder").c_str(), 1);
+    m_runtimeDir.Set(m_dir.Path("missing/folder"));
     EXPECT_TRUE(AcquireInstanceLock("ORXBoot"));
 }
 

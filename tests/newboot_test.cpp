@@ -119,6 +119,7 @@ std::vector<uint8_t> Newboot(const std::string& strRest) {
     return Bytes("newboot " + strRest);
 }
 
+const std::vector<uint8_t> kLab = Newboot(std::string("lab\0", 4));
 const std::string kJunk = "Broadcast rx junk from 10.77.0.2.";
 std::string Seen(const std::string& strName) {
     return "Another boot server '" + strName + "' is running on '10.77.0.2'";
@@ -130,7 +131,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         CReceiveCase{"Empty", {}, {kJunk}},
         CReceiveCase{"EmptyName", Newboot(std::string(1, '\0')), {Seen("")}},
-        CReceiveCase{"Normal", Newboot(std::string("lab\0", 4)), {Seen("lab")}},
+        CReceiveCase{"Normal", kLab, {Seen("lab")}},
         CReceiveCase{"Longest", Newboot(std::string(250, 'n')), {Seen(std::string(250, 'n'))}},
         CReceiveCase{"OneTooLong", Newboot(std::string(251, 'n')), {kJunk}},
         CReceiveCase{"FillsBuffer", Newboot(std::string(252, 'n')), {kJunk}},
@@ -153,7 +154,7 @@ INSTANTIATE_TEST_SUITE_P(
 // Once per start; every later broadcast is only logged (end to end too).
 TEST_F(NewbootTest, AsksOncePerStart) {
     Start();
-    Receive(Newboot(std::string("lab\0", 4)));
+    Receive(kLab);
     Receive(Newboot(std::string("third\0", 6)), "10.77.0.3");
     ASSERT_EQ(box.m_shown.size(), 1u);
     EXPECT_EQ(box.m_shown[0].first,
@@ -162,14 +163,14 @@ TEST_F(NewbootTest, AsksOncePerStart) {
     EXPECT_TRUE(Broadcast().IsOpen());
     app.StopServers();
     ASSERT_TRUE(app.StartServers());
-    Receive(Newboot(std::string("lab\0", 4)));
+    Receive(kLab);
     EXPECT_EQ(box.m_shown.size(), 2u);
 }
 
 TEST_F(NewbootTest, AnsweringNoStopsEveryServer) {
     box.m_nAnswer = IDNO;
     Start();
-    Receive(Newboot(std::string("lab\0", 4)));
+    Receive(kLab);
     EXPECT_FALSE(app.ServersRunning());
     EXPECT_FALSE(Broadcast().IsOpen());
     EXPECT_FALSE(sys.sockets.Bound(BOOT_SERVER_PORT)->IsOpen());
@@ -188,7 +189,7 @@ TEST_F(NewbootTest, EventsWhileTheQuestionIsOpenAreOnlyLogged) {
         sys.timers.Fire(sys.poster, TIMER_BROADCAST);
         Receive(Bytes("junk"), "10.77.0.9");
     };
-    Receive(Newboot(std::string("lab\0", 4)));
+    Receive(kLab);
     EXPECT_EQ(box.m_shown.size(), 1u);
     EXPECT_EQ(sys.poster.LogLines(),
               (std::vector<std::string>{Seen("lab"),

@@ -3,10 +3,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <condition_variable>
 #include <cstdio>
 #include <future>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -30,20 +28,14 @@ std::vector<std::string> Dotted(const std::vector<uint32_t>& arr) {
     return out;
 }
 
-// The face of the start-up search: what it was told, and a cancel at the nth address.
+// The face of the start-up search: what it was told.
 class CSearchFace : public IAppFront {
 public:
     int RunSheet() override { return IDOK; }
     void OnAddressSearchStarted() override { arrEvents.push_back("started"); }
-    void OnAddressTried(uint32_t dwAddr) override {
-        arrEvents.push_back(DottedAddress(dwAddr));
-        if (++nTried == nCancelAt && fnCancel) fnCancel();
-    }
+    void OnAddressTried(uint32_t dwAddr) override { arrEvents.push_back(DottedAddress(dwAddr)); }
     void OnAddressSearchEnded() override { arrEvents.push_back("ended"); }
     std::vector<std::string> arrEvents;
-    int nTried = 0;
-    int nCancelAt = 0;
-    std::function<void()> fnCancel;
 };
 
 class ProvisioningThreaded : public ::testing::Test {
@@ -162,35 +154,6 @@ TEST_F(ProvisioningThreaded, StartUpProposesTheFirstSilentAddressAndTheHostMask)
     EXPECT_EQ(DottedAddress(config.m_dwNetIp), "10.77.0.51");
     EXPECT_EQ(DottedAddress(config.m_dwNetIpMask), "255.255.0.0");
     EXPECT_TRUE(sys.box.m_shown.empty());
-}
-
-// Cancelled while the third address is asked: no further echo request goes out, and the
-// settings keep what was loaded, the mask included.
-TEST_F(ProvisioningThreaded, CancelledStartUpSearchKeepsTheLoadedSettings) {
-    Adapter("10.77.0.10", "255.255.255.0");
-    net.m_bAllAnswer = true;
-    std::mutex lock;
-    std::condition_variable cv;
-    bool bCancelled = false;
-    net.m_fnOnPing = [&](size_t nPing) {  // holds the third echo request until the cancel
-        if (nPing != 3) return;
-        std::unique_lock<std::mutex> guard(lock);
-        cv.wait(guard, [&] { return bCancelled; });
-    };
-    face.nCancelAt = 3;
-    face.fnCancel = [&] {
-        provisioning.CancelAddressSearch();
-        std::lock_guard<std::mutex> guard(lock);
-        bCancelled = true;
-        cv.notify_all();
-    };
-    config.m_dwNetIp = Addr("192.168.200.200");
-    config.m_dwNetIpMask = Addr("255.255.0.0");
-    provisioning.LoadNetworkParams(config, &face);
-    EXPECT_EQ(net.m_pinged.size(), 3u);
-    EXPECT_EQ(DottedAddress(config.m_dwNetIp), "192.168.200.200");
-    EXPECT_EQ(DottedAddress(config.m_dwNetIpMask), "255.255.0.0");
-    EXPECT_EQ(face.arrEvents.back(), "ended");
 }
 
 struct CAdapterCase {

@@ -34,15 +34,6 @@ protected:
     CTempDir dir;
 };
 
-TEST_F(ServerManagerTest, EmptyBootFileIsReportedOnceAndOpensNothing) {
-    app.Config().m_strBootFile.clear();
-    EXPECT_FALSE(app.StartServers());
-    EXPECT_EQ(Boxes(), Lines{"No boot file has been selected."});
-    EXPECT_EQ(sys.poster.LogLines(), Lines{"No boot file has been selected."});
-    EXPECT_TRUE(sys.sockets.m_made.empty());
-    EXPECT_FALSE(app.ServersRunning());
-}
-
 TEST_F(ServerManagerTest, UnloadableImageNamesFileAndReason) {
     app.Config().m_strBootFile = dir.Path("none.bin");
     app.Config().m_arrBootFiles = {dir.Path("none.bin"), "keep.bin"};

@@ -43,25 +43,8 @@ const CPathCase kCases[] = {
 
 class SettingsPath : public ::testing::TestWithParam<CPathCase> {
 protected:
-    void SetUp() override { m_strOldCwd = std::filesystem::current_path(); }
-    void TearDown() override {
-        std::filesystem::current_path(m_strOldCwd);
-        Restore("XDG_CONFIG_HOME", m_oldXdg);
-        Restore("HOME", m_oldHome);
-    }
-    static std::optional<std::string> Saved(const char* pszName) {
-        const char* psz = std::getenv(pszName);
-        return psz ? std::optional<std::string>(psz) : std::nullopt;
-    }
-    static void Restore(const char* pszName, const std::optional<std::string>& str) {
-        if (str)
-            setenv(pszName, str->c_str(), 1);
-        else
-            unsetenv(pszName);
-    }
-    std::string m_strOldCwd;
-    std::optional<std::string> m_oldXdg = Saved("XDG_CONFIG_HOME");
-    std::optional<std::string> m_oldHome = Saved("HOME");
+    void TearDown() override { std::filesystem::current_path(m_strOldCwd); }
+    std::string m_strOldCwd = std::filesystem::current_path();
 };
 
 TEST_P(SettingsPath, FindsTheFileTheRunUses) {
@@ -77,8 +60,8 @@ TEST_P(SettingsPath, FindsTheFileTheRunUses) {
         ASSERT_EQ(chmod(strLocal.c_str(), std::strtoul(c.pszLocalMode, nullptr, 8)), 0);
     }
     const auto under = [&](const std::string& s) { return s.empty() ? s : dir.Path(s); };
-    Restore("XDG_CONFIG_HOME", c.strXdg ? std::optional(under(*c.strXdg)) : std::nullopt);
-    Restore("HOME", c.strHome ? std::optional(under(*c.strHome)) : std::nullopt);
+    CScopedEnv xdg("XDG_CONFIG_HOME", c.strXdg ? std::optional(under(*c.strXdg)) : std::nullopt);
+    CScopedEnv home("HOME", c.strHome ? std::optional(under(*c.strHome)) : std::nullopt);
     std::filesystem::current_path(strWork);
 
     const CSettingsLocation loc = LocateSettings("orxboot");

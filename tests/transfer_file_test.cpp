@@ -45,16 +45,13 @@ TEST(TransferFileTest, LoadChecksOnlySizeAndSignature) {
 TEST(TransferFileTest, UnopenableFileLeavesTheRecentListOnce) {
     CTempDir dir;
     const std::string strMissing = dir.Path("Missing.bin");
-    std::vector<std::string> recent = {"a.bin", dir.Path("MISSING.BIN"), "b.bin",
-                                       dir.Path("missing.bin")};
-    recent[1] = strMissing;
-    for (auto& c : recent[1]) c = static_cast<char>(toupper(c));
+    std::string strUpper = strMissing;
+    for (auto& c : strUpper) c = static_cast<char>(toupper(c));
+    std::vector<std::string> recent = {"a.bin", strUpper, "b.bin", dir.Path("missing.bin")};
     CTransferFile file;
     EXPECT_FALSE(file.Load(strMissing, &recent));
     EXPECT_EQ(GetLastError(), static_cast<uint32_t>(ENOENT));
-    ASSERT_EQ(recent.size(), 3u);
-    EXPECT_EQ(recent[0], "a.bin");
-    EXPECT_EQ(recent[1], "b.bin");
+    EXPECT_EQ(recent, (std::vector<std::string>{"a.bin", "b.bin", dir.Path("missing.bin")}));
 
     std::vector<std::string> unrelated = {"a.bin"};
     EXPECT_FALSE(file.Load(dir.Path("other.bin"), &unrelated));

@@ -4,13 +4,19 @@
 // system's, and the serial ports are pseudo-terminals that simulated units make (COMn links
 // in the rig's folder). Echo requests always go to a fake network.
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
+#include <QProgressBar>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 #include <cstring>
 #include <fstream>
 #include <memory>

@@ -1,4 +1,5 @@
 #pragma once
+#include <QApplication>
 #include <QCheckBox>
 #include <QObject>
 #include <QStyle>
@@ -6,6 +7,9 @@
 #include <QTest>
 #include <functional>
 #include <memory>
+#include <optional>
+
+#include "platform/Socket.h"
 
 // Each window suite is a Qt Test class registered by name; CTest runs one per entry.
 using FMakeUiTest = std::function<std::unique_ptr<QObject>()>;
@@ -16,6 +20,13 @@ int RegisterUiTest(const char* pszName, FMakeUiTest fnMake);
 // A suite that CTest starts in a private network namespace (tests/ui/in_netns.sh).
 #define ORX_UI_TEST_NETNS(Class) ORX_UI_TEST(Class)
 
+// The rows of a table-driven case, each named by its pszRow; the case reads kRows[row].
+template <class TRow, size_t N>
+void AddRows(const TRow (&arrRows)[N]) {
+    QTest::addColumn<int>("row");
+    for (size_t i = 0; i < N; ++i) QTest::newRow(arrRows[i].pszRow) << int(i);
+}
+
 // A real click where a check box or radio button takes it (its indicator).
 inline void ClickCheck(QAbstractButton* pButton) {
     QStyleOptionButton option;
@@ -23,4 +34,24 @@ inline void ClickCheck(QAbstractButton* pButton) {
     const QRect rect =
         pButton->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, pButton);
     QTest::mouseClick(pButton, Qt::LeftButton, {}, rect.center());
+}
+
+// Each key to whichever widget has the focus then, as a keyboard does; '<' is Backspace.
+inline void TypeKeys(const QString& strKeys) {
+    for (QChar ch : strKeys) {
+        if (ch == '<')
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
+        else
+            QTest::keyClick(QApplication::focusWidget(), ch.toLatin1());
+    }
+}
+
+inline uint32_t Addr(const char* pszDotted) {
+    uint32_t dw = 0;
+    ParseDottedAddress(pszDotted, dw);
+    return dw;
+}
+
+inline QString Dotted(std::optional<uint32_t> dw) {
+    return dw ? QString::fromStdString(DottedAddress(*dw)) : QString("invalid");
 }

@@ -1,7 +1,6 @@
 #pragma once
 // The main sheet in wizard form over the real engine, its serial ports pseudo-terminals
 // of simulated units.
-#include <QProgressBar>
 
 #include "tests/ui/SheetRig.h"
 
@@ -46,6 +45,13 @@ struct CWizardRig : CSheetRig {
         if (!WalkToPorts()) return false;
         Next();
         return Title() == kBoot && app.ServersRunning();
+    }
+    // A unit on COM1 that asks when cued (arrArgs besides), the wizard waiting for it.
+    QProcess* UnitAndWait(const QStringList& arrArgs = {}) {
+        QProcess* pUnit = StartUnit("COM1", QStringList{"--no-menu", "--on-cue"} + arrArgs);
+        if (!pUnit || !WalkToColdBoot()) return nullptr;
+        Next();
+        return Title() == kWait ? pUnit : nullptr;
     }
     // The pages from the last time the wizard came to strFirst.
     QStringList PagesFrom(const QString& strFirst) const {

@@ -1,5 +1,4 @@
 #include <QScrollBar>
-#include <QTest>
 #include <QTextBlock>
 
 #include "tests/ui/UiTest.h"

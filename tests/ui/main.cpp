@@ -1,7 +1,5 @@
 #include <QApplication>
-#include <QTest>
 #include <cstdio>
-#include <cstring>
 #include <map>
 #include <string>
 
@@ -20,25 +18,17 @@ int RegisterUiTest(const char* pszName, FMakeUiTest fnMake) {
     return 0;
 }
 
-// orx_ui_tests [Class [Qt Test options]]: one class, or every class in turn.
+// orx_ui_tests Class [Qt Test options]
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setStyle("Fusion");
     InitUiResources();
-    if (argc > 1 && argv[1][0] != '-') {
-        auto it = Registry().find(argv[1]);
-        if (it == Registry().end()) {
-            std::fprintf(stderr, "no test class %s\n", argv[1]);
-            return 2;
-        }
-        auto pTest = it->second();
-        argv[1] = argv[0];
-        return QTest::qExec(pTest.get(), argc - 1, argv + 1);
+    auto it = argc > 1 ? Registry().find(argv[1]) : Registry().end();
+    if (it == Registry().end()) {
+        std::fprintf(stderr, "usage: orx_ui_tests <test class> [Qt Test options]\n");
+        return 2;
     }
-    int nFailed = 0;
-    for (auto& [strName, fnMake] : Registry()) {
-        auto pTest = fnMake();
-        nFailed += QTest::qExec(pTest.get(), argc, argv);
-    }
-    return nFailed;
+    auto pTest = it->second();
+    argv[1] = argv[0];
+    return QTest::qExec(pTest.get(), argc - 1, argv + 1);
 }

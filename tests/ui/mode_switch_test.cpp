@@ -1,7 +1,4 @@
-#include <QCheckBox>
 #include <QPointer>
-#include <QPushButton>
-#include <QTimer>
 #include <fstream>
 
 #include "tests/ui/SheetRig.h"

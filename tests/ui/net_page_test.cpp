@@ -1,11 +1,4 @@
 // The Ethernet page over the real engine; echo requests go to a fake network.
-#include <QComboBox>
-#include <QLineEdit>
-#include <QProgressDialog>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
-#include <QTimer>
 #include <future>
 
 #include "tests/ui/SheetRig.h"
@@ -13,16 +6,6 @@
 
 namespace {
 constexpr int kPageNet = 1;
-
-uint32_t Addr(const QString& str) {
-    uint32_t dw = 0;
-    ParseDottedAddress(str.toStdString(), dw);
-    return dw;
-}
-
-QString Dotted(std::optional<uint32_t> dw) {
-    return dw ? QString::fromStdString(DottedAddress(*dw)) : QString("invalid");
-}
 
 // Both methods chosen, a fixed address 10.0.0.5/24 saved; the Ethernet page shown.
 CMainSheet& OpenNetPage(CSheetRig& rig) {
@@ -40,72 +23,49 @@ void TypeAddress(CSheetRig& rig, const QString& strAddr) {
     auto* pCtrl = rig.Find<CIpAddressCtrl>("ipAddress");
     for (int i = 0; i < 4; ++i) pCtrl->Field(i)->clear();
     pCtrl->FocusField(0);
-    for (QChar ch : strAddr) QTest::keyClick(QApplication::focusWidget(), ch.toLatin1());
+    TypeKeys(strAddr);
 }
+
+// Apply with an address typed; pszAnswering is "all" or the one address that answers.
+const struct {
+    const char *pszRow, *pszTyped, *pszAnswering, *pszNetIp, *pszMessage, *pszField;
+    bool bDhcp = false;
+} kFixedRows[] = {
+    {"free", "10.0.0.9", "", "10.0.0.9", "", "10.0.0.9"},
+    {"taken, the next free", "10.0.0.9", "10.0.0.9", "10.0.0.10",
+     "The ip was in use. Using free ip 10.0.0.10 instead.", "10.0.0.10"},
+    // 64 tries after .9 reach .73; the field keeps what the user typed.
+    {"none free", "10.0.0.9", "all", "10.0.0.73",
+     "The ip 10.0.0.73 seems to be in use!? Cannot locate free ip!", "10.0.0.9"},
+    {"incomplete, never taken as an address", "10.0.0", "all", "10.0.0.5",
+     "The fixed IP address is not complete: enter four numbers from 0 to 255.", "invalid"},
+    {"DHCP sends no echo request and keeps the address", "10.0.0.9", "all", "10.0.0.5", "",
+     "10.0.0.9", true},
+};
 }  // namespace
 
 class NetPageTest : public QObject {
     Q_OBJECT
 private slots:
-    void applyTestsTheFixedAddress_data() {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("answering");  // "all", or the one address that answers
-        QTest::addColumn<QString>("netIp");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("field");
-        QTest::newRow("free") << "10.0.0.9"
-                              << ""
-                              << "10.0.0.9"
-                              << ""
-                              << "10.0.0.9";
-        QTest::newRow("taken, the next free")
-            << "10.0.0.9"
-            << "10.0.0.9"
-            << "10.0.0.10"
-            << "The ip was in use. Using free ip 10.0.0.10 instead."
-            << "10.0.0.10";
-        // 64 tries after .9 reach .73; the field keeps what the user typed.
-        QTest::newRow("none free") << "10.0.0.9"
-                                   << "all"
-                                   << "10.0.0.73"
-                                   << "The ip 10.0.0.73 seems to be in use!? Cannot locate free ip!"
-                                   << "10.0.0.9";
-        QTest::newRow("incomplete, never taken as an address")
-            << "10.0.0"
-            << "all"
-            << "10.0.0.5"
-            << "The fixed IP address is not complete: enter four numbers from 0 to 255."
-            << "invalid";
-    }
+    void applyTestsTheFixedAddress_data() { AddRows(kFixedRows); }
     void applyTestsTheFixedAddress() {
-        QFETCH(QString, typed);
-        QFETCH(QString, answering);
-        QFETCH(QString, netIp);
-        QFETCH(QString, message);
-        QFETCH(QString, field);
+        QFETCH(int, row);
+        const auto& r = kFixedRows[row];
         CSheetRig rig(true);
-        rig.network.m_bAllAnswer = answering == "all";
-        if (!answering.isEmpty()) rig.network.m_answering.insert(Addr(answering));
+        rig.network.m_bAllAnswer = r.pszAnswering == std::string("all");
+        if (*r.pszAnswering) rig.network.m_answering.insert(Addr(r.pszAnswering));
         CMainSheet& sheet = OpenNetPage(rig);
-        TypeAddress(rig, typed);
+        TypeAddress(rig, r.pszTyped);
+        if (r.bDhcp) ClickCheck(rig.Find<QRadioButton>("radioDhcp"));
+        QCOMPARE(rig.Find<CIpAddressCtrl>("ipAddress")->isEnabled(), !r.bDhcp);
         QTest::mouseClick(sheet.Button(ID_APPLY_NOW), Qt::LeftButton);
-        QCOMPARE(Dotted(rig.Config().m_dwNetIp), netIp);
+        QCOMPARE(rig.Config().m_bNetDhcp, r.bDhcp);
+        if (r.bDhcp) QVERIFY(rig.network.m_pinged.empty());
+        QCOMPARE(Dotted(rig.Config().m_dwNetIp), QString(r.pszNetIp));
         QCOMPARE(Dotted(rig.Config().m_dwNetIpMask), QString("255.255.255.0"));
-        QCOMPARE(rig.BoxTexts(), message.isEmpty() ? std::vector<std::string>{}
-                                                   : std::vector{message.toStdString()});
-        QCOMPARE(Dotted(rig.Find<CIpAddressCtrl>("ipAddress")->Address()), field);
-    }
-
-    void dhcpSendsNoEchoRequestAndKeepsTheAddress() {
-        CSheetRig rig(true);
-        CMainSheet& sheet = OpenNetPage(rig);
-        TypeAddress(rig, "10.0.0.9");
-        ClickCheck(rig.Find<QRadioButton>("radioDhcp"));
-        QVERIFY(!rig.Find<CIpAddressCtrl>("ipAddress")->isEnabled());
-        QTest::mouseClick(sheet.Button(ID_APPLY_NOW), Qt::LeftButton);
-        QVERIFY(rig.Config().m_bNetDhcp);
-        QCOMPARE(Dotted(rig.Config().m_dwNetIp), QString("10.0.0.5"));
-        QVERIFY(rig.network.m_pinged.empty());
+        QCOMPARE(rig.BoxTexts(), *r.pszMessage ? std::vector<std::string>{r.pszMessage}
+                                               : std::vector<std::string>{});
+        QCOMPARE(Dotted(rig.Find<CIpAddressCtrl>("ipAddress")->Address()), QString(r.pszField));
     }
 
     void cancelDuringTheSearchKeepsTheUsersAddressAndAppliesTheRest() {

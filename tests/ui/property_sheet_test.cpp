@@ -1,9 +1,7 @@
-#include <QCheckBox>
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTest>
 #include <QVBoxLayout>
 
 #include "tests/ui/UiTest.h"

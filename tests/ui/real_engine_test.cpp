@@ -1,4 +1,3 @@
-#include <QProgressBar>
 #include <QSet>
 
 #include "tests/ui/SheetRig.h"

@@ -1,7 +1,6 @@
 #include <QDBusConnection>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTest>
 
 #include "tests/ui/UiTest.h"
 #include "ui/ScreenSaverInhibitor.h"

@@ -1,13 +1,7 @@
 // The Serial page and the terminal's place in the window's life, over units on
 // pseudo-terminals.
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
 
 #include "tests/ui/SheetRig.h"
-#include "ui/TerminalEditCtrl.h"
 
 namespace {
 constexpr int kPageSerial = 2;

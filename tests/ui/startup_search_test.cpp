@@ -1,9 +1,5 @@
-#include <QProgressDialog>
-#include <QPushButton>
-#include <QTimer>
 #include <atomic>
 
-#include "platform/Socket.h"
 #include "tests/ui/SheetRig.h"
 
 class StartupSearchTest : public QObject {

@@ -1,7 +1,5 @@
 // The serial terminal against simulated units on pseudo-terminals.
 #include <QClipboard>
-#include <QGuiApplication>
-#include <QTest>
 #include <string>
 #include <vector>
 

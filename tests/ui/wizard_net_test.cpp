@@ -1,7 +1,5 @@
 // The wizard while it also watches for network boot requests (inside a private network
 // namespace: see in_netns.sh).
-#include <QCheckBox>
-#include <QTest>
 
 #include "tests/ui/WizardRig.h"
 

@@ -1,12 +1,7 @@
 // The wizard walked as a user walks it, against simulated units on pseudo-terminals.
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QListWidget>
-#include <QRadioButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QTest>
 #include <algorithm>
 
 #include "tests/ui/WizardRig.h"
@@ -33,11 +28,8 @@ private slots:
     // page, and the wizard moves to its download by itself. The servers never stop.
     void downloadsOneUnitThenTheNextWithoutARestart() {
         CWizardRig rig;
-        QProcess* pUnit = rig.StartUnit("COM1", {"--no-menu", "--on-cue", "--units", "2"});
+        QProcess* pUnit = rig.UnitAndWait({"--units", "2"});
         QVERIFY(pUnit);
-        QVERIFY(rig.WalkToColdBoot());
-        rig.Next();
-        QCOMPARE(rig.Title(), kWait);
         QVERIFY(!rig.NextEnabled());
         CWizardRig::Cue(pUnit);  // the user holds '2' and presses ON
         QTRY_COMPARE_WITH_TIMEOUT(rig.Title(), kSuccess, 15000);
@@ -106,10 +98,8 @@ private slots:
 
     void unitHangingUpGivesTheFailureBoxThenColdBootWithServersRunning() {
         CWizardRig rig;
-        QProcess* pUnit = rig.StartUnit("COM1", {"--no-menu", "--on-cue", "--hangup-after", "20"});
+        QProcess* pUnit = rig.UnitAndWait({"--hangup-after", "20"});
         QVERIFY(pUnit);
-        QVERIFY(rig.WalkToColdBoot());
-        rig.Next();
         CWizardRig::Cue(pUnit);
         QTRY_COMPARE_WITH_TIMEOUT(rig.Title(), kBoot, 15000);
         QCOMPARE(rig.boxes.m_shown, (std::vector<std::pair<std::string, unsigned>>{
@@ -226,11 +216,8 @@ private slots:
     // moves no page and is no failure to tell.
     void backDuringADownloadStopsItQuietly() {
         CWizardRig rig;
-        QProcess* pUnit = rig.StartUnit(
-            "COM1", {"--no-menu", "--on-cue", "--stall-after", "40", "--stall-ms", "9000"});
+        QProcess* pUnit = rig.UnitAndWait({"--stall-after", "40", "--stall-ms", "9000"});
         QVERIFY(pUnit);
-        QVERIFY(rig.WalkToColdBoot());
-        rig.Next();
         CWizardRig::Cue(pUnit);
         QTRY_COMPARE_WITH_TIMEOUT(rig.Title(), kDownload, 15000);
         rig.Back();

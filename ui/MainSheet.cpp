@@ -97,8 +97,9 @@ void CMainSheet::UpdateTitle() {
     setWindowTitle(strTitle);
 }
 
-void CMainSheet::PostUpdateTitle() {
-    QTimer::singleShot(0, this, [this] { UpdateTitle(); });
+// The title names the page; the wizard's is the page's own caption.
+void CMainSheet::OnActivePageChanged() {
+    if (!m_bWizard) QTimer::singleShot(0, this, [this] { UpdateTitle(); });
 }
 
 void CMainSheet::StopServersIfRunning() {

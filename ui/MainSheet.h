@@ -39,7 +39,6 @@ public:
     void OnCloseRequest();
 
     void UpdateTitle();
-    void PostUpdateTitle();
     void StopServersIfRunning();
     // True when the servers run; after a failed start (the user has been told why) what
     // it opened is closed again.
@@ -66,6 +65,7 @@ protected:
     void OnInitDialog() override;
     void OnCommand(int nId) override;
     void OnClose() override;
+    void OnActivePageChanged() override;
 
 private:
     void StartStop();

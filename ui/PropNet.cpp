@@ -162,7 +162,6 @@ void CPropNet::UpdateControls() {
 
 bool CPropNet::OnSetActive() {
     UpdateControls();
-    m_sheet.PostUpdateTitle();
     return true;
 }
 

@@ -121,11 +121,6 @@ void CPropSelect::OnInitDialog() {
     m_pBootFile->setEditText(QString::fromStdString(m_sheet.Config().m_strBootFile));
 }
 
-bool CPropSelect::OnSetActive() {
-    m_sheet.PostUpdateTitle();
-    return true;
-}
-
 void CPropSelect::UpdateControls() {
     const bool bNetUsable = m_nNet != 0 && m_sheet.SocketsAvailable();
     if (CPropNet* pNet = m_sheet.NetPage()) pNet->setEnabled(bNetUsable);

@@ -17,7 +17,6 @@ public:
 
 protected:
     void OnInitDialog() override;
-    bool OnSetActive() override;
     bool OnApply() override;
 
 private:

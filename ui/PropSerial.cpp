@@ -84,7 +84,6 @@ bool CPropSerial::OnSetActive() {
     const bool bSerial = m_sheet.SelectPage() && m_sheet.SelectPage()->SerialChoice();
     m_pAllPorts->setEnabled(bSerial);
     m_pProtocol->setEnabled(bSerial);
-    m_sheet.PostUpdateTitle();
     return true;
 }
 

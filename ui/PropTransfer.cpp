@@ -121,7 +121,6 @@ bool CPropTransfer::OnSetActive() {
                                                            : EPicture::SerialTransfer;
     }
     m_pPicture->setPixmap(Picture(ePicture, 64));
-    m_sheet.PostUpdateTitle();
     return true;
 }
 

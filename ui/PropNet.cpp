@@ -13,7 +13,6 @@
 #include "app/ORXBootApp.h"
 #include "platform/MessageBox.h"
 #include "platform/Socket.h"
-#include "ui/ComboPrefix.h"
 #include "ui/IpAddressCtrl.h"
 #include "ui/MainSheet.h"
 #include "ui/Pictures.h"
@@ -192,7 +191,8 @@ bool CPropNet::OnApply() {
     config.m_nNetType = m_nNodeType;
     m_strUnitName = m_cmbUnitName->currentText();
     config.m_strNetNode = m_strUnitName.toStdString();
-    if (!m_strUnitName.isEmpty() && FindComboPrefix(m_cmbUnitName, m_strUnitName) < 0) {
+    if (!m_strUnitName.isEmpty() &&
+        m_cmbUnitName->findText(m_strUnitName, Qt::MatchStartsWith) < 0) {
         config.m_arrNetNodes.insert(config.m_arrNetNodes.begin(), config.m_strNetNode);
         m_cmbUnitName->insertItem(0, m_strUnitName);
     }

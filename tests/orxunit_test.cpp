@@ -50,15 +50,17 @@ INSTANTIATE_TEST_SUITE_P(Sizes, SampleImage,
 
 const CSockAddr kServer{0x0100007F, 980};  // 127.0.0.1 in network order
 const CSockAddr kOtherPort{0x0100007F, 981};
-const uint8_t kJump[] = {'E', 'D', 'B', 'G', 0xFF, 0x01, 0x00, 0x02, 0x00};
+const CBytes kJump = {'E', 'D', 'B', 'G', 0xFF, 0x01, 0x00, 0x02, 0x00};
 constexpr uint64_t kSec = 1'000'000;
 
-CBytes DataPacket(const CBytes& image, size_t nOffset, size_t nLen, uint16_t wBlock) {
-    CBytes p(4 + nLen);
+// Block wBlock carrying at most nLen of the image's bytes from nIndex * 512 on.
+CBytes DataPacket(const CBytes& image, size_t nIndex, uint16_t wBlock, size_t nLen = 512) {
+    const size_t nOff = nIndex * 512;
+    CBytes p(4 + std::min(nLen, image.size() - nOff));
     p[1] = 3;
     p[2] = uint8_t(wBlock >> 8);
     p[3] = uint8_t(wBlock);
-    std::copy_n(image.begin() + long(nOffset), nLen, p.begin() + 4);
+    std::copy_n(image.begin() + long(nOff), p.size() - 4, p.begin() + 4);
     return p;
 }
 
@@ -94,10 +96,8 @@ public:
         m_pSession->OnDatagram(p.data(), p.size(), from, m_nNow, m_last);
         return m_last;
     }
-    CUnitActions Block(size_t nIndex, uint16_t wBlock) {  // nIndex counts from 0
-        const size_t nOff = nIndex * 512;
-        return Send(
-            DataPacket(*m_pImage, nOff, std::min<size_t>(512, m_pImage->size() - nOff), wBlock));
+    CUnitActions Block(size_t nIndex, uint16_t wBlock) {
+        return Send(DataPacket(*m_pImage, nIndex, wBlock));
     }
     // Sends the write request and every block; returns the block numbers acknowledged.
     std::vector<int> RunData() {
@@ -112,7 +112,6 @@ public:
         for (size_t i = 0; i * 512 < m_pImage->size(); ++i) collect(Block(i, w++));
         return arrAcks;
     }
-    CUnitActions Jump() { return Send(CBytes(kJump, kJump + sizeof kJump)); }
     const CUnitResult& Result() { return m_pSession->Result(); }
     bool Finished() { return m_pSession->Finished(); }
 
@@ -129,7 +128,7 @@ TEST(NetUnit, FollowsTheBlockNumberAcrossTheSixteenBitWrap) {
     EXPECT_EQ(arrAcks[65535], 65535);
     EXPECT_EQ(arrAcks[65536], 0);
     EXPECT_EQ(arrAcks[65537], 1);
-    s.Jump();
+    s.Send(kJump);
     EXPECT_EQ(s.Result().nCode, kExitOk) << s.Result().strReason;
 }
 
@@ -137,7 +136,7 @@ TEST(NetUnit, FollowsTheBlockNumberAcrossTheSixteenBitWrap) {
 // server sends to a unit that expects an image of 1500 bytes.
 CPacket Data(size_t nIndex, uint16_t wBlock, size_t nLen = 512) {
     static const CBytes image = MakeImageBytes(1500);
-    return {DataPacket(image, nIndex * 512, std::min(nLen, image.size() - nIndex * 512), wBlock)};
+    return {DataPacket(image, nIndex, wBlock, nLen)};
 }
 
 CPacket Flipped(CPacket p, size_t nAt) {
@@ -145,7 +144,7 @@ CPacket Flipped(CPacket p, size_t nAt) {
     return p;
 }
 
-const CPacket kJumpPacket = {CBytes(kJump, kJump + sizeof kJump)};
+const CPacket kJumpPacket = {kJump};
 
 struct ServerFault {
     const char* pszName;

@@ -114,16 +114,14 @@ protected:
 };
 
 TEST_F(RequestGathering, NeverReadsPastTheLongestRequest) {
-    Bytes first = Prefix(ShortestValid(), 6);
     dev.Feed(Bytes(400, 0x33));
-    EXPECT_EQ(Check(first), SERIAL_REQUEST_MAX);
+    EXPECT_EQ(Check(Prefix(ShortestValid(), 6)), SERIAL_REQUEST_MAX);
     EXPECT_TRUE(dev.InputLeft());
     EXPECT_EQ(buf[SERIAL_REQUEST_MAX], 0);
 }
 
 TEST_F(RequestGathering, ChecksumBeyondTheRequestIsNoRequestAndNoLogLine) {
-    const int n = Check(ChecksumBeyondTheBytes());
-    EXPECT_GT(n, 0);
+    EXPECT_GT(Check(ChecksumBeyondTheBytes()), 0);
     EXPECT_TRUE(t.sys.poster.LogLines().empty());
 }
 

@@ -9,14 +9,10 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes Request() {
-    Bytes out(SERIAL_REQUEST_MAX);
-    out.resize(BuildSerialBootRequest(out.data(), out.size(), 0, nullptr, 0));
-    return out;
-}
-
-Bytes Text(const std::string& s) {
-    return {s.begin(), s.end()};
+// The shortest request; nDelta spoils its checksum.
+std::string Request(int nDelta = 0) {
+    uint8_t buf[SERIAL_REQUEST_MAX];
+    return std::string(buf, buf + BuildSerialBootRequest(buf, sizeof buf, 0, nullptr, nDelta));
 }
 
 // Runs the port's serving loop on this thread until the unit is "unplugged" at dwEndMs.
@@ -33,7 +29,7 @@ protected:
         pDev = t.serial.Last();
         dwStart = t.sys.clock.GetTickCount();
     }
-    void FeedAt(uint32_t dwMs, const Bytes& b) { pDev->Feed(b, dwStart + dwMs); }
+    void FeedAt(uint32_t dwMs, const std::string& str) { pDev->Feed(str, dwStart + dwMs); }
     void Serve(uint32_t dwEndMs = 60000) {
         pDev->m_dwFailAt = dwStart + dwEndMs;
         EXPECT_EQ(t.server.ServeSerialPort(*pPort), 0);
@@ -56,24 +52,16 @@ protected:
 TEST_F(SerialServe, StoppedServersOnlyRelay) {
     t.bServersRunning = false;
     t.config.m_nComAutoMenu = 1;
-    Bytes input = Text("Press any key\r\n");
-    const Bytes req = Request();
-    input.insert(input.end(), req.begin(), req.end());
+    const std::string input = "Press any key\r\n" + Request();
     FeedAt(0, input);
     Serve();
-    EXPECT_EQ(t.TerminalText(), std::string(input.begin(), input.end()));
+    EXPECT_EQ(t.TerminalText(), input);
     EXPECT_EQ(Written(), "");
     EXPECT_TRUE(t.StatusEvents().empty());
 }
 
 TEST_F(SerialServe, RequestInsideAReadStartsTheDownloadAndHidesWhatFollows) {
-    Bytes input = Text("0123456789");
-    const Bytes req = Request();
-    input.insert(input.end(), req.begin(), req.end());
-    const Bytes tail = Text("after-request");
-    input.insert(input.end(), tail.begin(), tail.end());
-    ASSERT_EQ(input.size(), 40u);
-    FeedAt(0, input);
+    FeedAt(0, "0123456789" + Request() + "after-request");
     Serve();
     const std::string str = t.TerminalText();
     EXPECT_EQ(str.substr(0, 10), "0123456789");
@@ -84,22 +72,16 @@ TEST_F(SerialServe, RequestInsideAReadStartsTheDownloadAndHidesWhatFollows) {
 }
 
 TEST_F(SerialServe, ChecksumMismatchStartsNothingAndTheReadIsShown) {
-    Bytes input(SERIAL_REQUEST_MAX);
-    input.resize(BuildSerialBootRequest(input.data(), input.size(), 0, nullptr, -1));
-    const Bytes tail = Text("ok\r\n");
-    input.insert(input.end(), tail.begin(), tail.end());
+    const std::string input = Request(-1) + "ok\r\n";
     FeedAt(0, input);
     Serve();
     EXPECT_EQ(t.sys.poster.LogLines(), std::vector<std::string>{"Serial Boot checksum mismatch"});
-    EXPECT_EQ(t.TerminalText(), std::string(input.begin(), input.end()));
+    EXPECT_EQ(t.TerminalText(), input);
     EXPECT_TRUE(t.StatusEvents().empty());
 }
 
 TEST_F(SerialServe, SecondSyncByteInTheSameReadIsTried) {
-    Bytes input = {0xAA, 0x55, 0x00, '-'};
-    const Bytes req = Request();
-    input.insert(input.end(), req.begin(), req.end());
-    FeedAt(0, input);
+    FeedAt(0, std::string("\xAA\x55\x00-", 4) + Request());
     Serve();
     EXPECT_EQ(t.StatusEvents(), (std::vector<int64_t>{-2, -3}));
     EXPECT_EQ(t.TerminalChunks().front(), std::string("\xAA\x55\x00-", 4));
@@ -130,7 +112,7 @@ TEST_P(MenuKeys, PromptTypesTheConfiguredKeys) {
     t.config.m_dwNetIp = c.dwIp ? Net(c.dwIp) : 0;
     t.config.m_dwNetIpMask = c.dwMask ? Net(c.dwMask) : 0;
     t.services.pSockets = c.bSockets ? &t.sys.sockets : nullptr;
-    FeedAt(0, Text("HV7 loader 2.1\r\nPress any key to enter the boot menu\r\n"));
+    FeedAt(0, "HV7 loader 2.1\r\nPress any key to enter the boot menu\r\n");
     Serve();
     EXPECT_EQ(Written(), c.strKeys);
     // The read that held the prompt is not shown; the keys' echoes are.
@@ -167,7 +149,7 @@ TEST_F(SerialServe, UnitAnswersDuringTheListenAreShown) {
     pDev->m_onWrite = [](CFakeSerialDevice& d, const Bytes& b) {
         if (b == Bytes{'D'}) d.Feed("boot!");
     };
-    FeedAt(0, Text("Press any key\r\n"));
+    FeedAt(0, "Press any key\r\n");
     Serve();
     EXPECT_EQ(t.TerminalText(), "<a><32><31><78><44>boot!");
 }
@@ -186,7 +168,7 @@ class LineCompletion : public SerialServe, public ::testing::WithParamInterface<
 // answered with keys.
 TEST_P(LineCompletion, EachByteShownOnce) {
     t.config.m_nComAutoMenu = GetParam().nAutoMenu;
-    for (const auto& [ms, s] : GetParam().input) FeedAt(ms, Text(s));
+    for (const auto& [ms, s] : GetParam().input) FeedAt(ms, s);
     Serve();
     EXPECT_EQ(t.TerminalText(), GetParam().strShown);
     EXPECT_EQ(Written(), GetParam().strTyped);

@@ -29,10 +29,8 @@ public:
     // Bytes the unit sends, read by one or more reads but never merged with the next
     // chunk; a chunk with dwAt arrives only once the fake clock reaches dwAt.
     void Feed(const std::vector<uint8_t>& bytes, uint32_t dwAt = 0) {
-        {
-            std::lock_guard<std::mutex> g(m_lock);
-            m_input.push_back({bytes, dwAt});
-        }
+        std::lock_guard<std::mutex> g(m_lock);
+        m_input.push_back({bytes, dwAt});
         m_cv.notify_all();
     }
     void Feed(const std::string& str, uint32_t dwAt = 0) {
@@ -105,10 +103,8 @@ public:
     }
 
     void Wake() override {
-        {
-            std::lock_guard<std::mutex> g(m_lock);
-            m_bWake = true;
-        }
+        std::lock_guard<std::mutex> g(m_lock);
+        m_bWake = true;
         m_cv.notify_all();
     }
 
@@ -171,16 +167,13 @@ public:
 
     std::unique_ptr<ISerialDevice> Open(const std::string& strPort, int32_t nBaud) override {
         std::lock_guard<std::mutex> g(m_lock);
-        if (!m_present.count(strPort)) {
-            SetLastError(2);  // ENOENT
-            return nullptr;
-        }
-        if (m_busy.count(strPort)) {
-            SetLastError(16);  // EBUSY
-            return nullptr;
-        }
-        if (nBaud <= 0) {
-            SetLastError(22);  // EINVAL
+        // ENOENT, EBUSY, EINVAL
+        const uint32_t dwError = !m_present.count(strPort) ? 2
+                                 : m_busy.count(strPort)   ? 16
+                                 : nBaud <= 0              ? 22
+                                                           : 0;
+        if (dwError) {
+            SetLastError(dwError);
             return nullptr;
         }
         auto p = std::make_unique<CFakeSerialDevice>(m_pClock);

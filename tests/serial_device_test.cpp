@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <stdlib.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -12,6 +11,7 @@
 
 #include "platform/LastError.h"
 #include "platform/SerialDevice.h"
+#include "tests/TestImage.h"
 
 namespace {
 
@@ -53,6 +53,7 @@ protected:
     int m_fdMaster = -1;
     std::string m_strSlave;
     CSerialPortFactory m_factory;
+    CTempDir m_dir;
 
     void SetUp() override {
         m_fdMaster = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -114,11 +115,8 @@ TEST_F(PtyDevice, EveryRateOpensAndZeroIsRefused) {
 }
 
 TEST_F(PtyDevice, PortIsExclusiveAndProbedByItsComName) {
-    char szDir[] = "/tmp/orx_comdir_XXXXXX";
-    ASSERT_NE(mkdtemp(szDir), nullptr);
-    const std::string strLink = std::string(szDir) + "/COM7";
-    ASSERT_EQ(symlink(m_strSlave.c_str(), strLink.c_str()), 0);
-    setenv("ORXBOOT_COMDIR", szDir, 1);
+    ASSERT_EQ(symlink(m_strSlave.c_str(), m_dir.Path("COM7").c_str()), 0);
+    setenv("ORXBOOT_COMDIR", m_dir.Root().c_str(), 1);
     EXPECT_TRUE(m_factory.Probe("COM7"));
     EXPECT_FALSE(m_factory.Probe("COM8"));
     {
@@ -131,18 +129,11 @@ TEST_F(PtyDevice, PortIsExclusiveAndProbedByItsComName) {
     }
     EXPECT_TRUE(m_factory.Probe("COM7"));
     unsetenv("ORXBOOT_COMDIR");
-    unlink(strLink.c_str());
-    rmdir(szDir);
 }
 
 TEST_F(PtyDevice, RegularFileIsNoPort) {
-    char szFile[] = "/tmp/orx_notatty_XXXXXX";
-    const int fd = mkstemp(szFile);
-    ASSERT_GE(fd, 0);
-    close(fd);
-    EXPECT_EQ(m_factory.Open(szFile, 115200), nullptr);
+    EXPECT_EQ(m_factory.Open(WriteFile(m_dir.Path("notatty"), {}), 115200), nullptr);
     EXPECT_EQ(GetLastError(), static_cast<uint32_t>(ENOTTY));
-    unlink(szFile);
 }
 
 TEST_F(PtyDevice, WaitEndsOnWakeOnInputAndAtItsTime) {

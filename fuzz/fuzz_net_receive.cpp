@@ -17,18 +17,14 @@
 
 namespace {
 constexpr size_t kImageLength = 1300;
-
-const std::vector<uint8_t>& Image() {
-    static const std::vector<uint8_t> bytes = MakeImageBytes(kImageLength);
-    return bytes;
-}
+const std::vector<uint8_t> kImage = MakeImageBytes(kImageLength);
 
 void Check(bool b) {
     if (!b) std::abort();
 }
 
 void CheckSent(CFakeSocket& socket) {
-    const std::vector<uint8_t>& image = Image();
+    const std::vector<uint8_t>& image = kImage;
     for (const CDatagram& d : socket.m_sent) {
         Check((d.addr.dwAddr & 0x00FFFFFFu) == 0x7Fu && (d.addr.dwAddr >> 24) - 20u < 4u);
         const std::vector<uint8_t>& p = d.bytes;
@@ -69,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     config.m_strNetNode = (settings & 4) ? "ORXHV7410" : "";
     sys.process.m_bFailStart = ((settings >> 3) & 3) == 2;
     sys.process.m_result = ((settings >> 3) & 1) ? ERunResult::TimedOut : ERunResult::Finished;
-    Check(rig.LoadImage(Image()));
+    Check(rig.LoadImage(kImage));
     std::string strFailure;
     Check(net.Start(strFailure));
     config.m_nNetType = (settings >> 5) & 1;  // no broadcast socket needed for this

@@ -55,13 +55,11 @@ void CheckReceiver(const uint8_t* pData, size_t nSize) {
     const std::vector<std::string> lines = sys.poster.LogLines();
     Check(lines.size() <= 2);
     for (const auto& strLine : lines) Check(IsCleanText(strLine));
-    if (nSize > BROADCAST_RECEIVE_BUFFER) {
+    if (nSize > BROADCAST_RECEIVE_BUFFER)
         Check(lines.size() == 1 && lines[0].rfind("Broadcast rx error: ", 0) == 0);
-    }
     Check(sys.box.m_shown.size() <= 1);
     // Only a No to the one question stops the servers.
-    const bool bStopped = !pSocket->IsOpen();
-    Check(bStopped == (sys.box.m_shown.size() == 1 && sys.box.m_nAnswer == IDNO));
+    Check(!pSocket->IsOpen() == (sys.box.m_shown.size() == 1 && sys.box.m_nAnswer == IDNO));
 }
 
 }  // namespace

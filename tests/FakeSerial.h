@@ -118,6 +118,13 @@ public:
         std::lock_guard<std::mutex> g(m_lock);
         return m_written;
     }
+    // The server's writes, one entry per write call.
+    std::vector<std::vector<uint8_t>> Writes() const {
+        std::vector<std::vector<uint8_t>> out;
+        for (const auto& e : Events())
+            if (e.cDir == 'S') out.push_back(e.bytes);
+        return out;
+    }
     std::vector<CLineEvent> Events() const {
         std::lock_guard<std::mutex> g(m_lock);
         return m_events;

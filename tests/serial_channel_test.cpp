@@ -13,14 +13,6 @@ std::vector<uint8_t> Bytes(const std::string& s) {
     return {s.begin(), s.end()};
 }
 
-// The server's writes, one entry per write call.
-std::vector<std::vector<uint8_t>> WriteCalls(const CFakeSerialDevice& dev) {
-    std::vector<std::vector<uint8_t>> out;
-    for (const auto& e : dev.Events())
-        if (e.cDir == 'S') out.push_back(e.bytes);
-    return out;
-}
-
 class SerialChannel : public ::testing::Test {
 protected:
     CSerialTestApp t;
@@ -36,8 +28,8 @@ TEST_F(SerialChannel, FullRingKeepsOneSlotFreeAndDropsTheRest) {
     EXPECT_EQ(port.m_nSendTail.load(), 0);
     // Flushed as one run on the next quiet read.
     EXPECT_EQ(port.Read(typed.data(), 10, 0), 0);
-    ASSERT_EQ(WriteCalls(dev).size(), 1u);
-    EXPECT_EQ(WriteCalls(dev)[0].size(), 255u);
+    ASSERT_EQ(dev.Writes().size(), 1u);
+    EXPECT_EQ(dev.Writes()[0].size(), 255u);
     EXPECT_TRUE(port.RingEmpty());
 }
 
@@ -50,7 +42,7 @@ TEST_F(SerialChannel, WrappedRingGoesOutInTwoRunsInOrder) {
     uint8_t buf[8];
     EXPECT_EQ(port.Read(buf, 8, 0), 0);
     EXPECT_EQ(port.Read(buf, 8, 0), 0);
-    const auto calls = WriteCalls(dev);
+    const auto calls = dev.Writes();
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[0], Bytes("012345"));
     EXPECT_EQ(calls[1], Bytes("6789"));
@@ -162,7 +154,7 @@ TEST_F(SerialChannel, ShortWritesAreResumedAfterTenMilliseconds) {
     const uint32_t dwStart = t.sys.clock.GetTickCount();
     EXPECT_TRUE(port.Write(data.data(), 10));
     EXPECT_EQ(dev.Written(), data);
-    EXPECT_EQ(WriteCalls(dev).size(), 3u);
+    EXPECT_EQ(dev.Writes().size(), 3u);
     EXPECT_EQ(t.sys.clock.GetTickCount() - dwStart, 20u);
 }
 

@@ -38,12 +38,6 @@ protected:
         const uint32_t dwFirst = t.sys.clock.GetTickCount() + 400;
         for (int i = 0; i < n; ++i) pDev->Feed("\n", dwFirst + dwStep * static_cast<uint32_t>(i));
     }
-    std::vector<size_t> WriteSizes() const {
-        std::vector<size_t> out;
-        for (const auto& e : pDev->Events())
-            if (e.cDir == 'S') out.push_back(e.bytes.size());
-        return out;
-    }
     std::vector<std::string> TerminalLines() {
         std::vector<std::string> out;
         for (const auto& s : t.TerminalChunks())
@@ -139,7 +133,9 @@ TEST_P(DownloadBlocks, RecordIsCutIntoProtocolBlocks) {
     Setup({{0x1000, Pattern(GetParam().nLength, 9)}}, GetParam().nProtocol);
     GoAheads(8);
     EXPECT_TRUE(t.server.SerialDownload(*pPort));
-    EXPECT_EQ(WriteSizes(), GetParam().writes);
+    std::vector<size_t> sizes;
+    for (const auto& w : pDev->Writes()) sizes.push_back(w.size());
+    EXPECT_EQ(sizes, GetParam().writes);
     EXPECT_EQ(t.StatusEvents().back(), BOOT_EVENT_TRANSFER_DONE);
 }
 

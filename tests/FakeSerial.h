@@ -172,15 +172,10 @@ class CFakeSerialFactory : public ISerialPortFactory {
 public:
     explicit CFakeSerialFactory(CFakeClock* pClock) : m_pClock(pClock) {}
 
-    std::unique_ptr<ISerialDevice> Open(const std::string& strPort, int32_t nBaud) override {
+    std::unique_ptr<ISerialDevice> Open(const std::string& strPort, int32_t) override {
         std::lock_guard<std::mutex> g(m_lock);
-        // ENOENT, EBUSY, EINVAL
-        const uint32_t dwError = !m_present.count(strPort) ? 2
-                                 : m_busy.count(strPort)   ? 16
-                                 : nBaud <= 0              ? 22
-                                                           : 0;
-        if (dwError) {
-            SetLastError(dwError);
+        if (!m_present.count(strPort) || m_busy.count(strPort)) {
+            SetLastError(m_busy.count(strPort) ? 16 : 2);  // EBUSY, ENOENT
             return nullptr;
         }
         auto p = std::make_unique<CFakeSerialDevice>(m_pClock);

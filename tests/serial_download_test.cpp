@@ -141,11 +141,9 @@ TEST_P(DownloadBlocks, RecordIsCutIntoProtocolBlocks) {
 
 INSTANTIATE_TEST_SUITE_P(SerialDownload, DownloadBlocks,
                          ::testing::Values(CBlockCase{0, 512, {15, 12, 256, 256, 12}},
-                                           CBlockCase{0, 257, {15, 12, 256, 1, 12}},
                                            CBlockCase{
                                                1, 40000, {1, 15, 1, 12, 1, 32768, 1, 7232, 1, 12}},
-                                           CBlockCase{1, 32768, {1, 15, 1, 12, 1, 32768, 1, 12}},
-                                           CBlockCase{1, 3, {1, 15, 1, 12, 1, 3, 1, 12}}));
+                                           CBlockCase{1, 32768, {1, 15, 1, 12, 1, 32768, 1, 12}}));
 
 TEST_F(SerialDownload, UnitSilentAfterSecondBlockFailsAfterTenSeconds) {
     Setup({{0x1000, Pattern(1000, 1)}}, 0);

@@ -77,9 +77,7 @@ bool CSerialBootServer::OpenAllSerialPorts() {
         m_reporter.LogMessage("Serial port '%s' ready...", strName.c_str());
     }
     std::lock_guard<std::mutex> guard(m_lockSerial);
-    if (!m_arrSerialPorts.empty()) return true;
-    m_bServersRunning = false;
-    return false;
+    return !m_arrSerialPorts.empty();
 }
 
 void CSerialBootServer::CloseSerialPorts() {

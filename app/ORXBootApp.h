@@ -86,8 +86,6 @@ public:
     size_t SendTerminalBytes(const uint8_t* pBytes, size_t nCount) {
         return m_serial.SendTerminalBytes(pBytes, nCount);
     }
-    // False when the key could not be queued (the face beeps).
-    bool SendTerminalKey(uint8_t byKey) { return SendTerminalBytes(&byKey, 1) == 1; }
 
     // --- the unit's fixed address (UI thread) ---
     // The Ethernet page's test of an address: an echo request to it and, when it answers,

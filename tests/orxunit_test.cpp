@@ -165,6 +165,7 @@ TEST_P(NetUnitCatches, ServerFault) {
 
 const CPacket kAll[] = {Wrq(), Data(0, 1), Data(1, 2), Data(2, 3)};
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Faults, NetUnitCatches,
     ::testing::Values(
@@ -172,20 +173,15 @@ INSTANTIATE_TEST_SUITE_P(
         ServerFault{"DataBeforeWriteRequest", {Data(0, 1)}, "write request"},
         ServerFault{"SkippedBlock", {Wrq(), Data(0, 1), Data(2, 3)}, "out of order"},
         ServerFault{"ShortBlockInTheMiddle", {Wrq(), Data(0, 1, 500)}, "short block"},
-        ServerFault{"EmptyBlockAfterTheLast",
-                    {kAll[0], kAll[1], kAll[2], kAll[3], {{0, 3, 0, 4}}},
-                    "after the last"},
+        ServerFault{"EmptyBlockAfterTheLast", {kAll[0], kAll[1], kAll[2], kAll[3], {{0, 3, 0, 4}}}, "after the last"},
         ServerFault{"WrongByte", {Wrq(), Flipped(Data(0, 1), 4 + 300)}, "offset 300"},
         ServerFault{"ResentBlockWithOtherData", {Wrq(), Data(0, 1), Data(1, 1)}, "other data"},
         ServerFault{"JumpTooEarly", {Wrq(), Data(0, 1), kJumpPacket}, "jump after 512 of 1500"},
-        ServerFault{"JumpWithWrongCommand",
-                    {kAll[0], kAll[1], kAll[2], kAll[3], {{'E', 'D', 'B', 'G', 0xFF, 1, 0, 3, 0}}},
-                    "unexpected packet"},
-        ServerFault{
-            "WriteRequestAgainMidTransfer", {Wrq(), Data(0, 1), Wrq()}, "write request again"},
-        ServerFault{
-            "BlockFromAnotherPort", {Wrq(), {Data(0, 1).bytes, kOtherPort}}, "127.0.0.1:981"}),
+        ServerFault{"JumpWithWrongCommand", {kAll[0], kAll[1], kAll[2], kAll[3], {{'E', 'D', 'B', 'G', 0xFF, 1, 0, 3, 0}}}, "unexpected packet"},
+        ServerFault{"WriteRequestAgainMidTransfer", {Wrq(), Data(0, 1), Wrq()}, "write request again"},
+        ServerFault{"BlockFromAnotherPort", {Wrq(), {Data(0, 1).bytes, kOtherPort}}, "127.0.0.1:981"}),
     CaseName());
+// clang-format on
 
 TEST(NetUnitFaults, MovesToANewPortOnceForTheBlockAfterN) {
     CServerScript s(4096, {.nNewPortAfter = 2});

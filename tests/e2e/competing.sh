@@ -2,12 +2,9 @@
 # Two hosts on one segment, alpha (10.77.1.1/24) and beta (10.77.1.2/24), each in a private
 # network namespace with its own host name, joined by a veth pair:
 # - boot servers find each other through their broadcasts on UDP port 100: each logs the
-#   other and asks once. Who is told of whom (names in other case, a server answering one
-#   unit only) is decided by the engine and tested there.
-# - at start-up orxboot proposes a fixed address for units: the first address after the
-#   host's own that does not answer an echo request, with the host adapter's mask. On alpha,
-#   beta answers and 10.77.1.3 is silent. A host without an adapter is passed over
-#   silently: the engine tests show that.
+#   other and asks once (who is told of whom is decided by the engine and tested there);
+# - at start-up orxboot proposes for units the first address after the host's own that
+#   does not answer an echo request, with the adapter's mask: on alpha, 10.77.1.3.
 # Usage: competing.sh <build_dir>
 set -uo pipefail
 build=$(cd "${1:?usage: competing.sh <build_dir>}" && pwd)

@@ -40,11 +40,8 @@ start_server() {
     ORX_PIDS+=("$SERVER")
 }
 
-expect_count() {
-    local n
-    n=$(grep -Fxc -- "$1" "$DIR/out.log")
-    [ "$n" -eq "$2" ] || fail "log line '$1' $n times, expected $2"
-}
+# expect_once LINE: the line stands in the server's log exactly once.
+expect_once() { [ "$(grep -Fxc -- "$1" "$DIR/out.log")" -eq 1 ] || fail "log line '$1' not once"; }
 
 # stop_server SECONDS: SIGTERM, and the whole process must be gone within the time.
 stop_server() {
@@ -73,10 +70,10 @@ case_three_ports() {
         wait_for_line "$p: Transfer Complete" 10 || fail "no '$p: Transfer Complete'"
         expect_line "$p: Serial Boot detected."
         expect_line "$p: Serial Boot command sent."
-        expect_count "$p: Starting Transfer" 1
+        expect_once "$p: Starting Transfer"
         grep -q "every byte matched" "$DIR/$p.out" || fail "$p unit did not see every byte"
     done
-    expect_count "Serial Boot checksum mismatch" 1
+    expect_once "Serial Boot checksum mismatch"
     expect_line "ORXHV7410: Transmission completed."
     # The ports are opened in port order, and no other port is.
     [ "$(grep "^Serial port '" "$DIR/out.log" | tr '\n' ' ')" = \

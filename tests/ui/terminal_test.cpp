@@ -1,4 +1,5 @@
-// The serial terminal against simulated units on pseudo-terminals.
+// The serial terminal and its place in the window's life, against simulated units on
+// pseudo-terminals.
 #include <QClipboard>
 #include <string>
 #include <vector>
@@ -7,6 +8,7 @@
 #include "ui/TerminalEditCtrl.h"
 
 namespace {
+constexpr int kPageSerial = 2;
 const QString kPrompt = "Press any key to enter the boot menu\n";
 
 QString Shown(CSheetRig& rig) {
@@ -14,32 +16,36 @@ QString Shown(CSheetRig& rig) {
     return pEdit ? pEdit->toPlainText() : QString();
 }
 
-// The terminal open on a unit that has printed its prompt; beeps counted.
-bool OpenOnPrompt(CSheetRig& rig, int& nBeeps) {
-    rig.app.OpenTerminal();
-    if (!rig.Terminal().Exists()) return false;
-    rig.Terminal().EditCtrl()->m_fnBeep = [&nBeeps] { ++nBeeps; };
-    return QTest::qWaitFor([&] { return Shown(rig).contains(kPrompt); }, 10000);
+// Whether the unit has said this on its standard output so far.
+bool UnitSaid(QProcess* pUnit, const char* pszText) {
+    return pUnit->peek(1 << 20).contains(pszText);
 }
 }  // namespace
 
 class TerminalTest : public QObject {
     Q_OBJECT
+    int m_nBeeps = 0;
+
+    // The terminal open, its beeps counted; with bPrompt, once the unit has printed its prompt.
+    bool Open(CSheetRig& rig, bool bPrompt = true) {
+        rig.app.OpenTerminal();
+        if (!rig.Terminal().Exists()) return false;
+        m_nBeeps = 0;
+        rig.Terminal().EditCtrl()->m_fnBeep = [this] { ++m_nBeeps; };
+        return !bPrompt || QTest::qWaitFor([&] { return Shown(rig).contains(kPrompt); }, 10000);
+    }
 private slots:
     void typedKeyGoesToTheUnitAndOnlyItsAnswerShows() {
         CSheetRig rig(true);
         QProcess* pUnit = rig.StartUnit("COM1", {"--expect-keys", "2", "--timeout", "5000"});
         QVERIFY(pUnit);
-        int nBeeps = 0;
-        QVERIFY(OpenOnPrompt(rig, nBeeps));
+        QVERIFY(Open(rig));
         QCOMPARE(rig.Terminal().Window()->windowTitle(), QString("Serial Port Terminal - COM1"));
         QTest::keyClick(rig.Terminal().EditCtrl(), '2');
-        QByteArray out;
-        QTRY_VERIFY(
-            (out += pUnit->readAllStandardOutput()).contains("menu keys as expected: \"2\""));
+        QTRY_VERIFY(UnitSaid(pUnit, "menu keys as expected: \"2\""));
         // The unit's answer, then its serial boot request, with its bytes as hex.
         QTRY_VERIFY(Shown(rig).contains(kPrompt + "\nmenu> {AA}UU{AA}"));
-        QCOMPARE(nBeeps, 0);
+        QCOMPARE(m_nBeeps, 0);
     }
 
     void keyTypedDuringADownloadBeepsAndSendsNothing() {
@@ -49,15 +55,11 @@ private slots:
             "COM1", {"--no-menu", "--stall-after", "2", "--stall-ms", "1500", "--timeout", "5000"});
         QVERIFY(pUnit);
         QVERIFY(rig.app.StartServers());
-        rig.app.OpenTerminal();
-        QVERIFY(rig.Terminal().Exists());
-        int nBeeps = 0;
-        rig.Terminal().EditCtrl()->m_fnBeep = [&nBeeps] { ++nBeeps; };
-        QByteArray out;
-        QTRY_VERIFY((out += pUnit->readAllStandardOutput()).contains("stalling after"));
+        QVERIFY(Open(rig, false));
+        QTRY_VERIFY(UnitSaid(pUnit, "stalling after"));
         QVERIFY(rig.app.IsSerialDownloadActive());
         QTest::keyClick(rig.Terminal().EditCtrl(), 'x');
-        QCOMPARE(nBeeps, 1);
+        QCOMPARE(m_nBeeps, 1);
         // The stalled unit heard nothing before the download gave up.
         QTRY_COMPARE_WITH_TIMEOUT(pUnit->state(), QProcess::NotRunning, 10000);
         QCOMPARE(pUnit->exitCode(), 0);
@@ -66,8 +68,7 @@ private slots:
     void closingReleasesThePortAndReopeningRestoresSizeAndPlace() {
         CSheetRig rig(true);
         QVERIFY(rig.StartUnit("COM1", {"--timeout", "20000"}));
-        int nBeeps = 0;
-        QVERIFY(OpenOnPrompt(rig, nBeeps));
+        QVERIFY(Open(rig));
         QWidget* pWindow = rig.Terminal().Window();
         QCOMPARE(pWindow->size(), QSize(500, 400));
         QVERIFY(!rig.PortFree("COM1"));
@@ -87,12 +88,11 @@ private slots:
         CSheetRig rig(true);
         QProcess* pUnit = rig.StartUnit("COM1", {"--timeout", "20000"});
         QVERIFY(pUnit);
-        int nBeeps = 0;
-        QVERIFY(OpenOnPrompt(rig, nBeeps));
+        QVERIFY(Open(rig));
         pUnit->kill();  // the adapter is pulled out
         QTRY_VERIFY(Shown(rig).contains("*** Serial port 'COM1' stopped: "));
         QTest::keyClick(rig.Terminal().EditCtrl(), 'a');
-        QCOMPARE(nBeeps, 1);
+        QCOMPARE(m_nBeeps, 1);
         QVERIFY(rig.Terminal().Window()->isVisible());
         rig.Terminal().Window()->close();
         QVERIFY(!rig.Terminal().Exists());
@@ -103,14 +103,46 @@ private slots:
         const QString strRing(255, 'x');
         QProcess* pUnit = rig.StartUnit("COM1", {"--expect-keys", strRing, "--timeout", "5000"});
         QVERIFY(pUnit);
-        int nBeeps = 0;
-        QVERIFY(OpenOnPrompt(rig, nBeeps));
+        QVERIFY(Open(rig));
         QGuiApplication::clipboard()->setText(QString(600, 'x'));
         QTest::keySequence(rig.Terminal().EditCtrl(), QKeySequence::Paste);
-        QCOMPARE(nBeeps, 1);
-        QByteArray out;
-        QTRY_VERIFY((out += pUnit->readAllStandardOutput()).contains("menu keys as expected"));
+        QCOMPARE(m_nBeeps, 1);
+        QTRY_VERIFY(UnitSaid(pUnit, "menu keys as expected"));
         QVERIFY(!Shown(rig).contains("xx"));
+    }
+
+    void terminalButtonAppliesTheSerialSettingsAtOnce() {
+        CSheetRig rig(true);
+        QVERIFY(rig.StartUnit("COM2", {"--timeout", "20000"}));
+        rig.Config().m_nComBaud = 115200;
+        rig.Open(kPageSerial);
+        auto* pPort = rig.Find<QComboBox>("comboPort");
+        pPort->lineEdit()->selectAll();
+        QTest::keyClicks(pPort->lineEdit(), "COM2");
+        rig.Find<QComboBox>("comboBaud")->setCurrentIndex(2);  // 19200
+        QTest::mouseClick(rig.Find<QPushButton>("buttonTerminal"), Qt::LeftButton);
+        QVERIFY(rig.Terminal().Exists());
+        QCOMPARE(rig.Terminal().Window()->windowTitle(), QString("Serial Port Terminal - COM2"));
+        rig.Click(IDCANCEL);
+        QCOMPARE(rig.Config().m_strComPort, std::string("COM2"));
+        QCOMPARE(rig.Config().m_nComBaud, 19200);
+    }
+
+    // The program ends with the terminal open; the next start shows it again.
+    void terminalOpenAtExitReopensAtTheNextStart() {
+        CSheetRig rig(true);
+        QVERIFY(rig.StartUnit("COM1", {"--timeout", "20000"}));
+        rig.Config().m_bTerminal = true;
+        rig.Open(kPageSerial);
+        QVERIFY(rig.Terminal().Exists());
+        rig.Close();
+        rig.app.ExitInstance();
+        QVERIFY(!rig.Terminal().Exists());
+        QVERIFY(rig.PortFree("COM1"));
+        QVERIFY(rig.Config().m_bTerminal);
+        rig.Open(0);
+        QVERIFY(rig.Terminal().Exists());
+        QVERIFY(!rig.PortFree("COM1"));
     }
 
     // What the window adds to the display conversion it shares with the headless face.
@@ -129,15 +161,6 @@ private slots:
         for (const std::string& s : chunks)
             edit.AppendTerminalText(reinterpret_cast<const uint8_t*>(s.data()), s.size());
         QCOMPARE(edit.toPlainText(), shown);
-    }
-
-    void oldestLinesGoAboveTheCap() {
-        CTerminalEditCtrl edit([](const uint8_t*, size_t) { return size_t{0}; });
-        const std::string strLine = "line\r\n";
-        for (int i = 0; i < CTerminalEditCtrl::kMaxLines + 50; ++i)
-            edit.AppendTerminalText(reinterpret_cast<const uint8_t*>(strLine.data()),
-                                    strLine.size());
-        QCOMPARE(edit.LineCount(), CTerminalEditCtrl::kMaxLines);
     }
 };
 

@@ -1,4 +1,4 @@
-// The Ethernet page over the real engine; echo requests go to a fake network.
+// The Ethernet and Serial pages over the real engine; echo requests go to a fake network.
 #include <future>
 
 #include "tests/ui/SheetRig.h"
@@ -6,6 +6,7 @@
 
 namespace {
 constexpr int kPageNet = 1;
+constexpr int kPageSerial = 2;
 
 // Both methods chosen, a fixed address 10.0.0.5/24 saved; the Ethernet page shown.
 CMainSheet& OpenNetPage(CSheetRig& rig) {
@@ -44,7 +45,7 @@ const struct {
 };
 }  // namespace
 
-class NetPageTest : public QObject {
+class SettingsPagesTest : public QObject {
     Q_OBJECT
 private slots:
     void applyTestsTheFixedAddress_data() { AddRows(kFixedRows); }
@@ -54,11 +55,11 @@ private slots:
         CSheetRig rig(true);
         rig.network.m_bAllAnswer = r.pszAnswering == std::string("all");
         if (*r.pszAnswering) rig.network.m_answering.insert(Addr(r.pszAnswering));
-        CMainSheet& sheet = OpenNetPage(rig);
+        OpenNetPage(rig);
         TypeAddress(rig, r.pszTyped);
         if (r.bDhcp) ClickCheck(rig.Find<QRadioButton>("radioDhcp"));
         QCOMPARE(rig.Find<CIpAddressCtrl>("ipAddress")->isEnabled(), !r.bDhcp);
-        QTest::mouseClick(sheet.Button(ID_APPLY_NOW), Qt::LeftButton);
+        rig.Click(ID_APPLY_NOW);
         QCOMPARE(rig.Config().m_bNetDhcp, r.bDhcp);
         if (r.bDhcp) QVERIFY(rig.network.m_pinged.empty());
         QCOMPARE(Dotted(rig.Config().m_dwNetIp), QString(r.pszNetIp));
@@ -87,15 +88,15 @@ private slots:
             QVERIFY(pDialog->labelText().startsWith("Looking for a free unit address..."));
             QTest::mouseClick(pDialog->findChild<QPushButton*>(), Qt::LeftButton);
         });
-        QTest::mouseClick(sheet.Button(ID_APPLY_NOW), Qt::LeftButton);
+        rig.Click(ID_APPLY_NOW);
         QCOMPARE(Dotted(rig.Config().m_dwNetIp), QString("10.0.0.9"));
         QCOMPARE(rig.Config().m_nNetType, 1);
         QVERIFY(rig.boxes.m_shown.empty());
         QVERIFY(!sheet.Button(ID_APPLY_NOW)->isEnabled());
     }
 
-    // The page follows the Select page's checks as last clicked, not as saved.
-    void controlsFollowTheMethodsAsClicked() {
+    // The Ethernet and Serial pages follow the Select page's checks as last clicked, not as saved.
+    void pagesFollowTheMethodsAsClicked() {
         CSheetRig rig(true);
         CMainSheet& sheet = OpenNetPage(rig);
         auto* pAll = rig.Find<QRadioButton>("radioAllUnits");
@@ -107,10 +108,18 @@ private slots:
         QVERIFY(pAll->isEnabled());
         QVERIFY(!pDhcp->isEnabled());
         QVERIFY(!rig.Find<CIpAddressCtrl>("ipMask")->isEnabled());
+        sheet.SetActivePage(kPageSerial);
+        QVERIFY(!rig.Find<QCheckBox>("checkAllPorts")->isEnabled());
+        QVERIFY(!rig.Find<QComboBox>("comboProtocol")->isEnabled());
+        QVERIFY(rig.Find<QComboBox>("comboPort")->isEnabled());
         sheet.SetActivePage(PAGE_SELECT);
         ClickCheck(rig.Find<QCheckBox>("checkEthernet"));
+        ClickCheck(rig.Find<QCheckBox>("checkSerial"));
         sheet.SetActivePage(kPageNet);
         QVERIFY(!pAll->isEnabled());
+        sheet.SetActivePage(kPageSerial);
+        QVERIFY(rig.Find<QCheckBox>("checkAllPorts")->isEnabled());
+        QVERIFY(rig.Find<QComboBox>("comboProtocol")->isEnabled());
         QCOMPARE(rig.Config().m_nBootNet.load(), 1);
     }
 
@@ -120,19 +129,38 @@ private slots:
         rig.Config().m_nBootNet = 1;
         rig.Config().m_nNetType = 1;
         rig.Config().m_bNetDhcp = true;
-        CMainSheet& sheet = rig.Open(kPageNet);
+        rig.Open(kPageNet);
         auto* pName = rig.Find<QComboBox>("comboUnitName");
         for (const char* psz : {"hv7-00", "HV6-0007"}) {
             pName->setFocus();
             pName->lineEdit()->selectAll();
             QTest::keyClicks(pName->lineEdit(), psz);
-            QTest::mouseClick(sheet.Button(ID_APPLY_NOW), Qt::LeftButton);
+            rig.Click(ID_APPLY_NOW);
             QCOMPARE(QString::fromStdString(rig.Config().m_strNetNode), QString(psz));
         }
         QCOMPARE(rig.Config().m_arrNetNodes, (std::vector<std::string>{"HV6-0007", "HV7-0042"}));
         QCOMPARE(pName->itemText(0), QString("HV6-0007"));
     }
+
+    void portNotFoundIsKeptAndARateNotListedStoresZero() {
+        CSheetRig rig(true);
+        QVERIFY(rig.StartUnit("COM2", {"--timeout", "20000"}));
+        QVERIFY(rig.StartUnit("COM1", {"--timeout", "20000"}));
+        rig.Config().m_strComPort = "COM7";
+        rig.Config().m_nComBaud = 4800;
+        rig.Open(kPageSerial);
+        auto* pPort = rig.Find<QComboBox>("comboPort");
+        QCOMPARE(pPort->count(), 2);
+        QCOMPARE(pPort->itemText(0), QString("COM1"));
+        QCOMPARE(pPort->itemText(1), QString("COM2"));
+        QCOMPARE(pPort->currentText(), QString("COM7"));
+        QCOMPARE(rig.Find<QComboBox>("comboBaud")->currentIndex(), -1);
+        ClickCheck(rig.Find<QCheckBox>("checkAutoMenu"));
+        rig.Click(ID_APPLY_NOW);
+        QCOMPARE(rig.Config().m_strComPort, std::string("COM7"));
+        QCOMPARE(rig.Config().m_nComBaud, 0);
+    }
 };
 
-ORX_UI_TEST(NetPageTest)
-#include "net_page_test.moc"
+ORX_UI_TEST(SettingsPagesTest)
+#include "settings_pages_test.moc"

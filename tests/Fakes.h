@@ -332,14 +332,9 @@ struct CFakeSystem {
     CFakeProcessRunner process;
     CFakeMessageBox box;
     CIgnoringView view;
-    CPlatformServices Services() {
-        CPlatformServices s;
-        s.pPoster = &poster;
-        s.pTimers = &timers;
-        s.pSockets = &sockets;
-        s.pClock = &clock;
-        s.pProcess = &process;
-        s.pMessageBox = &box;
+    CPlatformServices Services(INetworkInfo* pNetwork = nullptr) {
+        CPlatformServices s{&poster, &timers, &sockets, &clock, &process, &box};
+        s.pNetwork = pNetwork;
         return s;
     }
 };

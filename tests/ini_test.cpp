@@ -148,10 +148,11 @@ protected:
     }
     CTempDir m_temp;
     fs::path m_dir = m_temp.Root();
+    fs::path m_path = m_dir / "orxboot.ini";
 };
 
 TEST_F(IniProfileFile, MissingFileReadsDefaultsAndIsNotCreatedWithoutWrites) {
-    CIniProfile profile((m_dir / "orxboot.ini").string());
+    CIniProfile profile(m_path.string());
     EXPECT_EQ(profile.GetProfileInt("PARAMS", "COMBAUD", 115200), 115200);
     EXPECT_EQ(profile.GetProfileString("PARAMS", "COMPORT", "COM1"), "COM1");
     EXPECT_TRUE(profile.Flush());
@@ -159,64 +160,54 @@ TEST_F(IniProfileFile, MissingFileReadsDefaultsAndIsNotCreatedWithoutWrites) {
 }
 
 TEST_F(IniProfileFile, CreatesItsFolderAndReadsBackWhatItWrote) {
-    const fs::path path = m_dir / "config" / "orxboot" / "orxboot.ini";
+    const fs::path nested = m_dir / "config" / "orxboot" / "orxboot.ini";
     {
-        CIniProfile profile(path.string());
+        CIniProfile profile(nested.string());
         profile.WriteProfileInt("PARAMS", "NETIP", -939415360);
         profile.WriteProfileString("PARAMS", "BOOTFILE", "/srv/img/nk.bin");
         ASSERT_TRUE(profile.Flush());
     }
-    EXPECT_EQ(ReadFile(path), "[PARAMS]\nNETIP=-939415360\nBOOTFILE=/srv/img/nk.bin\n");
-    CIniProfile again(path.string());
+    EXPECT_EQ(ReadFile(nested), "[PARAMS]\nNETIP=-939415360\nBOOTFILE=/srv/img/nk.bin\n");
+    CIniProfile again(nested.string());
     EXPECT_EQ(again.GetProfileInt("params", "netip", 0), -939415360);
     EXPECT_EQ(again.GetProfileString("PARAMS", "BOOTFILE", ""), "/srv/img/nk.bin");
 }
 
 TEST_F(IniProfileFile, KeepsCommentsLineEndingsAndModeOfAnEditedFile) {
-    const fs::path path = m_dir / "orxboot.ini";
-    WriteFile(path, "; kept\r\n[Other]\r\nk = v\r\n[PARAMS]\r\nCOMBAUD=9600\r\n");
-    ASSERT_EQ(chmod(path.c_str(), 0640), 0);
-    CIniProfile profile(path.string());
+    WriteFile(m_path, "; kept\r\n[Other]\r\nk = v\r\n[PARAMS]\r\nCOMBAUD=9600\r\n");
+    ASSERT_EQ(chmod(m_path.c_str(), 0640), 0);
+    CIniProfile profile(m_path.string());
     profile.WriteProfileInt("PARAMS", "COMBAUD", 57600);
     profile.WriteProfileInt("PARAMS", "BOOTNET", 1);
     ASSERT_TRUE(profile.Flush());
-    EXPECT_EQ(ReadFile(path),
+    EXPECT_EQ(ReadFile(m_path),
               "; kept\r\n[Other]\r\nk = v\r\n[PARAMS]\r\nCOMBAUD=57600\r\nBOOTNET=1\r\n");
     struct stat st {};
-    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    ASSERT_EQ(stat(m_path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
-}
-
-TEST_F(IniProfileFile, UnchangedValuesDoNotRewriteTheFile) {
-    const fs::path path = m_dir / "orxboot.ini";
-    WriteFile(path, "[PARAMS]\nCOMBAUD=9600\n");
-    struct stat before {};
-    ASSERT_EQ(stat(path.c_str(), &before), 0);
-    CIniProfile profile(path.string());
-    profile.WriteProfileInt("PARAMS", "COMBAUD", 9600);
-    ASSERT_TRUE(profile.Flush());
+    CIniProfile again(m_path.string());
+    again.WriteProfileInt("PARAMS", "COMBAUD", 57600);
+    ASSERT_TRUE(again.Flush());
     struct stat after {};
-    ASSERT_EQ(stat(path.c_str(), &after), 0);
-    EXPECT_EQ(after.st_ino, before.st_ino);
+    ASSERT_EQ(stat(m_path.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, st.st_ino) << "unchanged values do not rewrite the file";
 }
 
 TEST_F(IniProfileFile, WritesThroughALinkAndKeepsTheLink) {
     const fs::path target = m_dir / "real.ini";
-    const fs::path link = m_dir / "orxboot.ini";
     WriteFile(target, "[PARAMS]\nBOOTNET=0\n");
-    fs::create_symlink(target, link);
-    CIniProfile profile(link.string());
+    fs::create_symlink(target, m_path);
+    CIniProfile profile(m_path.string());
     profile.WriteProfileInt("PARAMS", "BOOTNET", 1);
     ASSERT_TRUE(profile.Flush());
-    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_TRUE(fs::is_symlink(m_path));
     EXPECT_EQ(ReadFile(target), "[PARAMS]\nBOOTNET=1\n");
 }
 
 TEST_F(IniProfileFile, FullDiskLeavesTheOldFileWhole) {
-    const fs::path path = m_dir / "orxboot.ini";
     const std::string strOld = "[PARAMS]\nBOOTFILE=old.bin\n";
-    WriteFile(path, strOld);
-    CIniProfile profile(path.string());
+    WriteFile(m_path, strOld);
+    CIniProfile profile(m_path.string());
     profile.WriteProfileString("PARAMS", "BOOTFILE", std::string(64 * 1024, 'x'));
 
     // A file size limit fails the write the way a full disk does.
@@ -233,11 +224,11 @@ TEST_F(IniProfileFile, FullDiskLeavesTheOldFileWhole) {
 
     EXPECT_FALSE(bOk);
     EXPECT_EQ(dwError, static_cast<uint32_t>(EFBIG));
-    EXPECT_EQ(ReadFile(path), strOld);
+    EXPECT_EQ(ReadFile(m_path), strOld);
     EXPECT_EQ(Names(), std::vector<std::string>{"orxboot.ini"});
     // Still pending: a later flush with room succeeds.
     EXPECT_TRUE(profile.Flush());
-    EXPECT_EQ(ReadFile(path).size(), strOld.size() - 7 + 64 * 1024);
+    EXPECT_EQ(ReadFile(m_path).size(), strOld.size() - 7 + 64 * 1024);
 }
 
 // Runs the body in a child process as an unprivileged user (root ignores file modes);
@@ -253,38 +244,29 @@ int RunUnprivileged(const std::function<int()>& body) {
     return WEXITSTATUS(nStatus);
 }
 
-TEST_F(IniProfileFile, ReadOnlyFolderFailsAndLeavesTheFile) {
-    const fs::path path = m_dir / "orxboot.ini";
-    const std::string strOld = "[PARAMS]\nBOOTNET=0\n";
-    WriteFile(path, strOld);
-    ASSERT_EQ(chmod(path.c_str(), 0666), 0);
-    ASSERT_EQ(chmod(m_dir.c_str(), 0555), 0);
-    const int nResult = RunUnprivileged([&] {
-        CIniProfile profile(path.string());
-        if (profile.GetProfileInt("PARAMS", "BOOTNET", 7) != 0) return 1;
-        profile.WriteProfileInt("PARAMS", "BOOTNET", 1);
-        if (profile.Flush()) return 2;
-        return GetLastError() == EACCES ? 0 : 3;
-    });
-    EXPECT_EQ(nResult, 0);
-    EXPECT_EQ(ReadFile(path), strOld);
-    EXPECT_EQ(Names(), std::vector<std::string>{"orxboot.ini"});
-}
-
-TEST_F(IniProfileFile, FileThatCouldNotBeReadIsNeverReplaced) {
-    const fs::path path = m_dir / "orxboot.ini";
-    const std::string strOld = "[PARAMS]\nBOOTFILE=keep.bin\nNETNODE=HV7\n";
-    WriteFile(path, strOld);
-    ASSERT_EQ(chmod(path.c_str(), 0222), 0);  // writable, not readable
-    ASSERT_EQ(chmod(m_dir.c_str(), 0777), 0);
-    const int nResult = RunUnprivileged([&] {
-        CIniProfile profile(path.string());
-        profile.WriteProfileInt("PARAMS", "BOOTNET", 1);
-        if (profile.Flush()) return 2;
-        return GetLastError() == EACCES ? 0 : 3;
-    });
-    EXPECT_EQ(nResult, 0);
-    EXPECT_EQ(ReadFile(path), strOld);
+// A folder the new file cannot be made in, or a file that could not be read: the save fails
+// and the file stays as it was, with nothing left beside it.
+TEST_F(IniProfileFile, UnwritableFolderOrUnreadableFileIsNeverReplaced) {
+    const std::string strOld = "[PARAMS]\nBOOTFILE=keep.bin\nBOOTNET=0\n";
+    for (const auto& [nFileMode, nDirMode] : {std::pair{0666, 0555}, {0222, 0777}}) {
+        SCOPED_TRACE(nFileMode);
+        ASSERT_EQ(chmod(m_dir.c_str(), 0777), 0);
+        WriteFile(m_path, strOld);
+        ASSERT_EQ(chmod(m_path.c_str(), nFileMode), 0);
+        ASSERT_EQ(chmod(m_dir.c_str(), nDirMode), 0);
+        const bool bReadable = nFileMode & 0444;
+        const int nResult = RunUnprivileged([&] {
+            CIniProfile profile(m_path.string());
+            if (bReadable && profile.GetProfileString("PARAMS", "BOOTFILE", "") != "keep.bin")
+                return 1;
+            profile.WriteProfileInt("PARAMS", "BOOTNET", 1);
+            if (profile.Flush()) return 2;
+            return GetLastError() == EACCES ? 0 : 3;
+        });
+        EXPECT_EQ(nResult, 0);
+        EXPECT_EQ(ReadFile(m_path), strOld);
+        EXPECT_EQ(Names(), std::vector<std::string>{"orxboot.ini"});
+    }
 }
 
 }  // namespace

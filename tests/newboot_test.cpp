@@ -31,11 +31,6 @@ protected:
         ASSERT_TRUE(app.StartServers());
         sys.poster.Clear();
     }
-    CPlatformServices Services() {
-        CPlatformServices s = sys.Services();
-        s.pNetwork = &net;
-        return s;
-    }
     CFakeSocket& Broadcast() {
         CFakeSocket* p = sys.sockets.Bound(NEWBOOT_PORT);
         EXPECT_NE(p, nullptr);
@@ -53,7 +48,7 @@ protected:
     CFakeSystem sys;
     CFakeNetworkInfo net;
     CFakeMessageBox& box = sys.box;
-    CORXBootApp app{Services()};
+    CORXBootApp app{sys.Services(&net)};
 };
 
 // Detection belongs to the all-units mode only; other modes must stay invisible.

@@ -58,11 +58,7 @@ protected:
     }
     CFakeSystem sys;
     CFakeNetworkInfo net;
-    CPlatformServices services = [this] {
-        CPlatformServices s = sys.Services();
-        s.pNetwork = &net;
-        return s;
-    }();
+    CPlatformServices services = sys.Services(&net);
     CAddressProvisioning provisioning{services};
     CORXBootConfig config;
     CSearchFace face;

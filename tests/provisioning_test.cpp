@@ -84,9 +84,7 @@ TEST_P(AddressSearchThreaded, TriesCandidatesInOrder) {
     uint32_t dwAddr = Addr(c.pszStart);
     EXPECT_EQ(provisioning.FindFreeAddress(dwAddr, c.nTries), c.bFound);
     EXPECT_EQ(Dotted(net.m_pinged), c.arrPinged);
-    if (!c.arrPinged.empty()) {
-        EXPECT_EQ(net.m_dwLastTimeout, 1000u);
-    }
+    EXPECT_EQ(net.m_dwLastTimeout, c.arrPinged.empty() ? 0u : 1000u);
     EXPECT_EQ(DottedAddress(dwAddr), strEnd);
 
     net.m_pinged.clear();

@@ -20,13 +20,9 @@ protected:
     static constexpr int kEach = 300;
 
     static CMessage Numbered(int nSender, int nSeq) {
-        CMessage msg;
-        msg.nMsg = WM_BOOT_TEXT;
-        msg.wParam = nSender;
-        msg.lParam = nSeq;
-        msg.strText = "sender " + std::to_string(nSender) + " line " + std::to_string(nSeq);
-        msg.bytes.assign(static_cast<size_t>(nSeq % 40), static_cast<uint8_t>(nSender));
-        return msg;
+        return {WM_BOOT_TEXT, nSender, nSeq,
+                "sender " + std::to_string(nSender) + " line " + std::to_string(nSeq),
+                std::vector<uint8_t>(static_cast<size_t>(nSeq % 40), uint8_t(nSender))};
     }
 
     // Each sender posts its numbered messages while this thread delivers what has come;

@@ -97,25 +97,23 @@ private slots:
         bool arrSettings[3] = {};
         CTestSheet sheet(ESheetForm::Wizard, arrSettings);
         sheet.show();
-        QTest::mouseClick(sheet.Button(ID_WIZNEXT), Qt::LeftButton);
-        QCOMPARE(sheet.ActiveIndex(), 1);
+        auto press = [&](int nButton) {
+            QTest::mouseClick(sheet.Button(nButton), Qt::LeftButton);
+            return sheet.ActiveIndex();
+        };
+        QCOMPARE(press(ID_WIZNEXT), 1);
         sheet.m_arrPages[1]->m_nNext = 100;  // a jump back to the first page by its id
-        QTest::mouseClick(sheet.Button(ID_WIZNEXT), Qt::LeftButton);
-        QCOMPARE(sheet.ActiveIndex(), 0);
+        QCOMPARE(press(ID_WIZNEXT), 0);
         sheet.m_arrPages[0]->m_nNext = 102;
-        QTest::mouseClick(sheet.Button(ID_WIZNEXT), Qt::LeftButton);
-        QCOMPARE(sheet.ActiveIndex(), 2);
+        QCOMPARE(press(ID_WIZNEXT), 2);
         // Back goes to the page before in order, whatever the jumps were.
-        QTest::mouseClick(sheet.Button(ID_WIZBACK), Qt::LeftButton);
-        QCOMPARE(sheet.ActiveIndex(), 1);
+        QCOMPARE(press(ID_WIZBACK), 1);
         sheet.m_arrPages[1]->m_nBack = WIZ_STAY;
-        QTest::mouseClick(sheet.Button(ID_WIZBACK), Qt::LeftButton);
-        QCOMPARE(sheet.ActiveIndex(), 1);
+        QCOMPARE(press(ID_WIZBACK), 1);
         // A page that declines its activation leaves the wizard where it was.
         sheet.m_arrPages[2]->m_bDecline = true;
         sheet.m_arrPages[1]->m_nNext = WIZ_MOVE;
-        QTest::mouseClick(sheet.Button(ID_WIZNEXT), Qt::LeftButton);
-        QCOMPARE(sheet.ActiveIndex(), 1);
+        QCOMPARE(press(ID_WIZNEXT), 1);
     }
 };
 

@@ -1,6 +1,5 @@
 #include "app/ORXBootApp.h"
 
-#include "net/AddressSearch.h"
 #include "platform/IniProfile.h"
 #include "platform/InstanceLock.h"
 #include "platform/MessageBox.h"
@@ -87,11 +86,4 @@ void CORXBootApp::LogMessage(const char* pszFormat, ...) {
 
 void CORXBootApp::OpenTerminal() {
     if (m_pFront) m_pFront->OpenTerminal();
-}
-
-std::unique_ptr<IAddressSearch> CORXBootApp::StartAddressSearch(uint32_t dwAddrNet, int nTries,
-                                                                IAddressSearch::FTrying fnTrying,
-                                                                IAddressSearch::FDone fnDone) {
-    return std::make_unique<CAddressSearch>(m_provisioning, dwAddrNet, nTries, std::move(fnTrying),
-                                            std::move(fnDone));
 }

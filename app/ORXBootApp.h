@@ -92,7 +92,10 @@ public:
     // the search for a silent one after it (nTries candidates), on a thread of its own.
     std::unique_ptr<IAddressSearch> StartAddressSearch(uint32_t dwAddrNet, int nTries,
                                                        IAddressSearch::FTrying fnTrying,
-                                                       IAddressSearch::FDone fnDone);
+                                                       IAddressSearch::FDone fnDone) {
+        return m_provisioning.StartAddressSearch(dwAddrNet, nTries, std::move(fnTrying),
+                                                 std::move(fnDone));
+    }
     // Ends the start-up search (see IAppFront): the settings keep their loaded values.
     void CancelAddressSearch() { m_provisioning.CancelAddressSearch(); }
 

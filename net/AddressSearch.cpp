@@ -14,10 +14,18 @@ CAddressSearch::~CAddressSearch() {
     if (m_thread.joinable()) m_thread.join();
 }
 
+void CAddressSearch::Forget() {
+    Cancel();
+    std::lock_guard lock(m_mutex);
+    m_fnTrying = nullptr;
+    m_fnDone = nullptr;
+}
+
 void CAddressSearch::Run(uint32_t dwAddrNet, int nTries, bool bAskFirst) {
     const auto fnTrying = [this](uint32_t dwAddr) {
         if (m_bCancel) return false;
-        m_fnTrying(dwAddr);
+        std::lock_guard lock(m_mutex);
+        if (m_fnTrying) m_fnTrying(dwAddr);
         return true;
     };
     CResult result{EOutcome::Free, dwAddrNet};
@@ -30,5 +38,9 @@ void CAddressSearch::Run(uint32_t dwAddrNet, int nTries, bool bAskFirst) {
     }
     // A cancel that came while the last echo request was under way wins.
     if (m_bCancel) result = {EOutcome::Cancelled, dwAddrNet};
-    m_fnDone(result);
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_fnDone) m_fnDone(result);
+    }
+    m_bEnded = true;
 }

@@ -37,6 +37,38 @@ CMessage AddressMessage(uint32_t nMsg, uint32_t dwAddr, bool bFound = false) {
 }
 }  // namespace
 
+// What a face holds: dropping it hands the search back to be joined once its thread ends.
+class CAddressProvisioning::CSearchHandle : public IAddressSearch {
+public:
+    CSearchHandle(CAddressProvisioning& provisioning, std::unique_ptr<CAddressSearch> pSearch)
+        : m_provisioning(provisioning), m_pSearch(std::move(pSearch)) {}
+    ~CSearchHandle() override { m_provisioning.Retire(std::move(m_pSearch)); }
+    void Cancel() override { m_pSearch->Cancel(); }
+
+private:
+    CAddressProvisioning& m_provisioning;
+    std::unique_ptr<CAddressSearch> m_pSearch;
+};
+
+CAddressProvisioning::CAddressProvisioning(const CPlatformServices& sys) : m_sys(sys) {}
+
+CAddressProvisioning::~CAddressProvisioning() = default;
+
+std::unique_ptr<IAddressSearch> CAddressProvisioning::StartAddressSearch(
+    uint32_t dwAddrNet, int nTries, IAddressSearch::FTrying fnTrying,
+    IAddressSearch::FDone fnDone) {
+    return std::make_unique<CSearchHandle>(
+        *this, std::make_unique<CAddressSearch>(*this, dwAddrNet, nTries, std::move(fnTrying),
+                                                std::move(fnDone)));
+}
+
+void CAddressProvisioning::Retire(std::unique_ptr<CAddressSearch> pSearch) {
+    // Joining now could hold the UI thread for the rest of an echo request.
+    pSearch->Forget();
+    std::erase_if(m_arrRetired, [](const auto& p) { return p->Ended(); });
+    m_arrRetired.push_back(std::move(pSearch));
+}
+
 bool CAddressProvisioning::PingAddress(uint32_t dwAddr) {
     if (m_sys.pNetwork == nullptr) return false;
     return m_sys.pNetwork->Ping(dwAddr, kPingTimeoutMs);

@@ -1,6 +1,10 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <vector>
+
+#include "app/AddressSearchHandle.h"
 
 class CAddressSearch;
 class CORXBootConfig;
@@ -11,7 +15,9 @@ struct CPlatformServices;
 // at start-up after the host's own address and tested when the Ethernet page applies one.
 class CAddressProvisioning {
 public:
-    explicit CAddressProvisioning(const CPlatformServices& sys) : m_sys(sys) {}
+    explicit CAddressProvisioning(const CPlatformServices& sys);
+    // Waits for the echo requests of searches given up on, at most a second.
+    ~CAddressProvisioning();
 
     // Any thread: one echo request, answered within 1000 ms.
     bool PingAddress(uint32_t dwAddr);
@@ -32,7 +38,18 @@ public:
     // the values loaded from the settings.
     void CancelAddressSearch();
 
+    // UI thread: the Ethernet page's test of an address on a thread of its own (see
+    // CAddressSearch). Dropping the handle cancels it without waiting for the echo request
+    // under way, and no callback comes after that.
+    std::unique_ptr<IAddressSearch> StartAddressSearch(uint32_t dwAddrNet, int nTries,
+                                                       IAddressSearch::FTrying fnTrying,
+                                                       IAddressSearch::FDone fnDone);
+
 private:
+    class CSearchHandle;
+    void Retire(std::unique_ptr<CAddressSearch> pSearch);
+
     const CPlatformServices& m_sys;
-    CAddressSearch* m_pStartupSearch = nullptr;  // while the start-up search runs
+    CAddressSearch* m_pStartupSearch = nullptr;                 // while the start-up search runs
+    std::vector<std::unique_ptr<CAddressSearch>> m_arrRetired;  // until their threads end
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <future>
 #include <string>
@@ -117,6 +118,28 @@ TEST_F(ProvisioningThreaded, AnAppliedAddressIsAskedFirst) {
     EXPECT_EQ(DottedAddress(moved.dwAddr), "192.168.1.22");
     EXPECT_EQ(Dotted(net.m_pinged), (std::vector<std::string>{"192.168.1.30", "192.168.1.20",
                                                               "192.168.1.21", "192.168.1.22"}));
+}
+
+// The window drops a search it no longer waits for: that must not hold the UI thread for the
+// echo request under way, nor let a callback reach a page that is gone.
+TEST_F(ProvisioningThreaded, ADroppedSearchIsNotWaitedForAndNeverCallsBack) {
+    std::promise<void> pinging, release;
+    std::shared_future<void> released = release.get_future().share();
+    net.m_fnOnPing = [&](size_t) {
+        pinging.set_value();
+        released.wait();
+    };
+    std::atomic<int> nCalls{0};
+    {
+        CAddressProvisioning owner{services};
+        auto pSearch = owner.StartAddressSearch(
+            Addr("192.168.1.30"), 64, [&](uint32_t) { ++nCalls; },
+            [&](const IAddressSearch::CResult&) { ++nCalls; });
+        pinging.get_future().wait();
+        pSearch.reset();  // hangs here if it waits for the echo request
+        release.set_value();
+    }                      // the owner joins what was dropped
+    EXPECT_EQ(nCalls, 1);  // the try before the echo request; nothing after the drop
 }
 
 // Start-up proposes the first silent address after the host's, with the host's mask; on a full

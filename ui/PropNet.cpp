@@ -114,12 +114,8 @@ CPropNet::CPropNet(CMainSheet& sheet)
     connect(m_cmbUnitName, &QComboBox::editTextChanged, this, [this] { SetModified(); });
 }
 
-CPropNet::~CPropNet() {
-    // The search must not report to a page that is gone; this waits for at most one
-    // echo request.
-    ++m_nSearch;
-    m_pSearch.reset();
-}
+// A search still under way is dropped: it calls back no more, and Qt drops what it posted.
+CPropNet::~CPropNet() = default;
 
 void CPropNet::OnInitDialog() {
     const CORXBootConfig& config = m_sheet.Config();
@@ -220,7 +216,7 @@ bool CPropNet::OnApply() {
 
 IAddressSearch::CResult CPropNet::TestAddress(uint32_t dwAddrNet) {
     const int nSearch = ++m_nSearch;
-    m_pSearch.reset();  // an earlier, cancelled one ends its last echo request first
+    m_pSearch.reset();  // an earlier, cancelled one; its echo request ends on its own
     m_searchResult.reset();
     QProgressDialog dialog(this);
     dialog.setObjectName("addressSearch");

@@ -1,3 +1,5 @@
+#include <QImage>
+#include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -114,6 +116,19 @@ private slots:
         sheet.m_arrPages[2]->m_bDecline = true;
         sheet.m_arrPages[1]->m_nNext = WIZ_MOVE;
         QCOMPARE(press(ID_WIZNEXT), 1);
+    }
+
+    // Without fonts text renders as nothing and every other check still passes.
+    void labelsRenderWithAFont() {
+        QLabel label("Transfer");
+        label.adjustSize();
+        const QImage image = label.grab().toImage();
+        const QRgb background = image.pixel(0, 0);
+        int nInk = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) nInk += image.pixel(x, y) != background;
+        }
+        QVERIFY2(nInk > 20, "no glyphs drawn: install fonts-dejavu-core");
     }
 };
 

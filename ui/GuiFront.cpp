@@ -1,11 +1,11 @@
 #include "ui/GuiFront.h"
 
 #include <QApplication>
-#include <QProgressDialog>
 #include <cstdlib>
 
 #include "platform/EventLoop.h"
 #include "platform/Socket.h"
+#include "ui/AddressSearchDialog.h"
 #include "ui/MainSheet.h"
 #include "ui/Pictures.h"
 #include "ui/WaitCursor.h"
@@ -63,21 +63,10 @@ void CGuiFront::OnCloseRequest() {
     if (m_pSheet) m_pSheet->OnCloseRequest();
 }
 
-namespace {
-QString SearchText(uint32_t dwAddr) {
-    const QString strText = QObject::tr("Looking for a free unit address...");
-    return dwAddr == 0 ? strText : strText + "\n" + QString::fromStdString(DottedAddress(dwAddr));
-}
-}  // namespace
-
 // No window exists yet: the dialog stands alone, and shows only when the search lasts.
 void CGuiFront::OnAddressSearchStarted() {
-    m_pSearchDialog = std::make_unique<QProgressDialog>();
-    m_pSearchDialog->setObjectName("addressSearch");
-    m_pSearchDialog->setWindowTitle(QObject::tr("ORX Boot Server"));
+    m_pSearchDialog = std::make_unique<CAddressSearchDialog>(QObject::tr("ORX Boot Server"));
     m_pSearchDialog->setWindowIcon(AppIcon());
-    m_pSearchDialog->setLabelText(SearchText(0));
-    m_pSearchDialog->setRange(0, 0);
     m_pSearchDialog->setMinimumDuration(400);
     m_pSearchDialog->setValue(0);  // starts the minimum-duration clock
     // Cancel keeps the unit address of the settings; the engine ends the search.
@@ -86,7 +75,7 @@ void CGuiFront::OnAddressSearchStarted() {
 }
 
 void CGuiFront::OnAddressTried(uint32_t dwAddr) {
-    if (m_pSearchDialog) m_pSearchDialog->setLabelText(SearchText(dwAddr));
+    if (m_pSearchDialog) m_pSearchDialog->ShowTrying(dwAddr);
 }
 
 void CGuiFront::OnAddressSearchEnded() {

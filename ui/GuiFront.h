@@ -4,12 +4,12 @@
 
 #include "app/ORXBootApp.h"
 #include "platform/Messages.h"
+#include "ui/AddressSearchDialog.h"
 #include "ui/ScreenSaverInhibitor.h"
 #include "ui/TerminalWnd.h"
 
 class CMainSheet;
 class IFileDialog;
-class QProgressDialog;
 
 // The windowed face: each RunSheet shows a new main sheet (advanced or wizard, as the
 // settings say) until it ends, and hands it what the engine reports meanwhile.
@@ -38,7 +38,7 @@ public:
     void OnAddressSearchStarted() override;
     void OnAddressTried(uint32_t dwAddr) override;
     void OnAddressSearchEnded() override;
-    QProgressDialog* AddressSearchDialog() const { return m_pSearchDialog.get(); }
+    CAddressSearchDialog* AddressSearchDialog() const { return m_pSearchDialog.get(); }
 
 private:
     CORXBootApp& m_app;
@@ -48,7 +48,7 @@ private:
     CTerminalWnd m_terminal;  // lives for the run, across sheets
     CMainSheet* m_pSheet = nullptr;
     bool m_bSignalsHooked = false;
-    std::unique_ptr<QProgressDialog> m_pSearchDialog;  // the start-up address search
+    std::unique_ptr<CAddressSearchDialog> m_pSearchDialog;  // the start-up address search
 };
 
 // False when there is no display to open a window on (and no platform chosen).

@@ -6,13 +6,13 @@
 #include <QEventLoop>
 #include <QGridLayout>
 #include <QLabel>
-#include <QProgressDialog>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
 #include "app/ORXBootApp.h"
 #include "platform/MessageBox.h"
 #include "platform/Socket.h"
+#include "ui/AddressSearchDialog.h"
 #include "ui/IpAddressCtrl.h"
 #include "ui/MainSheet.h"
 #include "ui/Pictures.h"
@@ -114,9 +114,6 @@ CPropNet::CPropNet(CMainSheet& sheet)
     connect(m_cmbUnitName, &QComboBox::editTextChanged, this, [this] { SetModified(); });
 }
 
-// A search still under way is dropped: it calls back no more, and Qt drops what it posted.
-CPropNet::~CPropNet() = default;
-
 void CPropNet::OnInitDialog() {
     const CORXBootConfig& config = m_sheet.Config();
     m_btnClearCache->setChecked(m_bClearCache);
@@ -216,13 +213,9 @@ bool CPropNet::OnApply() {
 
 IAddressSearch::CResult CPropNet::TestAddress(uint32_t dwAddrNet) {
     const int nSearch = ++m_nSearch;
-    m_pSearch.reset();  // an earlier, cancelled one; its echo request ends on its own
     m_searchResult.reset();
-    QProgressDialog dialog(this);
-    dialog.setObjectName("addressSearch");
-    dialog.setWindowTitle(tr("Ethernet"));
-    dialog.setLabelText(tr("Looking for a free unit address...") + "\n" + Dotted(dwAddrNet));
-    dialog.setRange(0, 0);
+    CAddressSearchDialog dialog(tr("Ethernet"), this);
+    dialog.ShowTrying(dwAddrNet);
     dialog.setWindowModality(Qt::WindowModal);
     dialog.setMinimumDuration(0);
     m_pSearchDialog = &dialog;
@@ -230,15 +223,14 @@ IAddressSearch::CResult CPropNet::TestAddress(uint32_t dwAddrNet) {
     m_pSearchLoop = &loop;
     // The search reports on its own thread; the page takes each report on this one, and
     // drops those of a search it no longer waits for.
-    m_pSearch = m_sheet.App().StartAddressSearch(
+    const std::unique_ptr<IAddressSearch> pSearch = m_sheet.App().StartAddressSearch(
         dwAddrNet, kSearchTries,
         [this, nSearch](uint32_t dwTry) {
             QMetaObject::invokeMethod(
                 this,
                 [this, nSearch, dwTry] {
                     if (nSearch != m_nSearch || !m_pSearchDialog) return;
-                    m_pSearchDialog->setLabelText(tr("Looking for a free unit address...") + "\n" +
-                                                  Dotted(dwTry));
+                    m_pSearchDialog->ShowTrying(dwTry);
                 },
                 Qt::QueuedConnection);
         },
@@ -258,8 +250,7 @@ IAddressSearch::CResult CPropNet::TestAddress(uint32_t dwAddrNet) {
     m_pSearchDialog = nullptr;
     m_pSearchLoop = nullptr;
     if (m_searchResult) return *m_searchResult;
-    // Cancelled: the search ends in the background; the user's address stays.
-    m_pSearch->Cancel();
+    // Cancelled: dropping the search ends it in the background; the user's address stays.
     ++m_nSearch;
     return {IAddressSearch::EOutcome::Cancelled, dwAddrNet};
 }

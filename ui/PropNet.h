@@ -1,7 +1,6 @@
 #pragma once
 #include <QPointer>
 #include <QString>
-#include <memory>
 #include <optional>
 
 #include "app/AddressSearchHandle.h"
@@ -13,7 +12,7 @@ class QCheckBox;
 class QComboBox;
 class QEventLoop;
 class QLabel;
-class QProgressDialog;
+class CAddressSearchDialog;
 class QRadioButton;
 
 // The Ethernet settings: which units are answered, ARP clearing, and the address a unit
@@ -23,7 +22,6 @@ class CPropNet : public CPropertyPage {
     Q_OBJECT
 public:
     explicit CPropNet(CMainSheet& sheet);
-    ~CPropNet() override;
 
 protected:
     void OnInitDialog() override;
@@ -55,9 +53,8 @@ private:
     QRadioButton* m_pDhcp;
     QRadioButton* m_pFixed;
 
-    std::unique_ptr<IAddressSearch> m_pSearch;
     int m_nSearch = 0;  // results of an earlier, cancelled search are not this one's
-    QPointer<QProgressDialog> m_pSearchDialog;
+    QPointer<CAddressSearchDialog> m_pSearchDialog;
     QPointer<QEventLoop> m_pSearchLoop;
     std::optional<IAddressSearch::CResult> m_searchResult;
 };

@@ -52,8 +52,9 @@ bool CSerialBootServer::OpenSerialPort() {
     auto pPort =
         std::make_unique<CTransferSerial>(*this, m_config.m_strComPort, m_config.m_nComBaud);
     if (!pPort->Usable()) {
+        // Not the servers' flag: the terminal opens its port while Ethernet may be serving;
+        // a failed start clears it in StartServers.
         const uint32_t dwError = GetLastError();
-        m_bServersRunning = false;
         pPort.reset();
         m_sys.pMessageBox->Show("Serial port '" + m_config.m_strComPort + "' failed to open (" +
                                     FormatErrorText(dwError) + "). Please select another port.",

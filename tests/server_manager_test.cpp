@@ -120,6 +120,17 @@ TEST_F(ServerManagerTest, StopDiscardsTransfersInOrderThenReportsHalted) {
     EXPECT_TRUE(sys.poster.m_msgs.empty());
 }
 
+// The terminal failing to open its port while Ethernet serves leaves the servers running.
+TEST_F(ServerManagerTest, ATerminalPortThatFailsLeavesEthernetRunning) {
+    ASSERT_TRUE(app.StartServers());
+    EXPECT_FALSE(app.OpenSerialPort());
+    EXPECT_EQ(Boxes().size(), 1u);
+    EXPECT_TRUE(app.ServersRunning());
+    sys.poster.Clear();
+    app.StopServers();
+    EXPECT_EQ(sys.poster.LogLines(), Lines{"All servers halted"});
+}
+
 // The window's mode switch: the sheet goes with the servers stopped, a new one comes and
 // starts them again. Sockets and timers belong to the engine, so the new sheet is served.
 TEST_F(ServerManagerTest, ANewViewAfterAStopIsServedAsTheFirst) {

@@ -42,24 +42,14 @@ TEST(ConfigLoad, StoredValuesAreKeptAsTheyReadAndSurviveASave) {
         "NETIP=-939415360\nNETIPMASK=8454143\nTRANAUTOSTART=1\n"
         "BOOTFILE0=a.bin\nBOOTFILE1=\nBOOTFILE2=c.bin\nNETNODE0=U1\nNETNODE1=U2\nNETNODE3=U4\n");
     const CORXBootConfig& c = *pc;
-    EXPECT_EQ(c.m_nBootNet, 2);
-    EXPECT_EQ(c.m_nComBaud, 9600);
-    EXPECT_EQ(c.m_nNetType, 7);
-    EXPECT_EQ(c.m_nComProtocol, -1);
-    EXPECT_EQ(c.m_nComAutoMenu, 0);
-    EXPECT_FALSE(c.m_bNetCache);
-    EXPECT_TRUE(c.m_bNetDhcp);
-    EXPECT_FALSE(c.m_bTranCloseDone);
-    EXPECT_FALSE(c.m_bWizardMode);  // no digits reads as 0
-    EXPECT_TRUE(c.m_bTerminal);
-    // An empty text is a value of its own, not the default.
-    EXPECT_EQ(c.m_strComPort, "");
-    EXPECT_EQ(c.m_strNetNode, "");
-    EXPECT_EQ(c.m_dwNetIp, Addr("192.168.1.200"));
-    EXPECT_EQ(c.m_dwNetIpMask, Addr("255.255.128.0"));
-    // Lists stop at the first empty or missing entry.
-    EXPECT_EQ(c.m_arrBootFiles, std::vector<std::string>{"a.bin"});
-    EXPECT_EQ(c.m_arrNetNodes, (std::vector<std::string>{"U1", "U2"}));
+    // WIZARDMODE=x has no digits and reads as 0; an empty text is a value of its own, not the
+    // default; lists stop at the first empty or missing entry.
+    // clang-format off
+    const CSnapshot kExpected = {"/srv/boot images/NK.bin", 2, 1, 0, "", 9600, -1, 0, 7, "", false,
+        true, Addr("192.168.1.200"), Addr("255.255.128.0"), true, false, {"a.bin"}, {"U1", "U2"},
+        true, false};
+    // clang-format on
+    EXPECT_EQ(Snap(c), kExpected);
 
     CTextProfile profile("; user notes\n[PARAMS]\nNETIP=5\n");
     c.Save(profile);
@@ -77,29 +67,13 @@ TEST(ConfigSave, WritesEveryKeyInTheFixedOrder) {
     c.m_dwNetIpMask = Addr("255.255.255.0");
     CTextProfile profile;
     c.Save(profile);
-    EXPECT_EQ(profile.m_strText,
-              "[PARAMS]\n"
-              "BOOTFILE=C:\\img\\nk.bin\n"
-              "BOOTFILE0=C:\\img\\nk.bin\n"
-              "BOOTFILE1=D:\\old.bin\n"
-              "BOOTNET=0\n"
-              "BOOTSERIAL=0\n"
-              "COMOPENALLPORTS=1\n"
-              "COMPORT=COM1\n"
-              "COMBAUD=115200\n"
-              "COMPROTOCOL=0\n"
-              "COMAUTOMENU=1\n"
-              "NETTYPE=1\n"
-              "NETNODE=ORXHV7410\n"
-              "NETNODE0=ORXHV7001\n"
-              "NETCACHE=1\n"
-              "NETDHCP=0\n"
-              "NETIP=-939415360\n"
-              "NETIPMASK=16777215\n"
-              "TRANAUTOSTART=0\n"
-              "TRANCLOSEDONE=1\n"
-              "TERMINAL=0\n"
-              "WIZARDMODE=1\n");
+    EXPECT_EQ(
+        profile.m_strText,
+        "[PARAMS]\nBOOTFILE=C:\\img\\nk.bin\nBOOTFILE0=C:\\img\\nk.bin\nBOOTFILE1=D:\\old.bin\n"
+        "BOOTNET=0\nBOOTSERIAL=0\nCOMOPENALLPORTS=1\nCOMPORT=COM1\nCOMBAUD=115200\n"
+        "COMPROTOCOL=0\nCOMAUTOMENU=1\nNETTYPE=1\nNETNODE=ORXHV7410\nNETNODE0=ORXHV7001\n"
+        "NETCACHE=1\nNETDHCP=0\nNETIP=-939415360\nNETIPMASK=16777215\nTRANAUTOSTART=0\n"
+        "TRANCLOSEDONE=1\nTERMINAL=0\nWIZARDMODE=1\n");
 }
 
 TEST(ConfigSave, ListsKeepSixteenEntriesBothWays) {

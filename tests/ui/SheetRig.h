@@ -3,7 +3,6 @@
 // so the tests make units ask and answer without a network. With bReal they are the
 // system's, and the serial ports are pseudo-terminals that simulated units make (COMn links
 // in the rig's folder). Echo requests always go to a fake network.
-#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -15,11 +14,9 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
 #include <QTimer>
 #include <cstring>
 #include <fstream>
-#include <memory>
 
 #include "app/ORXBootApp.h"
 #include "tests/Fakes.h"

@@ -40,16 +40,11 @@ struct CWizardRig : CSheetRig {
         }
         return Title() == kSelect;
     }
-    // On to the cold boot page, the servers started.
-    bool WalkToColdBoot() {
-        if (!WalkToPorts()) return false;
-        Next();
-        return Title() == kBoot && app.ServersRunning();
-    }
     // A unit on COM1 that asks when cued (arrArgs besides), the wizard waiting for it.
     QProcess* UnitAndWait(const QStringList& arrArgs = {}) {
         QProcess* pUnit = StartUnit("COM1", QStringList{"--no-menu", "--on-cue"} + arrArgs);
-        if (!pUnit || !WalkToColdBoot()) return nullptr;
+        if (!pUnit || !WalkToPorts()) return nullptr;
+        Next();
         Next();
         return Title() == kWait ? pUnit : nullptr;
     }

@@ -99,27 +99,24 @@ private slots:
     void pagesFollowTheMethodsAsClicked() {
         CSheetRig rig(true);
         CMainSheet& sheet = OpenNetPage(rig);
-        auto* pAll = rig.Find<QRadioButton>("radioAllUnits");
-        auto* pDhcp = rig.Find<QRadioButton>("radioDhcp");
-        QVERIFY(pAll->isEnabled() && pDhcp->isEnabled());
-        sheet.SetActivePage(PAGE_SELECT);
-        ClickCheck(rig.Find<QCheckBox>("checkSerial"));
-        sheet.SetActivePage(kPageNet);
-        QVERIFY(pAll->isEnabled());
-        QVERIFY(!pDhcp->isEnabled());
-        QVERIFY(!rig.Find<CIpAddressCtrl>("ipMask")->isEnabled());
-        sheet.SetActivePage(kPageSerial);
-        QVERIFY(!rig.Find<QCheckBox>("checkAllPorts")->isEnabled());
-        QVERIFY(!rig.Find<QComboBox>("comboProtocol")->isEnabled());
-        QVERIFY(rig.Find<QComboBox>("comboPort")->isEnabled());
-        sheet.SetActivePage(PAGE_SELECT);
-        ClickCheck(rig.Find<QCheckBox>("checkEthernet"));
-        ClickCheck(rig.Find<QCheckBox>("checkSerial"));
-        sheet.SetActivePage(kPageNet);
-        QVERIFY(!pAll->isEnabled());
-        sheet.SetActivePage(kPageSerial);
-        QVERIFY(rig.Find<QCheckBox>("checkAllPorts")->isEnabled());
-        QVERIFY(rig.Find<QComboBox>("comboProtocol")->isEnabled());
+        auto enabled = [&](int nPage, const char* pszName) {
+            sheet.SetActivePage(nPage);
+            return rig.Find<QWidget>(pszName)->isEnabled();
+        };
+        auto click = [&](const char* pszName) {
+            sheet.SetActivePage(PAGE_SELECT);
+            ClickCheck(rig.Find<QCheckBox>(pszName));
+        };
+        QVERIFY(enabled(kPageNet, "radioAllUnits") && enabled(kPageNet, "radioDhcp"));
+        click("checkSerial");
+        QVERIFY(enabled(kPageNet, "radioAllUnits"));
+        QVERIFY(!enabled(kPageNet, "radioDhcp") && !enabled(kPageNet, "ipMask"));
+        QVERIFY(!enabled(kPageSerial, "checkAllPorts") && !enabled(kPageSerial, "comboProtocol"));
+        QVERIFY(enabled(kPageSerial, "comboPort"));
+        click("checkEthernet");
+        click("checkSerial");
+        QVERIFY(!enabled(kPageNet, "radioAllUnits"));
+        QVERIFY(enabled(kPageSerial, "checkAllPorts") && enabled(kPageSerial, "comboProtocol"));
         QCOMPARE(rig.Config().m_nBootNet.load(), 1);
     }
 

@@ -34,10 +34,8 @@ private slots:
             bRelease = true;
             QTimer::singleShot(0, &sheet, [&] { sheet.Button(IDCANCEL)->click(); });
         };
-        const bool bInit = rig.RunProgram("WIZARDMODE=0\nNETIP=" + std::to_string(0x0B00000Au) +
-                                          "\nNETIPMASK=" + std::to_string(0x00FFFFFFu) + "\n");
-
-        QVERIFY(bInit);
+        QVERIFY(rig.RunProgram("WIZARDMODE=0\nNETIP=" + std::to_string(0x0B00000Au) +
+                               "\nNETIPMASK=" + std::to_string(0x00FFFFFFu) + "\n"));
         QVERIFY(bDialogSeen);
         QVERIFY(bSheetShown);
         QVERIFY(rig.front.AddressSearchDialog() == nullptr);

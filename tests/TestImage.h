@@ -1,5 +1,6 @@
 #pragma once
-// A test's own temporary folder and environment, and boot image files written into it.
+// A test's own temporary folder and environment, boot image files written into it, and what
+// a program writes to a stream.
 #include <unistd.h>
 
 #include <cstdio>
@@ -57,3 +58,19 @@ inline std::vector<uint8_t> MakeImageBytes(size_t nLength) {
     for (size_t i = 0; i < nLength; ++i) bytes[i] = i < 7 ? kSig[i] : uint8_t(i * 7 + 3);
     return bytes;
 }
+
+// A stream in memory, for what a program writes to its output.
+struct CStream {
+    CStream() { m_pFile = open_memstream(&m_pBuf, &m_nSize); }
+    ~CStream() {
+        std::fclose(m_pFile);
+        std::free(m_pBuf);
+    }
+    std::string Text() {
+        std::fflush(m_pFile);
+        return std::string(m_pBuf, m_nSize);
+    }
+    std::FILE* m_pFile = nullptr;
+    char* m_pBuf = nullptr;
+    size_t m_nSize = 0;
+};

@@ -1,27 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include "Fakes.h"
 #include "app/HeadlessFront.h"
+#include "tests/TestImage.h"
 
 namespace {
-
-// Captures what the face writes to its two streams.
-struct CStream {
-    CStream() { m_pFile = open_memstream(&m_pBuf, &m_nSize); }
-    ~CStream() {
-        std::fclose(m_pFile);
-        std::free(m_pBuf);
-    }
-    std::string Text() {
-        std::fflush(m_pFile);
-        return std::string(m_pBuf, m_nSize);
-    }
-    std::FILE* m_pFile = nullptr;
-    char* m_pBuf = nullptr;
-    size_t m_nSize = 0;
-};
 
 class HeadlessFrontTest : public ::testing::Test {
 protected:

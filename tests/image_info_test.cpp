@@ -15,22 +15,10 @@ struct CRun {
     std::string strOut, strErr;
 };
 
-std::string ReadBack(FILE* f) {
-    std::string str(static_cast<size_t>(std::ftell(f)), '\0');
-    std::rewind(f);
-    str.resize(std::fread(str.data(), 1, str.size(), f));
-    std::fclose(f);
-    return str;
-}
-
 CRun RunInfo(const std::vector<std::string>& arrArgs) {
-    FILE* pOut = std::tmpfile();
-    FILE* pErr = std::tmpfile();
-    CRun run;
-    run.nExit = RunImageInfo(arrArgs, pOut, pErr);
-    run.strOut = ReadBack(pOut);
-    run.strErr = ReadBack(pErr);
-    return run;
+    CStream out, err;
+    const int nExit = RunImageInfo(arrArgs, out.m_pFile, err.m_pFile);
+    return {nExit, out.Text(), err.Text()};
 }
 
 std::vector<uint32_t> Addresses(const std::vector<CImageRecordInfo>& arr) {

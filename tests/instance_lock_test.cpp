@@ -1,5 +1,6 @@
 // Only one copy runs at a time, and a copy that ended never blocks the next.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,28 +12,23 @@ namespace {
 
 class InstanceLock : public ::testing::Test {
 protected:
-    // A child process that takes the lock, reports through a pipe, and holds it until
-    // the pipe back to it closes.
+    // A child process that takes the lock, reports through a socket, and holds it until the
+    // socket back to it closes.
     pid_t StartHolder(const char* pszName) {
-        int toParent[2], toChild[2];
-        if (pipe(toParent) != 0 || pipe(toChild) != 0) return -1;
+        int fds[2];
+        if (socketpair(AF_UNIX, SOCK_STREAM, 0, fds) != 0) return -1;
         const pid_t pid = fork();
         if (pid == 0) {
-            close(toParent[0]);
-            close(toChild[1]);
-            const char c = AcquireInstanceLock(pszName) ? 'y' : 'n';
-            (void)!write(toParent[1], &c, 1);
-            char x;
-            (void)!read(toChild[0], &x, 1);
+            close(fds[0]);
+            char c = AcquireInstanceLock(pszName) ? 'y' : 'n';
+            (void)!write(fds[1], &c, 1);
+            (void)!read(fds[1], &c, 1);
             _exit(0);
         }
-        close(toParent[1]);
-        close(toChild[0]);
+        close(fds[1]);
         char c = 0;
-        const bool bGot = read(toParent[0], &c, 1) == 1 && c == 'y';
-        close(toParent[0]);
-        m_fdRelease = toChild[1];
-        return bGot ? pid : -1;
+        m_fdRelease = fds[0];
+        return read(fds[0], &c, 1) == 1 && c == 'y' ? pid : -1;
     }
     // Ends the holder and waits until it is gone.
     void EndHolder(pid_t pid) {

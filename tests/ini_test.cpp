@@ -84,9 +84,7 @@ const CWriteCase kWriteCases[] = {
     {"no second blank line", "[O]\nx=1\n\n", "A", "1", "[O]\nx=1\n\n[PARAMS]\nA=1\n"},
     {"last line without line ending", "[PARAMS]\nA=1", "B", "2", "[PARAMS]\nA=1\nB=2\n"},
     {"new section after a line without ending", "x", "A", "1", "x\n\n[PARAMS]\nA=1\n"},
-    {"CR LF kept when adding", "[PARAMS]\r\nA=1\r\n", "B", "2", "[PARAMS]\r\nA=1\r\nB=2\r\n"},
-    {"CR LF kept when replacing", "[PARAMS]\r\nA=1\r\nB=2\r\n", "a", "3",
-     "[PARAMS]\r\nA=3\r\nB=2\r\n"},
+    // CR LF kept when replacing and adding: KeepsCommentsLineEndingsAndModeOfAnEditedFile.
     {"CR LF kept for a new section", "[O]\r\nx=1\r\n", "A", "1",
      "[O]\r\nx=1\r\n\r\n[PARAMS]\r\nA=1\r\n"},
     {"first of duplicate keys replaced", "[PARAMS]\nA=1\nA=2\n", "A", "3", "[PARAMS]\nA=3\nA=2\n"},

@@ -1,10 +1,5 @@
 // Any image bytes: --info's report agrees with the serial download and never reads past the file.
-#include <unistd.h>
-
 #include <algorithm>
-#include <cstdint>
-#include <cstdlib>
-#include <string>
 
 #include "app/ImageInfoReport.h"
 #include "tests/TestImage.h"

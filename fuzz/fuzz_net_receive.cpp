@@ -24,7 +24,6 @@ void Check(bool b) {
 }
 
 void CheckSent(CFakeSocket& socket) {
-    const std::vector<uint8_t>& image = kImage;
     for (const CDatagram& d : socket.m_sent) {
         Check((d.addr.dwAddr & 0x00FFFFFFu) == 0x7Fu && (d.addr.dwAddr >> 24) - 20u < 4u);
         const std::vector<uint8_t>& p = d.bytes;
@@ -33,9 +32,9 @@ void CheckSent(CFakeSocket& socket) {
         const size_t nBlock = size_t(p[2]) << 8 | p[3];
         Check(nBlock >= 1);
         const size_t nOffset = (nBlock - 1) * 512;
-        Check(nOffset < image.size());
-        Check(p.size() - 4 == std::min<size_t>(512, image.size() - nOffset));
-        Check(std::memcmp(p.data() + 4, image.data() + nOffset, p.size() - 4) == 0);
+        Check(nOffset < kImageLength);
+        Check(p.size() - 4 == std::min<size_t>(512, kImageLength - nOffset));
+        Check(std::memcmp(p.data() + 4, kImage.data() + nOffset, p.size() - 4) == 0);
     }
     socket.m_sent.clear();
 }

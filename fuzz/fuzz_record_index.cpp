@@ -1,10 +1,4 @@
 // Any image bytes: the record index is either whole and ordered or empty.
-#include <unistd.h>
-
-#include <cstdint>
-#include <cstdlib>
-#include <string>
-
 #include "image/TransferFile.h"
 #include "tests/TestImage.h"
 
@@ -14,8 +8,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     bytes.insert(bytes.end(), pData, pData + nSize);
     CTransferFile file;
     if (!file.Load(WriteFile(strPath, bytes), nullptr)) return 0;
-    const bool bBuilt = file.BuildRecordIndex();
-    if (!bBuilt) {
+    if (!file.BuildRecordIndex()) {
         if (file.RecordCount() != 0 || file.BuildRecordIndex()) std::abort();
         return 0;
     }

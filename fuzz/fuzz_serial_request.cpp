@@ -1,6 +1,4 @@
 // Any bytes from a port: the request checker never reads past them and stays consistent.
-#include <cstddef>
-#include <cstdint>
 #include <cstdlib>
 #include <vector>
 

@@ -1,17 +1,12 @@
 // Any bytes shown in the terminal: no raw control byte reaches the screen.
-#include <cstddef>
-#include <cstdint>
 #include <cstdlib>
-#include <string>
 
 #include "app/TerminalText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     const std::string str = TerminalDisplayText(pData, nSize);
     if (str.size() > 4 * nSize) std::abort();
-    for (char c : str) {
-        const auto b = static_cast<uint8_t>(c);
+    for (const uint8_t b : str)
         if (b != '\n' && b != '\t' && (b < 0x20 || b >= 0x7F)) std::abort();
-    }
     return 0;
 }

@@ -199,15 +199,4 @@ TEST_F(SerialWorker, TypedKeyReachesTheUnitWithoutWaitingForTheReadTimeOut) {
     EXPECT_EQ(dev.Written(), std::vector<uint8_t>{'q'});
 }
 
-TEST_F(SerialWorker, UnpluggedPortEndsItsWorkerAndClosesThePort) {
-    auto pPort = std::make_unique<CTransferSerial>(t.server, "COM1", 115200);
-    t.serial.Last()->m_bFailRead = true;
-    // Closing marks the port invalid before it records the closed state: wait for both.
-    for (int i = 0; i < 5000 && pPort->m_nState.load() != SERIAL_STATE_CLOSED; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    EXPECT_FALSE(pPort->IsOpen());
-    EXPECT_EQ(pPort->m_nState.load(), SERIAL_STATE_CLOSED);
-    EXPECT_TRUE(pPort->Shutdown());
-}
-
 }  // namespace

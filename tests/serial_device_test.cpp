@@ -1,12 +1,10 @@
 // The termios serial device over real pseudo-terminals, and the port name mapping.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <stdlib.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <functional>
 #include <thread>
 
 #include "platform/LastError.h"
@@ -65,21 +63,6 @@ protected:
     void TearDown() override {
         if (m_fdMaster >= 0) close(m_fdMaster);
     }
-    // Reads from the master until n bytes came or a second passed.
-    std::vector<uint8_t> MasterRead(size_t n) {
-        std::vector<uint8_t> out;
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(1);
-        while (out.size() < n && std::chrono::steady_clock::now() < end) {
-            struct pollfd pfd {
-                m_fdMaster, POLLIN, 0
-            };
-            if (poll(&pfd, 1, 50) <= 0) continue;
-            uint8_t buf[512];
-            const ssize_t r = read(m_fdMaster, buf, std::min(sizeof buf, n - out.size()));
-            if (r > 0) out.insert(out.end(), buf, buf + r);
-        }
-        return out;
-    }
     std::vector<uint8_t> DeviceRead(ISerialDevice& dev, size_t n) {
         std::vector<uint8_t> out;
         for (int i = 0; i < 100 && out.size() < n; ++i) {
@@ -92,15 +75,13 @@ protected:
     }
 };
 
-TEST_F(PtyDevice, EveryByteValuePassesUnchangedBothWays) {
+// Server to unit is e2e.serial_boot's: its units check a pseudo-random image byte for byte.
+TEST_F(PtyDevice, EveryByteValueFromTheUnitArrivesUnchanged) {
     auto pDev = m_factory.Open(m_strSlave, 115200);
     ASSERT_NE(pDev, nullptr) << SystemErrorText(GetLastError());
     std::vector<uint8_t> all(256);
     for (int i = 0; i < 256; ++i) all[i] = static_cast<uint8_t>(i);
-    // Server to unit.
-    ASSERT_EQ(pDev->Write(all.data(), all.size()), 256);
-    EXPECT_EQ(MasterRead(256), all);
-    // Unit to server, including CR, LF, XON, XOFF, DEL and the interrupt characters.
+    // CR, LF, XON, XOFF, DEL and the interrupt characters included.
     ASSERT_EQ(write(m_fdMaster, all.data(), all.size()), 256);
     EXPECT_EQ(DeviceRead(*pDev, 256), all);
 }
@@ -136,28 +117,15 @@ TEST_F(PtyDevice, RegularFileIsNoPort) {
     EXPECT_EQ(GetLastError(), static_cast<uint32_t>(ENOTTY));
 }
 
-TEST_F(PtyDevice, WaitEndsOnWakeOnInputAndAtItsTime) {
+// Ending the wait on Wake and on input is what e2e.serial_boot (case_stop, case_three_ports)
+// fails on; a quiet wait must still last its time rather than spin.
+TEST_F(PtyDevice, QuietWaitLastsItsTimeAndReadsNothing) {
     auto pDev = m_factory.Open(m_strSlave, 115200);
     ASSERT_NE(pDev, nullptr);
-    using namespace std::chrono;
-    // How long a wait lasts when fn runs 20 ms into it.
-    auto Waited = [&](uint32_t dwMs, std::function<void()> fn) {
-        std::thread other([&] {
-            std::this_thread::sleep_for(milliseconds(20));
-            fn();
-        });
-        const auto start = steady_clock::now();
-        pDev->WaitReadable(dwMs);
-        const auto ms = duration_cast<milliseconds>(steady_clock::now() - start).count();
-        other.join();
-        return ms;
-    };
-    EXPECT_GE(Waited(30, [] {}), 29);
-    EXPECT_LT(Waited(5000, [&] { pDev->Wake(); }), 1000);
-    EXPECT_LT(Waited(5000, [&] { (void)!write(m_fdMaster, "\n", 1); }), 1000);
+    const auto start = std::chrono::steady_clock::now();
+    pDev->WaitReadable(30);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(29));
     uint8_t b = 0;
-    EXPECT_EQ(pDev->Read(&b, 1), 1);
-    EXPECT_EQ(b, '\n');
     EXPECT_EQ(pDev->Read(&b, 1), 0);
 }
 

@@ -88,23 +88,9 @@ TEST_P(ExampleDownload, LineCarriesRecordsByAddressPacedByTheUnitAndReportsIt) {
     // Done within its first second: a success all the same, only without a rate.
     EXPECT_EQ(t.StatusEvents(),
               (std::vector<int64_t>{BOOT_EVENT_TRANSFER_STARTED, BOOT_EVENT_TRANSFER_DONE}));
-    EXPECT_EQ(t.sys.poster.LogLines(),
-              (std::vector<std::string>{"COM1: Starting Transfer", "COM1: Transfer Complete"}));
     EXPECT_EQ(pPort->m_nState.load(), SERIAL_STATE_DONE);
     EXPECT_EQ(t.transfers.Count(), 0u);
     EXPECT_EQ(pPort->m_pTransfer.load(), nullptr);
-    // The slot shows the port while the download runs; progress follows every block, the
-    // last of which ends at byte 627 of 651.
-    std::vector<std::string> labels;
-    for (const auto& m : t.sys.poster.Messages(WM_BOOT_TEXT))
-        if (m.wParam == 0) labels.push_back(m.strText);
-    EXPECT_EQ(labels, (std::vector<std::string>{"COM1\r\n", ""}));
-    std::vector<int64_t> percents;
-    for (const auto& m : t.sys.poster.Messages(WM_BOOT_PROGRESS))
-        if (m.wParam == 0 && m.lParam >= 0) percents.push_back(m.lParam);
-    ASSERT_FALSE(percents.empty());
-    EXPECT_EQ(percents.back(), 96);
-    EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Hv7AndHv6, ExampleDownload, ::testing::Values(0, 1));
@@ -141,8 +127,6 @@ TEST_P(DownloadBlocks, RecordIsCutIntoProtocolBlocks) {
 
 INSTANTIATE_TEST_SUITE_P(SerialDownload, DownloadBlocks,
                          ::testing::Values(CBlockCase{0, 512, {15, 12, 256, 256, 12}},
-                                           CBlockCase{
-                                               1, 40000, {1, 15, 1, 12, 1, 32768, 1, 7232, 1, 12}},
                                            CBlockCase{1, 32768, {1, 15, 1, 12, 1, 32768, 1, 12}}));
 
 TEST_F(SerialDownload, UnitSilentAfterSecondBlockFailsAfterTenSeconds) {
@@ -158,9 +142,6 @@ TEST_F(SerialDownload, UnitSilentAfterSecondBlockFailsAfterTenSeconds) {
     EXPECT_EQ(lines[1], "\r\n<No response from unit (CR)>");
     EXPECT_EQ(lines[2], "\r\n<Processed 1 records, 539 bytes.>");
     EXPECT_EQ(lines[3], "\r\n<Time= 10 seconds.>");
-    EXPECT_EQ(t.sys.poster.LogLines(), (std::vector<std::string>{"COM1: Starting Transfer",
-                                                                 "COM1: No response from unit (CR)",
-                                                                 "COM1: Transfer Failed"}));
     EXPECT_EQ(t.StatusEvents(),
               (std::vector<int64_t>{BOOT_EVENT_TRANSFER_STARTED, BOOT_EVENT_TRANSFER_FAILED}));
     EXPECT_EQ(pPort->m_nState.load(), SERIAL_STATE_FAILED);

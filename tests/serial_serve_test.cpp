@@ -129,7 +129,6 @@ INSTANTIATE_TEST_SUITE_P(
     SerialServe, MenuKeys,
     ::testing::Values(
         CMenuCase{"SerialOnly", 0, false, 0, 0, true, "\n21xD", "<a><32><31><78><44>"},
-        CMenuCase{"NetworkDhcp", 1, true, 0x0A000007, 0, true, "\n22x32xD", "<a><32><32><78><33><32><78><44>"},
         CMenuCase{"FixedAddressOnly", 1, false, 0x0A000007, 0, true, "\n22x31x410.0.0.7\rYD", "<a><32><32><78><33><31><78><34><10.0.0.7><d><59><44>"},
         CMenuCase{"MaskOnly", 1, false, 0, 0xFFFFFF00, true, "\n22x31x5255.255.255.0\rYD", "<a><32><32><78><33><31><78><35><255.255.255.0><d><59><44>"},
         CMenuCase{"AddressAndMask", 1, false, 0xC0A80114, 0xFFFF0000, true, "\n22x31x4192.168.1.20\rY5255.255.0.0\rYD",

@@ -48,13 +48,12 @@ public:
         }
         if (!ReadyLocked()) return 0;
         auto& chunk = m_input.front().bytes;
-        const size_t n = std::min(nCount, chunk.size());
-        std::vector<uint8_t> got(chunk.begin(), chunk.begin() + static_cast<long>(n));
-        std::copy(got.begin(), got.end(), pBuf);
-        chunk.erase(chunk.begin(), chunk.begin() + static_cast<long>(n));
+        const auto end = chunk.begin() + static_cast<long>(std::min(nCount, chunk.size()));
+        std::copy(chunk.begin(), end, pBuf);
+        m_events.push_back({'U', {chunk.begin(), end}});
+        chunk.erase(chunk.begin(), end);
         if (chunk.empty()) m_input.pop_front();
-        m_events.push_back({'U', std::move(got)});
-        return static_cast<int>(n);
+        return static_cast<int>(m_events.back().bytes.size());
     }
 
     int Write(const uint8_t* pBuf, size_t nCount) override {
@@ -89,17 +88,10 @@ public:
             m_bWake = false;
             return;
         }
-        if (m_bWake || ReadyLocked()) {
-            m_bWake = false;
-            return;
-        }
-        const uint32_t dwNow = m_pClock->GetTickCount();
-        uint32_t dwStep = dwMs;
-        if (!m_input.empty()) {
-            const uint32_t dwUntil = m_input.front().dwAt - dwNow;
-            if (dwUntil < dwStep) dwStep = dwUntil;
-        }
-        m_pClock->Advance(dwStep);
+        if (!std::exchange(m_bWake, false) && !ReadyLocked())
+            m_pClock->Advance(
+                m_input.empty() ? dwMs
+                                : std::min(dwMs, m_input.front().dwAt - m_pClock->GetTickCount()));
     }
 
     void Wake() override {
@@ -192,12 +184,12 @@ public:
         return m_pLast;
     }
 
-    CFakeClock* m_pClock;
     std::set<std::string> m_present;
     std::set<std::string> m_busy;
     std::vector<std::string> m_probed;
 
 private:
+    CFakeClock* m_pClock;
     std::mutex m_lock;
     CFakeSerialDevice* m_pLast = nullptr;
 };

@@ -112,8 +112,6 @@ public:
         for (size_t i = 0; i * 512 < m_pImage->size(); ++i) collect(Block(i, w++));
         return arrAcks;
     }
-    const CUnitResult& Result() { return m_pSession->Result(); }
-    bool Finished() { return m_pSession->Finished(); }
 
     std::shared_ptr<CBytes> m_pImage;
     std::unique_ptr<CNetUnitSession> m_pSession;
@@ -129,7 +127,7 @@ TEST(NetUnit, FollowsTheBlockNumberAcrossTheSixteenBitWrap) {
     EXPECT_EQ(arrAcks[65536], 0);
     EXPECT_EQ(arrAcks[65537], 1);
     s.Send(kJump);
-    EXPECT_EQ(s.Result().nCode, kExitOk) << s.Result().strReason;
+    EXPECT_EQ(s.m_pSession->Result().nCode, kExitOk) << s.m_pSession->Result().strReason;
 }
 
 // Server faults the unit must report, each with a word of the reason it gives: what the
@@ -157,10 +155,10 @@ class NetUnitCatches : public ::testing::TestWithParam<ServerFault> {};
 TEST_P(NetUnitCatches, ServerFault) {
     CServerScript s(1500);
     for (const CPacket& p : GetParam().arrSent) s.Send(p.bytes, p.from);
-    ASSERT_TRUE(s.Finished());
-    EXPECT_EQ(s.Result().nCode, kExitFailed);
-    EXPECT_NE(s.Result().strReason.find(GetParam().pszReason), std::string::npos)
-        << s.Result().strReason;
+    ASSERT_TRUE(s.m_pSession->Finished());
+    EXPECT_EQ(s.m_pSession->Result().nCode, kExitFailed);
+    EXPECT_NE(s.m_pSession->Result().strReason.find(GetParam().pszReason), std::string::npos)
+        << s.m_pSession->Result().strReason;
 }
 
 const CPacket kAll[] = {Wrq(), Data(0, 1), Data(1, 2), Data(2, 3)};

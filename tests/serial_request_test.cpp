@@ -40,10 +40,6 @@ struct CScanCase {
     ERequestScan eExpected;
 };
 
-Bytes ShortestValid() {
-    return Summed(RawRequest(5, 0, {0}));
-}
-
 Bytes WithByte(Bytes b, size_t i, uint8_t v) {
     b[i] = v;
     return b;
@@ -53,13 +49,12 @@ Bytes Prefix(const Bytes& b, size_t n) {
     return Bytes(b.begin(), b.begin() + static_cast<long>(n));
 }
 
+const Bytes kShortest = Summed(RawRequest(5, 0, {0}));
 // N places C at 300: beyond every gathered byte.
-Bytes ChecksumBeyondTheBytes() {
-    return RawRequest(293, 1, {'n', 'a', 'm', 'e', 0});
-}
+const Bytes kChecksumBeyond = RawRequest(293, 1, {'n', 'a', 'm', 'e', 0});
 
 std::vector<CScanCase> ScanCases() {
-    const Bytes valid = ShortestValid();
+    const Bytes& valid = kShortest;
     Bytes noTrailer(SERIAL_REQUEST_MAX, 0x11);
     std::copy(valid.begin(), valid.begin() + 12, noTrailer.begin());
     return {
@@ -77,7 +72,7 @@ std::vector<CScanCase> ScanCases() {
          ERequestScan::Valid},
         {"ThirdByteDiffers", Bytes{0xAA, 0x55, 0x00}, ERequestScan::NotRequest},
         {"ZeroBytesDiffer", WithByte(valid, 5, 0x01), ERequestScan::NotRequest},
-        {"ChecksumBeyondTheGatheredBytes", ChecksumBeyondTheBytes(), ERequestScan::NotRequest},
+        {"ChecksumBeyondTheGatheredBytes", kChecksumBeyond, ERequestScan::NotRequest},
         {"NoTrailerWithin255", noTrailer, ERequestScan::NotRequest},
         {"NoTrailerYetAt254", Prefix(noTrailer, 254), ERequestScan::Incomplete},
     };
@@ -115,28 +110,28 @@ protected:
 
 TEST_F(RequestGathering, NeverReadsPastTheLongestRequest) {
     dev.Feed(Bytes(400, 0x33));
-    EXPECT_EQ(Check(Prefix(ShortestValid(), 6)), SERIAL_REQUEST_MAX);
+    EXPECT_EQ(Check(Prefix(kShortest, 6)), SERIAL_REQUEST_MAX);
     EXPECT_TRUE(dev.InputLeft());
     EXPECT_EQ(buf[SERIAL_REQUEST_MAX], 0);
 }
 
 TEST_F(RequestGathering, ChecksumBeyondTheRequestIsNoRequestAndNoLogLine) {
-    EXPECT_GT(Check(ChecksumBeyondTheBytes()), 0);
+    EXPECT_GT(Check(kChecksumBeyond), 0);
     EXPECT_TRUE(t.sys.poster.LogLines().empty());
 }
 
 TEST_F(RequestGathering, StoppedServersEndTheGathering) {
     t.bServersRunning = false;
-    EXPECT_EQ(Check(Prefix(ShortestValid(), 8)), 8);
+    EXPECT_EQ(Check(Prefix(kShortest, 8)), 8);
 }
 
 TEST_F(RequestGathering, PortFailureWhileGathering) {
     dev.m_bFailRead = true;
-    EXPECT_EQ(Check(Prefix(ShortestValid(), 8)), -1);
+    EXPECT_EQ(Check(Prefix(kShortest, 8)), -1);
 }
 
 TEST_F(RequestGathering, QuietUnitKeepsTheGatheringWaitingInShortReads) {
-    const Bytes req = ShortestValid();
+    const Bytes req = kShortest;
     const uint32_t dwStart = t.sys.clock.GetTickCount();
     dev.Feed(Bytes(req.begin() + 8, req.end()), dwStart + 5000);
     EXPECT_EQ(Check(Prefix(req, 8)), 0);

@@ -54,31 +54,29 @@ void CheckTransfers(CTransferTable& transfers) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     if (nSize == 0) return 0;
     CEngineRig rig;
-    CFakeSystem& sys = rig.sys;
-    CORXBootConfig& config = rig.config;
-    CNetBootServer net(rig.services, config, rig.image, rig.transfers, rig.reporter, [] {});
-    config.m_nNetType = 1;
+    CNetBootServer net(rig.services, rig.config, rig.image, rig.transfers, rig.reporter, [] {});
+    rig.config.m_nNetType = 1;
     const uint8_t settings = pData[0];
-    config.m_bNetCache = settings & 1;
-    config.m_bTranCloseDone = settings & 2;
-    config.m_strNetNode = (settings & 4) ? "ORXHV7410" : "";
-    sys.process.m_bFailStart = ((settings >> 3) & 3) == 2;
-    sys.process.m_result = ((settings >> 3) & 1) ? ERunResult::TimedOut : ERunResult::Finished;
+    rig.config.m_bNetCache = settings & 1;
+    rig.config.m_bTranCloseDone = settings & 2;
+    rig.config.m_strNetNode = (settings & 4) ? "ORXHV7410" : "";
+    rig.sys.process.m_bFailStart = ((settings >> 3) & 3) == 2;
+    rig.sys.process.m_result = ((settings >> 3) & 1) ? ERunResult::TimedOut : ERunResult::Finished;
     Check(rig.LoadImage(kImage));
     std::string strFailure;
     Check(net.Start(strFailure));
-    config.m_nNetType = (settings >> 5) & 1;  // no broadcast socket needed for this
-    CFakeSocket* pServer = sys.sockets.Bound(BOOT_SERVER_PORT);
+    rig.config.m_nNetType = (settings >> 5) & 1;  // no broadcast socket needed for this
+    CFakeSocket* pServer = rig.sys.sockets.Bound(BOOT_SERVER_PORT);
     Check(pServer != nullptr);
 
     size_t nPos = 1;
     while (nPos < nSize) {
         const uint8_t c = pData[nPos++];
         if (c >> 6 == 2) {
-            sys.clock.Advance((c & 0x3Fu) * 250u);
-            sys.timers.Fire(sys.poster, TIMER_RETRANSMIT);
+            rig.sys.clock.Advance((c & 0x3Fu) * 250u);
+            rig.sys.timers.Fire(rig.sys.poster, TIMER_RETRANSMIT);
         } else if (c >> 6 == 3) {
-            sys.clock.Advance((c & 0x3Fu) * 1000u);
+            rig.sys.clock.Advance((c & 0x3Fu) * 1000u);
         } else {
             if (nPos >= nSize) break;
             size_t nLen = pData[nPos++];
@@ -88,9 +86,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
                 {std::vector<uint8_t>(pData + nPos, pData + nPos + nLen),
                  Unit(20 + (c & 3), static_cast<uint16_t>(3000 + ((c >> 2) & 3)))});
             nPos += nLen;
-            Check(sys.poster.Send(pServer->m_hWnd, pServer->ReadNotice()));
+            Check(rig.sys.poster.Send(pServer->m_hWnd, pServer->ReadNotice()));
         }
-        sys.process.EndAll();
+        rig.sys.process.EndAll();
         CheckSent(*pServer);
         CheckTransfers(rig.transfers);
     }

@@ -43,23 +43,22 @@ void CheckReceiver(const uint8_t* pData, size_t nSize) {
     CFakeNetworkInfo network;
     network.m_strHostName = "benchpc";
     rig.services.pNetwork = &network;
-    CFakeSystem& sys = rig.sys;
-    sys.box.m_nAnswer = (nSize % 2 == 0) ? IDYES : IDNO;
+    rig.sys.box.m_nAnswer = (nSize % 2 == 0) ? IDYES : IDNO;
     CNetBootServer net(rig.services, rig.config, rig.image, rig.transfers, rig.reporter,
                        [&net] { net.Stop(); });
     Check(net.CreateBroadcastSocket());
-    CFakeSocket* pSocket = sys.sockets.Bound(NEWBOOT_PORT);
+    CFakeSocket* pSocket = rig.sys.sockets.Bound(NEWBOOT_PORT);
     pSocket->m_incoming.push_back({std::vector<uint8_t>(pData, pData + nSize), {0x0A00000A, 100}});
-    Check(sys.poster.Send(pSocket->m_hWnd, pSocket->ReadNotice()));
+    Check(rig.sys.poster.Send(pSocket->m_hWnd, pSocket->ReadNotice()));
 
-    const std::vector<std::string> lines = sys.poster.LogLines();
+    const std::vector<std::string> lines = rig.sys.poster.LogLines();
     Check(lines.size() <= 2);
     for (const auto& strLine : lines) Check(IsCleanText(strLine));
     if (nSize > BROADCAST_RECEIVE_BUFFER)
         Check(lines.size() == 1 && lines[0].rfind("Broadcast rx error: ", 0) == 0);
-    Check(sys.box.m_shown.size() <= 1);
+    Check(rig.sys.box.m_shown.size() <= 1);
     // Only a No to the one question stops the servers.
-    Check(!pSocket->IsOpen() == (sys.box.m_shown.size() == 1 && sys.box.m_nAnswer == IDNO));
+    Check(!pSocket->IsOpen() == (rig.sys.box.m_shown.size() == 1 && rig.sys.box.m_nAnswer == IDNO));
 }
 
 }  // namespace

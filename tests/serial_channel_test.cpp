@@ -180,13 +180,9 @@ TEST(SerialPortList, ListsOpenablePortsInNumberOrder) {
     EXPECT_EQ(t.serial.m_probed.back(), "COM255");
 }
 
-// Worker threads with real time: stops and typed keys are seen within milliseconds.
-class SerialWorker : public ::testing::Test {
-protected:
+// A worker thread with real time: a typed key is seen within milliseconds.
+TEST(SerialWorker, TypedKeyReachesTheUnitWithoutWaitingForTheReadTimeOut) {
     CSerialTestApp t{true};
-};
-
-TEST_F(SerialWorker, TypedKeyReachesTheUnitWithoutWaitingForTheReadTimeOut) {
     t.bServersRunning = false;
     auto pPort = std::make_unique<CTransferSerial>(t.server, "COM1", 115200);
     CFakeSerialDevice& dev = *t.serial.Last();

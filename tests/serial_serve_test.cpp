@@ -75,9 +75,8 @@ TEST_F(SerialServe, ChecksumMismatchStartsNothingAndTheReadIsShown) {
     const std::string input = Request(-1) + "ok\r\n";
     FeedAt(0, input);
     Serve();
-    EXPECT_EQ(t.sys.poster.LogLines(), std::vector<std::string>{"Serial Boot checksum mismatch"});
+    // The log line and that nothing starts are e2e.serial_boot's (three_ports, COM3).
     EXPECT_EQ(t.TerminalText(), input);
-    EXPECT_TRUE(t.StatusEvents().empty());
 }
 
 TEST_F(SerialServe, SecondSyncByteInTheSameReadIsTried) {
@@ -100,17 +99,13 @@ struct CMenuCase {
 
 class MenuKeys : public SerialServe, public ::testing::WithParamInterface<CMenuCase> {};
 
-uint32_t Net(uint32_t dwHost) {
-    return __builtin_bswap32(dwHost);
-}
-
 TEST_P(MenuKeys, PromptTypesTheConfiguredKeys) {
     const CMenuCase& c = GetParam();
     t.config.m_nComAutoMenu = 1;
     t.config.m_nBootNet = c.nBootNet;
     t.config.m_bNetDhcp = c.bDhcp;
-    t.config.m_dwNetIp = c.dwIp ? Net(c.dwIp) : 0;
-    t.config.m_dwNetIpMask = c.dwMask ? Net(c.dwMask) : 0;
+    t.config.m_dwNetIp = __builtin_bswap32(c.dwIp);
+    t.config.m_dwNetIpMask = __builtin_bswap32(c.dwMask);
     t.services.pSockets = c.bSockets ? &t.sys.sockets : nullptr;
     FeedAt(0, "HV7 loader 2.1\r\nPress any key to enter the boot menu\r\n");
     Serve();

@@ -64,9 +64,7 @@ public:
                 SetLastError(5);  // EIO
                 return -1;
             }
-            const size_t n = std::min(nCount, m_nWriteMax);
-            bytes.assign(pBuf, pBuf + n);
-            m_written.insert(m_written.end(), bytes.begin(), bytes.end());
+            bytes.assign(pBuf, pBuf + std::min(nCount, m_nWriteMax));
             m_events.push_back({'S', bytes});
         }
         if (m_onWrite) m_onWrite(*this, bytes);
@@ -106,15 +104,16 @@ public:
         ++m_nCloses;
     }
 
-    std::vector<uint8_t> Written() const {
-        std::lock_guard<std::mutex> g(m_lock);
-        return m_written;
-    }
-    // The server's writes, one entry per write call.
+    // The server's writes, one entry per write call, and all they wrote.
     std::vector<std::vector<uint8_t>> Writes() const {
         std::vector<std::vector<uint8_t>> out;
         for (const auto& e : Events())
             if (e.cDir == 'S') out.push_back(e.bytes);
+        return out;
+    }
+    std::vector<uint8_t> Written() const {
+        std::vector<uint8_t> out;
+        for (const auto& w : Writes()) out.insert(out.end(), w.begin(), w.end());
         return out;
     }
     std::vector<CLineEvent> Events() const {
@@ -152,7 +151,6 @@ private:
     mutable std::mutex m_lock;
     std::condition_variable m_cv;
     std::deque<CChunk> m_input;
-    std::vector<uint8_t> m_written;
     std::vector<CLineEvent> m_events;
     bool m_bWake = false;
     bool m_bClosed = false;

@@ -16,9 +16,8 @@ const char* const kProbes[][2] = {{"PARAMS", "X"}, {"OTHER", "BOOTNET"}, {"param
 // Whether the key is there, and its value.
 std::pair<bool, std::string> Probe(const std::string& strText, const char* pszSection,
                                    const char* pszKey) {
-    std::string str;
-    const bool bFound = IniFindValue(strText, pszSection, pszKey, str);
-    return {bFound, str};
+    std::string str;  // a braced list runs left to right: the lookup fills str first
+    return {IniFindValue(strText, pszSection, pszKey, str), str};
 }
 
 }  // namespace

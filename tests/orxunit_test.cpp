@@ -49,7 +49,6 @@ INSTANTIATE_TEST_SUITE_P(Sizes, SampleImage,
 // ---------------------------------------------------------------- network unit
 
 const CSockAddr kServer{0x0100007F, 980};  // 127.0.0.1 in network order
-const CSockAddr kOtherPort{0x0100007F, 981};
 const CBytes kJump = {'E', 'D', 'B', 'G', 0xFF, 0x01, 0x00, 0x02, 0x00};
 constexpr uint64_t kSec = 1'000'000;
 
@@ -142,8 +141,6 @@ CPacket Flipped(CPacket p, size_t nAt) {
     return p;
 }
 
-const CPacket kJumpPacket = {kJump};
-
 struct ServerFault {
     const char* pszName;
     std::vector<CPacket> arrSent;
@@ -174,10 +171,10 @@ INSTANTIATE_TEST_SUITE_P(
         ServerFault{"EmptyBlockAfterTheLast", {kAll[0], kAll[1], kAll[2], kAll[3], {{0, 3, 0, 4}}}, "after the last"},
         ServerFault{"WrongByte", {Wrq(), Flipped(Data(0, 1), 4 + 300)}, "offset 300"},
         ServerFault{"ResentBlockWithOtherData", {Wrq(), Data(0, 1), Data(1, 1)}, "other data"},
-        ServerFault{"JumpTooEarly", {Wrq(), Data(0, 1), kJumpPacket}, "jump after 512 of 1500"},
+        ServerFault{"JumpTooEarly", {Wrq(), Data(0, 1), {kJump}}, "jump after 512 of 1500"},
         ServerFault{"JumpWithWrongCommand", {kAll[0], kAll[1], kAll[2], kAll[3], {{'E', 'D', 'B', 'G', 0xFF, 1, 0, 3, 0}}}, "unexpected packet"},
         ServerFault{"WriteRequestAgainMidTransfer", {Wrq(), Data(0, 1), Wrq()}, "write request again"},
-        ServerFault{"BlockFromAnotherPort", {Wrq(), {Data(0, 1).bytes, kOtherPort}}, "127.0.0.1:981"}),
+        ServerFault{"BlockFromAnotherPort", {Wrq(), {Data(0, 1).bytes, {0x0100007F, 981}}}, "127.0.0.1:981"}),
     CaseName());
 // clang-format on
 

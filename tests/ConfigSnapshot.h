@@ -2,7 +2,6 @@
 // Every field of the settings record as one value, so that two records compare in one
 // expression; shared by the settings tests and the settings fuzz target.
 #include <cstdint>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -44,16 +43,4 @@ inline CSnapshot Stored(CSnapshot s) {
         *pList = arr;
     }
     return s;
-}
-
-inline void PrintTo(const CSnapshot& s, std::ostream* os) {
-    *os << "{BOOTFILE=" << s.strBootFile << " BOOTNET=" << s.nBootNet
-        << " BOOTSERIAL=" << s.nBootSerial << " COMOPENALLPORTS=" << s.nComOpenAllPorts
-        << " COMPORT=" << s.strComPort << " COMBAUD=" << s.nComBaud
-        << " COMPROTOCOL=" << s.nComProtocol << " COMAUTOMENU=" << s.nComAutoMenu
-        << " NETTYPE=" << s.nNetType << " NETNODE=" << s.strNetNode << " NETCACHE=" << s.bNetCache
-        << " NETDHCP=" << s.bNetDhcp << " NETIP=" << s.dwNetIp << " NETIPMASK=" << s.dwNetIpMask
-        << " TRANAUTOSTART=" << s.bTranAutoStart << " TRANCLOSEDONE=" << s.bTranCloseDone
-        << " files=" << s.arrBootFiles.size() << " nodes=" << s.arrNetNodes.size()
-        << " TERMINAL=" << s.bTerminal << " WIZARDMODE=" << s.bWizardMode << "}";
 }

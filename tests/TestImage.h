@@ -1,6 +1,6 @@
 #pragma once
-// A test's own temporary folder and environment, boot image files written into it, and what
-// a program writes to a stream.
+// A test's own temporary folder and environment, boot image files written into it, what
+// a program writes to a stream, and addresses written as text.
 #include <unistd.h>
 
 #include <cstdio>
@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/Socket.h"
 
 class CTempDir {
 public:
@@ -74,3 +76,10 @@ struct CStream {
     char* m_pBuf = nullptr;
     size_t m_nSize = 0;
 };
+
+// A dotted address in network byte order; 0 when the text is not one.
+inline uint32_t Addr(const std::string& strDotted) {
+    uint32_t dw = 0;
+    ParseDottedAddress(strDotted, dw);
+    return dw;
+}

@@ -1,6 +1,5 @@
 #include "app/Config.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -11,12 +10,9 @@
 #include "platform/TextProfile.h"
 #include "tests/CaseName.h"
 #include "tests/ConfigSnapshot.h"
+#include "tests/TestImage.h"
 
 namespace {
-
-uint32_t Addr(const char* psz) {
-    return inet_addr(psz);
-}
 
 std::unique_ptr<CORXBootConfig> Loaded(const std::string& strText) {
     CTextProfile profile(strText);

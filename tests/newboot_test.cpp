@@ -9,12 +9,6 @@
 
 namespace {
 
-uint32_t Addr(const char* psz) {
-    uint32_t dw = 0;
-    EXPECT_TRUE(ParseDottedAddress(psz, dw)) << psz;
-    return dw;
-}
-
 std::vector<uint8_t> Bytes(const std::string& str) {
     return {str.begin(), str.end()};
 }

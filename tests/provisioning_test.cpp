@@ -13,14 +13,9 @@
 #include "tests/CaseName.h"
 #include "tests/Fakes.h"
 #include "tests/PrivateNet.h"
+#include "tests/TestImage.h"
 
 namespace {
-
-uint32_t Addr(const std::string& str) {
-    uint32_t dw = 0;
-    EXPECT_TRUE(ParseDottedAddress(str, dw)) << str;
-    return dw;
-}
 
 std::vector<std::string> Dotted(const std::vector<uint32_t>& arr) {
     std::vector<std::string> out;

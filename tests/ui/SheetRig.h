@@ -19,6 +19,7 @@
 #include <fstream>
 
 #include "app/ORXBootApp.h"
+#include "tests/EngineRig.h"
 #include "tests/Fakes.h"
 #include "tests/TestImage.h"
 #include "tests/ui/UiTest.h"
@@ -136,12 +137,7 @@ struct CSheetRig {
 
     // Fakes: 127.0.0.n asks to be booted, with its name.
     void BootRequest(uint8_t nUnit, const std::string& strName) {
-        std::vector<uint8_t> req(64, 0);
-        std::memcpy(req.data(), "EDBG", 4);
-        const uint8_t kPrefix[3] = {0x02, 0x4F, 0x52};
-        std::memcpy(req.data() + 10, kPrefix, 3);
-        std::memcpy(req.data() + 37, strName.data(), std::min<size_t>(strName.size(), 16));
-        Deliver(req, nUnit);
+        Deliver(::BootRequest(strName), nUnit);
     }
     // Fakes: the unit answers every packet until its transfer is complete.
     void CompleteUnit(uint8_t nUnit) {

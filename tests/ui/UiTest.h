@@ -9,7 +9,7 @@
 #include <memory>
 #include <optional>
 
-#include "platform/Socket.h"
+#include "tests/TestImage.h"
 
 // Each window suite is a Qt Test class registered by name; CTest runs one per entry.
 using FMakeUiTest = std::function<std::unique_ptr<QObject>()>;
@@ -44,12 +44,6 @@ inline void TypeKeys(const QString& strKeys) {
         else
             QTest::keyClick(QApplication::focusWidget(), ch.toLatin1());
     }
-}
-
-inline uint32_t Addr(const char* pszDotted) {
-    uint32_t dw = 0;
-    ParseDottedAddress(pszDotted, dw);
-    return dw;
 }
 
 inline QString Dotted(std::optional<uint32_t> dw) {

@@ -48,19 +48,15 @@ for s in alpha beta; do
     fail "$s did not start: $(err $s)"
 done
 
-# The settings file keeps an address as the signed decimal of its network-order value.
-ini_addr() {
-  IFS=. read -r a b c d <<<"$1"
-  echo $(((d << 24 | c << 16 | b << 8 | a) - ((d >= 128) << 32)))
-}
 # orxboot with neither boot method chosen ends right after start-up.
 dir=$work/provisioning
 orx_settings "$dir" BOOTFILE="$image" BOOTNET=0 BOOTSERIAL=0 NETIP=0 NETIPMASK=0 WIZARDMODE=0
 t0=$(date +%s%N)
 (orx_exec_in "$dir" timeout 120 ip netns exec "$tag-a" "$orxboot" --headless >"$dir/out.log" 2>"$dir/err.log")
 ms=$((($(date +%s%N) - t0) / 1000000))
-grep -qx "NETIP=$(ini_addr 10.77.1.3)" "$dir/orxboot.ini" || fail "NETIP is not 10.77.1.3: $(grep NETIP "$dir/orxboot.ini")"
-grep -qx "NETIPMASK=$(ini_addr 255.255.255.0)" "$dir/orxboot.ini" || fail "NETIPMASK is not /24: $(grep NETIP "$dir/orxboot.ini")"
+# 10.77.1.3 and 255.255.255.0 as the settings file keeps them (network order, signed).
+grep -qx "NETIP=50416906" "$dir/orxboot.ini" || fail "NETIP is not 10.77.1.3: $(grep NETIP "$dir/orxboot.ini")"
+grep -qx "NETIPMASK=16777215" "$dir/orxboot.ini" || fail "NETIPMASK is not /24: $(grep NETIP "$dir/orxboot.ini")"
 grep -q "Error reading network params" "$dir/err.log" && fail "unexpected message: $(cat "$dir/err.log")"
 # One echo to a neighbour that answers, one second for the silent address.
 [ "$ms" -ge 900 ] && [ "$ms" -lt 5000 ] || fail "start-up took $ms ms"

@@ -17,18 +17,10 @@ cpack --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1
 deb=$(ls "$work"/out/orxboot_*.deb)
 
 id=io.github.orxboot.OrxBoot
-expected="./usr/bin/orx-mkimage
-./usr/bin/orxboot
-./usr/bin/orxunit
-./usr/lib/udev/rules.d/60-orxboot-serial.rules
-./usr/share/applications/$id.desktop
-./usr/share/doc/orxboot/README.md
-./usr/share/doc/orxboot/orxboot.service
-./usr/share/icons/hicolor/scalable/apps/$id.svg
-./usr/share/man/man1/orx-mkimage.1.gz
-./usr/share/man/man1/orxboot.1.gz
-./usr/share/man/man1/orxunit.1.gz
-./usr/share/metainfo/$id.metainfo.xml"
+expected=$(printf './usr/%s\n' bin/{orx-mkimage,orxboot,orxunit} \
+  lib/udev/rules.d/60-orxboot-serial.rules share/applications/$id.desktop \
+  share/doc/orxboot/{README.md,orxboot.service} share/icons/hicolor/scalable/apps/$id.svg \
+  share/man/man1/{orx-mkimage,orxboot,orxunit}.1.gz share/metainfo/$id.metainfo.xml)
 files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sort)
 [ "$files" = "$expected" ] || fail "file list differs:$(diff <(echo "$expected") <(echo "$files") | grep '^[<>]')"
 

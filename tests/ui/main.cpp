@@ -18,7 +18,6 @@ int RegisterUiTest(const char* pszName, FMakeUiTest fnMake) {
     return 0;
 }
 
-// orx_ui_tests Class [Qt Test options]
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setStyle("Fusion");

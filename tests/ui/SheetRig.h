@@ -15,7 +15,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
-#include <cstring>
 #include <fstream>
 
 #include "app/ORXBootApp.h"

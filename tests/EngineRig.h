@@ -33,7 +33,6 @@ struct CEngineRig {
         return pRaw;
     }
 
-    // The status event codes posted so far, in order.
     std::vector<int64_t> StatusEvents() const {
         std::vector<int64_t> out;
         for (const auto& m : sys.poster.Messages(WM_BOOT_TEXT))
@@ -64,6 +63,5 @@ inline std::vector<uint8_t> BootRequest(const std::string& strName,
     return req;
 }
 // What the server sends before the image's blocks, and after them.
-const std::vector<uint8_t> kWriteRequest = {0,   2, 'b', 'o', 'o', 't', '.', 'b', 'i',
-                                            'n', 0, 'o', 'c', 't', 'e', 't', 0};
+const std::vector<uint8_t> kWriteRequest = Bytes(std::string("\0\2boot.bin\0octet", 17));
 const std::vector<uint8_t> kJump = {'E', 'D', 'B', 'G', 0xFF, 0x01, 0x00, 0x02, 0x00};

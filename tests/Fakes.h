@@ -77,7 +77,6 @@ public:
         (*pProc)(msg);
         return true;
     }
-    // Hands every queued message to its target, in posting order.
     void DeliverPending() {
         for (;;) {
             std::pair<HWND, CMessage> next;
@@ -92,12 +91,10 @@ public:
     }
     // The log lines posted so far, CR LF removed.
     std::vector<std::string> LogLines() const {
-        std::lock_guard<std::mutex> g(m_lock);
         std::vector<std::string> lines;
-        for (const auto& [h, m] : m_msgs) {
-            if (m.nMsg == WM_BOOT_TEXT && m.wParam == BOOT_SLOT_LOG && !m.strText.empty())
+        for (const auto& m : Messages(WM_BOOT_TEXT))
+            if (m.wParam == BOOT_SLOT_LOG && !m.strText.empty())
                 lines.push_back(m.strText.substr(0, m.strText.size() - 2));
-        }
         return lines;
     }
     std::vector<CMessage> Messages(uint32_t nMsg) const {
@@ -136,13 +133,8 @@ public:
     }
     // Timer nId expires once: WM_TIMER goes to its target at once, as the platform does.
     bool Fire(CFakePoster& poster, uint32_t nId) {
-        for (const auto& [key, nPeriod] : m_timers) {
-            if (key.second != nId) continue;
-            CMessage msg;
-            msg.nMsg = WM_TIMER;
-            msg.wParam = nId;
-            return poster.Send(key.first, msg);
-        }
+        for (const auto& [key, nPeriod] : m_timers)
+            if (key.second == nId) return poster.Send(key.first, {WM_TIMER, nId, 0, {}, {}});
         return false;
     }
     std::map<std::pair<HWND, uint32_t>, uint32_t> m_timers;
@@ -197,14 +189,8 @@ public:
     }
     void Close() override { m_bOpen = false; }
     bool IsOpen() const override { return m_bOpen; }
-    // The read notification the platform sends to the socket's target (m_hWnd).
-    CMessage ReadNotice() const {
-        CMessage msg;
-        msg.nMsg = m_nMsg;
-        msg.wParam = m_nId;
-        msg.lParam = 1;  // FD_READ
-        return msg;
-    }
+    // The read notification (lParam FD_READ) the platform sends to the socket's target.
+    CMessage ReadNotice() const { return {m_nMsg, m_nId, 1, {}, {}}; }
 
     bool m_bOpen = false;
     bool m_bFailCreate = false;
@@ -227,7 +213,6 @@ public:
         m_made.push_back(p.get());
         return p;
     }
-    // The socket bound to the port, or null.
     CFakeSocket* Bound(uint16_t wPort) const {
         for (auto it = m_made.rbegin(); it != m_made.rend(); ++it)
             if ((*it)->m_wPort == wPort) return *it;

@@ -20,7 +20,6 @@ struct CSerialTestApp : CEngineRig {
     CFakeSerialFactory serial;
     CSerialBootServer server{services, config, image, transfers, reporter, bServersRunning};
 
-    // Everything posted to the terminal, joined.
     std::string TerminalText() const {
         std::string str;
         for (const auto& m : sys.poster.Messages(WM_SERIAL_TEXT))

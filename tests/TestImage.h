@@ -1,6 +1,6 @@
 #pragma once
-// A test's own temporary folder and environment, boot image files written into it, what
-// a program writes to a stream, and addresses written as text.
+// A test's own temporary folder and environment, boot image files written into it, bytes
+// from text, what a program writes to a stream, and addresses written as text.
 #include <unistd.h>
 
 #include <cstdio>
@@ -53,6 +53,10 @@ inline std::string WriteFile(const std::string& strPath, const std::vector<uint8
     return strPath;
 }
 
+inline std::vector<uint8_t> Bytes(const std::string& str) {
+    return {str.begin(), str.end()};
+}
+
 // A signed image of the given total length with a recognisable byte pattern.
 inline std::vector<uint8_t> MakeImageBytes(size_t nLength) {
     std::vector<uint8_t> bytes(nLength);
@@ -61,7 +65,6 @@ inline std::vector<uint8_t> MakeImageBytes(size_t nLength) {
     return bytes;
 }
 
-// A stream in memory, for what a program writes to its output.
 struct CStream {
     CStream() { m_pFile = open_memstream(&m_pBuf, &m_nSize); }
     ~CStream() {

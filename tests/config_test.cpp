@@ -107,8 +107,6 @@ TEST(ConfigSave, ShortenedListDoesNotGrowBack) {
     EXPECT_EQ(c.m_arrBootFiles, (std::vector<std::string>{"z", "a"}));
 }
 
-// --- command line ---
-
 struct CArgsCase {
     const char* pszName;
     std::vector<std::string> arrArgs;

@@ -39,8 +39,7 @@ const CReadCase kReadCases[] = {
      "C:\\a b.bin"},
     {"missing key", "[PARAMS]\nBOOTNET=1\n", "PARAMS", "BOOTSERIAL", false, ""},
     {"missing section", "[OTHER]\nBOOTNET=1\n", "PARAMS", "BOOTNET", false, ""},
-    {"key of another section", "[OTHER]\nBOOTNET=1\n[PARAMS]\nX=2\n", "PARAMS", "BOOTNET", false,
-     ""},
+    {"key elsewhere", "[OTHER]\nBOOTNET=1\n[PARAMS]\nX=2\n", "PARAMS", "BOOTNET", false, ""},
     {"duplicate section: first only", "[PARAMS]\nA=1\n[PARAMS]\nB=2\n", "PARAMS", "B", false, ""},
     {"comment is no key", "[PARAMS]\n;A=1\n  ; B=2\n", "PARAMS", "A", false, ""},
     {"value holds '='", "[PARAMS]\nA=b=c\n", "PARAMS", "A", true, "b=c"},
@@ -85,8 +84,7 @@ const CWriteCase kWriteCases[] = {
     {"last line without line ending", "[PARAMS]\nA=1", "B", "2", "[PARAMS]\nA=1\nB=2\n"},
     {"new section after a line without ending", "x", "A", "1", "x\n\n[PARAMS]\nA=1\n"},
     // CR LF kept when replacing and adding: KeepsCommentsLineEndingsAndModeOfAnEditedFile.
-    {"CR LF kept for a new section", "[O]\r\nx=1\r\n", "A", "1",
-     "[O]\r\nx=1\r\n\r\n[PARAMS]\r\nA=1\r\n"},
+    {"CR LF new section", "[O]\r\nx=1\r\n", "A", "1", "[O]\r\nx=1\r\n\r\n[PARAMS]\r\nA=1\r\n"},
     {"first of duplicate keys replaced", "[PARAMS]\nA=1\nA=2\n", "A", "3", "[PARAMS]\nA=3\nA=2\n"},
     {"keys before any section untouched", "A=0\n", "A", "1", "A=0\n\n[PARAMS]\nA=1\n"},
     {"empty value", "[PARAMS]\nA=1\n", "A", "", "[PARAMS]\nA=\n"},
@@ -122,8 +120,6 @@ TEST(IniParseInt, LeadingDigitsAsGetProfileInt) {
     for (const auto& [psz, n] : cases) EXPECT_EQ(IniParseInt(psz), n) << '"' << psz << '"';
 }
 
-// --- the profile over a real file ---
-
 class IniProfileFile : public testing::Test {
 protected:
     // The folder is made read-only by one test; the temporary folder must still go.
@@ -133,9 +129,6 @@ protected:
         std::stringstream ss;
         ss << in.rdbuf();
         return ss.str();
-    }
-    static void WriteFile(const fs::path& p, const std::string& strText) {
-        std::ofstream(p, std::ios::binary) << strText;
     }
     // Every name in the folder: a failed save must leave no temporary file behind.
     std::vector<std::string> Names() const {
@@ -169,7 +162,7 @@ TEST_F(IniProfileFile, CreatesItsFolder) {
 }
 
 TEST_F(IniProfileFile, KeepsCommentsLineEndingsAndModeOfAnEditedFile) {
-    WriteFile(m_path, "; kept\r\n[Other]\r\nk = v\r\n[PARAMS]\r\nCOMBAUD=9600\r\n");
+    WriteFile(m_path, Bytes("; kept\r\n[Other]\r\nk = v\r\n[PARAMS]\r\nCOMBAUD=9600\r\n"));
     ASSERT_EQ(chmod(m_path.c_str(), 0640), 0);
     CIniProfile profile(m_path.string());
     profile.WriteProfileInt("PARAMS", "COMBAUD", 57600);
@@ -190,7 +183,7 @@ TEST_F(IniProfileFile, KeepsCommentsLineEndingsAndModeOfAnEditedFile) {
 
 TEST_F(IniProfileFile, WritesThroughALinkAndKeepsTheLink) {
     const fs::path target = m_dir / "real.ini";
-    WriteFile(target, "[PARAMS]\nBOOTNET=0\n");
+    WriteFile(target, Bytes("[PARAMS]\nBOOTNET=0\n"));
     fs::create_symlink(target, m_path);
     CIniProfile profile(m_path.string());
     profile.WriteProfileInt("PARAMS", "BOOTNET", 1);
@@ -201,7 +194,7 @@ TEST_F(IniProfileFile, WritesThroughALinkAndKeepsTheLink) {
 
 TEST_F(IniProfileFile, FullDiskLeavesTheOldFileWhole) {
     const std::string strOld = "[PARAMS]\nBOOTFILE=old.bin\n";
-    WriteFile(m_path, strOld);
+    WriteFile(m_path, Bytes(strOld));
     CIniProfile profile(m_path.string());
     profile.WriteProfileString("PARAMS", "BOOTFILE", std::string(64 * 1024, 'x'));
 
@@ -246,7 +239,7 @@ TEST_F(IniProfileFile, UnwritableFolderOrUnreadableFileIsNeverReplaced) {
     for (const auto& [nFileMode, nDirMode] : {std::pair{0666, 0555}, {0222, 0777}}) {
         SCOPED_TRACE(nFileMode);
         ASSERT_EQ(chmod(m_dir.c_str(), 0777), 0);
-        WriteFile(m_path, strOld);
+        WriteFile(m_path, Bytes(strOld));
         ASSERT_EQ(chmod(m_path.c_str(), nFileMode), 0);
         ASSERT_EQ(chmod(m_dir.c_str(), nDirMode), 0);
         const bool bReadable = nFileMode & 0444;

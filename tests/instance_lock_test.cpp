@@ -30,7 +30,6 @@ protected:
         m_fdRelease = fds[0];
         return read(fds[0], &c, 1) == 1 && c == 'y' ? pid : -1;
     }
-    // Ends the holder and waits until it is gone.
     void EndHolder(pid_t pid) {
         close(m_fdRelease);
         int nStatus = 0;

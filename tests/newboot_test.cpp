@@ -9,10 +9,6 @@
 
 namespace {
 
-std::vector<uint8_t> Bytes(const std::string& str) {
-    return {str.begin(), str.end()};
-}
-
 class NewbootTest : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -46,8 +46,6 @@ INSTANTIATE_TEST_SUITE_P(Sizes, SampleImage,
                          ::testing::Values(ImageCase{70000, 5, true}, ImageCase{27, 0, false},
                                            ImageCase{40, 1, false}, ImageCase{200000, 300, false}));
 
-// ---------------------------------------------------------------- network unit
-
 const CSockAddr kServer{0x0100007F, 980};  // 127.0.0.1 in network order
 const CBytes kJump = {'E', 'D', 'B', 'G', 0xFF, 0x01, 0x00, 0x02, 0x00};
 constexpr uint64_t kSec = 1'000'000;

@@ -32,7 +32,6 @@ bool HasChildren() {
 
 class ProcessTest : public ::testing::Test {
 protected:
-    // Runs the event loop until the program's end is told, or the time is up.
     std::optional<ERunResult> WaitForEnd(long nMs) {
         const Clock::time_point start = Clock::now();
         while (!m_result && MsSince(start) < nMs) {

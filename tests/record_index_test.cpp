@@ -9,7 +9,6 @@
 
 namespace {
 
-// An image loaded from a file of its own, as the servers load it.
 struct CLoaded {
     CTempDir dir;
     CTransferFile file;
@@ -39,14 +38,12 @@ TEST_P(RecordIndex, OrdersRecordsByAddressWithTheEndRecordLast) {
     EXPECT_EQ(t.Index(), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(RecordIndex, RecordIndex,
-                         ::testing::Values(CIndexCase{"TopBitIsUnsigned",
-                                                      {{0x80000000, {1}, 1}, {0x7FFFFFFF, {2}, 2}},
-                                                      {2, 1, 0}},
-                                           CIndexCase{"EqualAddressesPutTheLaterFirst",
-                                                      {{100, {1}, 1}, {100, {2}, 2}, {50, {}, 3}},
-                                                      {3, 2, 1, 0}}),
-                         CaseName());
+INSTANTIATE_TEST_SUITE_P(
+    RecordIndex, RecordIndex,
+    ::testing::Values(
+        CIndexCase{"TopBitIsUnsigned", {{0x80000000, {1}, 1}, {0x7FFFFFFF, {2}, 2}}, {2, 1, 0}},
+        CIndexCase{"LaterOfEqualFirst", {{100, {1}, 1}, {100, {2}, 2}, {50, {}, 3}}, {3, 2, 1, 0}}),
+    CaseName());
 
 // A record length that wraps a 32-bit offset, or runs one byte past the end, must not pass.
 TEST(RecordIndexDetail, LengthPastTheEndFailsEveryTimeAndLeavesTheIndexEmpty) {

@@ -120,12 +120,10 @@ TEST_F(RequestGathering, ChecksumBeyondTheRequestIsNoRequestAndNoLogLine) {
     EXPECT_TRUE(t.sys.poster.LogLines().empty());
 }
 
-TEST_F(RequestGathering, StoppedServersEndTheGathering) {
+TEST_F(RequestGathering, StoppedServersOrAPortFailureEndTheGathering) {
     t.bServersRunning = false;
     EXPECT_EQ(Check(Prefix(kShortest, 8)), 8);
-}
-
-TEST_F(RequestGathering, PortFailureWhileGathering) {
+    t.bServersRunning = true;
     dev.m_bFailRead = true;
     EXPECT_EQ(Check(Prefix(kShortest, 8)), -1);
 }

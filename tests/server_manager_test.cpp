@@ -22,7 +22,6 @@ protected:
         for (const auto& [t, n] : sys.box.m_shown) out.push_back(t);
         return out;
     }
-    // A datagram reaches port 980; the platform notifies the socket's target.
     void Deliver(const std::vector<uint8_t>& bytes, const CSockAddr& from) {
         CFakeSocket* pServer = sys.sockets.Bound(BOOT_SERVER_PORT);
         ASSERT_NE(pServer, nullptr);
@@ -90,8 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
     Sockets, SocketFailure,
     ::testing::Values(
         CSocketFailure{"Broadcast", 0, 0, "Broadcast Socket error: " + FormatErrorText(98)},
-        CSocketFailure{"ServerAfterBroadcast", 0, 1,
-                       "Server Socket Create error: " + FormatErrorText(98)},
+        CSocketFailure{"ServerSecond", 0, 1, "Server Socket Create error: " + FormatErrorText(98)},
         CSocketFailure{"Server", 1, 0, "Server Socket Create error: " + FormatErrorText(98)},
         CSocketFailure{"NoNetworkStack", 1, -1, "TCP/IP failed to load"}),
     CaseName());

@@ -25,20 +25,13 @@ struct CPathCase {
 
 const CPathCase kCases[] = {
     {"local file wins", "0644", "xdg", "home", "work/orxboot.ini", true, false},
-    {"local file without write bits is read-only", "0444", "xdg", "home", "work/orxboot.ini", true,
-     true},
-    {"group-writable local file is writable", "0460", "xdg", "home", "work/orxboot.ini", true,
-     false},
-    {"no local file: the config home", nullptr, "xdg", "home", "xdg/orxboot/orxboot.ini", false,
-     false},
-    {"a folder of that name is no settings file", "dir", "xdg", "home", "xdg/orxboot/orxboot.ini",
-     false, false},
-    {"empty config home: under home", nullptr, "", "home", "home/.config/orxboot/orxboot.ini",
-     false, false},
-    {"unset config home: under home", nullptr, std::nullopt, "home",
-     "home/.config/orxboot/orxboot.ini", false, false},
-    {"neither: the current folder's .config", nullptr, std::nullopt, std::nullopt,
-     "./.config/orxboot/orxboot.ini", false, false},
+    {"no write bits: read-only", "0444", "xdg", "home", "work/orxboot.ini", true, true},
+    {"group-writable is writable", "0460", "xdg", "home", "work/orxboot.ini", true, false},
+    {"config home", nullptr, "xdg", "home", "xdg/orxboot/orxboot.ini", false, false},
+    {"folder is no file", "dir", "xdg", "home", "xdg/orxboot/orxboot.ini", false, false},
+    {"empty config home", nullptr, "", "home", "home/.config/orxboot/orxboot.ini", false, false},
+    {"unset", nullptr, std::nullopt, "home", "home/.config/orxboot/orxboot.ini", false, false},
+    {"neither", nullptr, std::nullopt, std::nullopt, "./.config/orxboot/orxboot.ini", false, false},
 };
 
 class SettingsPath : public ::testing::TestWithParam<CPathCase> {

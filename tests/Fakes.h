@@ -68,12 +68,11 @@ public:
         }
     }
     bool Send(HWND hWnd, CMessage msg) {
-        std::shared_ptr<FWindowProc> pProc;
-        {
-            std::lock_guard<std::mutex> g(m_lock);
-            if (!m_procs.count(hWnd)) return false;
-            pProc = m_procs[hWnd];
-        }
+        std::unique_lock<std::mutex> g(m_lock);
+        const auto it = m_procs.find(hWnd);
+        if (it == m_procs.end()) return false;
+        const std::shared_ptr<FWindowProc> pProc = it->second;
+        g.unlock();  // the target may post or send in turn
         (*pProc)(msg);
         return true;
     }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <numeric>
 
 #include "app/ImageInfoReport.h"
 #include "tests/CaseName.h"
@@ -27,15 +28,9 @@ std::vector<uint32_t> Addresses(const std::vector<CImageRecordInfo>& arr) {
     return out;
 }
 
-uint32_t Sum(const std::vector<uint8_t>& data) {
-    uint32_t dw = 0;
-    for (uint8_t b : data) dw += b;
-    return dw;
-}
-
 CImageRecord Rec(uint32_t dwAddress, size_t nLength) {
     const auto data = Pattern(nLength, uint8_t(dwAddress));
-    return {dwAddress, data, Sum(data)};
+    return {dwAddress, data, std::accumulate(data.begin(), data.end(), 0u)};
 }
 
 // An image that loads out of file order, with an overlap and a gap, is still sound.

@@ -252,10 +252,9 @@ public:
 class CFakeMessageBox : public IMessageBox {
 public:
     int Show(const std::string& strText, unsigned nType) override {
-        {
-            std::lock_guard<std::mutex> g(m_lock);
-            m_shown.push_back({strText, nType});
-        }
+        std::unique_lock<std::mutex> g(m_lock);
+        m_shown.push_back({strText, nType});
+        g.unlock();
         if (m_fnWhileOpen) m_fnWhileOpen();
         return (nType & 0xF) == MB_YESNO ? m_nAnswer : IDOK;
     }

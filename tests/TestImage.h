@@ -66,7 +66,6 @@ inline std::vector<uint8_t> MakeImageBytes(size_t nLength) {
 }
 
 struct CStream {
-    CStream() { m_pFile = open_memstream(&m_pBuf, &m_nSize); }
     ~CStream() {
         std::fclose(m_pFile);
         std::free(m_pBuf);
@@ -75,9 +74,9 @@ struct CStream {
         std::fflush(m_pFile);
         return std::string(m_pBuf, m_nSize);
     }
-    std::FILE* m_pFile = nullptr;
     char* m_pBuf = nullptr;
     size_t m_nSize = 0;
+    std::FILE* m_pFile = open_memstream(&m_pBuf, &m_nSize);  // after the two it fills
 };
 
 // A dotted address in network byte order; 0 when the text is not one.

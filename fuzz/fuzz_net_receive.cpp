@@ -73,10 +73,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     while (nPos < nSize) {
         const uint8_t c = pData[nPos++];
         if (c >> 6 == 2) {
-            rig.sys.clock.Advance((c & 0x3Fu) * 250u);
+            rig.sys.clock.Sleep((c & 0x3Fu) * 250u);
             rig.sys.timers.Fire(rig.sys.poster, TIMER_RETRANSMIT);
         } else if (c >> 6 == 3) {
-            rig.sys.clock.Advance((c & 0x3Fu) * 1000u);
+            rig.sys.clock.Sleep((c & 0x3Fu) * 1000u);
         } else {
             if (nPos >= nSize) break;
             size_t nLen = pData[nPos++];

@@ -25,7 +25,6 @@ class CFakeClock : public IClock {
 public:
     uint32_t GetTickCount() override { return m_dwNow.load(); }
     void Sleep(uint32_t dwMs) override { m_dwNow += dwMs; }
-    void Advance(uint32_t dwMs) { m_dwNow += dwMs; }
     std::atomic<uint32_t> m_dwNow{1000};
 };
 

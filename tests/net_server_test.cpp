@@ -45,7 +45,7 @@ protected:
     std::vector<CDatagram> RunTimer(uint32_t dwMs, uint32_t dwStepMs = 1000) {
         const size_t nBefore = m_pServer->m_sent.size();
         for (uint32_t t = 0; t < dwMs; t += dwStepMs) {
-            sys.clock.Advance(dwStepMs);
+            sys.clock.Sleep(dwStepMs);
             sys.timers.Fire(sys.poster, TIMER_RETRANSMIT);
         }
         return SentSince(nBefore);

@@ -144,7 +144,7 @@ TEST_F(ServerManagerTest, ANewViewAfterAStopIsServedAsTheFirst) {
     EXPECT_EQ(sys.sockets.Bound(980)->m_hWnd, hEngine);
     Deliver(BootRequest("AGAIN"), Unit(4));
     EXPECT_EQ(sys.poster.LogLines().back(), "AGAIN: Starting Transfer");
-    sys.clock.Advance(1000);
+    sys.clock.Sleep(1000);
     EXPECT_TRUE(sys.timers.Fire(sys.poster, TIMER_RETRANSMIT));
     EXPECT_EQ(sys.poster.LogLines().back(), "AGAIN: Retransmit packet 1");
 }

@@ -87,8 +87,8 @@ public:
             return;
         }
         if (!std::exchange(m_bWake, false) && !ReadyLocked())
-            m_pClock->Advance(
-                m_input.empty() ? dwMs
+            m_pClock->Sleep(m_input.empty()
+                                ? dwMs
                                 : std::min(dwMs, m_input.front().dwAt - m_pClock->GetTickCount()));
     }
 

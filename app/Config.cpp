@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "app/TerminalText.h"
 #include "platform/IniCodec.h"
 #include "platform/Profile.h"
 
@@ -107,13 +108,27 @@ void CORXBootConfig::Save(IProfile& profile) const {
     profile.WriteProfileInt(kSection, "WIZARDMODE", m_bWizardMode ? 1 : 0);
 }
 
-void CORXBootConfig::ParseParam(const std::string& strParam) {
+bool HasControlBytes(std::string_view str) {
+    for (const char c : str) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F) return true;
+    }
+    return false;
+}
+
+std::string CORXBootConfig::ParseParam(const std::string& strParam) {
     std::string_view arg = strParam;
     if (!arg.empty() && (arg.front() == '/' || arg.front() == '-')) arg.remove_prefix(1);
-    if (arg.empty()) return;
+    if (arg.empty()) return {};
     char cOption = arg.front();
     if (cOption >= 'A' && cOption <= 'Z') cOption = static_cast<char>(cOption - 'A' + 'a');
     const std::string_view value = arg.substr(1);
+    if ((cOption == 'f' || cOption == 'c') && HasControlBytes(value)) {
+        return std::string("/") + cOption + " ignored: the " +
+               (cOption == 'f' ? "boot file" : "port") +
+               " name holds a line break or a control character: " +
+               PrintableText(std::string(value));
+    }
 
     switch (cOption) {
         case '4':
@@ -150,4 +165,5 @@ void CORXBootConfig::ParseParam(const std::string& strParam) {
         default:
             break;
     }
+    return {};
 }

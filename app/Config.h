@@ -2,6 +2,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class IProfile;
@@ -35,6 +36,11 @@ public:
     void Load(IProfile& profile);
     // Writes every key, changed or not, in the fixed order.
     void Save(IProfile& profile) const;
-    // One command-line argument; a leading "/" or "-" is removed first.
-    void ParseParam(const std::string& strParam);
+    // One command-line argument; a leading "/" or "-" is removed first. Empty when taken
+    // (or ignored as no option), else why it changed nothing.
+    std::string ParseParam(const std::string& strParam);
 };
+
+// A line break or another control byte: a settings line would end there, and the rest
+// would come back as another key.
+bool HasControlBytes(std::string_view str);

@@ -54,6 +54,8 @@ public:
     virtual void OnAddressSearchStarted() {}
     virtual void OnAddressTried(uint32_t /*dwAddr*/) {}
     virtual void OnAddressSearchEnded() {}
+    // A command-line argument that changed nothing, and why (one line, at start-up).
+    virtual void OnArgumentRefused(const std::string& /*strWhy*/) {}
     // What main returns after ExitInstance.
     virtual int ExitCode() const { return 0; }
 };

@@ -45,6 +45,10 @@ void CHeadlessFront::OnAddressSearchStarted() {
     std::fflush(m_pErr);
 }
 
+void CHeadlessFront::OnArgumentRefused(const std::string& strWhy) {
+    std::fprintf(m_pErr, "orxboot: %s\n", strWhy.c_str());
+}
+
 void CHeadlessFront::Close() {
     if (m_bClosing) return;
     m_bClosing = true;

@@ -15,6 +15,7 @@ public:
     bool HasSheet() const override { return false; }
     void DestroyTerminal() override;
     void OnAddressSearchStarted() override;
+    void OnArgumentRefused(const std::string& strWhy) override;
     int ExitCode() const override { return m_nExitCode; }
 
     void OnBootText(int nWParam, const std::string& strText) override;

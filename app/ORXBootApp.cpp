@@ -55,7 +55,8 @@ void CORXBootApp::LoadConfig() {
     m_pProfile = std::move(pProfile);
     for (const auto& strArg : m_arrArgs) {
         if (strArg.rfind("--", 0) == 0) continue;  // the front end's own options
-        m_config.ParseParam(strArg);
+        const std::string strWhy = m_config.ParseParam(strArg);
+        if (!strWhy.empty() && m_pFront) m_pFront->OnArgumentRefused(strWhy);
     }
     if (SocketsAvailable()) {
         m_provisioning.LoadNetworkParams(m_config, m_pFront);

@@ -1,6 +1,7 @@
 #include "ui/GuiFront.h"
 
 #include <QApplication>
+#include <cstdio>
 #include <cstdlib>
 
 #include "platform/EventLoop.h"
@@ -18,9 +19,9 @@ CGuiFront::~CGuiFront() = default;
 int CGuiFront::RunSheet() {
     if (!m_bSignalsHooked) {
         m_bSignalsHooked = true;
-        // SIGTERM or Ctrl+C ends the run as closing the window does.
+        // SIGTERM or Ctrl+C is not the user at the window: the run ends without a question.
         OnTerminationSignal([this] {
-            if (m_pSheet) m_pSheet->OnCloseRequest();
+            if (m_pSheet) m_pSheet->Terminate();
         });
     }
     const CORXBootConfig& config = m_app.Config();
@@ -80,6 +81,10 @@ void CGuiFront::OnAddressTried(uint32_t dwAddr) {
 
 void CGuiFront::OnAddressSearchEnded() {
     m_pSearchDialog.reset();
+}
+
+void CGuiFront::OnArgumentRefused(const std::string& strWhy) {
+    std::fprintf(stderr, "orxboot: %s\n", strWhy.c_str());
 }
 
 bool HasDisplay() {

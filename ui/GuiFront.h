@@ -38,6 +38,7 @@ public:
     void OnAddressSearchStarted() override;
     void OnAddressTried(uint32_t dwAddr) override;
     void OnAddressSearchEnded() override;
+    void OnArgumentRefused(const std::string& strWhy) override;
     CAddressSearchDialog* AddressSearchDialog() const { return m_pSearchDialog.get(); }
 
 private:

@@ -1,5 +1,6 @@
 #include "ui/MainSheet.h"
 
+#include <QApplication>
 #include <QKeySequence>
 #include <QPushButton>
 #include <QShortcut>
@@ -75,7 +76,7 @@ bool CMainSheet::SettingsReadOnly() const {
 void CMainSheet::OnInitDialog() {
     CPropertySheet::OnInitDialog();
     if (!m_bWizard) {
-        Button(IDOK)->setText(tr("&Start"));
+        UpdateStartButton();
         Button(IDCANCEL)->setText(tr("&Close"));
         if (Config().m_bTranAutoStart) PostCommand(IDOK);
     }
@@ -108,7 +109,22 @@ void CMainSheet::StopServersIfRunning() {
     m_app.StopServers();
 }
 
+bool CMainSheet::ConfirmStopTransfers() {
+    if (!ServersRunning() || m_app.TransferCount() == 0) return true;
+    const bool bYes = m_boxes.Show("Are you sure you want to STOP active transfers?",
+                                   MB_YESNO | MB_ICONQUESTION) == IDYES;
+    // The sheet may have ended meanwhile (the last transfer done closes it).
+    return bYes && !m_bEnded;
+}
+
+// The label follows the servers, whoever started or stopped them.
+void CMainSheet::UpdateStartButton() {
+    if (QPushButton* pStart = Button(IDOK))
+        pStart->setText(ServersRunning() ? tr("S&top") : tr("&Start"));
+}
+
 void CMainSheet::SwitchMode(bool bWizard) {
+    if (!ConfirmStopTransfers()) return;
     Config().m_bWizardMode = bWizard;
     EndDialog(IDRETRY);
 }
@@ -130,6 +146,7 @@ void CMainSheet::OnCommand(int nId) {
             ApplyNow();
             break;
         case IDCANCEL:
+            if (!ConfirmStopTransfers()) break;
             StopServersIfRunning();
             EndDialog(IDCANCEL);
             break;
@@ -144,8 +161,21 @@ void CMainSheet::OnClose() {
 }
 
 void CMainSheet::OnCloseRequest() {
+    // A unit that asked after the last one completed is not cut off: its end closes.
+    if (m_bEnded || m_app.TransferCount() != 0) return;
+    StopServersIfRunning();
+    EndDialog(IDCANCEL);
+}
+
+void CMainSheet::Terminate() {
     if (m_bEnded) return;
-    OnCommand(IDCANCEL);
+    for (QWidget* pWidget : QApplication::topLevelWidgets()) {
+        auto* pDialog = qobject_cast<QDialog*>(pWidget);
+        if (pDialog && pDialog != this && pDialog->isVisible() && pDialog->isModal())
+            pDialog->close();  // as Escape: a question answers No
+    }
+    StopServersIfRunning();
+    EndDialog(IDCANCEL);
 }
 
 void CMainSheet::done(int nResult) {
@@ -158,13 +188,12 @@ void CMainSheet::done(int nResult) {
 
 void CMainSheet::StartStop() {
     if (ServersRunning()) {
-        StopServersIfRunning();
-        Button(IDOK)->setText(tr("&Start"));
-        return;
+        if (ConfirmStopTransfers()) StopServersIfRunning();
+    } else {
+        SetActivePage(PAGE_TRANSFER);
+        if (PressApply()) Start();
     }
-    SetActivePage(PAGE_TRANSFER);
-    if (!PressApply()) return;
-    if (Start()) Button(IDOK)->setText(tr("S&top"));
+    UpdateStartButton();
 }
 
 bool CMainSheet::Start() {
@@ -174,23 +203,22 @@ bool CMainSheet::Start() {
 }
 
 void CMainSheet::ApplyNow() {
-    bool bStopped = false;
-    if (ServersRunning()) {
-        if (m_app.TransferCount() != 0 &&
-            m_boxes.Show("Are you sure you want to STOP active transfers?",
-                         MB_YESNO | MB_ICONQUESTION) != IDYES)
-            return;
+    // A refusal leaves the settings and the servers as they were: nothing to ask about.
+    if (!CheckPages()) return;
+    const bool bStopped = ServersRunning();
+    if (bStopped) {
+        if (!ConfirmStopTransfers()) return;
         StopServersIfRunning();
-        bStopped = true;
     }
-    // A page that refuses keeps the old settings, which restarted servers go back to.
-    PressApply();
-    if (!bStopped) return;
-    Button(IDOK)->setText(Start() ? tr("S&top") : tr("&Start"));
+    if (PressApply() && bStopped) Start();
+    UpdateStartButton();
 }
 
 void CMainSheet::OnBootText(int nWParam, const std::string& strText) {
-    if (nWParam < BOOT_SLOT_LOG) UpdateScreenSaver();
+    if (nWParam < BOOT_SLOT_LOG) {
+        UpdateScreenSaver();
+        UpdateStartButton();
+    }
     if (m_pWizard) {
         m_pWizard->OnBootText(nWParam, strText);
     } else if (m_pTransfer && m_pTransfer->IsCreated()) {

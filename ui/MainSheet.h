@@ -20,7 +20,7 @@ constexpr int PAGE_TRANSFER = 3;
 
 // The main window: the advanced pages (or the wizard) over the engine. It shows what the
 // engine reports and calls its start, stop and settings operations; every way it ends
-// stops the servers first.
+// stops the servers first, and every way the user ends running transfers asks first.
 class CMainSheet : public CPropertySheet {
     Q_OBJECT
 public:
@@ -36,10 +36,16 @@ public:
     // What the engine reports, on the UI thread in posting order.
     void OnBootText(int nWParam, const std::string& strText);
     void OnBootProgress(int nSlot, int nPercent);
+    // The last transfer completed with TRANCLOSEDONE set: the sheet ends without a question,
+    // unless a unit has asked since.
     void OnCloseRequest();
+    // SIGTERM or Ctrl+C: the servers stop and the sheet ends; questions open answer No.
+    void Terminate();
 
     void UpdateTitle();
     void StopServersIfRunning();
+    // True when no transfer runs, or the user agrees to stop those that do.
+    bool ConfirmStopTransfers();
     // True when the servers run; after a failed start (the user has been told why) what
     // it opened is closed again.
     bool Start();
@@ -70,6 +76,7 @@ protected:
 private:
     void StartStop();
     void ApplyNow();
+    void UpdateStartButton();
     void UpdateScreenSaver();
 
     CORXBootApp& m_app;

@@ -157,16 +157,31 @@ bool CPropNet::OnSetActive() {
     return true;
 }
 
-bool CPropNet::FieldsComplete() {
+void CPropNet::Refuse(const QString& strWhy, QWidget* pField) {
+    const std::string strText = strWhy.toStdString();
+    m_sheet.App().LogMessage("%s", strText.c_str());
+    m_sheet.Boxes().Show(strText, MB_OK | MB_ICONEXCLAMATION);
+    pField->setFocus();
+}
+
+bool CPropNet::CanApply() {
+    if (!EthernetUsable()) return true;
+    // An empty name would answer every unit while the page shows a single one.
+    if (m_pOneUnit->isChecked() && m_cmbUnitName->currentText().isEmpty()) {
+        Refuse(tr("The single unit name is empty: enter the unit's name, or respond to all "
+                  "ORX equipment boot requests."),
+               m_cmbUnitName);
+        return false;
+    }
+    if (m_bDhcp) return true;
+    // An address with a missing or too large number is refused, not applied as another.
     const std::pair<CIpAddressCtrl*, QString> arrFields[] = {{m_ipAddress, tr("fixed IP address")},
                                                              {m_ipMask, tr("IP mask")}};
     for (const auto& [pCtrl, strName] : arrFields) {
         const int nBad = pCtrl->FirstBadField();
         if (nBad < 0) continue;
-        m_sheet.Boxes().Show(tr("The %1 is not complete: enter four numbers from 0 to 255.")
-                                 .arg(strName)
-                                 .toStdString(),
-                             MB_OK | MB_ICONEXCLAMATION);
+        Refuse(tr("The %1 is not complete: enter four numbers from 0 to 255.").arg(strName),
+               pCtrl);
         pCtrl->FocusField(nBad);
         return false;
     }
@@ -177,8 +192,6 @@ bool CPropNet::OnApply() {
     CORXBootConfig& config = m_sheet.Config();
     // Only a fixed address for a unit that boots over Ethernet is taken from the fields.
     const bool bTestAddress = !m_bDhcp && EthernetUsable();
-    // An address with a missing or too large number is refused, not applied as another.
-    if (bTestAddress && !FieldsComplete()) return false;
 
     m_nNodeType = m_pOneUnit->isChecked() ? 1 : 0;
     config.m_nNetType = m_nNodeType;

@@ -26,13 +26,14 @@ public:
 protected:
     void OnInitDialog() override;
     bool OnSetActive() override;
+    bool CanApply() override;
     bool OnApply() override;
 
 private:
     void UpdateControls();
     bool EthernetUsable() const;
-    // Both fields hold an address; otherwise says which does not and shows it.
-    bool FieldsComplete();
+    // Says why in a box and in the log, and puts the focus where it can be mended.
+    void Refuse(const QString& strWhy, QWidget* pField);
     // The test of the address, with a cancellable dialog while echo requests wait.
     IAddressSearch::CResult TestAddress(uint32_t dwAddrNet);
 

@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <algorithm>
 
 #include "app/ORXBootApp.h"
 #include "app/TerminalText.h"
@@ -16,16 +15,6 @@
 #include "ui/MainSheet.h"
 #include "ui/Pictures.h"
 #include "ui/PropNet.h"
-
-namespace {
-// A saved name with a line break or control byte would come back as another name.
-bool HasControlBytes(const std::string& str) {
-    return std::any_of(str.begin(), str.end(), [](char c) {
-        const unsigned char u = static_cast<unsigned char>(c);
-        return u < 0x20 || u == 0x7F;
-    });
-}
-}  // namespace
 
 CPropSelect::CPropSelect(CMainSheet& sheet)
     : CPropertyPage(107, tr("Select")),
@@ -135,17 +124,20 @@ void CPropSelect::Browse() {
     SetModified();
 }
 
+bool CPropSelect::CanApply() {
+    const std::string strFile = m_pBootFile->currentText().toStdString();
+    if (!HasControlBytes(strFile)) return true;
+    const std::string strMessage =
+        "The boot file name holds a line break or a control character: " + PrintableText(strFile);
+    m_sheet.App().LogMessage("%s", strMessage.c_str());
+    m_sheet.Boxes().Show(strMessage, MB_OK | MB_ICONSTOP);
+    m_pBootFile->setFocus();
+    return false;
+}
+
 bool CPropSelect::OnApply() {
     const QString strText = m_pBootFile->currentText();
     const std::string strFile = strText.toStdString();
-    if (HasControlBytes(strFile)) {
-        const std::string strMessage =
-            "The boot file name holds a line break or a control character: " +
-            PrintableText(strFile);
-        m_sheet.App().LogMessage("%s", strMessage.c_str());
-        m_sheet.Boxes().Show(strMessage, MB_OK | MB_ICONSTOP);
-        return false;
-    }
     CORXBootConfig& config = m_sheet.Config();
     config.m_strBootFile = strFile;
     config.m_nBootNet = m_nNet;

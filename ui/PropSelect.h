@@ -17,6 +17,7 @@ public:
 
 protected:
     void OnInitDialog() override;
+    bool CanApply() override;
     bool OnApply() override;
 
 private:

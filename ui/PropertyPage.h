@@ -40,6 +40,9 @@ protected:
     virtual void OnInitDialog() {}
     // Every activation; false declines it (the sheet stays on the page it was on).
     virtual bool OnSetActive() { return true; }
+    // Check the controls before any page commits; false refuses (the page has said why
+    // and put the focus on the field; the sheet shows this page and commits nothing).
+    virtual bool CanApply() { return true; }
     // Commit the controls into the settings; false refuses (the sheet shows this page
     // and the Apply, or the Start that pressed it, goes no further).
     virtual bool OnApply() { return true; }

@@ -112,7 +112,17 @@ void CPropertySheet::EndDialog(int nResult) {
     done(nResult);
 }
 
+bool CPropertySheet::CheckPages() {
+    for (CPropertyPage* pPage : m_arrPages) {
+        if (!pPage->IsCreated() || pPage->CanApply()) continue;
+        SetActivePage(pPage);
+        return false;
+    }
+    return true;
+}
+
 bool CPropertySheet::PressApply() {
+    if (!CheckPages()) return false;
     for (CPropertyPage* pPage : m_arrPages) {
         if (!pPage->IsCreated()) continue;
         if (!pPage->OnApply()) {

@@ -10,6 +10,8 @@
 //     marks the page modified (LoadWithoutModifying does the same elsewhere).
 //   - OnSetActive(): runs on every activation, after OnInitDialog the first time;
 //     return false to decline (the sheet stays where it was).
+//   - CanApply(): check the controls; return false to refuse (say why, focus the field).
+//     Every shown page is asked before any commits, so a refusal commits nothing.
 //   - OnApply(): commit the controls into the settings. Only pages that have been shown
 //     (IsCreated) are asked, in page order; return false to refuse, and the sheet shows
 //     that page and stops the Apply (and anything that pressed it).
@@ -70,7 +72,9 @@ public:
 
     int DoModal();
     void EndDialog(int nResult);
-    // Every shown page's OnApply; false when one refused.
+    // Every shown page's CanApply; false (that page shown) when one refused.
+    bool CheckPages();
+    // CheckPages, then every shown page's OnApply; false when one refused.
     bool PressApply();
     // Runs the command later on this thread, as a posted WM_COMMAND would.
     void PostCommand(int nId);

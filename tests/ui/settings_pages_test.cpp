@@ -16,6 +16,7 @@ CMainSheet& OpenNetPage(CSheetRig& rig) {
     cfg.m_bNetDhcp = false;
     cfg.m_dwNetIp = Addr("10.0.0.5");
     cfg.m_dwNetIpMask = Addr("255.255.255.0");
+    cfg.m_strNetNode = "ORXHV7410";
     return rig.Open(kPageNet);
 }
 

@@ -36,10 +36,12 @@ BOOTFILE0=$SAMPLES/small.bin
 BOOTFILE1=$SAMPLES/1m.bin
 BOOTNET=1
 BOOTSERIAL=0
+NETTYPE=0
+TRANCLOSEDONE=0
 WIZARDMODE=0
 INI
 fi
 cd "$RUN"
-echo "make run: settings in $RUN/orxboot.ini; boot simulated units with"
+echo "make run: settings in $RUN/orxboot.ini; press Start, then boot simulated units with"
 echo "  $BUILD/orxunit net --server 127.0.0.1 --bind 127.0.0.2 --count 3 --image $SAMPLES/small.bin"
 exec "$BUILD/orxboot"

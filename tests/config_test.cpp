@@ -120,6 +120,7 @@ const char* const kStored =
 
 const CArgsCase kArgsCases[] = {
     {"capital F is the option letter", {"/F:\\img\\x.bin"}, "BOOTFILE=:\\img\\x.bin"},
+    {"control bytes in f or c change nothing", {"/fa\nb.bin", "/cCOM3\r"}, ""},
     {"f takes the rest as it is", {"-fC:\\My Images\\NK.BIN"}, "BOOTFILE=C:\\My Images\\NK.BIN"},
     {"empty f empties the file", {"/f"}, "BOOTFILE="},
     {"no marker: first letter is the option", {"fast.bin"}, "BOOTFILE=ast.bin"},

@@ -53,4 +53,16 @@ TEST_F(HeadlessFrontTest, TerminalTextIsConvertedAndOwnLinesStartOnANewLine) {
     EXPECT_EQ(err.Text(), "Boot\nPress any key{07}\n<Record>\nstatus: transfer failed\n");
 }
 
+// Such a name could not be saved as it is; the stored one is kept.
+TEST_F(HeadlessFrontTest, ArgumentsWithControlBytesAreRefusedOneLineEach) {
+    CHeadlessFront front = Make(false);
+    app.AttachFront(&front);
+    app.SetCommandLine({"/fgood.bin", "-fa\nBOOTNET=0.bin"});
+    app.LoadConfig();
+    EXPECT_EQ(err.Text(),
+              "orxboot: /f ignored: the boot file name holds a line break or a control "
+              "character: a?BOOTNET=0.bin\n");
+    EXPECT_EQ(app.Config().m_strBootFile, "good.bin");
+}
+
 }  // namespace

@@ -135,6 +135,11 @@ bool CPropNet::EthernetUsable() const {
     return m_sheet.SocketsAvailable() && m_sheet.SelectPage() && m_sheet.SelectPage()->NetChoice();
 }
 
+// The unit is given its address through the serial menu.
+bool CPropNet::UnitIpUsable() const {
+    return EthernetUsable() && m_sheet.SelectPage()->SerialChoice();
+}
+
 void CPropNet::UpdateControls() {
     const bool bNet = EthernetUsable();
     m_pAllUnits->setEnabled(bNet);
@@ -143,8 +148,7 @@ void CPropNet::UpdateControls() {
     m_stcCacheNote->setEnabled(bNet);
     m_cmbUnitName->setEnabled(bNet && m_nNodeType == 1);
     m_stcUnitLabel->setEnabled(bNet && m_nNodeType == 1);
-    // The unit is given its address through the serial menu.
-    const bool bUnitIp = bNet && m_sheet.SelectPage()->SerialChoice();
+    const bool bUnitIp = UnitIpUsable();
     m_pDhcp->setEnabled(bUnitIp);
     m_pFixed->setEnabled(bUnitIp);
     m_ipAddress->setEnabled(bUnitIp && !m_bDhcp);
@@ -158,6 +162,7 @@ bool CPropNet::OnSetActive() {
 }
 
 void CPropNet::Refuse(const QString& strWhy, QWidget* pField) {
+    m_sheet.SetActivePage(this);  // a hidden field cannot take the focus
     const std::string strText = strWhy.toStdString();
     m_sheet.App().LogMessage("%s", strText.c_str());
     m_sheet.Boxes().Show(strText, MB_OK | MB_ICONEXCLAMATION);
@@ -173,15 +178,15 @@ bool CPropNet::CanApply() {
                m_cmbUnitName);
         return false;
     }
-    if (m_bDhcp) return true;
-    // An address with a missing or too large number is refused, not applied as another.
+    // An address with a missing or too large number is refused, not applied as another,
+    // where the user can mend it.
+    if (m_bDhcp || !UnitIpUsable()) return true;
     const std::pair<CIpAddressCtrl*, QString> arrFields[] = {{m_ipAddress, tr("fixed IP address")},
                                                              {m_ipMask, tr("IP mask")}};
     for (const auto& [pCtrl, strName] : arrFields) {
         const int nBad = pCtrl->FirstBadField();
         if (nBad < 0) continue;
-        Refuse(tr("The %1 is not complete: enter four numbers from 0 to 255.").arg(strName),
-               pCtrl);
+        Refuse(tr("The %1 is not complete: enter four numbers from 0 to 255.").arg(strName), pCtrl);
         pCtrl->FocusField(nBad);
         return false;
     }
@@ -190,8 +195,10 @@ bool CPropNet::CanApply() {
 
 bool CPropNet::OnApply() {
     CORXBootConfig& config = m_sheet.Config();
-    // Only a fixed address for a unit that boots over Ethernet is taken from the fields.
-    const bool bTestAddress = !m_bDhcp && EthernetUsable();
+    // Only a fixed address for a unit that boots over Ethernet is taken from the fields;
+    // fields left incomplete where the user cannot reach them keep the saved address.
+    const bool bTestAddress =
+        !m_bDhcp && EthernetUsable() && m_ipAddress->Address() && m_ipMask->Address();
 
     m_nNodeType = m_pOneUnit->isChecked() ? 1 : 0;
     config.m_nNetType = m_nNodeType;

@@ -32,6 +32,7 @@ protected:
 private:
     void UpdateControls();
     bool EthernetUsable() const;
+    bool UnitIpUsable() const;
     // Says why in a box and in the log, and puts the focus where it can be mended.
     void Refuse(const QString& strWhy, QWidget* pField);
     // The test of the address, with a cancellable dialog while echo requests wait.

@@ -127,6 +127,7 @@ void CPropSelect::Browse() {
 bool CPropSelect::CanApply() {
     const std::string strFile = m_pBootFile->currentText().toStdString();
     if (!HasControlBytes(strFile)) return true;
+    m_sheet.SetActivePage(this);
     const std::string strMessage =
         "The boot file name holds a line break or a control character: " + PrintableText(strFile);
     m_sheet.App().LogMessage("%s", strMessage.c_str());

@@ -182,21 +182,25 @@ private slots:
         QVERIFY(arrBoxes[1].starts_with("Serial port 'COM1' failed code: "));
     }
 
-    // Back stops the download the user leaves: its end, which the stop itself reports,
-    // moves no page and is no failure to tell.
-    void backDuringADownloadStopsItQuietly() {
+    // Escape (Cancel) asks before it ends the download, and No keeps it; Back stops it:
+    // its end, which the stop itself reports, moves no page and is no failure to tell.
+    void cancelAsksAndBackStopsADownloadQuietly() {
         CWizardRig rig;
         QProcess* pUnit = rig.UnitAndWait({"--stall-after", "40", "--stall-ms", "9000"});
         QVERIFY(pUnit);
         CWizardRig::Cue(pUnit);
         QTRY_COMPARE_WITH_TIMEOUT(rig.Title(), kDownload, 15000);
+        rig.boxes.m_nAnswer = IDNO;
+        QTest::keyClick(rig.pSheet.get(), Qt::Key_Escape);
+        QCOMPARE(rig.BoxTexts()[0], "Are you sure you want to STOP active transfers?");
+        QVERIFY(rig.pSheet->isVisible() && rig.app.TransferCount() == 1);
         rig.Back();
         QCOMPARE(rig.Title(), kBoot);
         QVERIFY(!rig.app.ServersRunning());
         // The stop waited for the port's thread: all it reported is queued now.
         QCoreApplication::sendPostedEvents();
         QCOMPARE(rig.Title(), kBoot);
-        QVERIFY(rig.boxes.m_shown.empty());
+        QCOMPARE(rig.boxes.m_shown.size(), size_t(1));
         rig.Next();
         QCOMPARE(rig.Title(), kWait);
         QVERIFY(rig.app.ServersRunning());

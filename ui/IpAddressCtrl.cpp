@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QSignalBlocker>
+#include <utility>
 
 #include "platform/Socket.h"
 
@@ -104,8 +105,10 @@ void CIpAddressCtrl::OnEdited(int nField, const QString& strText) {
     if (strDigits != strText) Field(nField)->setText(strDigits);
     ShowValidity(nField);
     emit FieldChanged(nField);
-    if (strDigits.size() == kDigits && nField < 3 && Field(nField)->cursorPosition() == kDigits)
+    if (strDigits.size() == kDigits && nField < 3 && Field(nField)->cursorPosition() == kDigits) {
         FocusField(nField + 1);
+        m_bMovedOn = true;
+    }
 }
 
 void CIpAddressCtrl::ShowValidity(int nField) {
@@ -117,10 +120,34 @@ void CIpAddressCtrl::ShowValidity(int nField) {
 
 bool CIpAddressCtrl::eventFilter(QObject* pWatched, QEvent* pEvent) {
     const int nField = IndexOf(pWatched);
-    if (nField < 0 || pEvent->type() != QEvent::KeyPress)
-        return QWidget::eventFilter(pWatched, pEvent);
-    auto* pKey = static_cast<QKeyEvent*>(pEvent);
+    if (nField < 0) return QWidget::eventFilter(pWatched, pEvent);
     QLineEdit* pField = Field(nField);
+    switch (pEvent->type()) {
+        case QEvent::FocusIn: {
+            // Entering a part selects it, so what is typed replaces it; a click selects once
+            // the press has placed the caret.
+            m_bMovedOn = false;
+            const Qt::FocusReason eReason = static_cast<QFocusEvent*>(pEvent)->reason();
+            m_bSelectOnRelease = eReason == Qt::MouseFocusReason;
+            if (eReason != Qt::ActiveWindowFocusReason && eReason != Qt::PopupFocusReason)
+                pField->selectAll();
+            return false;
+        }
+        case QEvent::MouseButtonRelease:
+            if (m_bSelectOnRelease) pField->selectAll();
+            m_bSelectOnRelease = false;
+            return false;
+        case QEvent::KeyPress:
+            return OnKey(nField, static_cast<QKeyEvent*>(pEvent));
+        default:
+            return false;
+    }
+}
+
+bool CIpAddressCtrl::OnKey(int nField, QKeyEvent* pKey) {
+    QLineEdit* pField = Field(nField);
+    // The dot that ends three digits is the one already typed for it.
+    const bool bMovedOn = std::exchange(m_bMovedOn, false);
     const bool bAtStart = pField->cursorPosition() == 0 && !pField->hasSelectedText();
     const bool bAtEnd =
         pField->cursorPosition() == pField->text().size() && !pField->hasSelectedText();
@@ -134,7 +161,7 @@ bool CIpAddressCtrl::eventFilter(QObject* pWatched, QEvent* pEvent) {
         case Qt::Key_Period:
         case Qt::Key_Space:
             // A dot after some digits goes on to the next part.
-            if (!pField->text().isEmpty() && nField < 3) FocusField(nField + 1);
+            if (!bMovedOn && !pField->text().isEmpty() && nField < 3) FocusField(nField + 1);
             return true;
         case Qt::Key_Left:
             return bAtStart && nField > 0 ? moveTo(nField - 1, true) : false;

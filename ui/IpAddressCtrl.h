@@ -4,11 +4,13 @@
 #include <cstdint>
 #include <optional>
 
+class QKeyEvent;
 class QLineEdit;
 
 // An IPv4 address as four fields of 0 to 255 between dots. Typing a dot or a space, or a
-// third digit, moves to the next field; Left, Right and Backspace cross the dots; pasting a
-// dotted address into any field fills all four. A field left empty or above 255 makes the
+// third digit, moves to the next field (a dot right after a third digit moves no further);
+// entering a field selects it; Left, Right and Backspace cross the dots; pasting a dotted
+// address into any field fills all four. A field left empty or above 255 makes the
 // whole address invalid, so it can never be taken for another address.
 class CIpAddressCtrl : public QWidget {
     Q_OBJECT
@@ -36,8 +38,11 @@ protected:
 
 private:
     void OnEdited(int nField, const QString& strText);
+    bool OnKey(int nField, QKeyEvent* pKey);
     void ShowValidity(int nField);
     int IndexOf(QObject* pField) const;
 
     std::array<QLineEdit*, 4> m_arrFields{};
+    bool m_bMovedOn = false;          // the last key filled a part and moved to the next
+    bool m_bSelectOnRelease = false;  // a click entered the part
 };

@@ -6,6 +6,7 @@
 #include <QEventLoop>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -61,7 +62,8 @@ CPropNet::CPropNet(CMainSheet& sheet)
     m_ipMask = new CIpAddressCtrl(this);
     m_ipMask->setObjectName("ipMask");
     m_ipMask->SetName(tr("IP Mask"));
-    m_stcMaskLabel->setBuddy(m_ipMask);
+    // A label gives the focus only to a widget that takes it: the first part, not the whole.
+    m_stcMaskLabel->setBuddy(m_ipMask->Field(0));
     auto* pPicture = new QLabel(this);
     pPicture->setPixmap(Picture(EPicture::NetPage, 64));
     pPicture->setAccessibleName(tr("A network cable"));

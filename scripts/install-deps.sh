@@ -3,6 +3,9 @@
 set -euo pipefail
 pkgs=(cmake g++ make qt6-base-dev qt6-svg-dev fonts-dejavu-core dbus-daemon libcap2-bin libgtest-dev libgmock-dev libbenchmark-dev
       iproute2 net-tools tftp-hpa socat python3 clang clang-format libclang-rt-14-dev)
+# The real-display tests: a virtual X server, XTEST input, a window manager, X queries and
+# the screenshot of a failure.
+pkgs+=(xvfb xdotool openbox x11-utils imagemagick)
 # Packaging and its checks: make package, the package and service tests.
 pkgs+=(dpkg-dev desktop-file-utils appstream systemd libcap2-bin gzip groff-base)
 missing=()

@@ -39,5 +39,6 @@ CAboutDialog::CAboutDialog(QWidget* pParent) : QDialog(pParent) {
 
 void ShowAboutBox(QWidget* pParent) {
     CAboutDialog box(pParent);
+    box.setWindowModality(Qt::WindowModal);
     box.exec();
 }

@@ -75,12 +75,14 @@ bool CMainSheet::SettingsReadOnly() const {
 
 void CMainSheet::OnInitDialog() {
     CPropertySheet::OnInitDialog();
+    // Once the sheet is on screen, so that the terminal opens in front of it; still before
+    // the auto start, as its port is the one the servers then find open.
+    if (Config().m_bTerminal) QTimer::singleShot(0, this, [this] { m_app.OpenTerminal(); });
     if (!m_bWizard) {
         UpdateStartButton();
         Button(IDCANCEL)->setText(tr("&Close"));
         if (Config().m_bTranAutoStart) PostCommand(IDOK);
     }
-    if (Config().m_bTerminal) m_app.OpenTerminal();
     UpdateTitle();
 }
 

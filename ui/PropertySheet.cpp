@@ -1,7 +1,9 @@
 #include "ui/PropertySheet.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -104,8 +106,28 @@ void CPropertySheet::AddLeftButton(QAbstractButton* pButton) {
     m_pButtonRow->insertWidget(0, pButton);
 }
 
+// Not QDialog::exec(): that blocks every other window of the program, the terminal among
+// them. Boxes and dialogs over the sheet block the sheet alone.
 int CPropertySheet::DoModal() {
-    return exec();
+    setResult(0);
+    bool bEnded = false;
+    QEventLoop loop;
+    const QMetaObject::Connection ended = connect(this, &QDialog::finished, &loop, [&] {
+        bEnded = true;
+        loop.quit();
+    });
+    show();
+    if (!bEnded) loop.exec(QEventLoop::DialogExec);
+    disconnect(ended);
+    return result();
+}
+
+CPropertySheet* CPropertySheet::Shown() {
+    for (QWidget* pWindow : QApplication::topLevelWidgets()) {
+        auto* pSheet = qobject_cast<CPropertySheet*>(pWindow);
+        if (pSheet && pSheet->isVisible()) return pSheet;
+    }
+    return nullptr;
 }
 
 void CPropertySheet::EndDialog(int nResult) {

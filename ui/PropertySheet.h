@@ -70,7 +70,10 @@ public:
     // A small button at the left end of the button row (the sheet takes it).
     void AddLeftButton(QAbstractButton* pButton);
 
+    // Runs until EndDialog, blocking no other window (the serial terminal takes keys).
     int DoModal();
+    // The sheet on screen, if any.
+    static CPropertySheet* Shown();
     void EndDialog(int nResult);
     // Every shown page's CanApply; false (that page shown) when one refused.
     bool CheckPages();

@@ -3,8 +3,21 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include "ui/PropertySheet.h"
+
+namespace {
+// A box belongs to the box or dialog already up, else to the sheet, even while the user
+// types in the terminal: it holds up an operation of the sheet, never the terminal.
+QWidget* BoxOwner() {
+    if (QWidget* pModal = QApplication::activeModalWidget()) return pModal;
+    return CPropertySheet::Shown();
+}
+}  // namespace
+
 int CQtMessageBox::Show(const std::string& strText, unsigned nType) {
-    QMessageBox box(QApplication::activeWindow());
+    QMessageBox box(BoxOwner());
+    // Modal to its window only, so the terminal still takes keys (without an owner: to all).
+    box.setWindowModality(box.parentWidget() ? Qt::WindowModal : Qt::ApplicationModal);
     box.setWindowTitle(QStringLiteral("ORXBoot"));
     box.setText(QString::fromUtf8(strText.c_str()));
     switch (nType & 0xF0) {

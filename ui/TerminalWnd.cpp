@@ -1,10 +1,14 @@
 #include "ui/TerminalWnd.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/ORXBootApp.h"
 #include "ui/Pictures.h"
+#include "ui/PropertySheet.h"
 #include "ui/TerminalEditCtrl.h"
 
 // The window of one opening of the terminal.
@@ -57,11 +61,31 @@ void CTerminalWnd::OpenTerminal() {
     pLayout->addWidget(m_pEdit);
     pWindow->setFocusProxy(m_pEdit);
     pWindow->resize(500, 400);
-    if (!m_placement.isEmpty()) pWindow->restoreGeometry(m_placement);
+    if (m_placement.isEmpty() || !pWindow->restoreGeometry(m_placement)) PlaceNearSheet(pWindow);
     m_pWindow = pWindow;
     m_app.Config().m_bTerminal = true;
     pWindow->show();
+    pWindow->raise();
+    pWindow->activateWindow();
     m_pEdit->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+// A little below and right of the sheet, as windows cascade, but wholly on its screen:
+// left to the window manager it can open half off the bottom.
+void CTerminalWnd::PlaceNearSheet(QWidget* pWindow) {
+    const QWidget* pSheet = CPropertySheet::Shown();
+    const QScreen* pScreen = pSheet ? pSheet->screen() : QGuiApplication::primaryScreen();
+    if (!pScreen) return;
+    const QRect rectScreen = pScreen->availableGeometry();
+    // The frame is not known before the window is shown; the sheet's is the best guess.
+    const QSize sizeFrame =
+        pWindow->size() + (pSheet ? pSheet->frameGeometry().size() - pSheet->size() : QSize());
+    QPoint pt = pSheet ? pSheet->frameGeometry().topLeft() + QPoint(40, 40) : rectScreen.topLeft();
+    pt.setX(
+        std::max(rectScreen.left(), std::min(pt.x(), rectScreen.right() + 1 - sizeFrame.width())));
+    pt.setY(
+        std::max(rectScreen.top(), std::min(pt.y(), rectScreen.bottom() + 1 - sizeFrame.height())));
+    pWindow->move(pt);
 }
 
 void CTerminalWnd::DestroyTerminal() {

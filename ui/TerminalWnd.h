@@ -34,6 +34,7 @@ private:
     // The user closed the window: it is not reopened at the next start.
     void OnUserClose();
     void Destroy(bool bLater);
+    static void PlaceNearSheet(QWidget* pWindow);
     void OnSerialText(const std::vector<uint8_t>& bytes) override;
 
     CORXBootApp& m_app;

@@ -39,12 +39,10 @@ private slots:
         QVERIFY(!pStart->isEnabled());
         ClickCheck(rig.Find<QCheckBox>("checkEthernet"));
         QVERIFY(pStart->isEnabled());
-        // Apply while stopped only takes the settings; Return (Start) starts.
+        // Apply while stopped only takes the settings (Return starts: tests/display/sheet.sh).
         rig.Click(ID_APPLY_NOW);
         QCOMPARE(rig.app.Config().m_nBootNet.load(), 1);
         QVERIFY(!rig.app.ServersRunning());
-        QTest::keyClick(rig.pSheet.get(), Qt::Key_Return);
-        QVERIFY(rig.app.ServersRunning());
     }
 
     // The log too starts afresh on each Start.

@@ -22,7 +22,11 @@ start_orxboot() {
     orx_settings "$APP" "$@"
     (
         export QT_QPA_PLATFORM=xcb QT_STYLE_OVERRIDE=Fusion ORXBOOT_COMDIR=$TOP/ports
-        [ "${DISPLAY_ATSPI:-0}" = 1 ] && export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+        if [ "${DISPLAY_ATSPI:-0}" = 1 ]; then # the accessibility bus, as a desktop starts it
+            dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
+                org.a11y.Bus.GetAddress >/dev/null
+            export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+        fi
         orx_exec_in "$APP" "$BUILD/orxboot" >"$APP/out.log" 2>&1
     ) &
     APP_PID=$!
@@ -76,12 +80,15 @@ frame() {
     read -r l r t b < <(xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.*=//; s/,/ /g')
     echo $((X - l)) $((Y - t)) $((WIDTH + l + r)) $((HEIGHT + t + b))
 }
-on_top() { [ "$(stacking | tail -n 1)" = "$1" ]; }
-on_screen() {
+# in_front WID: the window has the focus, lies on top of the others and wholly on screen.
+in_front() {
     local x y w h sw sh
+    wait_active "$1"
+    [ "$(stacking | tail -n 1)" = "$1" ] || stop "'$(title "$1")' lies behind another window"
     read -r x y w h < <(frame "$1")
     read -r sw sh < <(xdotool getdisplaygeometry)
-    ((x >= 0 && y >= 0 && x + w <= sw && y + h <= sh))
+    ((x >= 0 && y >= 0 && x + w <= sw && y + h <= sh)) ||
+        stop "'$(title "$1")' lies partly off the screen at $x,$y ${w}x$h"
 }
 
 key() { xdotool key --delay 40 "$@"; } # xdotool names: Return, alt+a, ctrl+Tab

@@ -3,53 +3,39 @@
 set -u
 source "$(dirname "$0")/display.sh"
 
-SHEET='^ORX Boot Server - %s$'
-
-# Return presses Start, the default button; the window serves units while they boot;
-# Escape closes it, servers and all.
-case_return_starts_escape_closes() {
-    start_orxboot BOOTFILE="$IMAGE" BOOTNET=1 BOOTSERIAL=0 NETTYPE=0 NETCACHE=0 WIZARDMODE=0 \
-        TRANCLOSEDONE=0
-    window sheet "$(printf "$SHEET" 'Select \(Stopped\)')"
-    wait_active "$sheet"
-    key Return
-    wait_title "$sheet" "$(printf "$SHEET" 'Transfer \(Monitoring\)')"
-    # Each unit leaves a block unanswered, so the transfers stand still for a second.
-    "$BUILD/orxunit" net --server 127.0.0.1 --bind 127.0.0.2 --name ORXHV7410 --count 3 \
-        --image "$IMAGE" --drop-ack 50 --timeout 20 >"$TOP/net.out" 2>&1 &
-    local units=$!
-    ORX_PIDS+=("$units")
-    wait_title "$sheet" "$(printf "$SHEET" 'Transfer \(Active\)')"
-    wait_exit "$units" 30 0 "the network units"
-    wait_title "$sheet" "$(printf "$SHEET" 'Transfer \(Monitoring\)')"
-    key Escape
-    wait_exit "$APP_PID" 10 0 orxboot
-}
-
-# dotted KEY: a saved address as its dotted form.
+# dotted KEY: a saved address in its dotted form.
 dotted() {
     local n=$(($(saved "$1") & 0xFFFFFFFF))
     echo $((n & 255)).$((n >> 8 & 255)).$((n >> 16 & 255)).$((n >> 24))
 }
 
-# Typed over the 0.0.0.0 shown: the dot right after a third digit is the dot for that part;
-# Backspace in an empty part goes back to the one before.
-case_fixed_address_typed_over_zero() {
-    serial_unit COM1 --timeout 20000
-    start_orxboot BOOTFILE="$IMAGE" BOOTNET=1 BOOTSERIAL=1 COMPORT=COM1 COMAUTOMENU=0 NETDHCP=0 \
-        NETIP=0 NETIPMASK=0 WIZARDMODE=0 TRANCLOSEDONE=0
-    window sheet "$(printf "$SHEET" 'Select \(Stopped\)')"
+# A fixed address typed over the 0.0.0.0 shown (the dot right after a third digit is the
+# dot for that part; Backspace in an empty part goes back one), Return to start, units
+# booting while the window serves them, Escape to close.
+case_address_typed_return_starts_escape_closes() {
+    serial_unit COM1 --timeout 30000
+    start_orxboot BOOTFILE="$IMAGE" BOOTNET=1 BOOTSERIAL=1 COMPORT=COM1 COMAUTOMENU=0 NETTYPE=0 \
+        NETCACHE=0 NETDHCP=0 NETIP=0 NETIPMASK=0 WIZARDMODE=0 TRANCLOSEDONE=0
+    window sheet '^ORX Boot Server - Select \(Stopped\)$'
     wait_active "$sheet"
     key ctrl+Tab
-    wait_title "$sheet" "$(printf "$SHEET" 'Ethernet \(Stopped\)')"
+    wait_title "$sheet" '^ORX Boot Server - Ethernet \(Stopped\)$'
     key alt+f Tab # Use fixed IP address, then into the address
     type_text 192.168.1.20
     key alt+m # IP Mask
     type_text 255.255.25
     key BackSpace BackSpace BackSpace BackSpace
     type_text 4.255.0
-    key alt+s # Start applies the pages
-    wait_title "$sheet" "$(printf "$SHEET" 'Transfer \(Monitoring\)')"
+    key Return # Start, the default button, applies the pages
+    wait_title "$sheet" '^ORX Boot Server - Transfer \(Monitoring\)$'
+    # Each unit leaves a block unanswered, so the transfers stand still for a second.
+    "$BUILD/orxunit" net --server 127.0.0.1 --bind 127.0.0.2 --name ORXHV7410 --count 3 \
+        --image "$IMAGE" --drop-ack 50 --timeout 20 >"$TOP/net.out" 2>&1 &
+    local units=$!
+    ORX_PIDS+=("$units")
+    wait_title "$sheet" '^ORX Boot Server - Transfer \(Active\)$'
+    wait_exit "$units" 30 0 "the network units"
+    wait_title "$sheet" '^ORX Boot Server - Transfer \(Monitoring\)$'
     key Escape
     wait_exit "$APP_PID" 10 0 orxboot
     [ "$(dotted NETIP)" = 192.168.1.20 ] || fail "NETIP saved as $(dotted NETIP)"

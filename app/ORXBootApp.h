@@ -65,6 +65,8 @@ public:
     bool StartServers();
     void StopServers();
     bool ServersRunning() const { return m_bServersRunning.load(); }
+    // Network transfers at once (--max-transfers); not a setting of the file.
+    void SetMaxTransfers(size_t nMax) { m_net.SetMaxTransfers(nMax); }
     size_t TransferCount() { return m_transfers.Count(); }
     std::optional<CTransferView> FirstTransfer();
     // Bytes of the loaded boot image; 0 while the servers are stopped.

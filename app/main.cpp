@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -24,6 +25,8 @@
 #include "ui/QtMessageBox.h"
 
 namespace {
+constexpr long kMaxTransfersLimit = 100000;
+
 const char kUsage[] =
     "Usage: orxboot [--headless] [options]\n"
     "Serves a boot image to HV7 and HV6 units over Ethernet and serial lines.\n"
@@ -34,6 +37,8 @@ const char kUsage[] =
     "  --info [--json] FILE\n"
     "               show what a boot image holds and check it, without sending it;\n"
     "               exit 1 with the reason when it is not sound\n"
+    "  --max-transfers N\n"
+    "               at most N network transfers at once (1024), for benches\n"
     "  --help       show this text\n"
     "  --version    show the version\n"
     "\n"
@@ -48,13 +53,37 @@ const char kUsage[] =
     "\n"
     "Settings are read from ./orxboot.ini when present, else from\n"
     "$XDG_CONFIG_HOME/orxboot/orxboot.ini, and saved there at the end of every run.\n";
+// The value of --max-transfers N or --max-transfers=N at argv[i]; moves i past it.
+bool ParseMaxTransfers(int argc, char** argv, int& i, size_t& nMax) {
+    const std::string strArg = argv[i];
+    std::string strValue;
+    if (strArg.size() >= 16) {
+        strValue = strArg.substr(16);
+    } else if (i + 1 < argc) {
+        strValue = argv[++i];
+    }
+    char* pEnd = nullptr;
+    const long n = std::strtol(strValue.c_str(), &pEnd, 10);
+    if (strValue.empty() || *pEnd != '\0' || n < 1 || n > kMaxTransfersLimit) return false;
+    nMax = static_cast<size_t>(n);
+    return true;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> arrArgs;
     bool bHeadless = false;
+    size_t nMaxTransfers = DEFAULT_MAX_TRANSFERS;
     for (int i = 1; i < argc; ++i) {
         const std::string strArg = argv[i];
+        if (strArg.rfind("--max-transfers", 0) == 0 && (strArg.size() == 15 || strArg[15] == '=')) {
+            if (!ParseMaxTransfers(argc, argv, i, nMaxTransfers)) {
+                std::fprintf(stderr, "orxboot: --max-transfers takes a number from 1 to %ld\n",
+                             kMaxTransfersLimit);
+                return 2;
+            }
+            continue;
+        }
         if (strArg == "--help") {
             std::fputs(kUsage, stdout);
             return 0;
@@ -107,6 +136,7 @@ int main(int argc, char** argv) {
 
     CORXBootApp app(services);
     app.SetCommandLine(arrArgs);
+    app.SetMaxTransfers(nMaxTransfers);
     CHeadlessFront headless(app, stdout, stderr, isatty(1) != 0, isatty(2) != 0);
     CQtFileDialog files;
     // Only a window run has a window face: it connects to the desktop's session bus.

@@ -1,10 +1,13 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "net/ArpClearing.h"
+#include "net/LogLimit.h"
 #include "platform/Messages.h"
 #include "platform/Socket.h"
 
@@ -20,6 +23,7 @@ constexpr int64_t SOCKET_ID_SERVER = 1;
 constexpr int64_t SOCKET_ID_BROADCAST = 2;
 constexpr uint16_t BOOT_SERVER_PORT = 980;
 constexpr uint16_t NEWBOOT_PORT = 100;
+constexpr size_t DEFAULT_MAX_TRANSFERS = 1024;
 
 // The network boot server and the competing-server detection: the two UDP sockets, the
 // retransmit and broadcast timers, and the network transfers. It runs on the UI thread,
@@ -42,12 +46,20 @@ public:
     void Stop();
     // A network transfer that left the list: its ARP entry is cleared, then it is destroyed.
     void DestroyTransfer(std::unique_ptr<CTransferNode> pTransfer);
+    // The stop's last step: the ARP entries of the transfers it ended are cleared (see
+    // CArpClearing::Finish).
+    void FinishArpClearing();
+    // Transfers at once. A boot request beyond them is held, with its write request sent,
+    // while a transfer is silent (its write request unanswered past the first time-out);
+    // a held unit that answers takes the place of the oldest silent transfer. Else it is not
+    // answered. One line a second counts both.
+    void SetMaxTransfers(size_t nMax) { m_nMaxTransfers = nMax; }
 
     int OnNetSocket(int64_t nSocketId, int64_t nEvent);
     void OnNetTimer(uint32_t nId);
     void OnServerReceive();
     void CheckRetransmits();
-    // Starts "arp -d" for the unit without waiting for it.
+    // Has "arp -d" run for the unit, without waiting for it.
     void ClearArpEntry(uint32_t dwAddr);
     bool CreateBroadcastSocket();
     void SendNewbootBroadcast();
@@ -57,6 +69,16 @@ private:
     void OnBootRequest(const uint8_t* pData, size_t nLen, const CSockAddr& from);
     void OnUnitReply(CTransferNode* pNode, const CSockAddr& from);
     void LogUnitLine(const CTransferNode& node, const std::string& strText);
+    // Appends the transfer to the list and tells that it started.
+    CTransferNode* AddTransfer(std::unique_ptr<CTransferNode> pNew);
+    void OnRequestBeyondBound(std::unique_ptr<CTransferNode> pNew);
+    // The held request of the address, taken out; null when there is none.
+    std::unique_ptr<CTransferNode> TakeHeld(uint32_t dwAddr);
+    // A held unit answered: it becomes a transfer when there is room or a silent one to end.
+    void OnHeldReply(std::unique_ptr<CTransferNode> pHeld, const CSockAddr& from);
+    // The oldest network transfer whose write request is unanswered past its first time-out.
+    CTransferNode* FindSilentTransfer();
+    void ReportBeyondBound();
 
     const CPlatformServices& m_sys;
     const CORXBootConfig& m_config;
@@ -69,6 +91,13 @@ private:
     std::unique_ptr<IDatagramSocket> m_pServerSocket;
     // The user was asked about another boot server since the servers started.
     bool m_bCompetingAsked = false;
-    // Cleared on destruction, for the ARP commands that end later.
-    std::shared_ptr<bool> m_pAlive = std::make_shared<bool>(true);
+    CLogLimiter m_log;
+    std::unique_ptr<CArpClearing> m_pArp;  // none without a process runner
+    size_t m_nMaxTransfers = DEFAULT_MAX_TRANSFERS;
+    // Boot requests held beyond the bound, oldest first, each with its write request sent.
+    std::deque<std::unique_ptr<CTransferNode>> m_arrHeld;
+    // Since the last report: requests beyond the bound, and held units that took the place
+    // of silent transfers.
+    uint32_t m_nBeyondBound = 0;
+    uint32_t m_nTakenOn = 0;
 };

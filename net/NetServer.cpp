@@ -9,7 +9,6 @@
 #include "net/WireFormat.h"
 #include "platform/Clock.h"
 #include "platform/LastError.h"
-#include "platform/Process.h"
 #include "platform/Timers.h"
 #include "server/TransferTable.h"
 
@@ -22,7 +21,6 @@ constexpr uint32_t MAX_RETRIES_SHIFT = 4;
 // The scan runs on a 1000 ms timer and the packet was stamped in an earlier tick's handler:
 // a tick that lands a few ms short of the time-out is the one meant, not the next one.
 constexpr uint32_t TIMER_SLACK_MS = 20;
-constexpr uint32_t ARP_WAIT_MS = 5000;
 constexpr uint32_t RETRANSMIT_PERIOD_MS = 1000;
 }  // namespace
 
@@ -34,7 +32,11 @@ CNetBootServer::CNetBootServer(const CPlatformServices& sys, const CORXBootConfi
       m_image(image),
       m_transfers(transfers),
       m_reporter(reporter),
-      m_fnStopServers(std::move(fnStopServers)) {
+      m_fnStopServers(std::move(fnStopServers)),
+      m_log(reporter, *sys.pClock, *sys.pPoster, *sys.pTimers) {
+    if (m_sys.pProcess)
+        m_pArp =
+            std::make_unique<CArpClearing>(*m_sys.pProcess, *m_sys.pPoster, *m_sys.pClock, m_log);
     m_hTarget = m_sys.pPoster->CreateWindow([this](CMessage& msg) {
         if (msg.nMsg == WM_BOOT_SOCKET) {
             OnNetSocket(msg.wParam, msg.lParam);
@@ -45,7 +47,6 @@ CNetBootServer::CNetBootServer(const CPlatformServices& sys, const CORXBootConfi
 }
 
 CNetBootServer::~CNetBootServer() {
-    *m_pAlive = false;
     Stop();
     m_sys.pPoster->DestroyWindow(m_hTarget);
 }
@@ -79,6 +80,8 @@ void CNetBootServer::Stop() {
         m_pServerSocket->Close();
         m_sys.pTimers->KillTimer(m_hTarget, TIMER_RETRANSMIT);
     }
+    m_arrHeld.clear();
+    m_nBeyondBound = m_nTakenOn = 0;
 }
 
 void CNetBootServer::DestroyTransfer(std::unique_ptr<CTransferNode> pTransfer) {
@@ -122,21 +125,23 @@ void CNetBootServer::OnBootRequest(const uint8_t* pData, size_t nLen, const CSoc
     // The all-ones address marks serial transfers; no unit can answer from it.
     if (from.dwAddr == INADDR_ALL_ONES) return;
     if (!HasOrxPrefix(request)) {
-        m_reporter.LogMessage("Non-ORX device. %x %x %x", request.arrPrefix[0],
-                              request.arrPrefix[1], request.arrPrefix[2]);
+        m_log.Log(ELogKind::RefusedDevice, "Non-ORX device. %x %x %x", request.arrPrefix[0],
+                  request.arrPrefix[1], request.arrPrefix[2]);
         return;
     }
     if (m_config.m_nNetType == 1 && !m_config.m_strNetNode.empty() &&
         strcasecmp(request.strName.c_str(), m_config.m_strNetNode.c_str()) != 0) {
-        m_reporter.LogMessage("ORX device '%s' boot request ignored.", request.strName.c_str());
+        m_log.Log(ELogKind::RefusedDevice, "ORX device '%s' boot request ignored.",
+                  request.strName.c_str());
         return;
     }
+    TakeHeld(from.dwAddr);  // asked again: held anew, or served now that there is room
     auto pNew = std::make_unique<CTransferNode>(from, request.strName, *m_sys.pClock);
-    CTransferNode* pNode = pNew.get();
-    m_transfers.Add(std::move(pNew));
-    LogUnitLine(*pNode, "Starting Transfer");
-    m_reporter.PostStatusEvent(BOOT_EVENT_TRANSFER_STARTED);
-    pNode->SendPacket(*m_pServerSocket);
+    if (m_transfers.Count() >= m_nMaxTransfers) {
+        OnRequestBeyondBound(std::move(pNew));
+        return;
+    }
+    AddTransfer(std::move(pNew))->SendPacket(*m_pServerSocket);
 }
 
 int CNetBootServer::OnNetSocket(int64_t nSocketId, int64_t nEvent) {
@@ -167,7 +172,8 @@ void CNetBootServer::OnServerReceive() {
     CSockAddr from;
     const int nReceived = m_pServerSocket->ReceiveFrom(buf, sizeof buf, from);
     if (nReceived < 0) {
-        m_reporter.LogMessage("Server Receive error: %s", FormatErrorText(GetLastError()).c_str());
+        m_log.Log(ELogKind::ReceiveError, "Server Receive error: %s",
+                  FormatErrorText(GetLastError()).c_str());
         return;
     }
     const size_t nLen = static_cast<size_t>(nReceived);
@@ -179,13 +185,18 @@ void CNetBootServer::OnServerReceive() {
         return static_cast<CTransferNode*>(nullptr);
     });
     if (!pNode) {
-        OnBootRequest(buf, nLen, from);
+        if (nLen == BOOT_REQUEST_LEN) {
+            OnBootRequest(buf, nLen, from);
+        } else if (std::unique_ptr<CTransferNode> pHeld = TakeHeld(from.dwAddr)) {
+            OnHeldReply(std::move(pHeld), from);
+        }
     } else if (nLen != BOOT_REQUEST_LEN) {  // a unit repeats its request while it is served
         OnUnitReply(pNode, from);
     }
 }
 
 void CNetBootServer::CheckRetransmits() {
+    ReportBeyondBound();
     // A snapshot, so that serial threads adding or removing their transfers meanwhile
     // neither shift a network transfer past the walk nor have it examined twice.
     std::vector<CTransferNode*> arrNodes;
@@ -216,16 +227,9 @@ void CNetBootServer::CheckRetransmits() {
 }
 
 void CNetBootServer::ClearArpEntry(uint32_t dwAddr) {
-    if (!m_config.m_bNetCache || !m_sys.pProcess) return;
-    // The command runs on while the servers go on serving; a slow end is told later.
-    const bool bStarted =
-        m_sys.pProcess->Start({"arp", "-d", DottedAddress(dwAddr)}, ARP_WAIT_MS,
-                              [this, pAlive = m_pAlive](ERunResult eResult) {
-                                  if (*pAlive && eResult == ERunResult::TimedOut)
-                                      m_reporter.LogMessage("Server Net ARP Wait Failed.");
-                              });
-    if (!bStarted) {
-        m_reporter.LogMessage("Server Net ARP Call Failed: %s",
-                              FormatErrorText(GetLastError()).c_str());
-    }
+    if (m_config.m_bNetCache && m_pArp) m_pArp->Clear(dwAddr);
+}
+
+void CNetBootServer::FinishArpClearing() {
+    if (m_pArp) m_pArp->Finish();
 }

@@ -44,19 +44,20 @@ void CNetBootServer::OnBroadcastReceive() {
     CSockAddr from;
     const int nLen = m_pBroadcastSocket->ReceiveFrom(buf, sizeof buf, from);
     if (nLen < 0) {
-        m_reporter.LogMessage("Broadcast rx error: %s.", FormatErrorText(GetLastError()).c_str());
+        m_log.Log(ELogKind::ReceiveError, "Broadcast rx error: %s.",
+                  FormatErrorText(GetLastError()).c_str());
         return;
     }
     const std::string strAddr = DottedAddress(from.dwAddr);
     std::string strSender;
     if (!DecodeNewbootBroadcast(buf, static_cast<size_t>(nLen), strSender)) {
-        m_reporter.LogMessage("Broadcast rx junk from %s.", strAddr.c_str());
+        m_log.Log(ELogKind::Broadcast, "Broadcast rx junk from %s.", strAddr.c_str());
         return;
     }
     // Every server hears its own broadcast.
     if (strcasecmp(strSender.c_str(), OwnHostName(m_sys.pNetwork).c_str()) == 0) return;
-    m_reporter.LogMessage("Another boot server '%s' is running on '%s'", strSender.c_str(),
-                          strAddr.c_str());
+    m_log.Log(ELogKind::Broadcast, "Another boot server '%s' is running on '%s'", strSender.c_str(),
+              strAddr.c_str());
     if (m_bCompetingAsked) return;
     // The box may run an event loop that brings more broadcasts here: they must find the
     // question already asked, and nothing of this call may be needed after it.

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <QTimer>
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <thread>
@@ -21,12 +22,12 @@ using Clock = std::chrono::steady_clock;
 // seldom while they are only waited for to be reaped.
 constexpr int kPollMs = 5;
 constexpr int kReapPollMs = 200;
-constexpr auto kExitWait = std::chrono::milliseconds(1000);
 
 struct CChild {
     pid_t pid;
     Clock::time_point deadline;
-    FProcessEnd fnEnd;  // empty once reported
+    FProcessEnd fnEnd;
+    bool bTimedOut = false;  // told already that it outlived its wait
 };
 
 // True when the child has ended and is reaped now (or was already).
@@ -46,16 +47,9 @@ CProcessRunner::CProcessRunner() : m_pState(std::make_unique<CState>()) {
     QObject::connect(&m_pState->timer, &QTimer::timeout, [this] { Poll(); });
 }
 
-CProcessRunner::~CProcessRunner() {
-    const Clock::time_point deadline = Clock::now() + kExitWait;
-    std::vector<CChild>& arr = m_pState->arrChildren;
-    for (;;) {
-        std::erase_if(arr, [](const CChild& c) { return Reaped(c.pid); });
-        if (arr.empty() || Clock::now() >= deadline) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
-    }
-    // What still runs is reaped by the system once this process has ended.
-}
+// What still runs is reaped by the system once this process has ended; whoever needed to
+// wait for it did so with WaitForNextEnd.
+CProcessRunner::~CProcessRunner() = default;
 
 bool CProcessRunner::Start(const std::vector<std::string>& argv, uint32_t dwWaitMs,
                            FProcessEnd fnEnd) {
@@ -85,20 +79,34 @@ bool CProcessRunner::Start(const std::vector<std::string>& argv, uint32_t dwWait
     return true;
 }
 
-void CProcessRunner::Poll() {
+bool CProcessRunner::WaitForNextEnd() {
+    for (;;) {
+        const std::vector<CChild>& arr = m_pState->arrChildren;
+        if (std::none_of(arr.begin(), arr.end(), [](const CChild& c) { return !c.bTimedOut; }))
+            return false;
+        if (Poll() > 0) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+    }
+}
+
+size_t CProcessRunner::Poll() {
     std::vector<std::pair<FProcessEnd, ERunResult>> arrDue;
-    bool bWaiting = false;  // a child still to be reported
+    size_t nInWait = 0;     // reports of programs that were within their wait
+    bool bWaiting = false;  // a child still within its wait
     const Clock::time_point now = Clock::now();
     std::erase_if(m_pState->arrChildren, [&](CChild& c) {
         if (Reaped(c.pid)) {
-            if (c.fnEnd) arrDue.emplace_back(std::move(c.fnEnd), ERunResult::Finished);
+            arrDue.emplace_back(std::move(c.fnEnd),
+                                c.bTimedOut ? ERunResult::EndedLate : ERunResult::Finished);
+            nInWait += c.bTimedOut ? 0 : 1;
             return true;
         }
-        if (c.fnEnd && now >= c.deadline) {
-            arrDue.emplace_back(std::move(c.fnEnd), ERunResult::TimedOut);
-            c.fnEnd = nullptr;
+        if (!c.bTimedOut && now >= c.deadline) {
+            arrDue.emplace_back(c.fnEnd, ERunResult::TimedOut);
+            c.bTimedOut = true;
+            ++nInWait;
         }
-        bWaiting |= static_cast<bool>(c.fnEnd);
+        bWaiting |= !c.bTimedOut;
         return false;
     });
     if (m_pState->arrChildren.empty()) {
@@ -107,5 +115,8 @@ void CProcessRunner::Poll() {
         m_pState->timer.setInterval(bWaiting ? kPollMs : kReapPollMs);
     }
     // Last: a callback may start another program.
-    for (auto& [fnEnd, eResult] : arrDue) fnEnd(eResult);
+    for (auto& [fnEnd, eResult] : arrDue) {
+        if (fnEnd) fnEnd(eResult);
+    }
+    return nInWait;
 }

@@ -74,6 +74,7 @@ void CORXBootApp::StopServers() {
     while (std::unique_ptr<CTransferNode> pTransfer = m_transfers.TakeFirst()) {
         if (!pTransfer->IsSerial()) m_net.DestroyTransfer(std::move(pTransfer));
     }
+    m_net.FinishArpClearing();
     if (bWasRunning) {
         m_reporter.LogMessage("All servers halted");
         m_reporter.PostStatusEvent(BOOT_EVENT_SERVERS_HALTED);

@@ -76,16 +76,20 @@ public:
         return true;
     }
     void DeliverPending() {
-        for (;;) {
-            std::pair<HWND, CMessage> next;
-            {
-                std::lock_guard<std::mutex> g(m_lock);
-                if (m_pending.empty()) return;
-                next = std::move(m_pending.front());
-                m_pending.pop_front();
-            }
-            Send(next.first, std::move(next.second));
+        while (DeliverOne()) {
         }
+    }
+    // One turn of the event loop that delivers one message; false when none is pending.
+    bool DeliverOne() {
+        std::pair<HWND, CMessage> next;
+        {
+            std::lock_guard<std::mutex> g(m_lock);
+            if (m_pending.empty()) return false;
+            next = std::move(m_pending.front());
+            m_pending.pop_front();
+        }
+        Send(next.first, std::move(next.second));
+        return true;
     }
     // The log lines posted so far, CR LF removed.
     std::vector<std::string> LogLines() const {
@@ -235,14 +239,30 @@ public:
         m_pending.push_back(std::move(fnEnd));
         return true;
     }
-    // Every program started so far ends, with m_result.
+    // Every program within its wait ends, or outlives it, as m_result says.
     void EndAll() {
+        while (WaitForNextEnd()) {
+        }
+    }
+    bool WaitForNextEnd() override {
+        if (m_pending.empty()) return false;
+        if (m_fnOnWait) m_fnOnWait();
+        FProcessEnd fn = std::move(m_pending.front());
+        m_pending.erase(m_pending.begin());
+        fn(m_result);
+        if (m_result == ERunResult::TimedOut) m_late.push_back(std::move(fn));
+        return true;
+    }
+    // Programs that outlived their wait end.
+    void EndLate() {
         std::vector<FProcessEnd> arr;
-        arr.swap(m_pending);
-        for (auto& fn : arr) fn(m_result);
+        arr.swap(m_late);
+        for (auto& fn : arr) fn(ERunResult::EndedLate);
     }
     std::vector<std::vector<std::string>> m_calls;
     std::vector<FProcessEnd> m_pending;
+    std::vector<FProcessEnd> m_late;
+    std::function<void()> m_fnOnWait;  // runs as a wait for the next end begins
     uint32_t m_dwLastWait = 0;
     bool m_bFailStart = false;
     ERunResult m_result = ERunResult::Finished;

@@ -270,9 +270,7 @@ struct ArpCase {
     const char* pszName;
     bool bNetCache;
     bool bFailStart;
-    ERunResult eResult;
-    std::string strNow;    // logged as the transfer ends, before its status event
-    std::string strLater;  // logged when the command ends, after it
+    std::string strNow;  // logged as the transfer ends, before its status event
 };
 
 class Arp : public NetServerTest, public ::testing::WithParamInterface<ArpCase> {};
@@ -283,20 +281,17 @@ TEST_P(Arp, ClearedWithoutWaitingForTheCommand) {
     const ArpCase& c = GetParam();
     config.m_bNetCache = c.bNetCache;
     sys.process.m_bFailStart = c.bFailStart;
-    sys.process.m_result = c.eResult;
     Start(600);
     auto Check = [&](Lines expected, int64_t nEvent) {
         const std::vector<Lines> arrArp = {{"arp", "-d", "127.0.0.42"}};
         EXPECT_EQ(sys.process.m_calls, c.bNetCache ? arrArp : std::vector<Lines>{});
-        EXPECT_EQ(sys.process.m_dwLastWait, c.bNetCache ? 5000u : 0u);
         if (!c.strNow.empty()) expected.push_back(c.strNow);
         Lines lines = sys.poster.LogLines();
         ASSERT_GE(lines.size(), expected.size());
         EXPECT_EQ(Lines(lines.end() - static_cast<long>(expected.size()), lines.end()), expected);
         EXPECT_EQ(sys.poster.m_msgs.back().second.wParam, nEvent) << "status event last";
-        sys.poster.Clear();
         sys.process.EndAll();
-        EXPECT_EQ(sys.poster.LogLines(), (c.strLater.empty() ? Lines{} : Lines{c.strLater}));
+        sys.poster.DeliverPending();
         sys.process.m_calls.clear();
         sys.poster.Clear();
     };
@@ -313,13 +308,80 @@ TEST_P(Arp, ClearedWithoutWaitingForTheCommand) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cache, Arp,
-    ::testing::Values(ArpCase{"Off", false, false, ERunResult::Finished, "", ""},
-                      ArpCase{"Cleared", true, false, ERunResult::Finished, "", ""},
-                      ArpCase{"NotStarted", true, true, ERunResult::Finished,
-                              "Server Net ARP Call Failed: " + FormatErrorText(2), ""},
-                      ArpCase{"Slow", true, false, ERunResult::TimedOut, "",
-                              "Server Net ARP Wait Failed."}),
+    ::testing::Values(ArpCase{"Off", false, false, ""}, ArpCase{"Cleared", true, false, ""},
+                      ArpCase{"NotStarted", true, true,
+                              "Server Net ARP Call Failed: " + FormatErrorText(2)}),
     CaseName());
+
+// Beyond the bound a boot request costs nothing in the log. While a transfer is silent (its
+// write request unanswered past the first time-out), requests get the write request and the
+// last ones are held, as many as the bound; a held unit that answers takes the place of the
+// oldest silent transfer. Otherwise they are not answered. One line a second counts both.
+TEST_F(NetServerTest, BeyondTheBoundAnAnsweringUnitTakesThePlaceOfASilentTransfer) {
+    net.SetMaxTransfers(3);
+    Start(2000);
+    Deliver(BootRequest("SILENT1"), Unit(1));
+    Deliver(BootRequest("BUSY"), Unit(2));
+    Deliver(Ack(0), Unit(2));
+    Deliver(BootRequest("SILENT3"), Unit(3));
+    sys.poster.Clear();
+    EXPECT_TRUE(Deliver(BootRequest("EARLY"), Unit(9)).empty()) << "none silent for a second yet";
+    RunTimer(1000);
+    EXPECT_EQ(sys.poster.LogLines().front(),
+              "Transfer limit 3 reached: 1 boot requests beyond it, 0 units taken on in place of "
+              "silent transfers.");
+    sys.poster.Clear();
+    for (uint8_t i = 10; i < 60; ++i) {
+        const auto out = Deliver(BootRequest("HELD" + std::to_string(i)), Unit(i));
+        ASSERT_EQ(out.size(), 1u);
+        EXPECT_EQ(out[0].bytes, kWriteRequest);
+    }
+    EXPECT_TRUE(sys.poster.m_msgs.empty()) << "no line, no event per request beyond the bound";
+    EXPECT_TRUE(Deliver(Ack(0), Unit(56)).empty()) << "held no more";
+    const auto out = Deliver(Ack(0), Unit(58));
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].bytes.size(), 516u) << "the held unit gets its first block";
+    Deliver(Ack(0), Unit(59));
+    EXPECT_TRUE(Deliver(Ack(0), Unit(57)).empty()) << "every transfer has answered now";
+    EXPECT_TRUE(Deliver(BootRequest("LATE"), Unit(60)).empty());
+    EXPECT_EQ(transfers.Count(), 3u);
+    EXPECT_EQ(sys.poster.LogLines(),
+              (Lines{"SILENT1: Failed Transfer", "HELD58: Starting Transfer",
+                     "SILENT3: Failed Transfer", "HELD59: Starting Transfer"}));
+    EXPECT_EQ(StatusEvents(),
+              (std::vector<int64_t>{BOOT_EVENT_TRANSFER_FAILED, BOOT_EVENT_TRANSFER_STARTED,
+                                    BOOT_EVENT_TRANSFER_FAILED, BOOT_EVENT_TRANSFER_STARTED}));
+    sys.poster.Clear();
+    RunTimer(1000);
+    EXPECT_EQ(sys.poster.LogLines().front(),
+              "Transfer limit 3 reached: 51 boot requests beyond it, 2 units taken on in place of "
+              "silent transfers.");
+}
+
+// Lines anyone on the network can repeat at will: of each kind the first ten in a second go
+// to the log as they are, and one line a second counts the rest.
+TEST_F(NetServerTest, RepeatedLinesOfOneKindAreBoundedEachSecond) {
+    Start(2000);
+    const uint8_t arrOther[3] = {0x00, 0x11, 0x22};
+    Lines expected;
+    for (int i = 0; i < 25; ++i) {
+        Deliver(BootRequest("X", arrOther), Unit(1));
+        Deliver(Bytes(1500, 0), Unit(2));
+        if (i >= 10) continue;
+        expected.push_back("Non-ORX device. 0 11 22");
+        expected.push_back("Server Receive error: " + FormatErrorText(90));
+    }
+    EXPECT_EQ(sys.poster.LogLines(), expected);
+    sys.poster.Clear();
+    sys.timers.Fire(sys.poster, TIMER_LEFT_OUT);
+    EXPECT_EQ(sys.poster.LogLines(), (Lines{"15 more lines about receive errors were left out.",
+                                            "15 more lines about refused devices were left out."}));
+    sys.clock.Sleep(1000);
+    Deliver(BootRequest("X", arrOther), Unit(1));
+    sys.timers.Fire(sys.poster, TIMER_LEFT_OUT);
+    EXPECT_EQ(sys.poster.LogLines().back(), "Non-ORX device. 0 11 22") << "a new second";
+    EXPECT_EQ(sys.timers.Period(TIMER_LEFT_OUT), 0u) << "the timer stops when all is told";
+}
 
 // A read event still queued when the servers stop finds nothing to do.
 TEST_F(NetServerTest, ReadEventAfterTheStopIsIgnored) {

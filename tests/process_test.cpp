@@ -34,23 +34,20 @@ class ProcessTest : public ::testing::Test {
 protected:
     std::optional<ERunResult> WaitForEnd(long nMs) {
         const Clock::time_point start = Clock::now();
-        while (!m_result && MsSince(start) < nMs) {
+        while (m_arrResults.empty() && MsSince(start) < nMs) {
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
         }
-        return m_result;
+        return m_arrResults.empty() ? std::nullopt : std::optional(m_arrResults.front());
     }
     FProcessEnd Recorder() {
-        return [this](ERunResult e) {
-            EXPECT_FALSE(m_result) << "told twice";
-            m_result = e;
-        };
+        return [this](ERunResult e) { m_arrResults.push_back(e); };
     }
     int m_argc = 1;
     char m_szName[10] = "orx_tests";
     char* m_argv[2] = {m_szName, nullptr};
     QCoreApplication m_qapp{m_argc, m_argv};
     CProcessRunner runner;
-    std::optional<ERunResult> m_result;
+    std::vector<ERunResult> m_arrResults;
 };
 
 struct CRunCase {
@@ -59,15 +56,17 @@ struct CRunCase {
     uint32_t dwWaitMs;
     std::optional<ERunResult> eResult;  // none: it does not start
     uint32_t dwError;                   // the last error when it did not start
+    bool bBlocking;                     // waited for with WaitForNextEnd, not the event loop
 };
 
 const CRunCase kRunCases[] = {
-    {"finishes", {"true"}, 5000, ERunResult::Finished, 0},
-    {"failing program still finished", {"false"}, 5000, ERunResult::Finished, 0},
-    {"outlives the wait", {"sleep", "0.3"}, 50, ERunResult::TimedOut, 0},
-    {"zero wait", {"sleep", "0.3"}, 0, ERunResult::TimedOut, 0},
-    {"missing program", {"orx-no-such-program"}, 5000, std::nullopt, ENOENT},
-    {"nothing to run", {}, 5000, std::nullopt, EINVAL},
+    {"finishes", {"true"}, 5000, ERunResult::Finished, 0, false},
+    {"failing program still finished", {"false"}, 5000, ERunResult::Finished, 0, true},
+    {"outlives the wait", {"sleep", "0.3"}, 50, ERunResult::TimedOut, 0, false},
+    {"blocking wait outlived", {"sleep", "0.3"}, 50, ERunResult::TimedOut, 0, true},
+    {"zero wait", {"sleep", "0.3"}, 0, ERunResult::TimedOut, 0, false},
+    {"missing program", {"orx-no-such-program"}, 5000, std::nullopt, ENOENT, false},
+    {"nothing to run", {}, 5000, std::nullopt, EINVAL, false},
 };
 
 class ProcessRun : public ProcessTest, public ::testing::WithParamInterface<CRunCase> {};
@@ -84,13 +83,23 @@ TEST_P(ProcessRun, StartsAtOnceAndTellsTheEndWithinTheWait) {
         EXPECT_EQ(GetLastError(), c.dwError);
         return;
     }
+    if (c.bBlocking) {
+        EXPECT_TRUE(runner.WaitForNextEnd());
+        EXPECT_LT(MsSince(start), static_cast<long>(c.dwWaitMs) + 500);
+        EXPECT_EQ(m_arrResults, std::vector<ERunResult>{*c.eResult});
+        EXPECT_FALSE(runner.WaitForNextEnd()) << "nothing within its wait any more";
+    }
     EXPECT_EQ(WaitForEnd(c.dwWaitMs + 500), c.eResult);
-    // A program that outlived the wait is reaped when it ends all the same.
+    // A program that outlived the wait is reaped when it ends all the same, and told.
     const Clock::time_point waitStart = Clock::now();
     while (HasChildren() && MsSince(waitStart) < 3000) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
     }
     EXPECT_FALSE(HasChildren());
+    QCoreApplication::processEvents();
+    const std::vector<ERunResult> arrLate = {ERunResult::TimedOut, ERunResult::EndedLate};
+    EXPECT_EQ(m_arrResults,
+              c.eResult == ERunResult::TimedOut ? arrLate : std::vector<ERunResult>{*c.eResult});
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ProcessRun, ::testing::ValuesIn(kRunCases), CaseName());

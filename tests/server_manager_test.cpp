@@ -95,9 +95,11 @@ INSTANTIATE_TEST_SUITE_P(
     CaseName());
 
 // Every network transfer the stop discards has its unit's address cleared, in list order,
-// before "All servers halted".
+// and the stop waits for each command until it ends or its own wait runs out, before
+// "All servers halted".
 TEST_F(ServerManagerTest, StopDiscardsTransfersInOrderThenReportsHalted) {
     app.Config().m_bNetCache = true;
+    sys.process.m_result = ERunResult::TimedOut;
     ASSERT_TRUE(app.StartServers());
     Deliver(BootRequest("UNIT2"), Unit(2));
     Deliver(BootRequest("UNIT3"), Unit(3));
@@ -110,7 +112,9 @@ TEST_F(ServerManagerTest, StopDiscardsTransfersInOrderThenReportsHalted) {
     EXPECT_FALSE(app.ServersRunning());
     EXPECT_TRUE(sys.timers.m_timers.empty());
     EXPECT_FALSE(sys.sockets.Bound(980)->IsOpen());
-    EXPECT_EQ(sys.poster.LogLines(), Lines{"All servers halted"});
+    EXPECT_TRUE(sys.process.m_pending.empty());
+    EXPECT_EQ(sys.poster.LogLines(), (Lines{"Server Net ARP Wait Failed.",
+                                            "Server Net ARP Wait Failed.", "All servers halted"}));
     EXPECT_EQ(sys.poster.Messages(WM_BOOT_TEXT).back().wParam, BOOT_EVENT_SERVERS_HALTED);
     EXPECT_EQ(app.ImageSize(), 0u);
     sys.poster.Clear();

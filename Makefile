@@ -39,6 +39,7 @@ screenshots: build
 
 bench: build
 	bash bench/run.sh $(BUILD)
+	bash bench/hostile.sh $(BUILD)
 	bash bench/serial_bench.sh $(BUILD)
 	bash bench/window_bench.sh $(BUILD)
 

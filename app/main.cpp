@@ -53,6 +53,7 @@ const char kUsage[] =
     "\n"
     "Settings are read from ./orxboot.ini when present, else from\n"
     "$XDG_CONFIG_HOME/orxboot/orxboot.ini, and saved there at the end of every run.\n";
+
 // The value of --max-transfers N or --max-transfers=N at argv[i]; moves i past it.
 bool ParseMaxTransfers(int argc, char** argv, int& i, size_t& nMax) {
     const std::string strArg = argv[i];

@@ -85,6 +85,12 @@ start_server() {
     SAMPLER=$!
 }
 
+# flood MODE RATE: bench/flood.py in the background for FLOOD_S seconds; its pid in FLOOD.
+flood() {
+    python3 "$BENCH/flood.py" "$1" --rate "$2" --seconds "$FLOOD_S" >"$DIR/flood.out" 2>&1 &
+    FLOOD=$!
+}
+
 # boot_unit NAME ADDR: one unit boots the image and checks it byte for byte; its time in
 # seconds, from its start to the end of its check, goes to $DIR/NAME.time.
 boot_unit() {
@@ -157,8 +163,7 @@ row quiet "$(cat "$DIR/QUIET.time")"
 # --- The flood; a unit arrives while it lasts, and another as its transfers fail (31 s
 # after their last packet), when every failure asks for an ARP entry to be cleared.
 start_server flood
-python3 "$BENCH/flood.py" requests --rate "$RATE" --seconds "$FLOOD_S" >"$DIR/flood.out" 2>&1 &
-FLOOD=$!
+flood requests "$RATE"
 sleep 2
 boot_unit DURING 127.0.0.2
 wait "$FLOOD"
@@ -176,8 +181,7 @@ grep -m 3 "^Transfer limit" "$DIR/out.log" | sed 's/^/    /'
 
 # --- SIGTERM in the middle of the flood, with every transfer discarded at once.
 start_server term
-python3 "$BENCH/flood.py" requests --rate "$RATE" --seconds "$FLOOD_S" >"$DIR/flood.out" 2>&1 &
-FLOOD=$!
+flood requests "$RATE"
 sleep 3
 stop_server
 wait "$FLOOD"
@@ -185,8 +189,7 @@ row flood+TERM "-"
 
 # --- Junk on both ports; a unit boots through it.
 start_server junk
-python3 "$BENCH/flood.py" junk --rate "$JUNK_RATE" --seconds "$FLOOD_S" >"$DIR/flood.out" 2>&1 &
-FLOOD=$!
+flood junk "$JUNK_RATE"
 sleep 1
 boot_unit JUNKED 127.0.0.2
 wait "$FLOOD"

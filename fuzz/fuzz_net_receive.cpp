@@ -3,7 +3,8 @@
 // a jump, or a data block that holds exactly the image's bytes for its block number;
 // no address has two transfers and no transfer counts past the image's end.
 //
-// Input: one settings byte, then records. A record's control byte c:
+// Input: one settings byte (bit 6: at most two transfers at once), then records. A record's
+// control byte c:
 //   c >> 6 == 0 or 1: a datagram from unit (c & 3), port 3000 + ((c >> 2) & 3), whose
 //                     length is the next byte (times 6 when c & 0x10, to pass 1446);
 //   c >> 6 == 2:      (c & 0x3F) x 250 ms pass, then the retransmit timer fires;
@@ -66,6 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     std::string strFailure;
     Check(net.Start(strFailure));
     rig.config.m_nNetType = (settings >> 5) & 1;  // no broadcast socket needed for this
+    if ((settings >> 6) & 1) net.SetMaxTransfers(2);
     CFakeSocket* pServer = rig.sys.sockets.Bound(BOOT_SERVER_PORT);
     Check(pServer != nullptr);
 
@@ -89,6 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
             Check(rig.sys.poster.Send(pServer->m_hWnd, pServer->ReadNotice()));
         }
         rig.sys.process.EndAll();
+        rig.sys.poster.DeliverPending();
         CheckSent(*pServer);
         CheckTransfers(rig.transfers);
     }

@@ -56,6 +56,9 @@ public:
     virtual void OnAddressSearchEnded() {}
     // A command-line argument that changed nothing, and why (one line, at start-up).
     virtual void OnArgumentRefused(const std::string& /*strWhy*/) {}
+    // The settings could not be saved at the end of the run; the text says where and why.
+    // Called once, after the last sheet has gone.
+    virtual void OnSettingsNotSaved(const std::string& /*strText*/) {}
     // What main returns after ExitInstance.
     virtual int ExitCode() const { return 0; }
 };

@@ -49,6 +49,13 @@ void CHeadlessFront::OnArgumentRefused(const std::string& strWhy) {
     std::fprintf(m_pErr, "orxboot: %s\n", strWhy.c_str());
 }
 
+// In the log and where a person watching sees it, as a failed server start is.
+void CHeadlessFront::OnSettingsNotSaved(const std::string& strText) {
+    PrintLog(strText);
+    std::fprintf(m_pErr, "%s\n", strText.c_str());
+    std::fflush(m_pErr);
+}
+
 void CHeadlessFront::Close() {
     if (m_bClosing) return;
     m_bClosing = true;

@@ -16,6 +16,7 @@ public:
     void DestroyTerminal() override;
     void OnAddressSearchStarted() override;
     void OnArgumentRefused(const std::string& strWhy) override;
+    void OnSettingsNotSaved(const std::string& strText) override;
     int ExitCode() const override { return m_nExitCode; }
 
     void OnBootText(int nWParam, const std::string& strText) override;

@@ -2,6 +2,7 @@
 
 #include "platform/IniProfile.h"
 #include "platform/InstanceLock.h"
+#include "platform/LastError.h"
 #include "platform/MessageBox.h"
 #include "platform/SettingsPath.h"
 
@@ -68,7 +69,12 @@ void CORXBootApp::LoadConfig() {
 void CORXBootApp::SaveConfig() {
     if (m_bSettingsReadOnly || !m_pProfile) return;
     m_config.Save(*m_pProfile);
-    static_cast<CIniProfile*>(m_pProfile.get())->Flush();
+    if (static_cast<CIniProfile*>(m_pProfile.get())->Flush()) return;
+    // The profile writes through a new file and a rename, so what was there stays whole.
+    const std::string strText = "The settings could not be saved to '" + m_strSettingsPath +
+                                "': " + FormatErrorText(GetLastError()) +
+                                ". The file keeps its previous contents.";
+    if (m_pFront) m_pFront->OnSettingsNotSaved(strText);
 }
 
 void CORXBootApp::CloseTerminal() {

@@ -46,6 +46,7 @@ public:
     // Finds the settings file: the current directory first, else the per-user place.
     void LocateSettingsFile(const std::string& strExeName);
     void LoadConfig();
+    // Writes the settings back unless the file is read-only; a failure is told to the face.
     void SaveConfig();
 
     // --- settings (UI thread): pages read them on init and write them on apply ---

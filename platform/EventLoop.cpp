@@ -46,6 +46,5 @@ void OnTerminationSignal(std::function<void()> fn) {
     sa.sa_handler = SignalHandler;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &sa, nullptr);
-    sigaction(SIGTERM, &sa, nullptr);
+    for (int nSignal : {SIGINT, SIGTERM, SIGHUP}) sigaction(nSignal, &sa, nullptr);
 }

@@ -6,5 +6,6 @@ int RunEventLoop();
 void QuitEventLoop(int nCode);
 // Delivers what is already queued, without waiting.
 void ProcessPendingEvents();
-// Calls fn on the UI thread when SIGINT or SIGTERM arrives.
+// Calls fn on the UI thread when SIGINT, SIGTERM or SIGHUP arrives: a server started over
+// ssh gets SIGHUP when the connection drops, and must save its settings all the same.
 void OnTerminationSignal(std::function<void()> fn);

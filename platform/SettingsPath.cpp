@@ -6,6 +6,14 @@
 
 #include <cstdlib>
 
+namespace {
+// By the mode bits, not by access(): root may write anything, yet the user marked it
+// read-only. A file that is not there yet is written.
+bool HasNoWriteBit(const struct stat& st) {
+    return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+}  // namespace
+
 CSettingsLocation LocateSettings(const std::string& strExeName) {
     CSettingsLocation loc;
     const std::string strFile = strExeName + ".ini";
@@ -14,8 +22,7 @@ CSettingsLocation LocateSettings(const std::string& strExeName) {
         char szCwd[PATH_MAX];
         loc.strPath = getcwd(szCwd, sizeof szCwd) ? std::string(szCwd) + "/" + strFile : strFile;
         loc.bInCurrentDir = true;
-        // By the mode bits: root may write anything, yet the user marked it read-only.
-        loc.bReadOnly = (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+        loc.bReadOnly = HasNoWriteBit(st);
         return loc;
     }
     const char* pszConfig = std::getenv("XDG_CONFIG_HOME");
@@ -27,5 +34,6 @@ CSettingsLocation LocateSettings(const std::string& strExeName) {
         strDir = std::string(pszHome && *pszHome ? pszHome : ".") + "/.config";
     }
     loc.strPath = strDir + "/" + strExeName + "/" + strFile;
+    loc.bReadOnly = stat(loc.strPath.c_str(), &st) == 0 && HasNoWriteBit(st);
     return loc;
 }

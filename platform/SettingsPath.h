@@ -6,6 +6,6 @@
 struct CSettingsLocation {
     std::string strPath;
     bool bInCurrentDir = false;
-    bool bReadOnly = false;  // no write permission bit at all
+    bool bReadOnly = false;  // the file has no write permission bit at all, wherever it is
 };
 CSettingsLocation LocateSettings(const std::string& strExeName);

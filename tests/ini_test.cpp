@@ -1,7 +1,5 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -190,33 +188,6 @@ TEST_F(IniProfileFile, WritesThroughALinkAndKeepsTheLink) {
     ASSERT_TRUE(profile.Flush());
     EXPECT_TRUE(fs::is_symlink(m_path));
     EXPECT_EQ(ReadFile(target), "[PARAMS]\nBOOTNET=1\n");
-}
-
-TEST_F(IniProfileFile, FullDiskLeavesTheOldFileWhole) {
-    const std::string strOld = "[PARAMS]\nBOOTFILE=old.bin\n";
-    WriteFile(m_path, Bytes(strOld));
-    CIniProfile profile(m_path.string());
-    profile.WriteProfileString("PARAMS", "BOOTFILE", std::string(64 * 1024, 'x'));
-
-    // A file size limit fails the write the way a full disk does.
-    struct rlimit old {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    struct rlimit small = old;
-    small.rlim_cur = 4096;
-    auto prevHandler = signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool bOk = profile.Flush();
-    const uint32_t dwError = GetLastError();
-    setrlimit(RLIMIT_FSIZE, &old);
-    signal(SIGXFSZ, prevHandler);
-
-    EXPECT_FALSE(bOk);
-    EXPECT_EQ(dwError, static_cast<uint32_t>(EFBIG));
-    EXPECT_EQ(ReadFile(m_path), strOld);
-    EXPECT_EQ(Names(), std::vector<std::string>{"orxboot.ini"});
-    // Still pending: a later flush with room succeeds.
-    EXPECT_TRUE(profile.Flush());
-    EXPECT_EQ(ReadFile(m_path).size(), strOld.size() - 7 + 64 * 1024);
 }
 
 // Runs the body in a child process as an unprivileged user (root ignores file modes);

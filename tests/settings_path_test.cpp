@@ -25,7 +25,6 @@ struct CPathCase {
 
 const CPathCase kCases[] = {
     {"local file wins", "0644", "xdg", "home", "work/orxboot.ini", true, false},
-    {"no write bits: read-only", "0444", "xdg", "home", "work/orxboot.ini", true, true},
     {"group-writable is writable", "0460", "xdg", "home", "work/orxboot.ini", true, false},
     {"config home", nullptr, "xdg", "home", "xdg/orxboot/orxboot.ini", false, false},
     {"folder is no file", "dir", "xdg", "home", "xdg/orxboot/orxboot.ini", false, false},

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "platform/EventLoop.h"
+#include "platform/MessageBox.h"
 #include "platform/Socket.h"
 #include "ui/AddressSearchDialog.h"
 #include "ui/MainSheet.h"
@@ -19,7 +20,8 @@ CGuiFront::~CGuiFront() = default;
 int CGuiFront::RunSheet() {
     if (!m_bSignalsHooked) {
         m_bSignalsHooked = true;
-        // SIGTERM or Ctrl+C is not the user at the window: the run ends without a question.
+        // SIGTERM, SIGHUP or Ctrl+C is not the user at the window: the run ends without a
+        // question.
         OnTerminationSignal([this] {
             if (m_pSheet) m_pSheet->Terminate();
         });
@@ -85,6 +87,10 @@ void CGuiFront::OnAddressSearchEnded() {
 
 void CGuiFront::OnArgumentRefused(const std::string& strWhy) {
     std::fprintf(stderr, "orxboot: %s\n", strWhy.c_str());
+}
+
+void CGuiFront::OnSettingsNotSaved(const std::string& strText) {
+    m_boxes.Show(strText, MB_OK | MB_ICONEXCLAMATION);
 }
 
 bool HasDisplay() {

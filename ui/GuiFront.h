@@ -39,6 +39,7 @@ public:
     void OnAddressTried(uint32_t dwAddr) override;
     void OnAddressSearchEnded() override;
     void OnArgumentRefused(const std::string& strWhy) override;
+    void OnSettingsNotSaved(const std::string& strText) override;
     CAddressSearchDialog* AddressSearchDialog() const { return m_pSearchDialog.get(); }
 
 private:

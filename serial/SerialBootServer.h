@@ -45,7 +45,11 @@ public:
     // --- port worker threads ---
     IClock& Clock() override;
     ISerialPortFactory* SerialPorts() override;
-    int ServeSerialPort(CTransferSerial& port) override;
+    // Serves the port until it is stopped; when its device goes away, says so and serves
+    // it again once it is back under its name.
+    int RunSerialPort(CTransferSerial& port) override;
+    // Serves the open port until it is stopped or fails.
+    int ServeSerialPort(CTransferSerial& port);
     void PostSerialText(const uint8_t* pBytes, size_t nCount) override;
     void PostSerialFormat(const char* pszFormat, ...) override ORX_PRINTF(2, 3);
     // 0: a valid request; -1: the port failed or stopped; -2: a bad checksum; > 0: none here.

@@ -3,7 +3,6 @@
 #include "app/Config.h"
 #include "app/EventReporter.h"
 #include "app/PlatformServices.h"
-#include "platform/LastError.h"
 #include "platform/Socket.h"
 #include "serial/SerialBootServer.h"
 #include "serial/SerialRequest.h"
@@ -143,10 +142,20 @@ int CSerialBootServer::ServeSerialPort(CTransferSerial& port) {
     // Stopped, the port is still open here; closed, it failed (a USB adapter unplugged),
     // and the one watching the terminal must not be left typing into nothing.
     if (!port.IsOpen()) {
-        const std::string strNote = "\r\n*** Serial port '" + port.m_strPort +
-                                    "' stopped: " + FormatErrorText(GetLastError()) + " ***\r\n";
+        const std::string strError = FormatErrorText(port.m_dwFailure);
+        m_reporter.LogMessage("%s: %s", port.m_strPort.c_str(), strError.c_str());
+        const std::string strNote =
+            "\r\n*** Serial port '" + port.m_strPort + "' stopped: " + strError + " ***\r\n";
         PostSerialText(reinterpret_cast<const uint8_t*>(strNote.data()), strNote.size());
     }
     port.Close();
     return 0;
+}
+
+int CSerialBootServer::RunSerialPort(CTransferSerial& port) {
+    for (;;) {
+        ServeSerialPort(port);
+        if (!port.AwaitReturn()) return 0;
+        m_reporter.LogMessage("Serial port '%s' ready...", port.m_strPort.c_str());
+    }
 }

@@ -26,7 +26,8 @@ CTransferSerial::~CTransferSerial() {
 bool CTransferSerial::Open(const std::string& strPort, int32_t nBaud) {
     if (IsOpen()) return true;
     m_strPort = strPort;
-    // A port that failed is not reopened while its worker may still touch the device.
+    m_nBaud = nBaud;
+    // A port that failed is reopened by its own worker (AwaitReturn), never under it.
     if (m_pThread) {
         SetLastError(EBUSY);
         return false;
@@ -39,6 +40,7 @@ bool CTransferSerial::Open(const std::string& strPort, int32_t nBaud) {
     m_hPort = pPorts->Open(strPort, nBaud);
     if (!m_hPort) return false;
     m_bStop.WakeOnSet(m_hPort.get());
+    m_dwOpenedAt = m_host.Clock().GetTickCount();
     m_bPortOpen = true;
     m_bStop = false;
     if (m_bStartWorker) {
@@ -55,7 +57,7 @@ bool CTransferSerial::Open(const std::string& strPort, int32_t nBaud) {
 }
 
 void CTransferSerial::SerialThreadProc(CTransferSerial* pPort) {
-    pPort->m_host.ServeSerialPort(*pPort);
+    pPort->m_host.RunSerialPort(*pPort);
     std::lock_guard<std::mutex> guard(pPort->m_lockDone);
     pPort->m_bThreadDone = true;
     pPort->m_cvDone.notify_all();
@@ -68,7 +70,48 @@ void CTransferSerial::Close() {
     m_bStop = true;
 }
 
+void CTransferSerial::CloseOnFailure() {
+    m_dwFailure = GetLastError();
+    Close();
+    SetLastError(m_dwFailure);
+}
+
+bool CTransferSerial::AwaitReturn() {
+    IClock& clock = m_host.Clock();
+    if (clock.GetTickCount() - m_dwOpenedAt >= SERIAL_REOPEN_SETTLED_MS)
+        m_dwReopenWait = SERIAL_REOPEN_FIRST_MS;
+    for (;;) {
+        // The closed device still wakes on a stop request.
+        const uint32_t dwStart = clock.GetTickCount();
+        for (uint32_t dwElapsed = 0; dwElapsed < m_dwReopenWait;
+             dwElapsed = clock.GetTickCount() - dwStart) {
+            if (m_bStopRequested) return false;
+            m_hPort->WaitReadable(m_dwReopenWait - dwElapsed);
+        }
+        if (m_bStopRequested) return false;
+        const bool bBack = Reopen();
+        m_dwReopenWait = std::min(m_dwReopenWait * 2, SERIAL_REOPEN_LONGEST_MS);
+        if (bBack) return true;
+    }
+}
+
+bool CTransferSerial::Reopen() {
+    ISerialPortFactory* pPorts = m_host.SerialPorts();
+    std::unique_ptr<ISerialDevice> pDevice = pPorts ? pPorts->Open(m_strPort, m_nBaud) : nullptr;
+    if (!pDevice) return false;
+    m_bStop.WakeOnSet(pDevice.get());
+    m_hPort.swap(pDevice);  // the failed device goes with pDevice; nothing wakes it now
+    m_dwOpenedAt = m_host.Clock().GetTickCount();
+    m_nState = SERIAL_STATE_WAITING;
+    m_bPortOpen = true;
+    m_bStop = false;
+    // A stop requested meanwhile wins over the line above.
+    if (m_bStopRequested) m_bStop = true;
+    return true;
+}
+
 void CTransferSerial::RequestStop() {
+    m_bStopRequested = true;
     m_bStop = true;
 }
 
@@ -99,7 +142,7 @@ bool CTransferSerial::QueueSend(const uint8_t* pBytes, int nCount, int* pnQueued
         nHead = (nHead + 1) % SERIAL_RING_SIZE;
     }
     m_nSendHead.store(nHead, std::memory_order_release);
-    if (n > 0) m_hPort->Wake();
+    if (n > 0) m_bStop.Wake();
     if (pnQueued) *pnQueued = n;
     return true;
 }
@@ -111,9 +154,7 @@ bool CTransferSerial::Write(const uint8_t* pBytes, int nCount) {
         if (nDone >= nCount) return true;
         const int n = m_hPort->Write(pBytes + nDone, static_cast<size_t>(nCount - nDone));
         if (n < 0) {
-            const uint32_t dwError = GetLastError();
-            Close();
-            SetLastError(dwError);
+            CloseOnFailure();
             return false;
         }
         nDone += n;
@@ -147,9 +188,7 @@ int CTransferSerial::Read(uint8_t* pBuf, int nCount, uint32_t dwTimeoutMs) {
         }
         const int n = m_hPort->Read(pBuf, static_cast<size_t>(std::max(nCount, 0)));
         if (n < 0) {
-            const uint32_t dwError = GetLastError();
-            Close();
-            SetLastError(dwError);
+            CloseOnFailure();
             return -1;
         }
         if (n > 0) return n;

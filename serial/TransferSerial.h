@@ -24,6 +24,12 @@ constexpr int SERIAL_STATE_CLOSED = -6;
 
 constexpr int SERIAL_RING_SIZE = 256;
 constexpr uint32_t SERIAL_SHUTDOWN_WAIT_MS = 10000;
+// A port whose device went away is tried again after these waits, each twice the last;
+// the longest is how soon a returned adapter is served. Once it has served this long, a
+// new failure starts again from the shortest wait.
+constexpr uint32_t SERIAL_REOPEN_FIRST_MS = 100;
+constexpr uint32_t SERIAL_REOPEN_LONGEST_MS = 1600;
+constexpr uint32_t SERIAL_REOPEN_SETTLED_MS = 10000;
 
 // The worker's stop flag. Setting it also ends the worker's current wait on the device, so
 // a stop is seen at once however the flag is set.
@@ -36,17 +42,25 @@ public:
     }
     void store(bool b) {
         m_b.store(b);
-        ISerialDevice* pDevice = m_pDevice.load();
-        if (b && pDevice) pDevice->Wake();
+        if (b) Wake();
     }
     bool load() const { return m_b.load(); }
     operator bool() const { return m_b.load(); }
-    // The device to wake; it must outlive every setting of the flag.
-    void WakeOnSet(ISerialDevice* pDevice) { m_pDevice = pDevice; }
+    // Ends the worker's current wait on its device (any thread).
+    void Wake() {
+        std::lock_guard<std::mutex> guard(m_lockDevice);
+        if (m_pDevice) m_pDevice->Wake();
+    }
+    // The device to wake from now on; once this returns, the one before is never touched.
+    void WakeOnSet(ISerialDevice* pDevice) {
+        std::lock_guard<std::mutex> guard(m_lockDevice);
+        m_pDevice = pDevice;
+    }
 
 private:
     std::atomic<bool> m_b;
-    std::atomic<ISerialDevice*> m_pDevice{nullptr};
+    std::mutex m_lockDevice;  // the worker swaps the device when a pulled port returns
+    ISerialDevice* m_pDevice = nullptr;
 };
 
 // What a port needs of the server that owns it: the clock, the devices, the body of its
@@ -57,8 +71,8 @@ public:
     virtual IClock& Clock() = 0;
     // Null when the computer has no serial ports to offer.
     virtual ISerialPortFactory* SerialPorts() = 0;
-    // The worker thread's work, until the port stops or fails.
-    virtual int ServeSerialPort(CTransferSerial& port) = 0;
+    // The worker thread's work, until the port is stopped.
+    virtual int RunSerialPort(CTransferSerial& port) = 0;
     virtual void PostSerialText(const uint8_t* pBytes, size_t nCount) = 0;
     // Only while the servers run.
     virtual void PostSerialFormat(const char* pszFormat, ...) ORX_PRINTF(2, 3) = 0;
@@ -80,6 +94,10 @@ public:
 
     bool Open(const std::string& strPort, int32_t nBaud);
     void Close();
+    // Worker thread, once the device has failed (a USB adapter pulled, a line hung up):
+    // opens the port again under its name as soon as it is back, trying less often while
+    // it is absent. True when it is open again, false when a stop was requested.
+    bool AwaitReturn();
     // Any thread: sets the stop flag and ends the worker's current wait.
     void RequestStop();
     bool Shutdown();
@@ -117,12 +135,22 @@ public:
     std::string m_strPort;
     std::atomic<int32_t> m_nState{SERIAL_STATE_WAITING};
     std::atomic<CTransferNode*> m_pTransfer{nullptr};
+    // The error that closed the port, kept from the failed read or write (worker thread).
+    uint32_t m_dwFailure = 0;
 
 private:
     static void SerialThreadProc(CTransferSerial* pPort);
     bool FlushRing();
+    bool Reopen();
+    // Closes the port after the device failed, keeping the reason as the last error.
+    void CloseOnFailure();
 
     bool m_bStartWorker;
+    int32_t m_nBaud = 0;
+    // Unlike m_bStop, which a failure sets too, only a stop request sets this.
+    std::atomic<bool> m_bStopRequested{false};
+    uint32_t m_dwOpenedAt = 0;  // tick of the last reopen
+    uint32_t m_dwReopenWait = SERIAL_REOPEN_FIRST_MS;
     std::mutex m_lockDone;
     std::condition_variable m_cvDone;
     bool m_bThreadDone = false;

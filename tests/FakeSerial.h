@@ -142,7 +142,7 @@ private:
         uint32_t dwAt;
     };
     bool ReadyLocked() const {
-        if (m_input.empty()) return false;
+        if (m_input.empty() || m_bClosed) return false;
         if (m_pClock == nullptr) return true;
         return static_cast<int32_t>(m_input.front().dwAt - m_pClock->GetTickCount()) <= 0;
     }
@@ -164,6 +164,7 @@ public:
 
     std::unique_ptr<ISerialDevice> Open(const std::string& strPort, int32_t) override {
         std::lock_guard<std::mutex> g(m_lock);
+        ++m_nOpens;
         if (!m_present.count(strPort) || m_busy.count(strPort)) {
             SetLastError(m_busy.count(strPort) ? 16 : 2);  // EBUSY, ENOENT
             return nullptr;
@@ -181,6 +182,18 @@ public:
         std::lock_guard<std::mutex> g(m_lock);
         return m_pLast;
     }
+    // Where ports come and go while workers run.
+    void SetPresent(const std::string& strPort, bool bPresent) {
+        std::lock_guard<std::mutex> g(m_lock);
+        if (bPresent)
+            m_present.insert(strPort);
+        else
+            m_present.erase(strPort);
+    }
+    int Opens() {
+        std::lock_guard<std::mutex> g(m_lock);
+        return m_nOpens;
+    }
 
     std::set<std::string> m_present;
     std::set<std::string> m_busy;
@@ -190,4 +203,5 @@ private:
     CFakeClock* m_pClock;
     std::mutex m_lock;
     CFakeSerialDevice* m_pLast = nullptr;
+    int m_nOpens = 0;
 };

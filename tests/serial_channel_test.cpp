@@ -178,4 +178,45 @@ TEST(SerialWorker, TypedKeyReachesTheUnitWithoutWaitingForTheReadTimeOut) {
     EXPECT_EQ(dev.Written(), std::vector<uint8_t>{'q'});
 }
 
+// Until the condition holds, for at most 5 s.
+bool WaitUntil(const std::function<bool()>& fn) {
+    for (int i = 0; i < 500 && !fn(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return fn();
+}
+
+// A pulled adapter is told once, tried only a few times a second while it is gone, and
+// served again when it comes back under its name; the parameter: all-ports mode.
+class SerialReturn : public ::testing::TestWithParam<bool> {};
+
+TEST_P(SerialReturn, PulledPortIsServedAgainWhenItComesBack) {
+    CSerialTestApp t{true};
+    t.config.m_strComPort = "COM2";
+    t.config.m_nComBaud = 115200;
+    t.serial.m_present = {"COM2"};
+    ASSERT_TRUE(GetParam() ? t.server.OpenAllSerialPorts() : t.server.OpenSerialPort());
+    CFakeSerialDevice* pPulled = t.serial.Last();
+    const int nOpens = t.serial.Opens();
+    t.serial.SetPresent("COM2", false);
+    pPulled->m_bFailRead = true;
+    pPulled->Wake();
+    const std::string strLost = "COM2: Input/output error (5)";
+    ASSERT_TRUE(WaitUntil([&] {
+        return !t.sys.poster.LogLines().empty() && t.sys.poster.LogLines().back() == strLost;
+    }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    t.serial.SetPresent("COM2", true);
+    ASSERT_TRUE(WaitUntil([&] { return t.serial.Last() != pPulled; }));
+    EXPECT_LE(t.serial.Opens() - nOpens, 6);
+    t.serial.Last()->Feed("back\r\n");
+    EXPECT_TRUE(WaitUntil([&] { return t.TerminalText().ends_with("back\r\n"); }));
+    std::vector<std::string> arrLines = {strLost, "Serial port 'COM2' ready..."};
+    if (GetParam()) arrLines.insert(arrLines.begin(), "Serial port 'COM2' ready...");
+    EXPECT_EQ(t.sys.poster.LogLines(), arrLines);
+    t.server.CloseSerialPorts();
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, SerialReturn, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "AllPorts" : "OnePort"; });
+
 }  // namespace

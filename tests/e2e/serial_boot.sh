@@ -90,6 +90,8 @@ case_three_ports() {
 }
 
 # HV6: a unit that hangs up mid-download fails its download; the other port carries on.
+# A new line made under the hung-up port's name (a USB adapter plugged in again) is served
+# without a restart.
 case_hangup() {
     new_case hangup BOOTFILE="$TOP/1m.bin" BOOTSERIAL=1 COMOPENALLPORTS=1 COMAUTOMENU=0 \
         COMPROTOCOL=1 BOOTNET=0 TRANCLOSEDONE=0 WIZARDMODE=0
@@ -102,6 +104,14 @@ case_hangup() {
     expect_line "COM1: No response from unit (CR)"
     wait_for_line "COM2: Transfer Complete" 15 || fail "no 'COM2: Transfer Complete'"
     grep -q "every byte matched" "$DIR/COM2.out" || fail "COM2 unit did not see every byte"
+    # Told once, however often the port was looked for while it was gone.
+    wait_for_line "COM1: Input/output error (5)" 5 && sleep 2
+    expect_once "COM1: Input/output error (5)"
+    serial_unit COM1 --no-menu --protocol hv6 --image "$TOP/1m.bin"
+    wait_exit "${UNIT[COM1]}" 30 0 "unit on COM1 after its return"
+    wait_for_line "COM1: Transfer Complete" 15 || fail "no 'COM1: Transfer Complete' after its return"
+    grep -q "every byte matched" "$DIR/COM1.out" || fail "the returned COM1 unit did not see every byte"
+    [ "$(grep -Fxc "Serial port 'COM1' ready..." "$DIR/out.log")" -eq 2 ] || fail "COM1 not ready again"
     stop_server 5
     show_logs
 }

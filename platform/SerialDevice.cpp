@@ -209,6 +209,7 @@ std::unique_ptr<ISerialDevice> CSerialPortFactory::Open(const std::string& strPo
         SetLastError(dwError);
         return nullptr;
     }
+    RequestLowLatency(fd);
     const int fdWake = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (fdWake < 0) {
         const uint32_t dwError = SetLastErrorFromErrno();

@@ -2,6 +2,7 @@
 #include "platform/SerialLine.h"
 
 #include <asm/termbits.h>
+#include <linux/serial.h>
 #include <sys/ioctl.h>
 
 #include <cerrno>
@@ -34,4 +35,11 @@ bool SetRawSerialLine(int fd, uint32_t dwBaud) {
     int nLines = TIOCM_DTR | TIOCM_RTS;
     (void)ioctl(fd, TIOCMBIS, &nLines);
     return true;
+}
+
+void RequestLowLatency(int fd) {
+    struct serial_struct info {};
+    if (ioctl(fd, TIOCGSERIAL, &info) != 0 || (info.flags & ASYNC_LOW_LATENCY) != 0) return;
+    info.flags |= ASYNC_LOW_LATENCY;
+    (void)ioctl(fd, TIOCSSERIAL, &info);
 }

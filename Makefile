@@ -41,6 +41,7 @@ bench: build
 	bash bench/run.sh $(BUILD)
 	bash bench/hostile.sh $(BUILD)
 	bash bench/serial_bench.sh $(BUILD)
+	bash bench/hostile_serial.sh $(BUILD)
 	bash bench/window_bench.sh $(BUILD)
 
 # The longest stall of orxboot's event loop in every end-to-end suite and the demo.

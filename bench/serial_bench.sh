@@ -6,7 +6,8 @@
 #   - latency from the unit's go-ahead LF to the first byte of the next block (p99 goal
 #     below 200 us);
 #   - CPU used by orxboot serving 8 idle ports for 10 s (goal below 0.5 % of one core).
-# No network is used. Usage: serial_bench.sh <build_dir>   (ORX_SERIAL_BENCH_SIZE: bytes)
+# Runs in a private network namespace: orxboot's start-up looks for a free unit address
+# with echo requests. Usage: serial_bench.sh <build_dir>   (ORX_SERIAL_BENCH_SIZE: bytes)
 set -u
 
 BUILD=$(cd "${1:-build}" && pwd) || exit 1
@@ -18,6 +19,10 @@ BAUD=115200
 IDLE_PORTS=8
 IDLE_SECONDS=10
 source "$HERE/../scripts/lib/env.sh"
+orx_private_net ORX_BENCH_NETNS "$HERE/$(basename "$0")" "$BUILD" || {
+    echo "serial bench: needs root for a private network namespace" >&2
+    exit 1
+}
 orx_tmpdir /tmp/orx-serial-bench-XXXXXX || exit 1
 WORK=$ORX_TMP
 

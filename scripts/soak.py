@@ -3,7 +3,8 @@
 scripts/soak.sh). For the given minutes, simulated units boot again and again over the
 network (some fall silent, some acknowledge from new ports, some repeat their boot
 request, some never answer the jump, junk datagrams in between) and over four serial lines
-(some hang up or stall mid-download, some first send a bad checksum), while orxboot is
+(some hang up or stall mid-download, some first send a bad checksum; a line hung up is
+plugged in again and served after its return), while orxboot is
 stopped by SIGTERM and started again at random moments with new settings.
 
 It checks that every unit that finished received the image byte for byte (the units
@@ -275,7 +276,7 @@ class Soak:
                 run.fail("orxboot did not get ready")
         stop_at = min(run.started + length, max(deadline, run.started + 1))
         current = {line.name: None for line in self.lines}  # serial unit per port
-        dead = set()  # ports hung up in this run
+        dead = set()  # ports hung up since their last unit started
         net_target = rng.randrange(1, 6)
         next_net = now()
         while not early and now() < stop_at and run.proc.poll() is None:
@@ -296,7 +297,8 @@ class Soak:
                     if self.reported(run, unit) or now() - unit.ended > SERIAL_GRACE_S:
                         unit.window_end = now()
                         current[line.name] = unit = None
-                if unit is None and line.name not in dead and rng.random() < 0.2:
+                if unit is None and rng.random() < 0.2:
+                    dead.discard(line.name)  # its new end is served once orxboot finds it
                     current[line.name] = self.start_serial_unit(run, line)
             time.sleep(0.05)
         self.stop_server(run)

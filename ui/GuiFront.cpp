@@ -23,6 +23,7 @@ int CGuiFront::RunSheet() {
         // SIGTERM, SIGHUP or Ctrl+C is not the user at the window: the run ends without a
         // question.
         OnTerminationSignal([this] {
+            m_bTerminated = true;
             if (m_pSheet) m_pSheet->Terminate();
         });
     }
@@ -90,7 +91,12 @@ void CGuiFront::OnArgumentRefused(const std::string& strWhy) {
 }
 
 void CGuiFront::OnSettingsNotSaved(const std::string& strText) {
-    m_boxes.Show(strText, MB_OK | MB_ICONEXCLAMATION);
+    // After a signal nobody may be there to close a box, and the run must end.
+    if (m_bTerminated) {
+        std::fprintf(stderr, "orxboot: %s\n", strText.c_str());
+    } else {
+        m_boxes.Show(strText, MB_OK | MB_ICONEXCLAMATION);
+    }
 }
 
 bool HasDisplay() {

@@ -50,6 +50,7 @@ private:
     CTerminalWnd m_terminal;  // lives for the run, across sheets
     CMainSheet* m_pSheet = nullptr;
     bool m_bSignalsHooked = false;
+    bool m_bTerminated = false;                             // a signal ended the run
     std::unique_ptr<CAddressSearchDialog> m_pSearchDialog;  // the start-up address search
 };
 

@@ -42,4 +42,45 @@ case_address_typed_return_starts_escape_closes() {
     [ "$(dotted NETIPMASK)" = 255.254.255.0 ] || fail "NETIPMASK saved as $(dotted NETIPMASK)"
 }
 
+# silent_unit N: a network unit from 127.0.0.N that goes silent mid-transfer, so the
+# server waits on it for half a minute.
+silent_unit() {
+    "$BUILD/orxunit" net --server 127.0.0.1 --bind "127.0.0.$1" --image "$IMAGE" \
+        --silent-after 5 --timeout 60 >"$TOP/net$1.out" 2>&1 &
+    ORX_PIDS+=("$!")
+    wait_title "$sheet" '\(Active\)$'
+}
+
+# Escape, Close, the window manager's close, Wizard Mode and Stop ask first, and No keeps
+# the transfer, the window and the mode; Stop answered Yes ends it. SIGTERM does not wait
+# on a question left open.
+case_running_transfers_end_only_after_the_question() {
+    start_orxboot BOOTFILE="$IMAGE" BOOTNET=1 BOOTSERIAL=0 NETTYPE=0 NETCACHE=0 \
+        WIZARDMODE=0 TRANCLOSEDONE=0 TRANAUTOSTART=1
+    window sheet '^ORX Boot Server - Transfer \(Monitoring\)$'
+    silent_unit 2
+    local way box
+    for way in Escape alt+c alt+F4 "ctrl+Tab alt+w" alt+t; do
+        wait_active "$sheet"
+        key $way
+        window box '^ORXBoot$'
+        wait_active "$box"
+        key n
+        wait_active "$sheet"
+        titled "$sheet" '\(Active\)$' || stop "No after $way did not keep the transfer"
+    done
+    key alt+t
+    window box '^ORXBoot$'
+    wait_active "$box"
+    key y
+    wait_title "$sheet" '^ORX Boot Server - Select \(Stopped\)$'
+    key Return # Start
+    wait_title "$sheet" '\(Monitoring\)$'
+    silent_unit 3
+    key Escape
+    window box '^ORXBoot$'
+    kill -TERM "$APP_PID"
+    wait_exit "$APP_PID" 10 0 orxboot
+}
+
 display_main "$@"

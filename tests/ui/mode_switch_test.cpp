@@ -1,5 +1,4 @@
 #include <QPointer>
-#include <csignal>
 #include <fstream>
 
 #include "tests/ui/SheetRig.h"
@@ -8,8 +7,7 @@ class ModeSwitchTest : public QObject {
     Q_OBJECT
 private slots:
     // Advanced and wizard sheets follow each other in one run; each switch stops the
-    // servers and leaves nothing of the old sheet behind. SIGTERM ends the last one with a
-    // unit downloading: it is no user at the window, so nothing asks.
+    // servers and leaves nothing of the old sheet behind.
     void switchingBuildsAFreshSheetEachTime() {
         CSheetRig rig;
         QStringList arrFaults;
@@ -32,19 +30,16 @@ private slots:
                                       Qt::LeftButton);
                     return;
                 }
+                if (nRound++ == 5) {
+                    QTest::mouseClick(sheet.Button(IDCANCEL), Qt::LeftButton);
+                    return;
+                }
                 auto* pSerial = sheet.findChild<QCheckBox*>("checkSerial");
                 if (pSerial->isChecked()) ClickCheck(pSerial);  // no serial ports here
                 if (!rig.app.ServersRunning())
                     QTest::mouseClick(sheet.Button(IDOK), Qt::LeftButton);
                 check(rig.app.ServersRunning(), "servers did not start");
-                if (nRound++ < 5) {
-                    QTest::mouseClick(sheet.findChild<QPushButton*>("buttonWizard"),
-                                      Qt::LeftButton);
-                    return;
-                }
-                rig.BootRequest(2, "ORXHV7410");
-                check(rig.app.TransferCount() == 1, "no transfer when the signal came");
-                raise(SIGTERM);
+                QTest::mouseClick(sheet.findChild<QPushButton*>("buttonWizard"), Qt::LeftButton);
             });
         };
         QVERIFY(rig.RunProgram(
@@ -56,7 +51,6 @@ private slots:
         for (const auto& pSheet : arrSheets) QVERIFY(pSheet.isNull());
         QCOMPARE(QApplication::allWidgets().size(), nWidgetsBefore);
         QVERIFY(!rig.app.ServersRunning());
-        QVERIFY(rig.BoxTexts().back().starts_with("Are you sure you want to leave"));
         QVERIFY(!rig.app.Config().m_bWizardMode);
         // The wizard's forced values were saved with the rest.
         std::ifstream in(rig.dir.Path("orxboot.ini"));

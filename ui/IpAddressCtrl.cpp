@@ -145,6 +145,16 @@ bool CIpAddressCtrl::eventFilter(QObject* pWatched, QEvent* pEvent) {
 }
 
 bool CIpAddressCtrl::OnKey(int nField, QKeyEvent* pKey) {
+    switch (pKey->key()) {
+        case Qt::Key_Shift:
+        case Qt::Key_Control:
+        case Qt::Key_Alt:
+        case Qt::Key_AltGr:
+        case Qt::Key_Meta:
+            return false;  // on its way to the next key (some keyboards shift the dot)
+        default:
+            break;
+    }
     QLineEdit* pField = Field(nField);
     // The dot that ends three digits is the one already typed for it.
     const bool bMovedOn = std::exchange(m_bMovedOn, false);

@@ -36,11 +36,14 @@ inline void ClickCheck(QAbstractButton* pButton) {
     QTest::mouseClick(pButton, Qt::LeftButton, {}, rect.center());
 }
 
-// Each key to whichever widget has the focus then, as a keyboard does; '<' is Backspace.
+// Each key to whichever widget has the focus then, as a keyboard does; '<' is Backspace,
+// '^' a Shift pressed alone.
 inline void TypeKeys(const QString& strKeys) {
     for (QChar ch : strKeys) {
         if (ch == '<')
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
+        else if (ch == '^')
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Shift);
         else
             QTest::keyClick(QApplication::focusWidget(), ch.toLatin1());
     }

@@ -12,9 +12,10 @@ const struct {
     const char *pszRow, *pszKeys, *pszAddress;  // '<' is Backspace
     int nBadField;
 } kTypingRows[] = {
-    {"an empty part", "10.0..7", "invalid", 3},
+    {"an emptied part", "10.0.<", "invalid", 2},
     {"a part above 255", "10.0.300.7", "invalid", 2},
     {"letters are not taken", "1a0.0.0.7", "10.0.0.7", -1},
+    {"a dot shifted after a third digit", "192^.168^.1^.20", "192.168.1.20", -1},
 };
 }  // namespace
 
@@ -30,11 +31,12 @@ private slots:
     }
     void cleanup() { delete m_pCtrl; }
 
-    // Keys typed into the first field, as a user types them.
+    // Keys typed into the first field over the 0.0.0.0 a page shows, as a user types them.
     void typing_data() { AddRows(kTypingRows); }
     void typing() {
         QFETCH(int, row);
         const auto& r = kTypingRows[row];
+        m_pCtrl->SetAddress(0);
         QSignalSpy changed(m_pCtrl, &CIpAddressCtrl::FieldChanged);
         m_pCtrl->FocusField(0);
         TypeKeys(r.pszKeys);

@@ -9,7 +9,7 @@
 #   ORX_HOSTILE_RATE (2000) and ORX_HOSTILE_SECONDS (5): the flood of boot requests;
 #   ORX_HOSTILE_JUNK_RATE (20000): junk datagrams per second, for the same time;
 #   ORX_BENCH_ORXBOOT: another orxboot binary to measure, e.g. an older build.
-# The serial side of a hostile bench (byte storms, pulled ports) has its own script.
+# The serial side (byte storms, pulled ports) is bench/hostile_serial.sh.
 set -u
 
 BUILD=$(cd "${1:-build}" && pwd) || exit 1
@@ -132,8 +132,10 @@ peak_transfers() {
 peak_arp() {
     sort -k2 -g "$1" | awk '$1 == "+" { n++; if (n > p) p = n } $1 == "-" { n-- } END { print p + 0 }'
 }
-arp_queue_empty() {
-    [ "$(grep -c '^+' "$DIR/arp.log")" -eq "$(grep -c '^-' "$DIR/arp.log")" ]
+# Every transfer that ended has had its unit's ARP entry cleared.
+arp_all_cleared() {
+    [ "$(grep -c '^-' "$DIR/arp.log")" -ge \
+        "$(grep -c ": Failed Transfer$\|: Transmission completed\.$" "$DIR/out.log")" ]
 }
 row() {
     local unit=$2 stall
@@ -173,8 +175,7 @@ boot_unit FAILING 127.0.0.3
 orx_wait_for 30 eval '[ "$(peak_transfers "$DIR/out.log")" -gt 0 ] &&
     [ "$(grep -c ": Starting Transfer$" "$DIR/out.log")" -eq \
       "$(grep -c ": Failed Transfer$\|: Transmission completed\.$" "$DIR/out.log")" ]'
-orx_wait_for 30 arp_queue_empty
-sleep 0.5
+orx_wait_for 30 arp_all_cleared
 stop_server
 row flood "$(cat "$DIR/DURING.time")/$(cat "$DIR/FAILING.time")"
 grep -m 3 "^Transfer limit" "$DIR/out.log" | sed 's/^/    /'

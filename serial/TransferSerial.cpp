@@ -103,6 +103,9 @@ bool CTransferSerial::Reopen() {
     m_hPort.swap(pDevice);  // the failed device goes with pDevice; nothing wakes it now
     m_dwOpenedAt = m_host.Clock().GetTickCount();
     m_nState = SERIAL_STATE_WAITING;
+    // Keys typed for the line that went away are not for whatever comes back; none are
+    // queued while the port is closed.
+    m_nSendTail.store(m_nSendHead.load(std::memory_order_acquire), std::memory_order_release);
     m_bPortOpen = true;
     m_bStop = false;
     // A stop requested meanwhile wins over the line above.

@@ -124,7 +124,9 @@ public:
     bool RingEmpty() const { return m_nSendHead.load() == m_nSendTail.load(); }
 
     ISerialHost& m_host;
-    // Kept until destruction (closed, not freed, by Close) so that Wake stays safe.
+    // Closed, not freed, by Close, so that a stop still wakes the worker waiting for the
+    // port's return; only the worker replaces it (AwaitReturn). Other threads wake it
+    // through m_bStop.
     std::unique_ptr<ISerialDevice> m_hPort;
     std::atomic<bool> m_bPortOpen{false};
     std::unique_ptr<std::thread> m_pThread;

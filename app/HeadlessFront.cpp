@@ -13,7 +13,7 @@ CHeadlessFront::CHeadlessFront(CORXBootApp& app, std::FILE* pOut, std::FILE* pEr
 int CHeadlessFront::RunSheet() {
     m_app.AttachView(this);
     if (m_app.Config().m_bTerminal) m_app.AttachTerminal(this);
-    OnTerminationSignal([this] { Close(); });
+    OnTerminationSignal([this] { Close(); }, true);
 
     if (!m_app.StartServers()) {
         if (m_app.Config().m_nBootNet == 0 && m_app.Config().m_nBootSerial == 0 &&

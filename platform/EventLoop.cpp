@@ -30,7 +30,7 @@ void ProcessPendingEvents() {
     QCoreApplication::processEvents();
 }
 
-void OnTerminationSignal(std::function<void()> fn) {
+void OnTerminationSignal(std::function<void()> fn, bool bBrokenPipeEnds) {
     if (g_fdSignalPipe[0] < 0) {
         if (pipe2(g_fdSignalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
     }
@@ -47,4 +47,6 @@ void OnTerminationSignal(std::function<void()> fn) {
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
     for (int nSignal : {SIGINT, SIGTERM, SIGHUP}) sigaction(nSignal, &sa, nullptr);
+    if (!bBrokenPipeEnds) sa.sa_handler = SIG_IGN;
+    sigaction(SIGPIPE, &sa, nullptr);
 }

@@ -88,6 +88,19 @@ wait_exit "$SERVER" 10 0 "orxboot after SIGHUP"
 grep -qx "COMBAUD=115200" "$DIR/orxboot.ini" || fail "settings not saved after SIGHUP"
 show_logs
 
+# --- ssh without a terminal sends no SIGHUP: the log's pipe just closes. The next log line
+# ends the run as SIGHUP does, instead of killing it unsaved.
+new_case broken_pipe BOOTFILE="$TOP/small.bin" BOOTNET=1 BOOTSERIAL=0 NETTYPE=0 NETCACHE=0 \
+    TRANCLOSEDONE=0 WIZARDMODE=0
+mkfifo "$DIR/log.pipe"
+(orx_exec_in "$DIR" "$ORXBOOT" --headless >"$DIR/log.pipe" 2>"$DIR/err.log") &
+SERVER=$!
+head -n 1 "$DIR/log.pipe" >"$DIR/out.log"
+unit PIPED 127.0.0.2 --image "$TOP/small.bin" --timeout 5
+wait_exit "$SERVER" 10 0 "orxboot after its log's pipe closed"
+grep -qx "COMBAUD=115200" "$DIR/orxboot.ini" || fail "settings not saved after the pipe closed"
+show_logs
+
 # --- --max-transfers takes a number of transfers, and nothing else.
 CASE=max_transfers
 "$ORXBOOT" --max-transfers 5 --help >/dev/null || fail "--max-transfers 5 was refused"

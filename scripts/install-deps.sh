@@ -6,6 +6,8 @@ pkgs=(cmake g++ make qt6-base-dev qt6-svg-dev fonts-dejavu-core dbus-daemon libc
 # The real-display tests: a virtual X server, XTEST input, a window manager, X queries and
 # the screenshot of a failure.
 pkgs+=(xvfb xdotool openbox x11-utils imagemagick)
+# What a screen reader hears, read over the accessibility bus.
+pkgs+=(at-spi2-core python3-pyatspi)
 # Packaging and its checks: make package, the package and service tests.
 pkgs+=(dpkg-dev desktop-file-utils appstream systemd libcap2-bin gzip groff-base)
 missing=()

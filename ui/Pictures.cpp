@@ -4,8 +4,11 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+#include "ui/Accessibility.h"
+
 void InitUiResources() {
     Q_INIT_RESOURCE(orxboot);
+    InstallAccessibility();
 }
 
 namespace {

@@ -14,7 +14,8 @@ enum class EPicture {
     Note,            // note and warning lines
 };
 
-// Registers the compiled-in pictures; call once before the first window.
+// Registers the compiled-in pictures and what screen readers are told; call once before
+// the first window.
 void InitUiResources();
 // The picture drawn at nHeight pixels, its width following the drawing's proportions.
 QPixmap Picture(EPicture ePicture, int nHeight);

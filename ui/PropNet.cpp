@@ -35,7 +35,7 @@ CPropNet::CPropNet(CMainSheet& sheet)
       m_nNodeType(sheet.Config().m_nNetType),
       m_bDhcp(sheet.Config().m_bNetDhcp.load()) {
     setObjectName("pageEthernet");
-    m_pAllUnits = new QRadioButton(tr("Respond to &all ORX equipment boot requests"), this);
+    m_pAllUnits = new QRadioButton(tr("&Respond to all ORX equipment boot requests"), this);
     m_pAllUnits->setObjectName("radioAllUnits");
     m_pOneUnit = new QRadioButton(tr("Respond to boot requests only from a si&ngle unit"), this);
     m_pOneUnit->setObjectName("radioOneUnit");
@@ -48,7 +48,7 @@ CPropNet::CPropNet(CMainSheet& sheet)
     m_cmbUnitName->setCompleter(nullptr);
     m_stcUnitLabel->setBuddy(m_cmbUnitName);
     m_btnClearCache =
-        new QCheckBox(tr("Clear MAC to IP translation &cache after transmit. "), this);
+        new QCheckBox(tr("C&lear MAC to IP translation cache after transmit. "), this);
     m_btnClearCache->setObjectName("checkClearCache");
     m_stcCacheNote = new QLabel(tr("(For use in networks that do not have DHCP servers)"), this);
     m_pDhcp = new QRadioButton(tr("Use &DHCP"), this);

@@ -89,8 +89,13 @@ CPropSelect::CPropSelect(CMainSheet& sheet)
         UpdateControls();
         SetModified();
     });
-    connect(m_pBootFile, &QComboBox::editTextChanged, this, [this] { SetModified(); });
-    connect(m_pBootFile, &QComboBox::activated, this, [this] { SetModified(); });
+    // Leaving the field matches its text to an entry and reports a choice: only another
+    // file is a change.
+    const auto changed = [this] {
+        if (m_pBootFile->currentText() != m_strShown) SetModified();
+    };
+    connect(m_pBootFile, &QComboBox::editTextChanged, this, changed);
+    connect(m_pBootFile, &QComboBox::activated, this, changed);
     connect(pBrowse, &QPushButton::clicked, this, &CPropSelect::Browse);
     connect(pAbout, &QPushButton::clicked, &m_sheet, &CMainSheet::ShowAbout);
     connect(pWizard, &QPushButton::clicked, this, [this] { m_sheet.SwitchMode(true); });
@@ -107,7 +112,8 @@ void CPropSelect::OnInitDialog() {
         arrFiles << QString::fromStdString(str);
     arrFiles.sort(Qt::CaseInsensitive);  // the list shows the history sorted
     m_pBootFile->addItems(arrFiles);
-    m_pBootFile->setEditText(QString::fromStdString(m_sheet.Config().m_strBootFile));
+    m_strShown = QString::fromStdString(m_sheet.Config().m_strBootFile);
+    m_pBootFile->setEditText(m_strShown);
 }
 
 void CPropSelect::UpdateControls() {
@@ -139,6 +145,7 @@ bool CPropSelect::CanApply() {
 bool CPropSelect::OnApply() {
     const QString strText = m_pBootFile->currentText();
     const std::string strFile = strText.toStdString();
+    m_strShown = strText;
     CORXBootConfig& config = m_sheet.Config();
     config.m_strBootFile = strFile;
     config.m_nBootNet = m_nNet;

@@ -1,4 +1,6 @@
 #pragma once
+#include <QString>
+
 #include "ui/PropertyPage.h"
 
 class CMainSheet;
@@ -30,4 +32,5 @@ private:
     QCheckBox* m_pNet;
     QCheckBox* m_pSerial;
     QComboBox* m_pBootFile;
+    QString m_strShown;  // the file as loaded or last applied
 };

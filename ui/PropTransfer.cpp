@@ -52,10 +52,8 @@ CPropTransfer::CPropTransfer(CMainSheet& sheet)
         m_arrBars[n] = new QProgressBar(pRowsArea);
         m_arrBars[n]->setObjectName(QString("slotProgress%1").arg(i));
         m_arrBars[n]->setRange(0, 100);
-        m_arrBars[n]->setAccessibleName(tr("Progress of slot %1").arg(i + 1));
         m_arrCancel[n] = new QPushButton(tr("X"), pRowsArea);
         m_arrCancel[n]->setObjectName(QString("slotCancel%1").arg(i));
-        m_arrCancel[n]->setAccessibleName(tr("Cancel the transfer of slot %1").arg(i + 1));
         m_arrCancel[n]->setAutoDefault(false);
         m_arrCancel[n]->setFixedWidth(m_arrCancel[n]->sizeHint().height() + 8);
         for (QWidget* p :
@@ -68,6 +66,7 @@ CPropTransfer::CPropTransfer(CMainSheet& sheet)
         connect(m_arrCancel[n], &QPushButton::clicked, this,
                 [this] { m_sheet.Boxes().Show("Sorry this feature is not available.", MB_OK); });
     }
+    for (int i = 0; i < kSlots; ++i) NameSlot(i);
     pRows->setColumnStretch(1, 1);
     // The hint lies where the rows are, shown only while no transfer runs.
     m_pHint = new QLabel(tr("Press '2' (On the HV7) while powering up to get the serial menu, "
@@ -130,6 +129,18 @@ bool CPropTransfer::OnApply() {
     return true;
 }
 
+// A screen reader names the bar and the "X" by the unit beside them; the "X" stops
+// nothing, so it does not say it would.
+void CPropTransfer::NameSlot(int nSlot) {
+    const size_t n = static_cast<size_t>(nSlot);
+    const QString strUnit =
+        m_arrNames[n]->isVisibleTo(this) ? m_arrNames[n]->text() : tr("Slot %1").arg(nSlot + 1);
+    m_arrBars[n]->setAccessibleName(tr("%1: %2 %").arg(strUnit).arg(m_arrBars[n]->value()));
+    const QString strX = tr("Stopping %1 alone is not available").arg(strUnit);
+    m_arrCancel[n]->setAccessibleName(strX);
+    m_arrCancel[n]->setToolTip(strX);
+}
+
 void CPropTransfer::ShowBootText(int nWParam, const std::string& strText) {
     if (nWParam < BOOT_SLOT_LOG) {
         m_pHint->setVisible(m_sheet.ServersRunning() && m_sheet.App().TransferCount() == 0);
@@ -142,6 +153,7 @@ void CPropTransfer::ShowBootText(int nWParam, const std::string& strText) {
         m_arrNames[n]->setText(strName);
         m_arrNames[n]->setVisible(!strText.empty());
         m_arrCancel[n]->setVisible(!strText.empty());
+        NameSlot(nWParam);
     }
 }
 
@@ -154,4 +166,5 @@ void CPropTransfer::ShowBootProgress(int nSlot, int nPercent) {
     }
     pBar->setValue(nPercent);
     pBar->show();
+    NameSlot(nSlot);
 }

@@ -31,6 +31,8 @@ protected:
     bool OnApply() override;
 
 private:
+    void NameSlot(int nSlot);
+
     CMainSheet& m_sheet;
     QLabel* m_pPicture;
     QLabel* m_pHint;

@@ -2,15 +2,20 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QEventLoop>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include "ui/Accessibility.h"
 
 CPropertySheet::CPropertySheet(const QString& strCaption, ESheetForm eForm, int nStartPage,
                                QWidget* pParent)
@@ -18,6 +23,10 @@ CPropertySheet::CPropertySheet(const QString& strCaption, ESheetForm eForm, int 
     setWindowTitle(strCaption);
     m_pTabs = new QTabWidget(this);
     m_pTabs->setObjectName("sheetTabs");
+    // The tab bar alone takes the focus, by Tab only: a click on a tab leaves it with the
+    // page, where the keys are meant for. A wizard has no tabs to focus.
+    m_pTabs->setFocusPolicy(Qt::NoFocus);
+    m_pTabs->tabBar()->setFocusPolicy(IsWizard() ? Qt::NoFocus : Qt::TabFocus);
     if (IsWizard()) m_pTabs->tabBar()->hide();
     connect(m_pTabs, &QTabWidget::currentChanged, this, &CPropertySheet::OnTabChanged);
 
@@ -50,6 +59,8 @@ CPropertySheet::~CPropertySheet() = default;
 
 void CPropertySheet::AddPage(CPropertyPage* pPage) {
     pPage->m_pSheet = this;
+    pPage->setAccessibleName(pPage->Caption());
+    for (QComboBox* pCombo : pPage->findChildren<QComboBox*>()) NameComboParts(pCombo);
     m_arrPages.push_back(pPage);
     const QSignalBlocker block(m_pTabs);
     m_pTabs->addTab(pPage, pPage->Caption());
@@ -74,7 +85,10 @@ bool CPropertySheet::SetActivePage(int nIndex) {
         return true;
     }
     if (nIndex == m_nActive) return true;
+    const bool bWas = m_bPageByCommand;
+    m_bPageByCommand = true;
     m_pTabs->setCurrentIndex(nIndex);
+    m_bPageByCommand = bWas;
     return m_nActive == nIndex;
 }
 
@@ -225,6 +239,18 @@ void CPropertySheet::showEvent(QShowEvent* pEvent) {
     QDialog::showEvent(pEvent);
     if (m_bInitialized) return;
     m_bInitialized = true;
+    // The pages were made after the buttons: Tab goes through the page first, then the
+    // buttons from left to right.
+    QWidget* pPrevious = m_pTabs;
+    for (QWidget* p = nextInFocusChain(); p != this; p = p->nextInFocusChain()) {
+        if (m_pTabs->isAncestorOf(p)) pPrevious = p;
+    }
+    for (int i = 0; i < m_pButtonRow->count(); ++i) {
+        QWidget* pButton = m_pButtonRow->itemAt(i)->widget();
+        if (!pButton) continue;
+        setTabOrder(pPrevious, pButton);
+        pPrevious = pButton;
+    }
     OnInitDialog();
 }
 
@@ -242,5 +268,66 @@ bool CPropertySheet::Activate(int nIndex) {
     m_nActive = nIndex;
     if (IsWizard()) setWindowTitle(pPage->Caption());
     OnActivePageChanged();
+    FocusPage(pPage);
     return true;
+}
+
+namespace {
+bool TakesKeys(const QWidget* pWidget) {
+    return (pWidget->focusPolicy() & Qt::TabFocus) && pWidget->isEnabled() &&
+           pWidget->isVisible() && !pWidget->focusProxy();
+}
+
+// Where Tab would land on the page: Qt tabs into a group of radio buttons at its choice.
+QWidget* Landing(QAbstractButton* pButton) {
+    if (!qobject_cast<QRadioButton*>(pButton) || pButton->isChecked()) return pButton;
+    QList<QAbstractButton*> arrGroup;
+    if (pButton->group()) {
+        arrGroup = pButton->group()->buttons();
+    } else if (pButton->autoExclusive() && pButton->parentWidget()) {
+        arrGroup =
+            pButton->parentWidget()->findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly);
+    }
+    for (QAbstractButton* p : arrGroup) {
+        if (p->isChecked() && TakesKeys(p)) return p;
+    }
+    return pButton;
+}
+
+// Not a push button: Return on one presses it instead of the default button.
+bool IsFirstControl(const QWidget* pWidget) {
+    return TakesKeys(pWidget) && !qobject_cast<const QPushButton*>(pWidget);
+}
+}  // namespace
+
+QWidget* CPropertySheet::FirstControl(CPropertyPage* pPage) {
+    for (QWidget* p = pPage->nextInFocusChain(); p != pPage; p = p->nextInFocusChain()) {
+        if (!pPage->isAncestorOf(p) || !IsFirstControl(p)) continue;
+        auto* pButton = qobject_cast<QAbstractButton*>(p);
+        return pButton ? Landing(pButton) : p;
+    }
+    return nullptr;
+}
+
+// The page's first control takes the focus, so that keys go where the user looks: never
+// a hidden widget, nor the tab bar with no mark at the start. A control of the page that
+// Qt gave it back stays, and so does the tab bar the user moves along, or the sheet's
+// button that showed the page (Start shows the Transfer page and stays Stop).
+void CPropertySheet::FocusPage(CPropertyPage* pPage) {
+    const QWidget* pFocus = focusWidget();
+    if (pFocus && pPage->isAncestorOf(pFocus) && IsFirstControl(pFocus)) return;
+    if (!IsWizard() && pFocus && pFocus == m_pTabs->tabBar()) return;
+    if (!IsWizard() && m_bPageByCommand && pFocus && TakesKeys(pFocus) &&
+        !m_pTabs->isAncestorOf(pFocus))
+        return;
+    QWidget* pTarget = FirstControl(pPage);
+    // A page without one (disabled, or text only): the tabs, else the button to go on.
+    if (!pTarget && !IsWizard()) pTarget = m_pTabs->tabBar();
+    for (QPushButton* pButton : {m_pNext, m_pOk, m_pBack, m_pCancel}) {
+        if (!pTarget && pButton && TakesKeys(pButton)) pTarget = pButton;
+    }
+    if (!pTarget) return;
+    pTarget->setFocus(Qt::TabFocusReason);
+    // Styles mark the focus only after a key moved it; this move stands for one.
+    setAttribute(Qt::WA_KeyboardFocusChange);
 }

@@ -96,6 +96,8 @@ protected:
 private:
     void OnTabChanged(int nIndex);
     bool Activate(int nIndex);
+    void FocusPage(CPropertyPage* pPage);
+    static QWidget* FirstControl(CPropertyPage* pPage);
     void WizardMove(int nResult, int nStep);
 
     const QString m_strCaption;
@@ -103,6 +105,7 @@ private:
     int m_nStartPage;
     int m_nActive = -1;
     bool m_bInitialized = false;
+    bool m_bPageByCommand = false;  // SetActivePage, not the user on the tabs
     std::vector<CPropertyPage*> m_arrPages;
     QTabWidget* m_pTabs = nullptr;
     QHBoxLayout* m_pButtonRow = nullptr;

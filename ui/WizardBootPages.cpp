@@ -92,6 +92,7 @@ CWizDownload::CWizDownload(CWizard& wizard)
     m_pPicture->setObjectName("pictureTransfer");
     m_pPicture->setAlignment(Qt::AlignTop);
     m_pPicture->setPixmap(Picture(EPicture::SerialTransfer, kPictureHeight));
+    m_pPicture->setAccessibleName(tr("Serial transfer"));
     auto* pText = new QVBoxLayout;
     m_pText =
         AddText(pText, tr("Your computer is downloading the '.BIN' file contents to the HV7 "));
@@ -109,7 +110,6 @@ CWizDownload::CWizDownload(CWizard& wizard)
     m_pProgress->setObjectName("progressDownload");
     m_pProgress->setRange(0, 100);
     m_pProgress->setValue(0);
-    m_pProgress->setAccessibleName(tr("Download progress"));
     pBarRow->addWidget(m_pPort);
     pBarRow->addWidget(m_pProgress, 1);
     pText->addLayout(pBarRow);
@@ -121,6 +121,7 @@ CWizDownload::CWizDownload(CWizard& wizard)
     auto* pLayout = new QHBoxLayout(this);
     pLayout->addWidget(m_pPicture);
     pLayout->addLayout(pText, 1);
+    NameProgress();
 }
 
 bool CWizDownload::OnSetActive() {
@@ -132,6 +133,7 @@ bool CWizDownload::OnSetActive() {
     // What an earlier unit left is no estimate or progress for this one.
     m_pEstimate->setText(tr(kFirstEstimate));
     m_pProgress->setValue(0);
+    NameProgress();
     UpdateEstimate();
     return true;
 }
@@ -150,6 +152,12 @@ void CWizDownload::ShowTransfer() {
         strPort = QString::fromStdString(first->strName);
     }
     m_pPort->setText(strPort);
+    NameProgress();
+}
+
+// Named by the port beside it, as the unit's bar on the Transfer page is.
+void CWizDownload::NameProgress() {
+    m_pProgress->setAccessibleName(tr("%1: %2 %").arg(m_pPort->text()).arg(m_pProgress->value()));
 }
 
 void CWizDownload::UpdateEstimate() {
@@ -167,6 +175,7 @@ void CWizDownload::UpdateEstimate() {
 void CWizDownload::ShowProgress(int nPercent) {
     UpdateEstimate();
     m_pProgress->setValue(nPercent < 0 ? 0 : nPercent);
+    NameProgress();
 }
 
 int CWizDownload::OnWizardBack() {

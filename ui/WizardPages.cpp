@@ -129,6 +129,7 @@ CWizFile::CWizFile(CWizard& wizard)
     m_pList = new QListWidget(this);
     m_pList->setObjectName("listBootFiles");
     m_pList->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_pList->setAccessibleName(tr("Boot image files"));
     pLabel->setBuddy(m_pList);
     pLayout->addWidget(m_pList, 1);
     auto* pBrowse = new QPushButton(tr("B&rowse..."), this);

@@ -125,6 +125,7 @@ protected:
 
 private:
     void UpdateEstimate();
+    void NameProgress();
 
     QLabel* m_pText;
     QLabel* m_pEstimate;

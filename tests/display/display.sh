@@ -91,6 +91,19 @@ in_front() {
         stop "'$(title "$1")' lies partly off the screen at $x,$y ${w}x$h"
 }
 
+# heard WINDOW [ROLE]: over AT-SPI (DISPLAY_ATSPI=1), every control of the window titled
+# /WINDOW/ that takes the focus has a name, none a misleading one; ROLE must be in it.
+heard() {
+    local py out
+    for py in python3 /usr/bin/python3; do "$py" -c 'import pyatspi' 2>/dev/null && break; done
+    "$py" -c 'import pyatspi' 2>/dev/null || {
+        echo "display.$CASE: SKIPPED: python3-pyatspi is missing"
+        exit $ORX_SKIP
+    }
+    out=$("$py" "$(dirname "${BASH_SOURCE[0]}")/atspi_names.py" "$@" 2>&1) ||
+        stop "what a screen reader hears in /$1/: $out"
+}
+
 key() { xdotool key --delay 40 "$@"; } # xdotool names: Return, alt+a, ctrl+Tab
 type_text() { xdotool type --delay 40 "$1"; }
 # click WID [title]: a left click where no window above covers it; with "title" on the

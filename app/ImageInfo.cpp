@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/FormatText.h"
+#include "base/FormatText.h"
 #include "platform/LastError.h"
 
 namespace {

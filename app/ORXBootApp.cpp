@@ -1,17 +1,23 @@
 #include "app/ORXBootApp.h"
 
+#include "net/Provisioning.h"
 #include "platform/IniProfile.h"
 #include "platform/InstanceLock.h"
 #include "platform/LastError.h"
 #include "platform/MessageBox.h"
 #include "platform/SettingsPath.h"
+#include "server/ServerManager.h"
 
 CORXBootApp::CORXBootApp(const CPlatformServices& services)
     : m_sys(services),
-      m_reporter(*m_sys.pPoster, m_transfers, m_image, m_config, m_bServersRunning),
-      m_net(m_sys, m_config, m_image, m_transfers, m_reporter, [this] { StopServers(); }),
-      m_serial(m_sys, m_config, m_image, m_transfers, m_reporter, m_bServersRunning),
-      m_provisioning(m_sys) {}
+      m_reporter(*m_sys.pPoster),
+      m_pServers(std::make_unique<CServerManager>(
+          m_sys, m_config, m_reporter,
+          CServerManager::CHooks{[this](bool bOn) {
+                                     if (m_pFront) m_pFront->SetWaitCursor(bOn);
+                                 },
+                                 [this] { CloseTerminal(); }})),
+      m_pProvisioning(std::make_unique<CAddressProvisioning>(m_sys)) {}
 
 CORXBootApp::~CORXBootApp() = default;
 
@@ -60,7 +66,7 @@ void CORXBootApp::LoadConfig() {
         if (!strWhy.empty() && m_pFront) m_pFront->OnArgumentRefused(strWhy);
     }
     if (SocketsAvailable()) {
-        m_provisioning.LoadNetworkParams(m_config, m_pFront);
+        m_pProvisioning->LoadNetworkParams(m_config, m_pFront);
     } else {
         m_config.m_nBootNet = 0;
     }
@@ -93,4 +99,67 @@ void CORXBootApp::LogMessage(const char* pszFormat, ...) {
 
 void CORXBootApp::OpenTerminal() {
     if (m_pFront) m_pFront->OpenTerminal();
+}
+
+bool CORXBootApp::StartServers() {
+    return m_pServers->StartServers();
+}
+
+void CORXBootApp::StopServers() {
+    m_pServers->StopServers();
+}
+
+bool CORXBootApp::ServersRunning() const {
+    return m_pServers->ServersRunning();
+}
+
+void CORXBootApp::SetMaxTransfers(size_t nMax) {
+    m_pServers->SetMaxTransfers(nMax);
+}
+
+size_t CORXBootApp::TransferCount() {
+    return m_pServers->TransferCount();
+}
+
+std::optional<CTransferView> CORXBootApp::FirstTransfer() {
+    return m_pServers->FirstTransfer();
+}
+
+uint32_t CORXBootApp::ImageSize() const {
+    return m_pServers->ImageSize();
+}
+
+bool CORXBootApp::IsSerialDownloadActive() {
+    return m_pServers->IsSerialDownloadActive();
+}
+
+std::optional<uint32_t> CORXBootApp::FirstSerialBytesSent() {
+    return m_pServers->FirstSerialBytesSent();
+}
+
+bool CORXBootApp::OpenSerialPort() {
+    return m_pServers->OpenSerialPort();
+}
+
+void CORXBootApp::CloseSerialPorts() {
+    m_pServers->CloseSerialPorts();
+}
+
+std::vector<std::string> CORXBootApp::EnumerateSerialPorts() {
+    return m_pServers->EnumerateSerialPorts();
+}
+
+size_t CORXBootApp::SendTerminalBytes(const uint8_t* pBytes, size_t nCount) {
+    return m_pServers->SendTerminalBytes(pBytes, nCount);
+}
+
+std::unique_ptr<IAddressSearch> CORXBootApp::StartAddressSearch(uint32_t dwAddrNet, int nTries,
+                                                                IAddressSearch::FTrying fnTrying,
+                                                                IAddressSearch::FDone fnDone) {
+    return m_pProvisioning->StartAddressSearch(dwAddrNet, nTries, std::move(fnTrying),
+                                               std::move(fnDone));
+}
+
+void CORXBootApp::CancelAddressSearch() {
+    m_pProvisioning->CancelAddressSearch();
 }

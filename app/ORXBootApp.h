@@ -7,26 +7,23 @@
 #include <string>
 #include <vector>
 
-#include "app/AddressSearchHandle.h"
-#include "app/Config.h"
-#include "app/EventReporter.h"
-#include "app/Face.h"
-#include "app/FormatText.h"
-#include "app/PlatformServices.h"
-#include "image/TransferFile.h"
-#include "net/NetBootServer.h"
-#include "net/Provisioning.h"
-#include "platform/Messages.h"
-#include "serial/SerialBootServer.h"
-#include "server/TransferTable.h"
+#include "app/AppFront.h"
+#include "base/AddressSearchHandle.h"
+#include "base/Config.h"
+#include "base/EventReporter.h"
+#include "base/FormatText.h"
+#include "base/PlatformServices.h"
+#include "base/Views.h"
 
+class CAddressProvisioning;
+class CServerManager;
 class IProfile;
 
 constexpr int IDRETRY = 4;
 
 // The one application object: the settings, the start-up and shut-down, and the servers,
 // each kept by the part whose job it is. A face reaches the engine only through the
-// operations below (see app/Face.h for what it receives).
+// operations below (see base/Views.h for what it receives).
 class CORXBootApp {
 public:
     explicit CORXBootApp(const CPlatformServices& services);
@@ -65,45 +62,39 @@ public:
     // --- the servers (UI thread) ---
     bool StartServers();
     void StopServers();
-    bool ServersRunning() const { return m_bServersRunning.load(); }
+    bool ServersRunning() const;
     // Network transfers at once (--max-transfers); not a setting of the file.
-    void SetMaxTransfers(size_t nMax) { m_net.SetMaxTransfers(nMax); }
-    size_t TransferCount() { return m_transfers.Count(); }
+    void SetMaxTransfers(size_t nMax);
+    size_t TransferCount();
     std::optional<CTransferView> FirstTransfer();
     // Bytes of the loaded boot image; 0 while the servers are stopped.
-    uint32_t ImageSize() const { return m_image.Length(); }
-    bool IsSerialDownloadActive() { return m_serial.IsSerialDownloadActive(); }
+    uint32_t ImageSize() const;
+    bool IsSerialDownloadActive();
     // Bytes sent so far by the download on the first serial port, when one runs there.
-    std::optional<uint32_t> FirstSerialBytesSent() { return m_serial.FirstSerialBytesSent(); }
+    std::optional<uint32_t> FirstSerialBytesSent();
 
     // --- the serial terminal (UI thread) ---
     // Shows the terminal window, or brings it to the front (the face does it).
     void OpenTerminal();
     // Opens COMPORT at COMBAUD when no port is open; on failure the user has been told.
-    bool OpenSerialPort() { return m_serial.OpenSerialPort(); }
-    void CloseSerialPorts() { m_serial.CloseSerialPorts(); }
+    bool OpenSerialPort();
+    void CloseSerialPorts();
     // The "COMn" names of the ports that can be opened now, in port order.
-    std::vector<std::string> EnumerateSerialPorts() { return m_serial.EnumerateSerialPorts(); }
+    std::vector<std::string> EnumerateSerialPorts();
     // Queues typed bytes on the first port and returns how many it took: none when no port
     // is open or a download runs on it, fewer than given when its send ring is full.
-    size_t SendTerminalBytes(const uint8_t* pBytes, size_t nCount) {
-        return m_serial.SendTerminalBytes(pBytes, nCount);
-    }
+    size_t SendTerminalBytes(const uint8_t* pBytes, size_t nCount);
 
     // --- the unit's fixed address (UI thread) ---
     // The Ethernet page's test of an address: an echo request to it and, when it answers,
     // the search for a silent one after it (nTries candidates), on a thread of its own.
     std::unique_ptr<IAddressSearch> StartAddressSearch(uint32_t dwAddrNet, int nTries,
                                                        IAddressSearch::FTrying fnTrying,
-                                                       IAddressSearch::FDone fnDone) {
-        return m_provisioning.StartAddressSearch(dwAddrNet, nTries, std::move(fnTrying),
-                                                 std::move(fnDone));
-    }
-    // Ends the start-up search (see IAppFront): the settings keep their loaded values.
-    void CancelAddressSearch() { m_provisioning.CancelAddressSearch(); }
+                                                       IAddressSearch::FDone fnDone);
+    // Ends the start-up search (see IStartupSearchView): the settings keep their loaded values.
+    void CancelAddressSearch();
 
 private:
-    void ReportStartFailure(const std::string& strText);
     // Asks the face to close the terminal window, if one is attached.
     void CloseTerminal();
 
@@ -115,11 +106,7 @@ private:
     std::unique_ptr<IProfile> m_pProfile;
     IAppFront* m_pFront = nullptr;
 
-    std::atomic<bool> m_bServersRunning{false};
-    CTransferFile m_image;
-    CTransferTable m_transfers;
     CEventReporter m_reporter;
-    CNetBootServer m_net;
-    CSerialBootServer m_serial;
-    CAddressProvisioning m_provisioning;
+    std::unique_ptr<CServerManager> m_pServers;
+    std::unique_ptr<CAddressProvisioning> m_pProvisioning;
 };

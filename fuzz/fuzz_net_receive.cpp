@@ -13,8 +13,8 @@
 #include <cstring>
 
 #include "net/NetBootServer.h"
-#include "net/TransferNode.h"
 #include "tests/EngineRig.h"
+#include "transfer/TransferNode.h"
 
 namespace {
 constexpr size_t kImageLength = 1300;
@@ -55,7 +55,8 @@ void CheckTransfers(CTransferTable& transfers) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     if (nSize == 0) return 0;
     CEngineRig rig;
-    CNetBootServer net(rig.services, rig.config, rig.image, rig.transfers, rig.reporter, [] {});
+    CNetBootServer net(rig.services, rig.config, rig.image, rig.transfers, rig.reporter,
+                       rig.reports, [] {});
     rig.config.m_nNetType = 1;
     const uint8_t settings = pData[0];
     rig.config.m_bNetCache = settings & 1;

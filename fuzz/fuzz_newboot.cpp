@@ -45,7 +45,7 @@ void CheckReceiver(const uint8_t* pData, size_t nSize) {
     rig.services.pNetwork = &network;
     rig.sys.box.m_nAnswer = (nSize % 2 == 0) ? IDYES : IDNO;
     CNetBootServer net(rig.services, rig.config, rig.image, rig.transfers, rig.reporter,
-                       [&net] { net.Stop(); });
+                       rig.reports, [&net] { net.Stop(); });
     Check(net.CreateBroadcastSocket());
     CFakeSocket* pSocket = rig.sys.sockets.Bound(NEWBOOT_PORT);
     pSocket->m_incoming.push_back({std::vector<uint8_t>(pData, pData + nSize), {0x0A00000A, 100}});

@@ -1,7 +1,7 @@
 // Any bytes shown in the terminal: no raw control byte reaches the screen.
 #include <cstdlib>
 
-#include "app/TerminalText.h"
+#include "base/TerminalText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     const std::string str = TerminalDisplayText(pData, nSize);

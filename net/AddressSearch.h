@@ -4,7 +4,7 @@
 #include <mutex>
 #include <thread>
 
-#include "app/AddressSearchHandle.h"
+#include "base/AddressSearchHandle.h"
 
 class CAddressProvisioning;
 

@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "app/FormatText.h"
+#include "base/FormatText.h"
 #include "net/LogLimit.h"
 #include "platform/Clock.h"
 #include "platform/LastError.h"

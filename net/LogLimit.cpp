@@ -1,6 +1,6 @@
 #include "net/LogLimit.h"
 
-#include "app/EventReporter.h"
+#include "base/EventReporter.h"
 #include "platform/Clock.h"
 #include "platform/Timers.h"
 

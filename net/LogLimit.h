@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/FormatText.h"
+#include "base/FormatText.h"
 #include "platform/Messages.h"
 
 class CEventReporter;

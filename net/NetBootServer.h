@@ -12,9 +12,11 @@
 #include "platform/Socket.h"
 
 class CEventReporter;
+class CNetTransfer;
 class CORXBootConfig;
 class CTransferFile;
 class CTransferNode;
+class CTransferReporter;
 class CTransferTable;
 struct CPlatformServices;
 
@@ -24,6 +26,8 @@ constexpr int64_t SOCKET_ID_BROADCAST = 2;
 constexpr uint16_t BOOT_SERVER_PORT = 980;
 constexpr uint16_t NEWBOOT_PORT = 100;
 constexpr size_t DEFAULT_MAX_TRANSFERS = 1024;
+constexpr uint32_t TIMER_RETRANSMIT = 103;
+constexpr uint32_t TIMER_BROADCAST = 105;
 
 // The network boot server and the competing-server detection: the two UDP sockets, the
 // retransmit and broadcast timers, and the network transfers. It runs on the UI thread,
@@ -34,7 +38,7 @@ public:
     // fnStopServers stops every server (the user declined to run beside another one).
     CNetBootServer(const CPlatformServices& sys, const CORXBootConfig& config,
                    const CTransferFile& image, CTransferTable& transfers, CEventReporter& reporter,
-                   std::function<void()> fnStopServers);
+                   CTransferReporter& reports, std::function<void()> fnStopServers);
     ~CNetBootServer();
     CNetBootServer(const CNetBootServer&) = delete;
     CNetBootServer& operator=(const CNetBootServer&) = delete;
@@ -67,17 +71,17 @@ public:
 
 private:
     void OnBootRequest(const uint8_t* pData, size_t nLen, const CSockAddr& from);
-    void OnUnitReply(CTransferNode* pNode, const CSockAddr& from);
+    void OnUnitReply(CNetTransfer* pNode, const CSockAddr& from);
     void LogUnitLine(const CTransferNode& node, const std::string& strText);
     // Appends the transfer to the list and tells that it started.
-    CTransferNode* AddTransfer(std::unique_ptr<CTransferNode> pNew);
-    void OnRequestBeyondBound(std::unique_ptr<CTransferNode> pNew);
+    CNetTransfer* AddTransfer(std::unique_ptr<CNetTransfer> pNew);
+    void OnRequestBeyondBound(std::unique_ptr<CNetTransfer> pNew);
     // The held request of the address, taken out; null when there is none.
-    std::unique_ptr<CTransferNode> TakeHeld(uint32_t dwAddr);
+    std::unique_ptr<CNetTransfer> TakeHeld(uint32_t dwAddr);
     // A held unit answered: it becomes a transfer when there is room or a silent one to end.
-    void OnHeldReply(std::unique_ptr<CTransferNode> pHeld, const CSockAddr& from);
+    void OnHeldReply(std::unique_ptr<CNetTransfer> pHeld, const CSockAddr& from);
     // The oldest network transfer whose write request is unanswered past its first time-out.
-    CTransferNode* FindSilentTransfer();
+    CNetTransfer* FindSilentTransfer();
     void ReportBeyondBound();
 
     const CPlatformServices& m_sys;
@@ -85,6 +89,7 @@ private:
     const CTransferFile& m_image;
     CTransferTable& m_transfers;
     CEventReporter& m_reporter;
+    CTransferReporter& m_reports;
     std::function<void()> m_fnStopServers;
     HWND m_hTarget = 0;
     std::unique_ptr<IDatagramSocket> m_pBroadcastSocket;
@@ -95,7 +100,7 @@ private:
     std::unique_ptr<CArpClearing> m_pArp;  // none without a process runner
     size_t m_nMaxTransfers = DEFAULT_MAX_TRANSFERS;
     // Boot requests held beyond the bound, oldest first, each with its write request sent.
-    std::deque<std::unique_ptr<CTransferNode>> m_arrHeld;
+    std::deque<std::unique_ptr<CNetTransfer>> m_arrHeld;
     // Since the last report: requests beyond the bound, and held units that took the place
     // of silent transfers.
     uint32_t m_nBeyondBound = 0;

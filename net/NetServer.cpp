@@ -1,16 +1,17 @@
 #include <strings.h>
 
-#include "app/Config.h"
-#include "app/EventReporter.h"
-#include "app/PlatformServices.h"
+#include "base/Config.h"
+#include "base/EventReporter.h"
+#include "base/PlatformServices.h"
 #include "image/TransferFile.h"
 #include "net/NetBootServer.h"
-#include "net/TransferNode.h"
+#include "net/NetTransfer.h"
 #include "net/WireFormat.h"
 #include "platform/Clock.h"
 #include "platform/LastError.h"
 #include "platform/Timers.h"
-#include "server/TransferTable.h"
+#include "transfer/TransferReporter.h"
+#include "transfer/TransferTable.h"
 
 namespace {
 constexpr int64_t FD_READ = 1;
@@ -26,12 +27,14 @@ constexpr uint32_t RETRANSMIT_PERIOD_MS = 1000;
 
 CNetBootServer::CNetBootServer(const CPlatformServices& sys, const CORXBootConfig& config,
                                const CTransferFile& image, CTransferTable& transfers,
-                               CEventReporter& reporter, std::function<void()> fnStopServers)
+                               CEventReporter& reporter, CTransferReporter& reports,
+                               std::function<void()> fnStopServers)
     : m_sys(sys),
       m_config(config),
       m_image(image),
       m_transfers(transfers),
       m_reporter(reporter),
+      m_reports(reports),
       m_fnStopServers(std::move(fnStopServers)),
       m_log(reporter, *sys.pClock, *sys.pPoster, *sys.pTimers) {
     if (m_sys.pProcess)
@@ -95,7 +98,7 @@ void CNetBootServer::LogUnitLine(const CTransferNode& node, const std::string& s
 }
 
 // Every datagram from a unit with a transfer, whatever it holds, moves it on by one packet.
-void CNetBootServer::OnUnitReply(CTransferNode* pNode, const CSockAddr& from) {
+void CNetBootServer::OnUnitReply(CNetTransfer* pNode, const CSockAddr& from) {
     enum { SEND_DATA, SEND_JUMP, COMPLETED } step = COMPLETED;
     // Serial threads read the node's byte count under this lock for their reports.
     m_transfers.Locked([&](const CTransferTable::CList&) {
@@ -111,12 +114,12 @@ void CNetBootServer::OnUnitReply(CTransferNode* pNode, const CSockAddr& from) {
     if (step == COMPLETED) {
         LogUnitLine(*pNode, "Transmission completed.");
         DestroyTransfer(m_transfers.Remove(pNode));
-        m_reporter.PostStatusEvent(BOOT_EVENT_TRANSFER_DONE);
+        m_reports.PostStatusEvent(BOOT_EVENT_TRANSFER_DONE);
         return;
     }
     pNode->SendPacket(*m_pServerSocket);
     if (step == SEND_JUMP) LogUnitLine(*pNode, "Sending Jump");
-    m_reporter.PostProgress(m_transfers.FindTransferSlot(pNode));
+    m_reports.PostProgress(m_transfers.FindTransferSlot(pNode));
 }
 
 void CNetBootServer::OnBootRequest(const uint8_t* pData, size_t nLen, const CSockAddr& from) {
@@ -136,7 +139,7 @@ void CNetBootServer::OnBootRequest(const uint8_t* pData, size_t nLen, const CSoc
         return;
     }
     TakeHeld(from.dwAddr);  // asked again: held anew, or served now that there is room
-    auto pNew = std::make_unique<CTransferNode>(from, request.strName, *m_sys.pClock);
+    auto pNew = std::make_unique<CNetTransfer>(from, request.strName, *m_sys.pClock);
     if (m_transfers.Count() >= m_nMaxTransfers) {
         OnRequestBeyondBound(std::move(pNew));
         return;
@@ -178,16 +181,17 @@ void CNetBootServer::OnServerReceive() {
     }
     const size_t nLen = static_cast<size_t>(nReceived);
     // Only this thread removes network transfers, so the pointer outlives the lock.
-    CTransferNode* pNode = m_transfers.Locked([&](const CTransferTable::CList& arr) {
+    CNetTransfer* pNode = m_transfers.Locked([&](const CTransferTable::CList& arr) {
         for (const auto& p : arr) {
-            if (!p->IsSerial() && p->m_addrPeer.dwAddr == from.dwAddr) return p.get();
+            if (!p->IsSerial() && p->m_addrPeer.dwAddr == from.dwAddr)
+                return static_cast<CNetTransfer*>(p.get());
         }
-        return static_cast<CTransferNode*>(nullptr);
+        return static_cast<CNetTransfer*>(nullptr);
     });
     if (!pNode) {
         if (nLen == BOOT_REQUEST_LEN) {
             OnBootRequest(buf, nLen, from);
-        } else if (std::unique_ptr<CTransferNode> pHeld = TakeHeld(from.dwAddr)) {
+        } else if (std::unique_ptr<CNetTransfer> pHeld = TakeHeld(from.dwAddr)) {
             OnHeldReply(std::move(pHeld), from);
         }
     } else if (nLen != BOOT_REQUEST_LEN) {  // a unit repeats its request while it is served
@@ -199,16 +203,16 @@ void CNetBootServer::CheckRetransmits() {
     ReportBeyondBound();
     // A snapshot, so that serial threads adding or removing their transfers meanwhile
     // neither shift a network transfer past the walk nor have it examined twice.
-    std::vector<CTransferNode*> arrNodes;
+    std::vector<CNetTransfer*> arrNodes;
     m_transfers.Locked([&](const CTransferTable::CList& arr) {
         for (const auto& p : arr) {
-            if (!p->IsSerial()) arrNodes.push_back(p.get());
+            if (!p->IsSerial()) arrNodes.push_back(static_cast<CNetTransfer*>(p.get()));
         }
     });
     // Only this thread removes network transfers, and the walk only the one it is at, so every
     // node taken stays valid. Nothing in the walk waits: one reading of the clock serves all.
     const uint32_t dwNow = m_sys.pClock->GetTickCount();
-    for (CTransferNode* pNode : arrNodes) {
+    for (CNetTransfer* pNode : arrNodes) {
         const uint32_t nShift =
             pNode->m_nRetries < MAX_RETRIES_SHIFT ? pNode->m_nRetries : MAX_RETRIES_SHIFT;
         const uint32_t dwTimeout = RETRANSMIT_BASE_MS << nShift;
@@ -222,7 +226,7 @@ void CNetBootServer::CheckRetransmits() {
         }
         LogUnitLine(*pNode, "Failed Transfer");
         DestroyTransfer(m_transfers.Remove(pNode));
-        m_reporter.PostStatusEvent(BOOT_EVENT_TRANSFER_FAILED);
+        m_reports.PostStatusEvent(BOOT_EVENT_TRANSFER_FAILED);
     }
 }
 

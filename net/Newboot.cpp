@@ -1,7 +1,7 @@
 #include <strings.h>
 
-#include "app/EventReporter.h"
-#include "app/PlatformServices.h"
+#include "base/EventReporter.h"
+#include "base/PlatformServices.h"
 #include "net/NetBootServer.h"
 #include "net/WireFormat.h"
 #include "platform/LastError.h"

@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "app/Config.h"
-#include "app/Face.h"
-#include "app/FormatText.h"
-#include "app/PlatformServices.h"
+#include "base/Config.h"
+#include "base/FormatText.h"
+#include "base/PlatformServices.h"
+#include "base/Views.h"
 #include "net/AddressSearch.h"
 #include "platform/LastError.h"
 #include "platform/MessageBox.h"
@@ -86,7 +86,8 @@ bool CAddressProvisioning::FindFreeAddress(uint32_t& dwAddr, int nTries,
     return false;
 }
 
-uint32_t CAddressProvisioning::ReadAdapterAddress(CORXBootConfig& config, IAppFront* pFront) {
+uint32_t CAddressProvisioning::ReadAdapterAddress(CORXBootConfig& config,
+                                                  IStartupSearchView* pFront) {
     uint32_t dwAddr = 0;
     uint32_t dwMask = 0;
     const uint32_t dwCode = m_sys.pNetwork->GetFirstAdapterAddress(dwAddr, dwMask);
@@ -134,7 +135,7 @@ uint32_t CAddressProvisioning::ReadAdapterAddress(CORXBootConfig& config, IAppFr
     return 0;
 }
 
-void CAddressProvisioning::LoadNetworkParams(CORXBootConfig& config, IAppFront* pFront) {
+void CAddressProvisioning::LoadNetworkParams(CORXBootConfig& config, IStartupSearchView* pFront) {
     if (m_sys.pNetwork == nullptr) return;
     const uint32_t dwCode = ReadAdapterAddress(config, pFront);
     if (dwCode != 0) {

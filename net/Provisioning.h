@@ -4,11 +4,11 @@
 #include <memory>
 #include <vector>
 
-#include "app/AddressSearchHandle.h"
+#include "base/AddressSearchHandle.h"
 
 class CAddressSearch;
 class CORXBootConfig;
-class IAppFront;
+class IStartupSearchView;
 struct CPlatformServices;
 
 // Unit address provisioning: a fixed address for units that no machine answers at, proposed
@@ -31,9 +31,9 @@ public:
     // UI thread, at start-up: the first adapter's mask and the first silent address after
     // its own become NETIPMASK and NETIP. The search runs on a worker while this thread runs
     // a local event loop; the face follows it. A system error code, 0 when no message is due.
-    uint32_t ReadAdapterAddress(CORXBootConfig& config, IAppFront* pFront);
+    uint32_t ReadAdapterAddress(CORXBootConfig& config, IStartupSearchView* pFront);
     // ReadAdapterAddress, and the message "Error reading network params." on failure.
-    void LoadNetworkParams(CORXBootConfig& config, IAppFront* pFront);
+    void LoadNetworkParams(CORXBootConfig& config, IStartupSearchView* pFront);
     // UI thread: the start-up search sends no further echo request; NETIP and NETIPMASK keep
     // the values loaded from the settings.
     void CancelAddressSearch();

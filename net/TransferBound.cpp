@@ -1,28 +1,29 @@
 // The bound on transfers at once, and the boot requests held beyond it.
-#include "app/EventReporter.h"
-#include "app/PlatformServices.h"
+#include "base/EventReporter.h"
+#include "base/PlatformServices.h"
 #include "net/NetBootServer.h"
-#include "net/TransferNode.h"
+#include "net/NetTransfer.h"
 #include "platform/Clock.h"
-#include "server/TransferTable.h"
+#include "transfer/TransferReporter.h"
+#include "transfer/TransferTable.h"
 
 namespace {
 // A transfer is silent when its write request has gone unanswered past its first time-out.
 constexpr uint32_t kSilentMs = 1000;
 }  // namespace
 
-CTransferNode* CNetBootServer::AddTransfer(std::unique_ptr<CTransferNode> pNew) {
-    CTransferNode* pNode = pNew.get();
+CNetTransfer* CNetBootServer::AddTransfer(std::unique_ptr<CNetTransfer> pNew) {
+    CNetTransfer* pNode = pNew.get();
     m_transfers.Add(std::move(pNew));
     LogUnitLine(*pNode, "Starting Transfer");
-    m_reporter.PostStatusEvent(BOOT_EVENT_TRANSFER_STARTED);
+    m_reports.PostStatusEvent(BOOT_EVENT_TRANSFER_STARTED);
     return pNode;
 }
 
 // Beyond the bound a request costs no log line and no status event, so a flood from ever
 // new addresses fills nothing. While a silent transfer could make way, it is held with its
 // write request sent; else it is not answered, and the unit asks again a second later.
-void CNetBootServer::OnRequestBeyondBound(std::unique_ptr<CTransferNode> pNew) {
+void CNetBootServer::OnRequestBeyondBound(std::unique_ptr<CNetTransfer> pNew) {
     ++m_nBeyondBound;
     if (!FindSilentTransfer()) return;
     pNew->SendPacket(*m_pServerSocket);
@@ -30,37 +31,39 @@ void CNetBootServer::OnRequestBeyondBound(std::unique_ptr<CTransferNode> pNew) {
     if (m_arrHeld.size() > m_nMaxTransfers) m_arrHeld.pop_front();
 }
 
-std::unique_ptr<CTransferNode> CNetBootServer::TakeHeld(uint32_t dwAddr) {
+std::unique_ptr<CNetTransfer> CNetBootServer::TakeHeld(uint32_t dwAddr) {
     for (auto it = m_arrHeld.begin(); it != m_arrHeld.end(); ++it) {
         if ((*it)->m_addrPeer.dwAddr != dwAddr) continue;
-        std::unique_ptr<CTransferNode> pHeld = std::move(*it);
+        std::unique_ptr<CNetTransfer> pHeld = std::move(*it);
         m_arrHeld.erase(it);
         return pHeld;
     }
     return nullptr;
 }
 
-void CNetBootServer::OnHeldReply(std::unique_ptr<CTransferNode> pHeld, const CSockAddr& from) {
+void CNetBootServer::OnHeldReply(std::unique_ptr<CNetTransfer> pHeld, const CSockAddr& from) {
     if (m_transfers.Count() >= m_nMaxTransfers) {
-        CTransferNode* pSilent = FindSilentTransfer();
+        CNetTransfer* pSilent = FindSilentTransfer();
         if (!pSilent) return;
         LogUnitLine(*pSilent, "Failed Transfer");
         DestroyTransfer(m_transfers.Remove(pSilent));
-        m_reporter.PostStatusEvent(BOOT_EVENT_TRANSFER_FAILED);
+        m_reports.PostStatusEvent(BOOT_EVENT_TRANSFER_FAILED);
         ++m_nTakenOn;
     }
     OnUnitReply(AddTransfer(std::move(pHeld)), from);
 }
 
-CTransferNode* CNetBootServer::FindSilentTransfer() {
+CNetTransfer* CNetBootServer::FindSilentTransfer() {
     const uint32_t dwNow = m_sys.pClock->GetTickCount();
     return m_transfers.Locked([&](const CTransferTable::CList& arr) {
-        for (const auto& p : arr) {
-            if (!p->IsSerial() && p->m_nSent == 0 && !p->m_bJumpSent &&
+        for (const auto& pEntry : arr) {
+            if (pEntry->IsSerial()) continue;
+            auto* p = static_cast<CNetTransfer*>(pEntry.get());
+            if (p->m_nSent == 0 && !p->m_bJumpSent &&
                 (p->m_nRetries > 0 || dwNow - p->m_dwLastSend >= kSilentMs))
-                return p.get();
+                return p;
         }
-        return static_cast<CTransferNode*>(nullptr);
+        return static_cast<CNetTransfer*>(nullptr);
     });
 }
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/TerminalText.h"
+#include "base/TerminalText.h"
 
 namespace {
 constexpr uint16_t OPCODE_WRQ = 2;

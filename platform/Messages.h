@@ -14,20 +14,6 @@ constexpr uint32_t WM_BOOT_SOCKET = WM_USER + 503;    // 1527
 constexpr uint32_t WM_SERIAL_TEXT = WM_USER + 504;    // 1528
 constexpr uint32_t WM_UPDATE_TITLE = WM_USER + 505;   // 1529
 
-// The transfer slots a face shows: wParam 0 to 4 of WM_BOOT_TEXT and WM_BOOT_PROGRESS.
-constexpr int BOOT_VISIBLE_SLOTS = 5;
-
-// wParam of WM_BOOT_TEXT below the slots.
-constexpr int BOOT_SLOT_LOG = -1;
-constexpr int BOOT_EVENT_TRANSFER_STARTED = -2;
-constexpr int BOOT_EVENT_TRANSFER_DONE = -3;
-constexpr int BOOT_EVENT_TRANSFER_FAILED = -4;
-constexpr int BOOT_EVENT_SERVERS_STARTED = -5;
-constexpr int BOOT_EVENT_SERVERS_HALTED = -6;
-
-constexpr uint32_t TIMER_RETRANSMIT = 103;
-constexpr uint32_t TIMER_BROADCAST = 105;
-
 // A message target ("window"); 0 is no window.
 using HWND = uint32_t;
 

@@ -13,6 +13,7 @@
 class CEventReporter;
 class CORXBootConfig;
 class CTransferFile;
+class CTransferReporter;
 class CTransferTable;
 struct CPlatformServices;
 
@@ -23,7 +24,7 @@ class CSerialBootServer : public ISerialHost {
 public:
     CSerialBootServer(const CPlatformServices& sys, const CORXBootConfig& config,
                       CTransferFile& image, CTransferTable& transfers, CEventReporter& reporter,
-                      std::atomic<bool>& bServersRunning);
+                      CTransferReporter& reports, std::atomic<bool>& bServersRunning);
     // Stops and closes every port.
     ~CSerialBootServer() override;
     CSerialBootServer(const CSerialBootServer&) = delete;
@@ -51,6 +52,7 @@ public:
     // Serves the open port until it is stopped or fails.
     int ServeSerialPort(CTransferSerial& port);
     void PostSerialText(const uint8_t* pBytes, size_t nCount) override;
+    // Only while the servers run.
     void PostSerialFormat(const char* pszFormat, ...) override ORX_PRINTF(2, 3);
     // 0: a valid request; -1: the port failed or stopped; -2: a bad checksum; > 0: none here.
     int CheckSerialBootRequest(CTransferSerial& port, uint8_t* pRequest, int nReceived);
@@ -65,6 +67,7 @@ private:
     CTransferFile& m_image;
     CTransferTable& m_transfers;
     CEventReporter& m_reporter;
+    CTransferReporter& m_reports;
     std::atomic<bool>& m_bServersRunning;
     std::mutex m_lockSerial;
     std::vector<std::unique_ptr<CTransferSerial>> m_arrSerialPorts;

@@ -1,15 +1,16 @@
 #include <algorithm>
 #include <memory>
 
-#include "app/Config.h"
-#include "app/EventReporter.h"
-#include "app/PlatformServices.h"
+#include "base/Config.h"
+#include "base/EventReporter.h"
+#include "base/PlatformServices.h"
 #include "image/TransferFile.h"
-#include "net/TransferNode.h"
 #include "platform/Clock.h"
 #include "platform/Socket.h"
 #include "serial/SerialBootServer.h"
-#include "server/TransferTable.h"
+#include "transfer/TransferNode.h"
+#include "transfer/TransferReporter.h"
+#include "transfer/TransferTable.h"
 
 namespace {
 constexpr uint32_t kBlockHv7 = 256;
@@ -22,13 +23,12 @@ const uint8_t kLineFeed = '\n';
 bool CSerialBootServer::SerialDownload(CTransferSerial& port) {
     IClock& clock = *m_sys.pClock;
     port.m_nState = SERIAL_STATE_DOWNLOADING;
-    auto pOwned =
-        std::make_unique<CTransferNode>(CSockAddr{INADDR_ALL_ONES, 0}, port.m_strPort, clock);
+    auto pOwned = std::make_unique<CTransferNode>(CSockAddr{INADDR_ALL_ONES, 0}, port.m_strPort);
     CTransferNode* pNode = pOwned.get();
     port.m_pTransfer = pNode;
     const int nSlot = m_transfers.Add(std::move(pOwned));
-    m_reporter.LogTransferMessage(nSlot, "Starting Transfer");
-    m_reporter.PostStatusEvent(BOOT_EVENT_TRANSFER_STARTED);
+    m_reports.LogTransferMessage(nSlot, "Starting Transfer");
+    m_reports.PostStatusEvent(BOOT_EVENT_TRANSFER_STARTED);
 
     // Takes the entry out of the list and destroys it, unless someone else already did.
     auto fnRelease = [&] {
@@ -41,21 +41,17 @@ bool CSerialBootServer::SerialDownload(CTransferSerial& port) {
     uint32_t nSent = 0;
     auto fnAdvance = [&](uint32_t n) {
         nSent += n;
-        m_transfers.Locked([&](const CTransferTable::CList&) { pNode->Advance(n); });
+        m_transfers.Locked([&](const CTransferTable::CList&) { pNode->m_nSent += n; });
     };
 
     if (!m_image.BuildRecordIndex()) {
         m_reporter.LogMessage("Boot File is corrupt!");
         fnRelease();
-        m_reporter.PostStatusEvent(BOOT_EVENT_TRANSFER_FAILED);
+        m_reports.PostStatusEvent(BOOT_EVENT_TRANSFER_FAILED);
         return false;
     }
     const bool bHv6 = m_config.m_nComProtocol != 0;
     const uint32_t nBlock = bHv6 ? kBlockHv6 : kBlockHv7;
-    m_transfers.Locked([&](const CTransferTable::CList&) {
-        pNode->AllocPacket(CTransferFileRecInfo::kHeaderSize, nBlock);
-        pNode->m_bLineFeedHandshake = bHv6;
-    });
 
     clock.Sleep(100);
     const uint32_t dwStart = clock.GetTickCount();
@@ -68,8 +64,8 @@ bool CSerialBootServer::SerialDownload(CTransferSerial& port) {
     int32_t nRecords = 0;
     for (size_t iRec = 0; iRec < m_image.RecordCount() && bResult; ++iRec) {
         const CTransferFileRecInfo& rec = m_image.Record(iRec);
-        m_reporter.PostSerialFormat("\r\n<Record address = %08x  Record length  = %08u>",
-                                    rec.Address(), rec.Length());
+        PostSerialFormat("\r\n<Record address = %08x  Record length  = %08u>", rec.Address(),
+                         rec.Length());
         if (bHv6) {
             if (port.ReadLine(nullptr, kGoAheadLimit) <= 0) {
                 bResult = false;
@@ -81,7 +77,7 @@ bool CSerialBootServer::SerialDownload(CTransferSerial& port) {
         if (!bResult) break;
         fnAdvance(CTransferFileRecInfo::kHeaderSize);
         if (rec.Address() == 0) {
-            m_reporter.PostSerialFormat("\r\n<Entry point is %08x>", rec.Length());
+            PostSerialFormat("\r\n<Entry point is %08x>", rec.Length());
             break;
         }
         for (uint32_t nOffset = 0; nOffset < rec.Length();) {
@@ -94,7 +90,7 @@ bool CSerialBootServer::SerialDownload(CTransferSerial& port) {
             bResult = port.Write(rec.Data() + nOffset, static_cast<int>(n));
             fnAdvance(n);
             nOffset += n;
-            m_reporter.PostProgress(m_transfers.FindTransferSlot(pNode));
+            m_reports.PostProgress(m_transfers.FindTransferSlot(pNode));
         }
         clock.Sleep(5);
         ++nRecords;
@@ -103,21 +99,21 @@ bool CSerialBootServer::SerialDownload(CTransferSerial& port) {
     if (bResult) {
         port.m_nState = SERIAL_STATE_DONE;
     } else {
-        m_reporter.LogTransferMessage(m_transfers.FindTransferSlot(pNode),
-                                      "No response from unit (CR)");
-        m_reporter.PostSerialFormat("\r\n<No response from unit (CR)>");
+        m_reports.LogTransferMessage(m_transfers.FindTransferSlot(pNode),
+                                     "No response from unit (CR)");
+        PostSerialFormat("\r\n<No response from unit (CR)>");
         port.m_nState = SERIAL_STATE_FAILED;
     }
     const uint32_t dwSeconds = (clock.GetTickCount() - dwStart) / 1000;
-    m_reporter.PostSerialFormat("\r\n<Processed %d records, %ld bytes.>", nRecords, long(nSent));
-    m_reporter.PostSerialFormat("\r\n<Time= %ld seconds.>", long(dwSeconds));
-    m_reporter.PostSerialFormat("\r\n<Overhead= %ld bytes.>", long(12 * nRecords + 15));
+    PostSerialFormat("\r\n<Processed %d records, %ld bytes.>", nRecords, long(nSent));
+    PostSerialFormat("\r\n<Time= %ld seconds.>", long(dwSeconds));
+    PostSerialFormat("\r\n<Overhead= %ld bytes.>", long(12 * nRecords + 15));
     // A download within its first second has no rate to show, and is no failure for that.
     if (dwSeconds != 0)
-        m_reporter.PostSerialFormat("<\r\nRate= %ld bytes per second.>", long(nSent / dwSeconds));
-    m_reporter.LogTransferMessage(m_transfers.FindTransferSlot(pNode), "Transfer %s",
-                                  bResult ? "Complete" : "Failed");
+        PostSerialFormat("<\r\nRate= %ld bytes per second.>", long(nSent / dwSeconds));
+    m_reports.LogTransferMessage(m_transfers.FindTransferSlot(pNode), "Transfer %s",
+                                 bResult ? "Complete" : "Failed");
     fnRelease();
-    m_reporter.PostStatusEvent(bResult ? BOOT_EVENT_TRANSFER_DONE : BOOT_EVENT_TRANSFER_FAILED);
+    m_reports.PostStatusEvent(bResult ? BOOT_EVENT_TRANSFER_DONE : BOOT_EVENT_TRANSFER_FAILED);
     return true;
 }

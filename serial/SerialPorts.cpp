@@ -2,23 +2,25 @@
 #include <algorithm>
 #include <cstdarg>
 
-#include "app/Config.h"
-#include "app/EventReporter.h"
-#include "app/PlatformServices.h"
+#include "base/Config.h"
+#include "base/EventReporter.h"
+#include "base/PlatformServices.h"
 #include "platform/LastError.h"
 #include "platform/MessageBox.h"
 #include "platform/SerialPort.h"
 #include "serial/SerialBootServer.h"
-#include "server/TransferTable.h"
+#include "transfer/TransferTable.h"
 
 CSerialBootServer::CSerialBootServer(const CPlatformServices& sys, const CORXBootConfig& config,
                                      CTransferFile& image, CTransferTable& transfers,
-                                     CEventReporter& reporter, std::atomic<bool>& bServersRunning)
+                                     CEventReporter& reporter, CTransferReporter& reports,
+                                     std::atomic<bool>& bServersRunning)
     : m_sys(sys),
       m_config(config),
       m_image(image),
       m_transfers(transfers),
       m_reporter(reporter),
+      m_reports(reports),
       m_bServersRunning(bServersRunning) {}
 
 CSerialBootServer::~CSerialBootServer() {
@@ -38,6 +40,7 @@ void CSerialBootServer::PostSerialText(const uint8_t* pBytes, size_t nCount) {
 }
 
 void CSerialBootServer::PostSerialFormat(const char* pszFormat, ...) {
+    if (!m_bServersRunning.load()) return;
     va_list args;
     va_start(args, pszFormat);
     m_reporter.PostSerialFormatV(pszFormat, args);

@@ -1,8 +1,8 @@
 #include <cstring>
 
-#include "app/Config.h"
-#include "app/EventReporter.h"
-#include "app/PlatformServices.h"
+#include "base/Config.h"
+#include "base/EventReporter.h"
+#include "base/PlatformServices.h"
 #include "platform/Socket.h"
 #include "serial/SerialBootServer.h"
 #include "serial/SerialRequest.h"

@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/FormatText.h"
+#include "base/FormatText.h"
 #include "platform/SerialPort.h"
 
 class CTransferNode;

@@ -1,34 +1,49 @@
-// Starting and stopping all servers as one.
-#include "app/ORXBootApp.h"
-#include "net/TransferNode.h"
+#include "server/ServerManager.h"
+
+#include "base/Config.h"
+#include "base/EventReporter.h"
+#include "base/PlatformServices.h"
 #include "platform/LastError.h"
 #include "platform/MessageBox.h"
+#include "transfer/TransferNode.h"
 
-void CORXBootApp::ReportStartFailure(const std::string& strText) {
+CServerManager::CServerManager(const CPlatformServices& sys, CORXBootConfig& config,
+                               CEventReporter& events, CHooks hooks)
+    : m_sys(sys),
+      m_config(config),
+      m_events(events),
+      m_hooks(std::move(hooks)),
+      m_reports(events, m_transfers, m_image, config),
+      m_net(sys, config, m_image, m_transfers, events, m_reports, [this] { StopServers(); }),
+      m_serial(sys, config, m_image, m_transfers, events, m_reports, m_bServersRunning) {}
+
+CServerManager::~CServerManager() = default;
+
+void CServerManager::ReportStartFailure(const std::string& strText) {
     m_sys.pMessageBox->Show(strText, MB_OK | MB_ICONSTOP);
-    m_reporter.PostBootText(BOOT_SLOT_LOG, strText);
-    if (m_pFront) m_pFront->SetWaitCursor(false);
+    m_events.PostBootText(BOOT_SLOT_LOG, strText);
+    WaitCursor(false);
 }
 
-bool CORXBootApp::StartServers() {
-    if (m_pFront) m_pFront->SetWaitCursor(true);
+bool CServerManager::StartServers() {
+    WaitCursor(true);
     if (m_config.m_strBootFile.empty()) {
         ReportStartFailure("No boot file has been selected.");
         return false;
     }
-    m_reporter.PostBootText(BOOT_SLOT_LOG, "");
-    m_reporter.LogMessage("Reading boot file '%s'.", m_config.m_strBootFile.c_str());
+    m_events.PostBootText(BOOT_SLOT_LOG, "");
+    m_events.LogMessage("Reading boot file '%s'.", m_config.m_strBootFile.c_str());
     if (!m_image.Load(m_config.m_strBootFile, &m_config.m_arrBootFiles)) {
         const std::string strError = FormatErrorText(GetLastError());
         ReportStartFailure("Boot File '" + m_config.m_strBootFile + "' Failed Load: " + strError);
         return false;
     }
     if (m_config.m_nBootSerial == 0 && m_config.m_nBootNet == 0) {
-        if (m_pFront) m_pFront->SetWaitCursor(false);
+        WaitCursor(false);
         return false;
     }
     if (m_config.m_nBootNet != 0) {
-        if (!SocketsAvailable()) {
+        if (!m_sys.SocketsAvailable()) {
             ReportStartFailure("TCP/IP failed to load");
             return false;
         }
@@ -55,17 +70,17 @@ bool CORXBootApp::StartServers() {
                                    "' failed code: " + FormatErrorText(GetLastError()));
                 return false;
             }
-            m_reporter.LogMessage("Serial port '%s' ready...", m_config.m_strComPort.c_str());
+            m_events.LogMessage("Serial port '%s' ready...", m_config.m_strComPort.c_str());
         }
     }
-    m_reporter.PostStatusEvent(BOOT_EVENT_SERVERS_STARTED);
-    if (m_pFront) m_pFront->SetWaitCursor(false);
+    m_reports.PostStatusEvent(BOOT_EVENT_SERVERS_STARTED);
+    WaitCursor(false);
     return true;
 }
 
-void CORXBootApp::StopServers() {
+void CServerManager::StopServers() {
     const bool bWasRunning = m_bServersRunning.exchange(false);
-    CloseTerminal();
+    if (m_hooks.fnCloseTerminal) m_hooks.fnCloseTerminal();
     m_net.Stop();
     // Waits for the port threads, which may still add or remove their transfers; with the
     // ports gone, what is left of a serial transfer is only its entry.
@@ -76,12 +91,12 @@ void CORXBootApp::StopServers() {
     }
     m_net.FinishArpClearing();
     if (bWasRunning) {
-        m_reporter.LogMessage("All servers halted");
-        m_reporter.PostStatusEvent(BOOT_EVENT_SERVERS_HALTED);
+        m_events.LogMessage("All servers halted");
+        m_reports.PostStatusEvent(BOOT_EVENT_SERVERS_HALTED);
     }
 }
 
-std::optional<CTransferView> CORXBootApp::FirstTransfer() {
+std::optional<CTransferView> CServerManager::FirstTransfer() {
     return m_transfers.Locked([](const CTransferTable::CList& arr) -> std::optional<CTransferView> {
         if (arr.empty()) return std::nullopt;
         return CTransferView{arr.front()->m_strName, !arr.front()->IsSerial()};

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Config.h"
+#include "base/Config.h"
 #include "platform/IniCodec.h"
 
 struct CSnapshot {

@@ -8,13 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "app/Config.h"
-#include "app/EventReporter.h"
-#include "app/PlatformServices.h"
+#include "base/Config.h"
+#include "base/EventReporter.h"
+#include "base/PlatformServices.h"
 #include "image/TransferFile.h"
-#include "server/TransferTable.h"
 #include "tests/Fakes.h"
 #include "tests/TestImage.h"
+#include "transfer/TransferNode.h"
+#include "transfer/TransferReporter.h"
+#include "transfer/TransferTable.h"
 
 struct CEngineRig {
     CEngineRig() {
@@ -27,7 +29,7 @@ struct CEngineRig {
     }
     // A serial transfer in the list, as a download adds it.
     CTransferNode* AddSerialTransfer(const std::string& strPort) {
-        auto p = std::make_unique<CTransferNode>(CSockAddr{INADDR_ALL_ONES, 0}, strPort, sys.clock);
+        auto p = std::make_unique<CTransferNode>(CSockAddr{INADDR_ALL_ONES, 0}, strPort);
         CTransferNode* pRaw = p.get();
         transfers.Add(std::move(p));
         return pRaw;
@@ -47,7 +49,8 @@ struct CEngineRig {
     CTransferFile image;
     std::atomic<bool> bServersRunning{true};
     CTransferTable transfers;
-    CEventReporter reporter{*services.pPoster, transfers, image, config, bServersRunning};
+    CEventReporter reporter{*services.pPoster};
+    CTransferReporter reports{reporter, transfers, image, config};
 };
 
 // What a unit sends: 127.0.0.n in network byte order asks to be booted under its name.

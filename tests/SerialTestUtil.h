@@ -18,7 +18,8 @@ struct CSerialTestApp : CEngineRig {
     }
     CSystemClock realClock;
     CFakeSerialFactory serial;
-    CSerialBootServer server{services, config, image, transfers, reporter, bServersRunning};
+    CSerialBootServer server{services, config,  image,          transfers,
+                             reporter, reports, bServersRunning};
 
     std::string TerminalText() const {
         std::string str;

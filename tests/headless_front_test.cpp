@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "Fakes.h"
-#include "app/HeadlessFront.h"
+#include "headless/HeadlessFront.h"
 #include "tests/TestImage.h"
 
 namespace {

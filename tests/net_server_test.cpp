@@ -72,7 +72,8 @@ protected:
         }
     }
 
-    CNetBootServer net{services, config, image, transfers, reporter, [this] { net.Stop(); }};
+    CNetBootServer net{
+        services, config, image, transfers, reporter, reports, [this] { net.Stop(); }};
     Bytes m_image;
     CFakeSocket* m_pServer = nullptr;
 };

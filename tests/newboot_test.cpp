@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "net/NetBootServer.h"
 #include "tests/CaseName.h"
 #include "tests/Fakes.h"
 #include "tests/TestImage.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Config.h"
+#include "base/Config.h"
 #include "net/AddressSearch.h"
 #include "tests/CaseName.h"
 #include "tests/Fakes.h"

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/EngineRig.h"
+#include "tests/SerialTestUtil.h"
 
 namespace {
 
@@ -10,9 +11,9 @@ TEST_F(ReportingTest, NothingIsPostedWithoutTheMainWindow) {
     reporter.AttachView(nullptr);
     AddSerialTransfer("COM1");
     reporter.LogMessage("hello %d", 1);
-    reporter.LogTransferMessage(0, "x");
-    reporter.PostProgress(0);
-    reporter.PostStatusEvent(BOOT_EVENT_TRANSFER_STARTED);
+    reports.LogTransferMessage(0, "x");
+    reports.PostProgress(0);
+    reports.PostStatusEvent(BOOT_EVENT_TRANSFER_STARTED);
     EXPECT_TRUE(sys.poster.m_msgs.empty());
 }
 
@@ -20,8 +21,8 @@ TEST_F(ReportingTest, NothingIsPostedWithoutTheMainWindow) {
 TEST_F(ReportingTest, TransferLinesNeedAValidSlot) {
     AddSerialTransfer("COM1");
     AddSerialTransfer("UNIT7");
-    reporter.LogTransferMessage(2, "Starting Transfer");
-    reporter.LogTransferMessage(-1, "Starting Transfer");
+    reports.LogTransferMessage(2, "Starting Transfer");
+    reports.LogTransferMessage(-1, "Starting Transfer");
     EXPECT_TRUE(sys.poster.m_msgs.empty());
 }
 
@@ -30,10 +31,10 @@ TEST_F(ReportingTest, ProgressIsRoundedAndPostedOnlyOnChange) {
     CTransferNode* p = AddSerialTransfer("COM1");
     for (uint32_t nSent : {4, 4, 5, 994, 995, 1000}) {
         p->m_nSent = nSent;
-        reporter.PostProgress(0);
+        reports.PostProgress(0);
     }
-    reporter.PostProgress(3);  // a slot with no transfer always reports -1
-    reporter.PostProgress(3);
+    reports.PostProgress(3);  // a slot with no transfer always reports -1
+    reports.PostProgress(3);
     std::vector<std::string> arrPosted;
     for (const auto& m : sys.poster.Messages(WM_BOOT_PROGRESS))
         arrPosted.push_back(std::to_string(m.wParam) + ":" + std::to_string(m.lParam));
@@ -44,7 +45,7 @@ TEST_F(ReportingTest, StatusEventRepostsEverySlotThenTheCode) {
     ASSERT_TRUE(LoadImage(MakeImageBytes(1000)));
     AddSerialTransfer("COM1")->m_nSent = 500;
     AddSerialTransfer("UNIT7");
-    reporter.PostStatusEvent(BOOT_EVENT_TRANSFER_STARTED);
+    reports.PostStatusEvent(BOOT_EVENT_TRANSFER_STARTED);
     std::vector<std::string> seen;
     for (const auto& [h, m] : sys.poster.m_msgs) {
         if (m.nMsg == WM_BOOT_TEXT)
@@ -58,19 +59,22 @@ TEST_F(ReportingTest, StatusEventRepostsEverySlotThenTheCode) {
     EXPECT_EQ(seen, expected);
 }
 
-TEST_F(ReportingTest, SerialFormatNeedsRunningServersAndATerminal) {
+TEST(SerialReportingTest, SerialFormatNeedsRunningServersAndATerminal) {
+    CSerialTestApp t;
+    CEventReporter& reporter = t.reporter;
+    CFakePoster& poster = t.sys.poster;
     reporter.AttachTerminal(nullptr);
-    bServersRunning = false;
-    reporter.PostSerialFormat("<%0x>", 0x32);
-    EXPECT_TRUE(sys.poster.m_msgs.empty());  // no terminal yet
-    reporter.AttachTerminal(&sys.view);
-    reporter.PostSerialFormat("<%0x>", 0x32);
-    EXPECT_TRUE(sys.poster.m_msgs.empty());  // servers stopped
-    bServersRunning = true;
-    reporter.PostSerialFormat("<%0x>", 0x0a);
+    t.bServersRunning = false;
+    t.server.PostSerialFormat("<%0x>", 0x32);
+    EXPECT_TRUE(poster.m_msgs.empty());  // no terminal yet
+    reporter.AttachTerminal(&t.sys.view);
+    t.server.PostSerialFormat("<%0x>", 0x32);
+    EXPECT_TRUE(poster.m_msgs.empty());  // servers stopped
+    t.bServersRunning = true;
+    t.server.PostSerialFormat("<%0x>", 0x0a);
     const uint8_t raw[] = {0x00, 0xFF};
     reporter.PostSerialText(raw, 2);
-    auto msgs = sys.poster.Messages(WM_SERIAL_TEXT);
+    auto msgs = poster.Messages(WM_SERIAL_TEXT);
     ASSERT_EQ(msgs.size(), 2u);
     EXPECT_EQ(std::string(msgs[0].bytes.begin(), msgs[0].bytes.end()), "<a>");
     EXPECT_EQ(msgs[1].wParam, 2);

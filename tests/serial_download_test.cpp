@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "net/TransferNode.h"
 #include "tests/SerialTestUtil.h"
+#include "transfer/TransferNode.h"
 
 namespace {
 

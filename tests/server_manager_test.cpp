@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/ORXBootApp.h"
+#include "net/NetBootServer.h"
 #include "tests/CaseName.h"
 #include "tests/EngineRig.h"
 

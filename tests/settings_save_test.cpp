@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/HeadlessFront.h"
+#include "headless/HeadlessFront.h"
 #include "tests/Fakes.h"
 #include "tests/TestImage.h"
 

@@ -1,7 +1,7 @@
 // What the terminal shows for the bytes a port received.
 #include <gtest/gtest.h>
 
-#include "app/TerminalText.h"
+#include "base/TerminalText.h"
 #include "tests/CaseName.h"
 
 namespace {

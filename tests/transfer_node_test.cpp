@@ -4,7 +4,8 @@
 
 #include "Fakes.h"
 #include "TestImage.h"
-#include "net/TransferNode.h"
+#include "image/TransferFile.h"
+#include "net/NetTransfer.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ TEST(TransferNode, BlockNumberWrapsFrom65535ToZero) {
     CTransferFile image;
     ASSERT_TRUE(image.Load(WriteFile(dir.Path("img.bin"), MakeImageBytes(2000)), nullptr));
     CFakeClock clock;
-    CTransferNode node(CSockAddr{0x0500007Fu, 4711}, "UNIT", clock);
+    CNetTransfer node(CSockAddr{0x0500007Fu, 4711}, "UNIT", clock);
     node.m_wBlock = 65534;
     std::vector<uint16_t> arrBlocks;
     while (node.BuildNextData(image))

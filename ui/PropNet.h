@@ -3,7 +3,7 @@
 #include <QString>
 #include <optional>
 
-#include "app/AddressSearchHandle.h"
+#include "base/AddressSearchHandle.h"
 #include "ui/PropertyPage.h"
 
 class CIpAddressCtrl;

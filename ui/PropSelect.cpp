@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 
 #include "app/ORXBootApp.h"
-#include "app/TerminalText.h"
+#include "base/TerminalText.h"
 #include "ui/FileDialog.h"
 #include "ui/MainSheet.h"
 #include "ui/Pictures.h"

@@ -2,7 +2,7 @@
 #include <array>
 #include <string>
 
-#include "platform/Messages.h"
+#include "base/BootEvents.h"
 #include "ui/PropertyPage.h"
 
 class CLogView;

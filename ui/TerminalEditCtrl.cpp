@@ -9,7 +9,7 @@
 #include <QTextCursor>
 #include <string>
 
-#include "app/TerminalText.h"
+#include "base/TerminalText.h"
 
 CTerminalEditCtrl::CTerminalEditCtrl(FSend fnSend, QWidget* pParent, int nMaxLines)
     : CLogView(pParent, nMaxLines),

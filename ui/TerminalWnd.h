@@ -3,7 +3,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "app/Face.h"
+#include "base/Views.h"
 
 class CORXBootApp;
 class CTerminalEditCtrl;

@@ -18,6 +18,7 @@
 #include <fstream>
 
 #include "app/ORXBootApp.h"
+#include "net/NetBootServer.h"
 #include "tests/EngineRig.h"
 #include "tests/Fakes.h"
 #include "tests/TestImage.h"

@@ -5,7 +5,7 @@
 
 #include <chrono>
 
-#include "app/FormatText.h"
+#include "base/FormatText.h"
 #include "platform/LastError.h"
 
 namespace orxunit {

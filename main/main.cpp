@@ -9,9 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "app/HeadlessFront.h"
 #include "app/ImageInfoReport.h"
 #include "app/ORXBootApp.h"
+#include "headless/HeadlessFront.h"
+#include "net/NetBootServer.h"
 #include "platform/Clock.h"
 #include "platform/MessageBox.h"
 #include "platform/NetworkInfo.h"

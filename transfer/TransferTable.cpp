@@ -1,4 +1,4 @@
-#include "server/TransferTable.h"
+#include "transfer/TransferTable.h"
 
 #include <algorithm>
 

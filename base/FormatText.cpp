@@ -1,4 +1,4 @@
-#include "app/FormatText.h"
+#include "base/FormatText.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "app/TerminalText.h"
+#include "base/TerminalText.h"
 
 namespace {
 const char kHex[] = "0123456789ABCDEF";

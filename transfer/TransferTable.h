@@ -4,7 +4,7 @@
 #include <mutex>
 #include <vector>
 
-#include "net/TransferNode.h"
+#include "transfer/TransferNode.h"
 
 // The transfer list: network and serial transfers in the order they began. A transfer's
 // index is its slot, and the list closes up when one leaves. The list owns its entries;

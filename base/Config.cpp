@@ -1,8 +1,8 @@
-#include "app/Config.h"
+#include "base/Config.h"
 
 #include <cstring>
 
-#include "app/TerminalText.h"
+#include "base/TerminalText.h"
 #include "platform/IniCodec.h"
 #include "platform/Profile.h"
 

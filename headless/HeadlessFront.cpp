@@ -1,6 +1,6 @@
-#include "app/HeadlessFront.h"
+#include "headless/HeadlessFront.h"
 
-#include "app/TerminalText.h"
+#include "base/TerminalText.h"
 #include "platform/EventLoop.h"
 #include "platform/MessageBox.h"
 

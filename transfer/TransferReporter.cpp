@@ -1,0 +1,58 @@
+#include "transfer/TransferReporter.h"
+
+#include "base/Config.h"
+#include "image/TransferFile.h"
+#include "transfer/TransferTable.h"
+
+namespace {
+// (100 x sent + length / 2) / length, halves rounded up.
+int32_t PercentOf(uint32_t nSent, uint32_t nLength) {
+    if (nLength == 0) return -1;
+    return static_cast<int32_t>((100ull * nSent + nLength / 2) / nLength);
+}
+}  // namespace
+
+CTransferReporter::CTransferReporter(CEventReporter& events, CTransferTable& transfers,
+                                     const CTransferFile& image, const CORXBootConfig& config)
+    : m_events(events), m_transfers(transfers), m_image(image), m_config(config) {}
+
+void CTransferReporter::LogTransferMessage(int nSlot, const char* pszFormat, ...) {
+    va_list args;
+    va_start(args, pszFormat);
+    const std::string strText = FormatV(pszFormat, args);
+    va_end(args);
+    const std::string strLine = m_transfers.Locked([&](const CTransferTable::CList& arr) {
+        if (nSlot < 0 || static_cast<size_t>(nSlot) >= arr.size()) return std::string();
+        return arr[static_cast<size_t>(nSlot)]->m_strName + ": " + strText;
+    });
+    if (!strLine.empty()) m_events.PostBootText(BOOT_SLOT_LOG, strLine);
+}
+
+void CTransferReporter::PostProgress(int nSlot) {
+    if (nSlot < 0 || !m_events.ViewAttached()) return;
+    m_transfers.Locked([&](const CTransferTable::CList& arr) {
+        int32_t nPercent = -1;
+        if (static_cast<size_t>(nSlot) < arr.size()) {
+            CTransferNode& node = *arr[static_cast<size_t>(nSlot)];
+            nPercent = PercentOf(node.m_nSent, m_image.Length());
+            if (nPercent == node.m_nLastPercent) return;
+            node.m_nLastPercent = nPercent;
+        }
+        // Posted under the lock so that two threads' progress keeps the list's order.
+        m_events.PostSlotProgress(nSlot, nPercent);
+    });
+}
+
+void CTransferReporter::PostStatusEvent(int nCode) {
+    for (int nSlot = 0; nSlot < BOOT_VISIBLE_SLOTS; ++nSlot) {
+        const std::string strName = m_transfers.Locked([&](const CTransferTable::CList& arr) {
+            const size_t i = static_cast<size_t>(nSlot);
+            return i < arr.size() ? arr[i]->m_strName : std::string();
+        });
+        m_events.PostBootText(nSlot, strName);
+        PostProgress(nSlot);
+    }
+    m_events.PostBootText(nCode, "");
+    if (nCode == BOOT_EVENT_TRANSFER_DONE && m_config.m_bTranCloseDone && m_transfers.Count() == 0)
+        m_events.RequestClose();
+}

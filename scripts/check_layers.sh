@@ -26,7 +26,7 @@ for folder in "${!visible[@]}"; do
                 echo "$file:$line: $folder/ may not include $target/"
                 bad=1
             elif [[ $text =~ \#[[:space:]]*include[[:space:]]*\<[Qq] ]] && [ "$folder" != ui ] &&
-                [ "$folder" != main ] && ! [[ $folder == platform && $file == *.cpp ]]; then
+                [ "$folder" != entry ] && ! [[ $folder == platform && $file == *.cpp ]]; then
                 echo "$file:$line: $folder/ may not include Qt"
                 bad=1
             fi

@@ -2,6 +2,8 @@
 
 #include <cstdarg>
 
+#include "app/JsonLine.h"
+
 namespace {
 
 __attribute__((format(printf, 1, 2))) std::string Format(const char* pszFormat, ...) {
@@ -32,19 +34,6 @@ std::string RecordTable(const char* pszTitle, const std::vector<CImageRecordInfo
 const CImageRecordInfo* EndRecord(const CImageInfo& info) {
     const bool bEnd = !info.arrFileOrder.empty() && info.arrFileOrder.back().IsEnd();
     return bEnd ? &info.arrFileOrder.back() : nullptr;
-}
-
-std::string JsonText(const std::string& str) {
-    std::string strOut = "\"";
-    for (const char ch : str) {
-        if (ch == '"' || ch == '\\')
-            strOut += std::string("\\") + ch;
-        else if (static_cast<unsigned char>(ch) < 0x20)
-            strOut += Format("\\u%04x", static_cast<unsigned>(ch));
-        else
-            strOut += ch;
-    }
-    return strOut + "\"";
 }
 
 std::string JsonRecords(const std::vector<CImageRecordInfo>& arrRecords) {

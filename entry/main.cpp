@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/HistoryReport.h"
 #include "app/ImageInfoReport.h"
 #include "app/ORXBootApp.h"
 #include "headless/HeadlessFront.h"
@@ -38,6 +39,8 @@ const char kUsage[] =
     "  --info [--json] FILE\n"
     "               show what a boot image holds and check it, without sending it;\n"
     "               exit 1 with the reason when it is not sound\n"
+    "  --history [--json]\n"
+    "               show the boot history: one record per transfer, oldest first\n"
     "  --max-transfers N\n"
     "               at most N network transfers at once (1024), for benches\n"
     "  --help       show this text\n"
@@ -95,6 +98,7 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (strArg == "--info") return RunImageInfo({argv + 1, argv + argc}, stdout, stderr);
+        if (strArg == "--history") return RunHistory({argv + 1, argv + argc}, stdout, stderr);
         if (strArg == "--headless") bHeadless = true;
         arrArgs.push_back(strArg);
     }

@@ -68,6 +68,15 @@ SEEDS = {
                         image_body([(0x80000000, b"z")]).replace(b"z", b"y", 1),
                         image_body([(0x200, b"q" * 30), (0x100, b"")])],
     "fuzz_terminal_text": [b"Hello\r\nWorld\x1b[2J\x08\x00\xff"],
+    # A history line as written, one torn, and escapes a hand might write.
+    "fuzz_history_line": [
+        b'{"start": "2024-05-01T10:22:33+02:00", "end": "2024-05-01T10:22:35+02:00", '
+        b'"unit": "ORXHV74101", "method": "NET", "ip": "10.0.0.5", "mac": null, '
+        b'"image": "/i/a.bin", "image_size": 70000, "sha256": "ab", "bytes_sent": 70000, '
+        b'"duration_ms": 2000, "rate": 35000, "result": "completed", "reason": null}',
+        b'{"start": "x", "end": "y", "unit": "COM1", "result": "failed", "reason": "line',
+        b'{"a\u00e9\ud83d\ude00": -1.5e3, "b": true, "c": "\\\"\t"}',
+    ],
 }
 
 for target, seeds in SEEDS.items():

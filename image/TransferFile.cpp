@@ -10,6 +10,7 @@
 #include <new>
 
 #include "image/RecordChain.h"
+#include "image/Sha256.h"
 #include "platform/LastError.h"
 
 namespace {
@@ -76,6 +77,7 @@ bool CTransferFile::Load(const std::string& strPath, std::vector<std::string>* p
         SetLastError(ERROR_UNKNOWN_REVISION);
         return false;
     }
+    m_strSha256 = Sha256Hex(m_pData.get(), m_nLength);
     return true;
 }
 
@@ -85,6 +87,7 @@ void CTransferFile::Unload() {
     m_arrIndex.clear();
     m_arrIndex.shrink_to_fit();
     m_nLength = 0;
+    m_strSha256.clear();
 }
 
 bool CTransferFile::BuildRecordIndex() {

@@ -37,3 +37,11 @@ CSettingsLocation LocateSettings(const std::string& strExeName) {
     loc.bReadOnly = stat(loc.strPath.c_str(), &st) == 0 && HasNoWriteBit(st);
     return loc;
 }
+
+std::string StateFolder(const std::string& strExeName) {
+    // A relative XDG_STATE_HOME is to be ignored: it would follow the current directory.
+    const char* pszState = std::getenv("XDG_STATE_HOME");
+    if (pszState && *pszState == '/') return std::string(pszState) + "/" + strExeName;
+    const char* pszHome = std::getenv("HOME");
+    return std::string(pszHome && *pszHome ? pszHome : ".") + "/.local/state/" + strExeName;
+}

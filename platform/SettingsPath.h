@@ -9,3 +9,7 @@ struct CSettingsLocation {
     bool bReadOnly = false;  // the file has no write permission bit at all, wherever it is
 };
 CSettingsLocation LocateSettings(const std::string& strExeName);
+
+// The folder for what the program keeps between runs that is not a setting (its boot
+// history): $XDG_STATE_HOME/<exe> (default ~/.local/state/<exe>).
+std::string StateFolder(const std::string& strExeName);

@@ -77,10 +77,11 @@ orx_settings() {
 }
 
 # orx_own_places DIR: this shell and what it starts take the instance lock and look for
-# settings in DIR, so no other copy of orxboot is in the way and the user's stay untouched.
+# settings and keep their boot history in DIR, so no other copy of orxboot is in the way and
+# the user's stay untouched.
 orx_own_places() {
   mkdir -p "$1/cfg" && mkdir -p -m 700 "$1/run"
-  export XDG_RUNTIME_DIR=$1/run XDG_CONFIG_HOME=$1/cfg
+  export XDG_RUNTIME_DIR=$1/run XDG_CONFIG_HOME=$1/cfg XDG_STATE_HOME=$1/state
 }
 
 # orx_exec_in DIR COMMAND...: replaces the (sub)shell with COMMAND run in DIR with DIR's own

@@ -48,19 +48,19 @@ public:
     ISerialPortFactory* SerialPorts() override;
     // Serves the port until it is stopped; when its device goes away, says so and serves
     // it again once it is back under its name.
-    int RunSerialPort(CTransferSerial& port) override;
+    int RunSerialPort(CTransferSerial::CLine& port) override;
     // Serves the open port until it is stopped or fails.
-    int ServeSerialPort(CTransferSerial& port);
+    int ServeSerialPort(CTransferSerial::CLine& port);
     void PostSerialText(const uint8_t* pBytes, size_t nCount) override;
     // Only while the servers run.
     void PostSerialFormat(const char* pszFormat, ...) override ORX_PRINTF(2, 3);
     // 0: a valid request; -1: the port failed or stopped; -2: a bad checksum; > 0: none here.
-    int CheckSerialBootRequest(CTransferSerial& port, uint8_t* pRequest, int nReceived);
+    int CheckSerialBootRequest(CTransferSerial::CLine& port, uint8_t* pRequest, int nReceived);
     // False only when the image is corrupt (nothing was sent).
-    bool SerialDownload(CTransferSerial& port);
+    bool SerialDownload(CTransferSerial::CLine& port);
 
 private:
-    void DriveBootMenu(CTransferSerial& port);
+    void DriveBootMenu(CTransferSerial::CLine& port);
 
     const CPlatformServices& m_sys;
     const CORXBootConfig& m_config;

@@ -20,12 +20,12 @@ constexpr int kGoAheadLimit = 255;
 const uint8_t kLineFeed = '\n';
 }  // namespace
 
-bool CSerialBootServer::SerialDownload(CTransferSerial& port) {
+bool CSerialBootServer::SerialDownload(CTransferSerial::CLine& port) {
     IClock& clock = *m_sys.pClock;
-    port.m_nState = SERIAL_STATE_DOWNLOADING;
-    auto pOwned = std::make_unique<CTransferNode>(CSockAddr{INADDR_ALL_ONES, 0}, port.m_strPort);
+    port.SetState(SERIAL_STATE_DOWNLOADING);
+    auto pOwned = std::make_unique<CTransferNode>(CSockAddr{INADDR_ALL_ONES, 0}, port.Port());
     CTransferNode* pNode = pOwned.get();
-    port.m_pTransfer = pNode;
+    port.SetTransfer(pNode);
     const int nSlot = m_transfers.Add(std::move(pOwned));
     m_reports.LogTransferMessage(nSlot, "Starting Transfer");
     m_reports.PostStatusEvent(BOOT_EVENT_TRANSFER_STARTED);
@@ -34,8 +34,7 @@ bool CSerialBootServer::SerialDownload(CTransferSerial& port) {
     auto fnRelease = [&] {
         std::unique_ptr<CTransferNode> pGone = m_transfers.Remove(pNode);
         if (!pGone) return;
-        CTransferNode* pExpected = pNode;
-        port.m_pTransfer.compare_exchange_strong(pExpected, nullptr);
+        port.ClearTransfer(pNode);
     };
     // The byte counter is read by other threads' progress and status posts under the lock.
     uint32_t nSent = 0;
@@ -97,12 +96,12 @@ bool CSerialBootServer::SerialDownload(CTransferSerial& port) {
     }
 
     if (bResult) {
-        port.m_nState = SERIAL_STATE_DONE;
+        port.SetState(SERIAL_STATE_DONE);
     } else {
         m_reports.LogTransferMessage(m_transfers.FindTransferSlot(pNode),
                                      "No response from unit (CR)");
         PostSerialFormat("\r\n<No response from unit (CR)>");
-        port.m_nState = SERIAL_STATE_FAILED;
+        port.SetState(SERIAL_STATE_FAILED);
     }
     const uint32_t dwSeconds = (clock.GetTickCount() - dwStart) / 1000;
     PostSerialFormat("\r\n<Processed %d records, %ld bytes.>", nRecords, long(nSent));

@@ -104,7 +104,7 @@ void CSerialBootServer::CloseSerialPorts() {
 bool CSerialBootServer::IsSerialDownloadActive() {
     std::lock_guard<std::mutex> guard(m_lockSerial);
     return !m_arrSerialPorts.empty() &&
-           m_arrSerialPorts.front()->m_nState.load() == SERIAL_STATE_DOWNLOADING;
+           m_arrSerialPorts.front()->State() == SERIAL_STATE_DOWNLOADING;
 }
 
 std::vector<std::string> CSerialBootServer::EnumerateSerialPorts() {
@@ -117,7 +117,7 @@ size_t CSerialBootServer::SendTerminalBytes(const uint8_t* pBytes, size_t nCount
     std::lock_guard<std::mutex> guard(m_lockSerial);
     if (m_arrSerialPorts.empty()) return 0;
     CTransferSerial& port = *m_arrSerialPorts.front();
-    if (port.m_nState.load() == SERIAL_STATE_DOWNLOADING) return 0;
+    if (port.State() == SERIAL_STATE_DOWNLOADING) return 0;
     int nQueued = 0;
     port.QueueSend(pBytes, static_cast<int>(std::min<size_t>(nCount, SERIAL_RING_SIZE)), &nQueued);
     return static_cast<size_t>(nQueued);
@@ -128,7 +128,7 @@ std::optional<uint32_t> CSerialBootServer::FirstSerialBytesSent() {
     {
         std::lock_guard<std::mutex> guard(m_lockSerial);
         if (m_arrSerialPorts.empty()) return std::nullopt;
-        pTransfer = m_arrSerialPorts.front()->m_pTransfer.load();
+        pTransfer = m_arrSerialPorts.front()->CurrentTransfer();
     }
     if (!pTransfer) return std::nullopt;
     // The port's thread may have ended that transfer meanwhile: only one still in the

@@ -25,7 +25,7 @@ bool HoldsPrompt(const uint8_t* p, int n) {
 }
 }  // namespace
 
-int CSerialBootServer::CheckSerialBootRequest(CTransferSerial& port, uint8_t* pRequest,
+int CSerialBootServer::CheckSerialBootRequest(CTransferSerial::CLine& port, uint8_t* pRequest,
                                               int nReceived) {
     int nLen = nReceived;
     for (;;) {
@@ -49,9 +49,9 @@ int CSerialBootServer::CheckSerialBootRequest(CTransferSerial& port, uint8_t* pR
 }
 
 // Types the keys that select the boot method and, for network booting, the unit's settings.
-void CSerialBootServer::DriveBootMenu(CTransferSerial& port) {
+void CSerialBootServer::DriveBootMenu(CTransferSerial::CLine& port) {
     const CORXBootConfig& cfg = m_config;
-    m_reporter.LogMessage("%s: Serial Boot detected.", port.m_strPort.c_str());
+    m_reporter.LogMessage("%s: Serial Boot detected.", port.Port().c_str());
     const bool bNet = cfg.m_nBootNet != 0;
     port.SendKey('\n', kListenMs);
     port.SendKey('2', kListenMs);
@@ -80,13 +80,13 @@ void CSerialBootServer::DriveBootMenu(CTransferSerial& port) {
         }
     }
     port.SendKey('D', kListenMs);
-    m_reporter.LogMessage("%s: Serial Boot command sent.", port.m_strPort.c_str());
+    m_reporter.LogMessage("%s: Serial Boot command sent.", port.Port().c_str());
 }
 
-int CSerialBootServer::ServeSerialPort(CTransferSerial& port) {
+int CSerialBootServer::ServeSerialPort(CTransferSerial::CLine& port) {
     // One read, and room to complete a request that starts at its last byte, plus a NUL.
     uint8_t buf[kReadSize + SERIAL_REQUEST_MAX + 1];
-    while (!port.m_bStop && port.IsOpen()) {
+    while (!port.Stopped() && port.IsOpen()) {
         int r = port.Read(buf, kReadSize, kIdleReadMs);
         if (r < 0) break;
         if (r == 0) continue;
@@ -99,7 +99,7 @@ int CSerialBootServer::ServeSerialPort(CTransferSerial& port) {
             if (CheckSerialBootRequest(port, buf + k, r - k) == 0) {
                 if (k > 0) PostSerialText(buf, static_cast<size_t>(k));
                 SerialDownload(port);
-                port.m_nState = SERIAL_STATE_WAITING;
+                port.SetState(SERIAL_STATE_WAITING);
                 r = 0;
                 break;
             }
@@ -142,20 +142,20 @@ int CSerialBootServer::ServeSerialPort(CTransferSerial& port) {
     // Stopped, the port is still open here; closed, it failed (a USB adapter unplugged),
     // and the one watching the terminal must not be left typing into nothing.
     if (!port.IsOpen()) {
-        const std::string strError = FormatErrorText(port.m_dwFailure);
-        m_reporter.LogMessage("%s: %s", port.m_strPort.c_str(), strError.c_str());
+        const std::string strError = FormatErrorText(port.Failure());
+        m_reporter.LogMessage("%s: %s", port.Port().c_str(), strError.c_str());
         const std::string strNote =
-            "\r\n*** Serial port '" + port.m_strPort + "' stopped: " + strError + " ***\r\n";
+            "\r\n*** Serial port '" + port.Port() + "' stopped: " + strError + " ***\r\n";
         PostSerialText(reinterpret_cast<const uint8_t*>(strNote.data()), strNote.size());
     }
     port.Close();
     return 0;
 }
 
-int CSerialBootServer::RunSerialPort(CTransferSerial& port) {
+int CSerialBootServer::RunSerialPort(CTransferSerial::CLine& port) {
     for (;;) {
         ServeSerialPort(port);
         if (!port.AwaitReturn()) return 0;
-        m_reporter.LogMessage("Serial port '%s' ready...", port.m_strPort.c_str());
+        m_reporter.LogMessage("Serial port '%s' ready...", port.Port().c_str());
     }
 }

@@ -11,8 +11,8 @@
 
 CTransferSerial::CTransferSerial(ISerialHost& host, const std::string& strPort, int32_t nBaud,
                                  bool bStartWorker)
-    : m_host(host), m_bStartWorker(bStartWorker) {
-    Open(strPort, nBaud);
+    : m_host(host), m_strPort(strPort), m_nBaud(nBaud), m_bStartWorker(bStartWorker) {
+    Open();
 }
 
 CTransferSerial::~CTransferSerial() {
@@ -23,24 +23,16 @@ CTransferSerial::~CTransferSerial() {
     }
 }
 
-bool CTransferSerial::Open(const std::string& strPort, int32_t nBaud) {
-    if (IsOpen()) return true;
-    m_strPort = strPort;
-    m_nBaud = nBaud;
-    // A port that failed is reopened by its own worker (AwaitReturn), never under it.
-    if (m_pThread) {
-        SetLastError(EBUSY);
-        return false;
-    }
+bool CTransferSerial::Open() {
     ISerialPortFactory* pPorts = m_host.SerialPorts();
     if (pPorts == nullptr) {
         SetLastError(ENODEV);
         return false;
     }
-    m_hPort = pPorts->Open(strPort, nBaud);
-    if (!m_hPort) return false;
-    m_bStop.WakeOnSet(m_hPort.get());
-    m_dwOpenedAt = m_host.Clock().GetTickCount();
+    m_line.m_hPort = pPorts->Open(m_strPort, m_nBaud);
+    if (!m_line.m_hPort) return false;
+    m_bStop.WakeOnSet(m_line.m_hPort.get());
+    m_line.m_dwOpenedAt = m_host.Clock().GetTickCount();
     m_bPortOpen = true;
     m_bStop = false;
     if (m_bStartWorker) {
@@ -57,60 +49,21 @@ bool CTransferSerial::Open(const std::string& strPort, int32_t nBaud) {
 }
 
 void CTransferSerial::SerialThreadProc(CTransferSerial* pPort) {
-    pPort->m_host.RunSerialPort(*pPort);
+    pPort->m_host.RunSerialPort(pPort->m_line);
     std::lock_guard<std::mutex> guard(pPort->m_lockDone);
     pPort->m_bThreadDone = true;
     pPort->m_cvDone.notify_all();
 }
 
+CTransferSerial::CLine* CTransferSerial::LineWithoutWorker() {
+    return m_pThread ? nullptr : &m_line;
+}
+
 void CTransferSerial::Close() {
-    if (m_bPortOpen.exchange(false)) m_hPort->Close();
+    if (m_bPortOpen.exchange(false)) m_line.m_hPort->Close();
     m_pTransfer = nullptr;
     m_nState = SERIAL_STATE_CLOSED;
     m_bStop = true;
-}
-
-void CTransferSerial::CloseOnFailure() {
-    m_dwFailure = GetLastError();
-    Close();
-    SetLastError(m_dwFailure);
-}
-
-bool CTransferSerial::AwaitReturn() {
-    IClock& clock = m_host.Clock();
-    if (clock.GetTickCount() - m_dwOpenedAt >= SERIAL_REOPEN_SETTLED_MS)
-        m_dwReopenWait = SERIAL_REOPEN_FIRST_MS;
-    for (;;) {
-        // The closed device still wakes on a stop request.
-        const uint32_t dwStart = clock.GetTickCount();
-        for (uint32_t dwElapsed = 0; dwElapsed < m_dwReopenWait;
-             dwElapsed = clock.GetTickCount() - dwStart) {
-            if (m_bStopRequested) return false;
-            m_hPort->WaitReadable(m_dwReopenWait - dwElapsed);
-        }
-        if (m_bStopRequested) return false;
-        const bool bBack = Reopen();
-        m_dwReopenWait = std::min(m_dwReopenWait * 2, SERIAL_REOPEN_LONGEST_MS);
-        if (bBack) return true;
-    }
-}
-
-bool CTransferSerial::Reopen() {
-    ISerialPortFactory* pPorts = m_host.SerialPorts();
-    std::unique_ptr<ISerialDevice> pDevice = pPorts ? pPorts->Open(m_strPort, m_nBaud) : nullptr;
-    if (!pDevice) return false;
-    m_bStop.WakeOnSet(pDevice.get());
-    m_hPort.swap(pDevice);  // the failed device goes with pDevice; nothing wakes it now
-    m_dwOpenedAt = m_host.Clock().GetTickCount();
-    m_nState = SERIAL_STATE_WAITING;
-    // Keys typed for the line that went away are not for whatever comes back; none are
-    // queued while the port is closed.
-    m_nSendTail.store(m_nSendHead.load(std::memory_order_acquire), std::memory_order_release);
-    m_bPortOpen = true;
-    m_bStop = false;
-    // A stop requested meanwhile wins over the line above.
-    if (m_bStopRequested) m_bStop = true;
-    return true;
 }
 
 void CTransferSerial::RequestStop() {
@@ -150,10 +103,62 @@ bool CTransferSerial::QueueSend(const uint8_t* pBytes, int nCount, int* pnQueued
     return true;
 }
 
-bool CTransferSerial::Write(const uint8_t* pBytes, int nCount) {
+// --- the worker's line
+
+void CTransferSerial::CLine::ClearTransfer(CTransferNode* pTransfer) {
+    m_port.m_pTransfer.compare_exchange_strong(pTransfer, nullptr);
+}
+
+void CTransferSerial::CLine::CloseOnFailure() {
+    m_dwFailure = GetLastError();
+    Close();
+    SetLastError(m_dwFailure);
+}
+
+bool CTransferSerial::CLine::AwaitReturn() {
+    IClock& clock = m_port.m_host.Clock();
+    if (clock.GetTickCount() - m_dwOpenedAt >= SERIAL_REOPEN_SETTLED_MS)
+        m_dwReopenWait = SERIAL_REOPEN_FIRST_MS;
+    for (;;) {
+        // The closed device still wakes on a stop request.
+        const uint32_t dwStart = clock.GetTickCount();
+        for (uint32_t dwElapsed = 0; dwElapsed < m_dwReopenWait;
+             dwElapsed = clock.GetTickCount() - dwStart) {
+            if (m_port.m_bStopRequested) return false;
+            m_hPort->WaitReadable(m_dwReopenWait - dwElapsed);
+        }
+        if (m_port.m_bStopRequested) return false;
+        const bool bBack = Reopen();
+        m_dwReopenWait = std::min(m_dwReopenWait * 2, SERIAL_REOPEN_LONGEST_MS);
+        if (bBack) return true;
+    }
+}
+
+bool CTransferSerial::CLine::Reopen() {
+    CTransferSerial& port = m_port;
+    ISerialPortFactory* pPorts = port.m_host.SerialPorts();
+    std::unique_ptr<ISerialDevice> pDevice =
+        pPorts ? pPorts->Open(port.m_strPort, port.m_nBaud) : nullptr;
+    if (!pDevice) return false;
+    port.m_bStop.WakeOnSet(pDevice.get());
+    m_hPort.swap(pDevice);  // the failed device goes with pDevice; nothing wakes it now
+    m_dwOpenedAt = port.m_host.Clock().GetTickCount();
+    port.m_nState = SERIAL_STATE_WAITING;
+    // Keys typed for the line that went away are not for whatever comes back; none are
+    // queued while the port is closed.
+    port.m_nSendTail.store(port.m_nSendHead.load(std::memory_order_acquire),
+                           std::memory_order_release);
+    port.m_bPortOpen = true;
+    port.m_bStop = false;
+    // A stop requested meanwhile wins over the line above.
+    if (port.m_bStopRequested) port.m_bStop = true;
+    return true;
+}
+
+bool CTransferSerial::CLine::Write(const uint8_t* pBytes, int nCount) {
     int nDone = 0;
     for (;;) {
-        if (m_bStop || !IsOpen()) return false;
+        if (Stopped() || !IsOpen()) return false;
         if (nDone >= nCount) return true;
         const int n = m_hPort->Write(pBytes + nDone, static_cast<size_t>(nCount - nDone));
         if (n < 0) {
@@ -162,30 +167,31 @@ bool CTransferSerial::Write(const uint8_t* pBytes, int nCount) {
         }
         nDone += n;
         if (nDone >= nCount) return true;
-        m_host.Clock().Sleep(10);
+        m_port.m_host.Clock().Sleep(10);
     }
 }
 
-void CTransferSerial::PurgeInput() {
+void CTransferSerial::CLine::PurgeInput() {
     if (IsOpen()) m_hPort->PurgeInput();
 }
 
 // Sends the oldest contiguous run of typed bytes; false when the write failed.
-bool CTransferSerial::FlushRing() {
-    const int32_t nTail = m_nSendTail.load(std::memory_order_relaxed);
-    const int32_t nHead = m_nSendHead.load(std::memory_order_acquire);
+bool CTransferSerial::CLine::FlushRing() {
+    CTransferSerial& port = m_port;
+    const int32_t nTail = port.m_nSendTail.load(std::memory_order_relaxed);
+    const int32_t nHead = port.m_nSendHead.load(std::memory_order_acquire);
     if (nHead == nTail) return true;
     const int32_t nRun = nHead > nTail ? nHead - nTail : SERIAL_RING_SIZE - nTail;
-    if (!Write(m_sendRing + nTail, nRun)) return false;
-    m_nSendTail.store((nTail + nRun) % SERIAL_RING_SIZE, std::memory_order_release);
+    if (!Write(port.m_sendRing + nTail, nRun)) return false;
+    port.m_nSendTail.store((nTail + nRun) % SERIAL_RING_SIZE, std::memory_order_release);
     return true;
 }
 
-int CTransferSerial::Read(uint8_t* pBuf, int nCount, uint32_t dwTimeoutMs) {
-    IClock& clock = m_host.Clock();
+int CTransferSerial::CLine::Read(uint8_t* pBuf, int nCount, uint32_t dwTimeoutMs) {
+    IClock& clock = m_port.m_host.Clock();
     const uint32_t dwStart = clock.GetTickCount();
     for (;;) {
-        if (m_bStop || !IsOpen()) {
+        if (Stopped() || !IsOpen()) {
             SetLastError(ECANCELED);
             return -1;
         }
@@ -199,18 +205,19 @@ int CTransferSerial::Read(uint8_t* pBuf, int nCount, uint32_t dwTimeoutMs) {
         const uint32_t dwElapsed = clock.GetTickCount() - dwStart;
         if (dwElapsed >= dwTimeoutMs) return 0;
         // Typed bytes that came in meanwhile go out on the next pass, without a wait.
-        if (!RingEmpty()) continue;
+        if (!m_port.RingEmpty()) continue;
         m_hPort->WaitReadable(dwTimeoutMs - dwElapsed);
     }
 }
 
-int CTransferSerial::WaitForChar(int nTerminator, uint32_t dwTimeoutMs, uint8_t* pBuf, int nLimit) {
+int CTransferSerial::CLine::WaitForChar(int nTerminator, uint32_t dwTimeoutMs, uint8_t* pBuf,
+                                        int nLimit) {
     return WaitForCharEx(nTerminator, dwTimeoutMs, pBuf, nLimit, true, nullptr);
 }
 
-int CTransferSerial::WaitForCharEx(int nTerminator, uint32_t dwTimeoutMs, uint8_t* pBuf, int nLimit,
-                                   bool bForward, int* pnStored) {
-    IClock& clock = m_host.Clock();
+int CTransferSerial::CLine::WaitForCharEx(int nTerminator, uint32_t dwTimeoutMs, uint8_t* pBuf,
+                                          int nLimit, bool bForward, int* pnStored) {
+    IClock& clock = m_port.m_host.Clock();
     const uint32_t dwStart = clock.GetTickCount();
     int n = 0;
     if (pnStored) *pnStored = 0;
@@ -224,7 +231,7 @@ int CTransferSerial::WaitForCharEx(int nTerminator, uint32_t dwTimeoutMs, uint8_
         ++n;
         if (n >= nLimit) return 0;
         if (static_cast<int>(b) == nTerminator) return n;
-        if (bForward) m_host.PostSerialText(&b, 1);
+        if (bForward) m_port.m_host.PostSerialText(&b, 1);
         const uint32_t dwElapsed = clock.GetTickCount() - dwStart;
         if (dwElapsed > dwTimeoutMs) return 0;
         r = Read(&b, 1, dwTimeoutMs - dwElapsed);
@@ -232,22 +239,22 @@ int CTransferSerial::WaitForCharEx(int nTerminator, uint32_t dwTimeoutMs, uint8_
     return r;
 }
 
-int CTransferSerial::ReadLine(uint8_t* pBuf, int nLimit) {
+int CTransferSerial::CLine::ReadLine(uint8_t* pBuf, int nLimit) {
     return WaitForChar('\n', 2000, pBuf, nLimit);
 }
 
-bool CTransferSerial::SendKey(int nKey, uint32_t dwListenMs) {
+bool CTransferSerial::CLine::SendKey(int nKey, uint32_t dwListenMs) {
     const uint8_t b = static_cast<uint8_t>(nKey & 0xFF);
     if (!Write(&b, 1)) return false;
-    m_host.PostSerialFormat("<%0x>", b);
+    m_port.m_host.PostSerialFormat("<%0x>", b);
     WaitForChar(-1, dwListenMs, nullptr, 32768);
     return true;
 }
 
-bool CTransferSerial::SendText(const char* pszText, uint32_t dwListenMs) {
+bool CTransferSerial::CLine::SendText(const char* pszText, uint32_t dwListenMs) {
     if (!Write(reinterpret_cast<const uint8_t*>(pszText), static_cast<int>(std::strlen(pszText))))
         return false;
-    m_host.PostSerialFormat("<%s>", pszText);
+    m_port.m_host.PostSerialFormat("<%s>", pszText);
     WaitForChar(-1, dwListenMs, nullptr, 32768);
     return true;
 }

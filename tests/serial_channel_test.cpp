@@ -13,6 +13,7 @@ class SerialChannel : public ::testing::Test {
 protected:
     CSerialTestApp t;
     CTransferSerial port{t.server, "COM1", 115200, false};
+    CTransferSerial::CLine& line = *port.LineWithoutWorker();
     CFakeSerialDevice& dev = *t.serial.Last();
 };
 
@@ -21,24 +22,25 @@ TEST_F(SerialChannel, FullRingKeepsOneSlotFreeAndDropsTheRest) {
     EXPECT_TRUE(port.QueueSend(typed.data(), 300));
     EXPECT_TRUE(port.QueueSend(typed.data(), 1));
     // Flushed as one run on the next quiet read.
-    EXPECT_EQ(port.Read(typed.data(), 10, 0), 0);
+    EXPECT_EQ(line.Read(typed.data(), 10, 0), 0);
     ASSERT_EQ(dev.Writes().size(), 1u);
     EXPECT_EQ(dev.Writes()[0].size(), 255u);
     EXPECT_TRUE(port.RingEmpty());
 }
 
 TEST_F(SerialChannel, WrappedRingGoesOutInTwoRunsInOrder) {
-    port.m_nSendHead = 250;
-    port.m_nSendTail = 250;
+    const std::vector<uint8_t> before(250, 'k');
+    ASSERT_TRUE(port.QueueSend(before.data(), 250));
+    uint8_t buf[8];
+    EXPECT_EQ(line.Read(buf, 8, 0), 0);  // the ring's indexes now stand at 250
     const std::vector<uint8_t> typed = Bytes("0123456789");
     ASSERT_TRUE(port.QueueSend(typed.data(), 10));
-    uint8_t buf[8];
-    EXPECT_EQ(port.Read(buf, 8, 0), 0);
-    EXPECT_EQ(port.Read(buf, 8, 0), 0);
+    EXPECT_EQ(line.Read(buf, 8, 0), 0);
+    EXPECT_EQ(line.Read(buf, 8, 0), 0);
     const auto calls = dev.Writes();
-    ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[0], Bytes("012345"));
-    EXPECT_EQ(calls[1], Bytes("6789"));
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_EQ(calls[1], Bytes("012345"));
+    EXPECT_EQ(calls[2], Bytes("6789"));
 }
 
 struct CReadCase {
@@ -57,7 +59,7 @@ TEST_P(ReadCases, ReturnsAtTheRightTime) {
     const uint32_t dwStart = t.sys.clock.GetTickCount();
     if (c.nInputAtMs >= 0) dev.Feed("late", dwStart + static_cast<uint32_t>(c.nInputAtMs));
     uint8_t buf[8];
-    EXPECT_EQ(port.Read(buf, 8, c.dwTimeoutMs), c.nResult);
+    EXPECT_EQ(line.Read(buf, 8, c.dwTimeoutMs), c.nResult);
     EXPECT_EQ(t.sys.clock.GetTickCount() - dwStart, c.dwTookMs);
     EXPECT_LE(dev.m_nReads, 3);
     EXPECT_LE(dev.m_nWaits, 2);
@@ -84,7 +86,7 @@ TEST_P(WaitForCharCases, ResultAndForwardedBytes) {
     const CWaitCase& c = GetParam();
     for (const auto& s : c.chunks) dev.Feed(s);
     std::vector<uint8_t> buf(600);
-    const int n = port.WaitForChar(c.nTerminator, 2000, buf.data(), c.nLimit);
+    const int n = line.WaitForChar(c.nTerminator, 2000, buf.data(), c.nLimit);
     EXPECT_EQ(n, c.nResult);
     EXPECT_EQ(t.TerminalChunks(), c.forwarded);
     // What was found is in the buffer, the terminator included.
@@ -112,7 +114,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(SerialChannel, WaitForCharGivesUpAtItsDeadlineWhileBytesKeepComing) {
     const uint32_t dwNow = t.sys.clock.GetTickCount();
     for (uint32_t i = 0; i < 30; ++i) dev.Feed(".", dwNow + i * 100);
-    EXPECT_EQ(port.WaitForChar('\n', 2000, nullptr, 255), 0);
+    EXPECT_EQ(line.WaitForChar('\n', 2000, nullptr, 255), 0);
     EXPECT_LE(t.sys.clock.GetTickCount() - dwNow, 2100u);
 }
 
@@ -121,22 +123,22 @@ TEST_F(SerialChannel, WaitForCharGivesUpAtItsDeadlineWhileBytesKeepComing) {
 TEST_F(SerialChannel, IoFailureClosesThePortForGood) {
     dev.m_bFailRead = true;
     uint8_t buf[4] = {'x'};
-    EXPECT_EQ(port.Read(buf, 4, 1000), -1);
-    EXPECT_EQ(port.m_nState.load(), SERIAL_STATE_CLOSED);
-    EXPECT_TRUE(port.m_bStop.load());
+    EXPECT_EQ(line.Read(buf, 4, 1000), -1);
+    EXPECT_EQ(port.State(), SERIAL_STATE_CLOSED);
+    EXPECT_TRUE(line.Stopped());
     EXPECT_EQ(dev.m_nCloses, 1);
     const int nReads = dev.m_nReads;
-    EXPECT_EQ(port.Read(buf, 4, 1000), -1);
+    EXPECT_EQ(line.Read(buf, 4, 1000), -1);
     EXPECT_EQ(dev.m_nReads, nReads);
-    EXPECT_FALSE(port.SendKey('x', 300));
-    EXPECT_FALSE(port.Write(buf, 1));
+    EXPECT_FALSE(line.SendKey('x', 300));
+    EXPECT_FALSE(line.Write(buf, 1));
 }
 
 TEST_F(SerialChannel, ShortWritesAreResumedAfterTenMilliseconds) {
     dev.m_nWriteMax = 4;
     const std::vector<uint8_t> data = Bytes("0123456789");
     const uint32_t dwStart = t.sys.clock.GetTickCount();
-    EXPECT_TRUE(port.Write(data.data(), 10));
+    EXPECT_TRUE(line.Write(data.data(), 10));
     EXPECT_EQ(dev.Written(), data);
     EXPECT_EQ(dev.Writes().size(), 3u);
     EXPECT_EQ(t.sys.clock.GetTickCount() - dwStart, 20u);
@@ -149,8 +151,8 @@ TEST(SerialPortOpen, RefusedPortIsNotUsableAndTellsWhy) {
     CTransferSerial port(t.server, "COM1", 115200);
     EXPECT_EQ(GetLastError(), 16u);  // EBUSY
     EXPECT_FALSE(port.Usable());
-    EXPECT_TRUE(port.m_bStop.load());
-    EXPECT_EQ(port.m_pThread, nullptr);
+    ASSERT_NE(port.LineWithoutWorker(), nullptr);  // no worker started
+    EXPECT_TRUE(port.LineWithoutWorker()->Stopped());
 }
 
 TEST(SerialPortList, ListsOpenablePortsInNumberOrder) {

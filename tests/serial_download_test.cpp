@@ -61,7 +61,7 @@ TEST_P(ExampleDownload, LineCarriesRecordsByAddressPacedByTheUnitAndReportsIt) {
     const bool bHv6 = GetParam() != 0;
     Setup({{0x80002000, {}}, {0x80001000, Pattern(600, 1)}}, GetParam());
     GoAheads(bHv6 ? 4 : 3);
-    EXPECT_TRUE(t.server.SerialDownload(*pPort));
+    EXPECT_TRUE(t.server.SerialDownload(*pPort->LineWithoutWorker()));
     const Bytes header = Slice(image, 0, 15), recA = Slice(image, 27, 12),
                 recB = Slice(image, 15, 12), end = Slice(image, 639, 12);
     // clang-format off
@@ -88,9 +88,9 @@ TEST_P(ExampleDownload, LineCarriesRecordsByAddressPacedByTheUnitAndReportsIt) {
     // Done within its first second: a success all the same, only without a rate.
     EXPECT_EQ(t.StatusEvents(),
               (std::vector<int64_t>{BOOT_EVENT_TRANSFER_STARTED, BOOT_EVENT_TRANSFER_DONE}));
-    EXPECT_EQ(pPort->m_nState.load(), SERIAL_STATE_DONE);
+    EXPECT_EQ(pPort->State(), SERIAL_STATE_DONE);
     EXPECT_EQ(t.transfers.Count(), 0u);
-    EXPECT_EQ(pPort->m_pTransfer.load(), nullptr);
+    EXPECT_EQ(pPort->CurrentTransfer(), nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(Hv7AndHv6, ExampleDownload, ::testing::Values(0, 1));
@@ -98,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(Hv7AndHv6, ExampleDownload, ::testing::Values(0, 1));
 TEST_F(SerialDownload, SlowDownloadShowsItsRate) {
     Setup({{0x80002000, {}}, {0x80001000, Pattern(600, 1)}}, 0);
     GoAheads(3, 1500);
-    t.server.SerialDownload(*pPort);
+    t.server.SerialDownload(*pPort->LineWithoutWorker());
     const auto lines = TerminalLines();
     ASSERT_GE(lines.size(), 3u);
     EXPECT_EQ(lines[lines.size() - 3], "\r\n<Time= 3 seconds.>");
@@ -118,7 +118,7 @@ class DownloadBlocks : public SerialDownload, public ::testing::WithParamInterfa
 TEST_P(DownloadBlocks, RecordIsCutIntoProtocolBlocks) {
     Setup({{0x1000, Pattern(GetParam().nLength, 9)}}, GetParam().nProtocol);
     GoAheads(8);
-    EXPECT_TRUE(t.server.SerialDownload(*pPort));
+    EXPECT_TRUE(t.server.SerialDownload(*pPort->LineWithoutWorker()));
     std::vector<size_t> sizes;
     for (const auto& w : pDev->Writes()) sizes.push_back(w.size());
     EXPECT_EQ(sizes, GetParam().writes);
@@ -132,20 +132,20 @@ INSTANTIATE_TEST_SUITE_P(SerialDownload, DownloadBlocks,
 TEST_F(SerialDownload, UnitSilentAfterSecondBlockFailsAfterTenSeconds) {
     Setup({{0x1000, Pattern(1000, 1)}}, 0);
     GoAheads(2);
-    EXPECT_TRUE(t.server.SerialDownload(*pPort));
+    EXPECT_TRUE(t.server.SerialDownload(*pPort->LineWithoutWorker()));
     const auto lines = TerminalLines();
     ASSERT_GE(lines.size(), 4u);
     EXPECT_EQ(lines[1], "\r\n<No response from unit (CR)>");
     EXPECT_EQ(lines[2], "\r\n<Processed 1 records, 539 bytes.>");
     EXPECT_EQ(lines[3], "\r\n<Time= 10 seconds.>");
     // The failure's status event is what the wizard's hang-up case fails on.
-    EXPECT_EQ(pPort->m_nState.load(), SERIAL_STATE_FAILED);
+    EXPECT_EQ(pPort->State(), SERIAL_STATE_FAILED);
 }
 
 TEST_F(SerialDownload, Hv6UnitThatNeverAsksForARecordFailsAfterTwoSeconds) {
     Setup({{0x1000, Pattern(10, 1)}}, 1);
     const uint32_t dwStart = t.sys.clock.GetTickCount();
-    t.server.SerialDownload(*pPort);
+    t.server.SerialDownload(*pPort->LineWithoutWorker());
     const uint32_t dwTook = t.sys.clock.GetTickCount() - dwStart;
     EXPECT_GE(dwTook, 2000u + 350u);
     EXPECT_LT(dwTook, 3000u);
@@ -155,15 +155,15 @@ TEST_F(SerialDownload, Hv6UnitThatNeverAsksForARecordFailsAfterTwoSeconds) {
 
 TEST_F(SerialDownload, CorruptImageSendsNothingAndFails) {
     Setup({{0x1000, Pattern(40, 1)}}, 0, 15 + 12 + 20);  // the record's data runs past the end
-    EXPECT_FALSE(t.server.SerialDownload(*pPort));
-    EXPECT_FALSE(t.server.SerialDownload(*pPort));
+    EXPECT_FALSE(t.server.SerialDownload(*pPort->LineWithoutWorker()));
+    EXPECT_FALSE(t.server.SerialDownload(*pPort->LineWithoutWorker()));
     EXPECT_TRUE(pDev->Events().empty());
     const auto logs = t.sys.poster.LogLines();
     ASSERT_EQ(logs.size(), 4u);
     EXPECT_EQ(logs[1], "Boot File is corrupt!");
     EXPECT_EQ(t.StatusEvents(), (std::vector<int64_t>{-2, -4, -2, -4}));
     EXPECT_EQ(t.transfers.Count(), 0u);
-    EXPECT_EQ(pPort->m_pTransfer.load(), nullptr);
+    EXPECT_EQ(pPort->CurrentTransfer(), nullptr);
 }
 
 TEST_F(SerialDownload, WriteFailureEndsTheDownloadAsFailed) {
@@ -172,7 +172,7 @@ TEST_F(SerialDownload, WriteFailureEndsTheDownloadAsFailed) {
     pDev->m_onWrite = [](CFakeSerialDevice& d, const Bytes& b) {
         if (b.size() == 12) d.m_bFailWrite = true;
     };
-    EXPECT_TRUE(t.server.SerialDownload(*pPort));
+    EXPECT_TRUE(t.server.SerialDownload(*pPort->LineWithoutWorker()));
     EXPECT_FALSE(pPort->IsOpen());
     EXPECT_EQ(t.StatusEvents().back(), BOOT_EVENT_TRANSFER_FAILED);
     EXPECT_EQ(t.transfers.Count(), 0u);

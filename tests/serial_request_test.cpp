@@ -104,7 +104,8 @@ protected:
 
     int Check(const Bytes& first) {
         std::copy(first.begin(), first.end(), buf);
-        return t.server.CheckSerialBootRequest(port, buf, static_cast<int>(first.size()));
+        return t.server.CheckSerialBootRequest(*port.LineWithoutWorker(), buf,
+                                               static_cast<int>(first.size()));
     }
 };
 

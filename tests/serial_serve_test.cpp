@@ -32,7 +32,7 @@ protected:
     void FeedAt(uint32_t dwMs, const std::string& str) { pDev->Feed(str, dwStart + dwMs); }
     void Serve(uint32_t dwEndMs = 60000) {
         pDev->m_dwFailAt = dwStart + dwEndMs;
-        EXPECT_EQ(t.server.ServeSerialPort(*pPort), 0);
+        EXPECT_EQ(t.server.ServeSerialPort(*pPort->LineWithoutWorker()), 0);
         EXPECT_FALSE(pPort->IsOpen());
         // The unplugging is told last, in the log and on the terminal; the cases look at
         // what came before.

@@ -52,15 +52,16 @@ std::string ChainProblem(const CImageInfo& info, const uint8_t* pData) {
             return "the file ends inside the image header (" + std::to_string(info.nFileSize) +
                    " of " + std::to_string(CTransferFile::kImageHeaderSize) + " bytes)";
         case ERecordChain::kRecordHeaderCut:
-            return "the file ends inside the record header at offset " + Hex(nOffset) + " (" +
-                   std::to_string(info.nFileSize - nOffset) + " of 12 bytes): it is cut short";
+            return "the file is shorter than its header says: it ends inside the record header "
+                   "at offset " +
+                   Hex(nOffset) + " (" + std::to_string(info.nFileSize - nOffset) + " of 12 bytes)";
         case ERecordChain::kDataCut: {
             const CTransferFileRecInfo rec(pData + nOffset);
             const uint64_t nRemain = info.nFileSize - nOffset - CTransferFileRecInfo::kHeaderSize;
-            return "the record at offset " + Hex(nOffset) + " (address " + Hex(rec.Address()) +
-                   ") holds " + std::to_string(rec.Length()) + " data bytes, but only " +
-                   std::to_string(nRemain) +
-                   " follow: the file is cut short or its record chain is broken";
+            return "the file is shorter than its header says: the record at offset " +
+                   Hex(nOffset) + " (address " + Hex(rec.Address()) + ") holds " +
+                   std::to_string(rec.Length()) + " data bytes, but only " +
+                   std::to_string(nRemain) + " follow";
         }
         case ERecordChain::kNoEndRecord:
             return "no end record: the file ends after " +
@@ -120,15 +121,12 @@ CImageInfo InspectImageFile(const std::string& strPath) {
     CImageInfo info;
     info.strPath = strPath;
     const uint32_t dwError = GetLastError();
-    // A refused file keeps its length, which tells a short file from a foreign one.
-    if (dwError != ERROR_UNKNOWN_REVISION)
-        info.strProblem = "cannot read it: " + FormatErrorText(dwError);
-    else if (file.Length() == 0)
-        info.strProblem = "the file is empty: not a boot image";
-    else if (file.Length() <= 8)
-        info.strProblem =
-            "only " + std::to_string(file.Length()) + " bytes: too few for a boot image";
-    else
-        info.strProblem = "not a boot image: it does not begin with the signature B000FF";
+    info.strProblem = FormatErrorText(dwError, file.RefusedBecause());
+    if (dwError != ERROR_UNKNOWN_REVISION) info.strProblem = "cannot read it: " + info.strProblem;
     return info;
+}
+
+std::string SerialBootFileProblem(const std::string& strPath) {
+    const CImageInfo info = InspectImageFile(strPath);
+    return info.bLoaded && info.bSerialAccepts ? std::string() : info.strProblem;
 }

@@ -1,6 +1,7 @@
 #pragma once
-// What a boot image holds and whether it is sound, for `orxboot --info`. Everything here is
-// read through the engine's image reader, record walk and record index.
+// What a boot image holds and whether it is sound, for `orxboot --info`, the wizard and the
+// start of the servers, in the same words. Everything here is read through the engine's
+// image reader, record walk and record index.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -49,3 +50,6 @@ struct CImageInfo {
 CImageInfo InspectImageFile(const std::string& strPath);
 // Inspects an image that the reader has loaded; builds its record index.
 CImageInfo InspectImage(CTransferFile& file, const std::string& strPath);
+
+// Why a serial download could not use the file, or nothing when it can.
+std::string SerialBootFileProblem(const std::string& strPath);

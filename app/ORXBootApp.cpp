@@ -1,5 +1,6 @@
 #include "app/ORXBootApp.h"
 
+#include "app/ImageInfo.h"
 #include "net/Provisioning.h"
 #include "platform/IniProfile.h"
 #include "platform/InstanceLock.h"
@@ -143,6 +144,10 @@ bool CORXBootApp::OpenSerialPort() {
 
 void CORXBootApp::CloseSerialPorts() {
     m_pServers->CloseSerialPorts();
+}
+
+std::string CORXBootApp::BootFileProblem(const std::string& strPath) const {
+    return SerialBootFileProblem(strPath);
 }
 
 std::vector<std::string> CORXBootApp::EnumerateSerialPorts() {

@@ -72,6 +72,9 @@ public:
     bool IsSerialDownloadActive();
     // Bytes sent so far by the download on the first serial port, when one runs there.
     std::optional<uint32_t> FirstSerialBytesSent();
+    // Why a serial download could not use this boot image file (the words of --info), or
+    // nothing when it can. Reads the whole file.
+    std::string BootFileProblem(const std::string& strPath) const;
 
     // --- the serial terminal (UI thread) ---
     // Shows the terminal window, or brings it to the front (the face does it).

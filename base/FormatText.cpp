@@ -22,3 +22,8 @@ std::string FormatErrorText(uint32_t dwCode) {
     if (strText.empty()) strText = "Error Code:";
     return strText + " (" + std::to_string(static_cast<int32_t>(dwCode)) + ")";
 }
+
+std::string FormatErrorText(uint32_t dwCode, const std::string& strWords) {
+    if (strWords.empty()) return FormatErrorText(dwCode);
+    return strWords + " (" + std::to_string(static_cast<int32_t>(dwCode)) + ")";
+}

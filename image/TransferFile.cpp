@@ -52,6 +52,9 @@ bool CTransferFile::Load(const std::string& strPath, std::vector<std::string>* p
     m_nLength = static_cast<uint32_t>(st.st_size);
     if (m_nLength <= 8) {
         SetLastError(ERROR_UNKNOWN_REVISION);
+        m_strRefused = m_nLength == 0 ? "the file is empty: not a boot image"
+                                      : "the file is only " + std::to_string(m_nLength) +
+                                            " bytes long: too short for a boot image";
         close(fd);
         return false;
     }
@@ -75,6 +78,7 @@ bool CTransferFile::Load(const std::string& strPath, std::vector<std::string>* p
     close(fd);
     if (std::memcmp(m_pData.get(), kSignature, sizeof kSignature) != 0) {
         SetLastError(ERROR_UNKNOWN_REVISION);
+        m_strRefused = "not a boot image: the file does not start with B000FF";
         return false;
     }
     m_strSha256 = Sha256Hex(m_pData.get(), m_nLength);
@@ -88,6 +92,7 @@ void CTransferFile::Unload() {
     m_arrIndex.shrink_to_fit();
     m_nLength = 0;
     m_strSha256.clear();
+    m_strRefused.clear();
 }
 
 bool CTransferFile::BuildRecordIndex() {

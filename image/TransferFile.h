@@ -33,6 +33,9 @@ public:
     // On false the last error tells why. A file that cannot be opened leaves the
     // recent list (its first entry equal to the path, ignoring case).
     bool Load(const std::string& strPath, std::vector<std::string>* pRecentFiles);
+    // Why the last Load refused what it found (last error 1305) in words: "not a boot image:
+    // the file does not start with B000FF"; empty after any other outcome.
+    const std::string& RefusedBecause() const { return m_strRefused; }
     void Unload();
 
     const uint8_t* Data() const { return m_pData.get(); }
@@ -52,6 +55,7 @@ private:
     std::unique_ptr<uint8_t[]> m_pData;
     uint32_t m_nLength = 0;
     std::string m_strSha256;
+    std::string m_strRefused;
     std::vector<CTransferFileRecInfo> m_arrIndex;
     std::mutex m_lockIndex;
 };

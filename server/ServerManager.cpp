@@ -34,7 +34,7 @@ bool CServerManager::StartServers() {
     m_events.PostBootText(BOOT_SLOT_LOG, "");
     m_events.LogMessage("Reading boot file '%s'.", m_config.m_strBootFile.c_str());
     if (!m_image.Load(m_config.m_strBootFile, &m_config.m_arrBootFiles)) {
-        const std::string strError = FormatErrorText(GetLastError());
+        const std::string strError = FormatErrorText(GetLastError(), m_image.RefusedBecause());
         ReportStartFailure("Boot File '" + m_config.m_strBootFile + "' Failed Load: " + strError);
         return false;
     }

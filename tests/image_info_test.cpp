@@ -92,17 +92,19 @@ const CBadCase kBadCases[] = {
      "the record at offset 0x0000000f (address 0x00000100) holds 32767 data bytes, but only"},
     {"NoEndRecord", Cut(kGood, kGood.size() - 12), "no end record: the file ends after 2 records"},
     {"TruncatedInData", Cut(kGood, 15 + 12 + 10),
-     "holds 40 data bytes, but only 10 follow: the file is cut short"},
+     "the file is shorter than its header says: the record at offset 0x0000000f (address "
+     "0x00000100) holds 40 data bytes, but only 10 follow"},
     {"TruncatedInRecordHeader", Cut(kGood, kGood.size() - 5),
-     "the file ends inside the record header at offset 0x00000057 (7 of 12 bytes)"},
+     "it ends inside the record header at offset 0x00000057 (7 of 12 bytes)"},
     {"TruncatedInImageHeader", Cut(kGood, 12),
      "the file ends inside the image header (12 of 15 bytes)"},
     {"Directory", {}, "cannot read it: Is a directory (21)", false, ""},
     {"Missing", {}, "cannot read it: No such file or directory (2)", false, "none.bin"},
-    {"Empty", {}, "the file is empty: not a boot image"},
-    {"FiveBytes", Cut(kGood, 5), "only 5 bytes: too few for a boot image"},
+    {"Empty", {}, "the file is empty: not a boot image (1305)"},
+    {"FiveBytes", Cut(kGood, 5),
+     "the file is only 5 bytes long: too short for a boot image (1305)"},
     {"NoSignature", Poke32(kGood, 0, 0x30303062),
-     "not a boot image: it does not begin with the signature B000FF"},
+     "not a boot image: the file does not start with B000FF (1305)"},
 };
 
 class ImageInfoBad : public ::testing::TestWithParam<CBadCase> {};

@@ -43,6 +43,13 @@ TEST_F(ServerManagerTest, UnloadableImageNamesFileAndReason) {
     EXPECT_EQ(Boxes(), Lines{strExpected});
     EXPECT_EQ(app.Config().m_arrBootFiles, Lines{"keep.bin"});
     EXPECT_EQ(app.Config().m_strBootFile, dir.Path("none.bin"));
+    // A file that is there but is no boot image says so, the code kept.
+    app.Config().m_strBootFile =
+        WriteFile(dir.Path("notes.bin"), {'h', 'e', 'l', 'l', 'o', ' ', 'u', 'n', 'i', 't'});
+    EXPECT_FALSE(app.StartServers());
+    EXPECT_EQ(Boxes().back(), "Boot File '" + dir.Path("notes.bin") +
+                                  "' Failed Load: not a boot image: the file does not start "
+                                  "with B000FF (1305)");
 }
 
 TEST_F(ServerManagerTest, NoMethodChosenIsSilentAndTheStopAfterItToo) {

@@ -132,6 +132,9 @@ CWizFile::CWizFile(CWizard& wizard)
     m_pList->setAccessibleName(tr("Boot image files"));
     pLabel->setBuddy(m_pList);
     pLayout->addWidget(m_pList, 1);
+    m_pProblem = AddText(pLayout, {});
+    m_pProblem->setObjectName("labelFileProblem");
+    m_pProblem->hide();
     auto* pBrowse = new QPushButton(tr("B&rowse..."), this);
     pBrowse->setObjectName("buttonBrowse");
     pLayout->addWidget(pBrowse, 0, Qt::AlignRight);
@@ -192,9 +195,17 @@ bool CWizFile::OnSetActive() {
     return true;
 }
 
+// The file is read as it is chosen, so the user learns here, not two pages on, that it
+// cannot be sent; a serial download refuses what its reader or record index refuses.
 void CWizFile::OnSelectionChanged() {
     const QList<QListWidgetItem*> arrSelected = m_pList->selectedItems();
     m_strFile = arrSelected.isEmpty() ? QString() : arrSelected.first()->text();
+    const std::string strProblem = m_strFile.isEmpty()
+                                       ? std::string()
+                                       : m_wizard.App().BootFileProblem(m_strFile.toStdString());
+    m_pProblem->setText(
+        tr("This file cannot be loaded: %1").arg(QString::fromStdString(strProblem)));
+    m_pProblem->setVisible(!strProblem.empty());
     UpdateWizardButtons();
 }
 
@@ -208,6 +219,10 @@ void CWizFile::OnBrowse() {
 int CWizFile::OnWizardNext() {
     OnSelectionChanged();
     if (m_strFile.isEmpty()) return WIZ_STAY;
+    if (m_pProblem->isVisibleTo(this)) {
+        m_wizard.Boxes().Show(m_pProblem->text().toStdString(), MB_OK | MB_ICONEXCLAMATION);
+        return WIZ_STAY;
+    }
     Config().m_strBootFile = m_strFile.toStdString();
     return WIZ_MOVE;
 }

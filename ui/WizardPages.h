@@ -64,7 +64,8 @@ private:
     void DropVanishedFiles();
 
     QListWidget* m_pList;
-    QString m_strFile;  // the selected file
+    QLabel* m_pProblem;  // why the selected file cannot be used
+    QString m_strFile;   // the selected file
 };
 
 class CWizSelect : public CWizPage {

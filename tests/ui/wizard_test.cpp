@@ -104,7 +104,7 @@ private slots:
 
     // Next only with a file; Browse adds one to the list and to the front of the history;
     // a first run in a folder of images selects the first one; a listed file that went
-    // away leaves the list.
+    // away leaves the list; a file that is no boot image is refused where it is chosen.
     void nextNeedsABootFile() {
         QTemporaryDir folder;
         const QString strOld = QDir::currentPath();
@@ -139,6 +139,14 @@ private slots:
         QCOMPARE(pList->currentItem()->text(), folder.filePath("a.BIN"));
         QCOMPARE(rig.Config().m_strBootFile, folder.filePath("a.BIN").toStdString());
         QVERIFY(rig.NextEnabled());
+        // It is empty: the page says so at once, and Next says it again and stays.
+        const QString strWhy =
+            "This file cannot be loaded: the file is empty: not a boot image (1305)";
+        QVERIFY(rig.Find<QLabel>("labelFileProblem")->isVisible());
+        QCOMPARE(rig.Text("labelFileProblem"), strWhy);
+        rig.Next();
+        QCOMPARE(rig.Title(), kFile);
+        QCOMPARE(rig.BoxTexts(), std::vector<std::string>{strWhy.toStdString()});
     }
 
     void portThatCannotBeOpenedKeepsThePortPage() {

@@ -6,28 +6,8 @@
 
 #include <cerrno>
 
+#include "platform/FileAccess.h"
 #include "platform/LastError.h"
-
-namespace {
-// Like mkdir -p, for the folders above the file.
-bool MakeFolders(const std::string& strPath) {
-    for (size_t i = strPath.find('/', 1); i != std::string::npos; i = strPath.find('/', i + 1)) {
-        if (mkdir(strPath.substr(0, i).c_str(), 0700) != 0 && errno != EEXIST) return false;
-    }
-    return true;
-}
-
-bool WriteAll(int fd, const char* p, size_t n) {
-    while (n > 0) {
-        const ssize_t r = write(fd, p, n);
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) return false;
-        p += r;
-        n -= static_cast<size_t>(r);
-    }
-    return true;
-}
-}  // namespace
 
 CLineFile::~CLineFile() {
     Close();
@@ -35,7 +15,9 @@ CLineFile::~CLineFile() {
 
 bool CLineFile::Open(const std::string& strPath) {
     Close();
-    if (!MakeFolders(strPath)) {
+    const size_t nSlash = strPath.rfind('/');
+    if (nSlash != std::string::npos && nSlash > 0 &&
+        !MakeDirectories(strPath.substr(0, nSlash), 0700)) {
         SetLastErrorFromErrno();
         return false;
     }
@@ -88,26 +70,11 @@ bool CLineFile::Sync() {
 
 bool ReadLines(const std::string& strPath, std::vector<std::string>& arrLines) {
     arrLines.clear();
-    const int fd = open(strPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT) return true;
+    std::string strAll;
+    if (!ReadWholeFile(strPath, strAll)) {
         SetLastErrorFromErrno();
         return false;
     }
-    std::string strAll;
-    char buf[65536];
-    for (;;) {
-        const ssize_t r = read(fd, buf, sizeof buf);
-        if (r < 0 && errno == EINTR) continue;
-        if (r < 0) {
-            SetLastErrorFromErrno();
-            close(fd);
-            return false;
-        }
-        if (r == 0) break;
-        strAll.append(buf, static_cast<size_t>(r));
-    }
-    close(fd);
     for (size_t nFrom = 0, nEnd; (nEnd = strAll.find('\n', nFrom)) != std::string::npos;
          nFrom = nEnd + 1)
         arrLines.push_back(strAll.substr(nFrom, nEnd - nFrom));

@@ -154,6 +154,10 @@ std::vector<std::string> CORXBootApp::EnumerateSerialPorts() {
     return m_pServers->EnumerateSerialPorts();
 }
 
+bool CORXBootApp::TerminalLineDown() {
+    return m_pServers->IsFirstPortDown();
+}
+
 size_t CORXBootApp::SendTerminalBytes(const uint8_t* pBytes, size_t nCount) {
     return m_pServers->SendTerminalBytes(pBytes, nCount);
 }

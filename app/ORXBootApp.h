@@ -87,6 +87,8 @@ public:
     // Queues typed bytes on the first port and returns how many it took: none when no port
     // is open or a download runs on it, fewer than given when its send ring is full.
     size_t SendTerminalBytes(const uint8_t* pBytes, size_t nCount);
+    // The terminal's port went away (adapter pulled, line hung up) and is not back yet.
+    bool TerminalLineDown();
 
     // --- the unit's fixed address (UI thread) ---
     // The Ethernet page's test of an address: an echo request to it and, when it answers,

@@ -42,6 +42,8 @@ public:
     size_t SendTerminalBytes(const uint8_t* pBytes, size_t nCount);
     // Bytes sent so far by the download on the first port, when one runs there.
     std::optional<uint32_t> FirstSerialBytesSent();
+    // The first port's line went away (its adapter pulled, the line hung up), not back yet.
+    bool IsFirstPortDown();
 
     // --- port worker threads ---
     IClock& Clock() override;

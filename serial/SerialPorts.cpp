@@ -113,6 +113,11 @@ std::vector<std::string> CSerialBootServer::EnumerateSerialPorts() {
     return arrNames;
 }
 
+bool CSerialBootServer::IsFirstPortDown() {
+    std::lock_guard<std::mutex> guard(m_lockSerial);
+    return !m_arrSerialPorts.empty() && !m_arrSerialPorts.front()->IsOpen();
+}
+
 size_t CSerialBootServer::SendTerminalBytes(const uint8_t* pBytes, size_t nCount) {
     std::lock_guard<std::mutex> guard(m_lockSerial);
     if (m_arrSerialPorts.empty()) return 0;

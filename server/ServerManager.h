@@ -52,6 +52,7 @@ public:
     bool OpenSerialPort() { return m_serial.OpenSerialPort(); }
     void CloseSerialPorts() { m_serial.CloseSerialPorts(); }
     std::vector<std::string> EnumerateSerialPorts() { return m_serial.EnumerateSerialPorts(); }
+    bool IsFirstPortDown() { return m_serial.IsFirstPortDown(); }
     size_t SendTerminalBytes(const uint8_t* pBytes, size_t nCount) {
         return m_serial.SendTerminalBytes(pBytes, nCount);
     }

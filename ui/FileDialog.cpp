@@ -14,3 +14,18 @@ std::optional<std::string> CQtFileDialog::OpenBootFile(QWidget* pParent,
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().first().toStdString();
 }
+
+std::optional<std::string> CQtFileDialog::SaveFile(QWidget* pParent, const std::string& strTitle,
+                                                   const std::string& strInitial,
+                                                   const std::string& strFilter) {
+    QFileDialog dialog(pParent, QString::fromStdString(strTitle),
+                       QString::fromStdString(strInitial), QString::fromStdString(strFilter));
+    dialog.setObjectName("saveDialog");
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    const QString strSuffix = QString::fromStdString(strFilter).section("*.", 1).section(')', 0, 0);
+    if (!strSuffix.isEmpty()) dialog.setDefaultSuffix(strSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first().toStdString();
+}

@@ -4,17 +4,26 @@
 
 class QWidget;
 
-// Choosing a boot image file; tests hand in an answer instead of a real dialog.
+// Choosing a boot image file, or where to save one; tests hand in an answer instead of a
+// real dialog.
 class IFileDialog {
 public:
     virtual ~IFileDialog() = default;
     // The chosen full path, or nothing when the user cancelled. The file must exist.
     virtual std::optional<std::string> OpenBootFile(QWidget* pParent,
                                                     const std::string& strInitial) = 0;
+    // Where to save: the chosen full path, or nothing when the user cancelled. The filter
+    // is as Qt writes it ("Text files (*.txt)"); its suffix is added when none is typed.
+    virtual std::optional<std::string> SaveFile(QWidget* pParent, const std::string& strTitle,
+                                                const std::string& strInitial,
+                                                const std::string& strFilter) = 0;
 };
 
 class CQtFileDialog : public IFileDialog {
 public:
     std::optional<std::string> OpenBootFile(QWidget* pParent,
                                             const std::string& strInitial) override;
+    std::optional<std::string> SaveFile(QWidget* pParent, const std::string& strTitle,
+                                        const std::string& strInitial,
+                                        const std::string& strFilter) override;
 };

@@ -13,7 +13,7 @@
 #include "ui/WaitCursor.h"
 
 CGuiFront::CGuiFront(CORXBootApp& app, IMessageBox& boxes, IFileDialog& files)
-    : m_app(app), m_boxes(boxes), m_files(files), m_terminal(app) {}
+    : m_app(app), m_boxes(boxes), m_files(files), m_terminal(app, boxes, files) {}
 
 CGuiFront::~CGuiFront() = default;
 

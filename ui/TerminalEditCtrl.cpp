@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QTextCursor>
+#include <QTime>
 #include <string>
 
 #include "base/TerminalText.h"
@@ -14,6 +15,7 @@
 CTerminalEditCtrl::CTerminalEditCtrl(FSend fnSend, QWidget* pParent, int nMaxLines)
     : CLogView(pParent, nMaxLines),
       m_fnBeep([] { QApplication::beep(); }),
+      m_fnStamp([] { return QTime::currentTime().toString("[HH:mm:ss.zzz] "); }),
       m_fnSend(std::move(fnSend)) {
     setObjectName("terminal");
     setAccessibleName(tr("Serial terminal"));
@@ -27,7 +29,25 @@ CTerminalEditCtrl::CTerminalEditCtrl(FSend fnSend, QWidget* pParent, int nMaxLin
 void CTerminalEditCtrl::AppendTerminalText(const uint8_t* pBytes, size_t nCount) {
     const std::string strShown = TerminalDisplayText(pBytes, nCount, m_bAfterCr);
     if (strShown.empty()) return;  // an empty text would clear the log view
-    AddText(QString::fromLatin1(strShown.data(), static_cast<qsizetype>(strShown.size())));
+    QString strText = QString::fromLatin1(strShown.data(), static_cast<qsizetype>(strShown.size()));
+    if (m_bTimestamps) {
+        const QString strStamp = m_fnStamp();
+        // Every line that begins in this chunk; one that ends it begins with the next chunk.
+        for (qsizetype i = strText.size() - 1; i > 0; --i)
+            if (strText[i - 1] == '\n') strText.insert(i, strStamp);
+        if (m_bLineStart) strText.prepend(strStamp);
+    }
+    m_bLineStart = strText.endsWith('\n');
+    AddText(strText);
+}
+
+void CTerminalEditCtrl::SetTimestamps(bool bOn) {
+    m_bTimestamps = bOn;
+}
+
+void CTerminalEditCtrl::ClearText() {
+    AddText(QString());
+    m_bLineStart = true;
 }
 
 void CTerminalEditCtrl::keyPressEvent(QKeyEvent* pEvent) {
@@ -47,11 +67,25 @@ void CTerminalEditCtrl::keyPressEvent(QKeyEvent* pEvent) {
 }
 
 void CTerminalEditCtrl::contextMenuEvent(QContextMenuEvent* pEvent) {
-    QMenu* pMenu = createStandardContextMenu(pEvent->pos());
-    QAction* pPaste = pMenu->addAction(tr("&Paste to the unit"), this, [this] { PasteToUnit(); });
+    QMenu menu(this);
+    menu.setObjectName("terminalMenu");
+    QAction* pCopy = menu.addAction(tr("&Copy"), QKeySequence::Copy, this, [this] { copy(); });
+    pCopy->setEnabled(textCursor().hasSelection());
+    QAction* pPaste =
+        menu.addAction(tr("&Paste"), QKeySequence::Paste, this, [this] { PasteToUnit(); });
     pPaste->setEnabled(!QApplication::clipboard()->text().isEmpty());
-    pMenu->exec(pEvent->globalPos());
-    delete pMenu;
+    menu.addAction(tr("Select &All"), this, [this] { selectAll(); });
+    menu.addSeparator();
+    menu.addAction(tr("C&lear"), this, [this] { ClearText(); });
+    menu.addAction(tr("&Save As..."), this, [this] {
+        if (m_fnSaveAs) m_fnSaveAs();
+    });
+    menu.addSeparator();
+    QAction* pStamps =
+        menu.addAction(tr("&Timestamps"), this, [this](bool bOn) { SetTimestamps(bOn); });
+    pStamps->setCheckable(true);
+    pStamps->setChecked(m_bTimestamps);
+    menu.exec(pEvent->globalPos());
 }
 
 void CTerminalEditCtrl::PasteToUnit() {

@@ -11,7 +11,9 @@
 // A chunk that shows nothing (only backspaces) leaves the text alone. What the user types
 // or pastes goes to the unit through fnSend and is never put into the text: the unit's
 // echo shows it. Above kMaxLines lines the oldest go; the user's selection and scroll
-// position stay while text arrives.
+// position stay while text arrives. Its menu copies, pastes to the unit, selects all,
+// clears, saves the text as shown, and turns timestamps on: each line received from then on
+// starts with the time it began to arrive (shown only; the unit is sent nothing).
 class CTerminalEditCtrl : public CLogView {
     Q_OBJECT
 public:
@@ -21,8 +23,16 @@ public:
     explicit CTerminalEditCtrl(FSend fnSend, QWidget* pParent = nullptr, int nMaxLines = kMaxLines);
 
     void AppendTerminalText(const uint8_t* pBytes, size_t nCount);
+    void SetTimestamps(bool bOn);
+    bool Timestamps() const { return m_bTimestamps; }
+    // Empties the view; the next text begins a line.
+    void ClearText();
     // Bytes that could not be sent sound the warning beep; tests count them instead.
     std::function<void()> m_fnBeep;
+    // The stamp a line starts with: "[hh:mm:ss.zzz] " of the local time; tests fix it.
+    std::function<QString()> m_fnStamp;
+    // The menu's Save As...: the window asks where and writes the text.
+    std::function<void()> m_fnSaveAs;
 
 protected:
     void keyPressEvent(QKeyEvent* pEvent) override;
@@ -36,4 +46,6 @@ private:
 
     FSend m_fnSend;
     bool m_bAfterCr = false;
+    bool m_bTimestamps = false;
+    bool m_bLineStart = true;  // the next text shown begins a line
 };

@@ -7,6 +7,10 @@
 #include <algorithm>
 
 #include "app/ORXBootApp.h"
+#include "platform/FileAccess.h"
+#include "platform/LastError.h"
+#include "platform/MessageBox.h"
+#include "ui/FileDialog.h"
 #include "ui/Pictures.h"
 #include "ui/PropertySheet.h"
 #include "ui/TerminalEditCtrl.h"
@@ -26,7 +30,14 @@ private:
     CTerminalWnd& m_owner;
 };
 
-CTerminalWnd::CTerminalWnd(CORXBootApp& app) : m_app(app) {}
+// Often enough that a pulled adapter shows before the user types into it.
+constexpr int kLineCheckMs = 500;
+
+CTerminalWnd::CTerminalWnd(CORXBootApp& app, IMessageBox& boxes, IFileDialog& files)
+    : m_app(app), m_boxes(boxes), m_files(files) {
+    m_timerLine.setInterval(kLineCheckMs);
+    QObject::connect(&m_timerLine, &QTimer::timeout, [this] { UpdateTitle(); });
+}
 
 CTerminalWnd::~CTerminalWnd() {
     DestroyTerminal();
@@ -48,14 +59,13 @@ void CTerminalWnd::OpenTerminal() {
     }
     auto* pWindow = new CTerminalFrame(*this);
     pWindow->setObjectName("terminalWindow");
-    pWindow->setWindowTitle(QString("Serial Port Terminal - %1")
-                                .arg(QString::fromStdString(m_app.Config().m_strComPort)));
     pWindow->setWindowIcon(QIcon(Picture(EPicture::SerialPage, 32)));
     m_pEdit = new CTerminalEditCtrl(
         [this](const uint8_t* pBytes, size_t nCount) {
             return m_app.SendTerminalBytes(pBytes, nCount);
         },
         pWindow);
+    m_pEdit->m_fnSaveAs = [this] { SaveAs(); };
     auto* pLayout = new QVBoxLayout(pWindow);
     pLayout->setContentsMargins(0, 0, 0, 0);
     pLayout->addWidget(m_pEdit);
@@ -63,6 +73,8 @@ void CTerminalWnd::OpenTerminal() {
     pWindow->resize(500, 400);
     if (m_placement.isEmpty() || !pWindow->restoreGeometry(m_placement)) PlaceNearSheet(pWindow);
     m_pWindow = pWindow;
+    UpdateTitle();
+    m_timerLine.start();
     m_app.Config().m_bTerminal = true;
     pWindow->show();
     pWindow->raise();
@@ -100,6 +112,7 @@ void CTerminalWnd::OnUserClose() {
 void CTerminalWnd::Destroy(bool bLater) {
     if (!m_pWindow) return;
     m_placement = m_pWindow->saveGeometry();
+    m_timerLine.stop();
     // The unit may be left at its menu by hand; the next one is driven again.
     m_app.Config().m_nComAutoMenu = 1;
     m_app.AttachTerminal(nullptr);
@@ -114,6 +127,27 @@ void CTerminalWnd::Destroy(bool bLater) {
     }
     // While the servers run the ports are theirs; otherwise the port was the terminal's.
     if (!m_app.ServersRunning()) m_app.CloseSerialPorts();
+}
+
+void CTerminalWnd::UpdateTitle() {
+    if (!m_pWindow) return;
+    QString strTitle = QString("Serial Port Terminal - %1")
+                           .arg(QString::fromStdString(m_app.Config().m_strComPort));
+    if (m_app.TerminalLineDown()) strTitle += QObject::tr(" (Disconnected)");
+    if (m_pWindow->windowTitle() != strTitle) m_pWindow->setWindowTitle(strTitle);
+}
+
+void CTerminalWnd::SaveAs() {
+    const std::optional<std::string> strPath =
+        m_files.SaveFile(m_pWindow, QObject::tr("Save As").toStdString(),
+                         "terminal-" + m_app.Config().m_strComPort + ".txt",
+                         QObject::tr("Text files (*.txt)").toStdString());
+    if (!strPath) return;
+    if (!ReplaceFile(*strPath, m_pEdit->toPlainText().toStdString())) {
+        m_boxes.Show("The terminal's text could not be saved to '" + *strPath +
+                         "': " + FormatErrorText(GetLastError()),
+                     MB_OK | MB_ICONSTOP);
+    }
 }
 
 void CTerminalWnd::OnSerialText(const std::vector<uint8_t>& bytes) {

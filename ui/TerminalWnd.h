@@ -1,20 +1,23 @@
 #pragma once
 #include <QByteArray>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 #include "base/Views.h"
 
 class CORXBootApp;
 class CTerminalEditCtrl;
+class IFileDialog;
+class IMessageBox;
 
 // The serial terminal: a top-level window that shows what the serial ports receive and
 // sends what the user types to the first port. The object lives for the whole run; its
 // window is made and destroyed as often as the user opens and closes it, and comes back
-// with the size and place it last had.
+// with the size and place it last had. Its title says so while the port's line is down.
 class CTerminalWnd : public ITerminalView {
 public:
-    explicit CTerminalWnd(CORXBootApp& app);
+    CTerminalWnd(CORXBootApp& app, IMessageBox& boxes, IFileDialog& files);
     ~CTerminalWnd() override;
     CTerminalWnd(const CTerminalWnd&) = delete;
     CTerminalWnd& operator=(const CTerminalWnd&) = delete;
@@ -35,10 +38,16 @@ private:
     void OnUserClose();
     void Destroy(bool bLater);
     static void PlaceNearSheet(QWidget* pWindow);
+    // "Serial Port Terminal - COMn", with " (Disconnected)" while the line is down.
+    void UpdateTitle();
+    void SaveAs();
     void OnSerialText(const std::vector<uint8_t>& bytes) override;
 
     CORXBootApp& m_app;
+    IMessageBox& m_boxes;
+    IFileDialog& m_files;
     QPointer<QWidget> m_pWindow;
+    QTimer m_timerLine;  // looks at the line while the window is open
     QPointer<CTerminalEditCtrl> m_pEdit;
     QByteArray m_placement;  // empty until the first window went
 };

@@ -36,6 +36,10 @@ public:
     std::optional<std::string> OpenBootFile(QWidget*, const std::string&) override {
         return m_strAnswer;
     }
+    std::optional<std::string> SaveFile(QWidget*, const std::string&, const std::string&,
+                                        const std::string&) override {
+        return m_strAnswer;
+    }
     std::optional<std::string> m_strAnswer;
 };
 

@@ -95,7 +95,7 @@ void CORXBootApp::LogMessage(const char* pszFormat, ...) {
     va_start(args, pszFormat);
     const std::string str = FormatV(pszFormat, args);
     va_end(args);
-    m_reporter.PostBootText(BOOT_SLOT_LOG, str);
+    m_reporter.Post(CLogLine{str});
 }
 
 void CORXBootApp::OpenTerminal() {

@@ -8,6 +8,27 @@ void Retarget(IMessagePoster& poster, std::atomic<HWND>& hWnd, bool bAttach, FPr
     if (hOld != 0) poster.DestroyWindow(hOld);
     if (bAttach) hWnd = poster.CreateWindow(std::move(fnProc));
 }
+
+// The message that carries the event: its number and parameters are those a window of the
+// platform would get (a log line is slot -1 of WM_BOOT_TEXT, a status event a code below).
+void MessageOf(const CBootEvent& event, CMessage& msg) {
+    msg.nMsg = WM_BOOT_TEXT;
+    if (const auto eStatus = StatusOf(event)) {
+        msg.wParam = -2 - static_cast<int>(*eStatus);
+    } else if (const auto* pLabel = std::get_if<CSlotLabel>(&event)) {
+        msg.wParam = pLabel->nSlot;
+    } else if (const auto* pProgress = std::get_if<CSlotProgress>(&event)) {
+        msg.nMsg = WM_BOOT_PROGRESS;
+        msg.wParam = pProgress->nSlot;
+        msg.lParam = pProgress->nPercent;
+    } else if (std::holds_alternative<CCloseRequest>(event)) {
+        msg.nMsg = WM_CLOSE;
+    } else if (IsRecordOnly(event)) {
+        msg.nMsg = WM_BOOT_EVENT;
+    } else {
+        msg.wParam = -1;
+    }
+}
 }  // namespace
 
 CEventReporter::CEventReporter(IMessagePoster& poster) : m_poster(poster) {}
@@ -19,13 +40,8 @@ CEventReporter::~CEventReporter() {
 
 void CEventReporter::AttachView(IBootView* pView) {
     Retarget(m_poster, m_hMainWnd, pView != nullptr, [pView](CMessage& msg) {
-        if (msg.nMsg == WM_BOOT_TEXT) {
-            pView->OnBootText(static_cast<int>(msg.wParam), msg.strText);
-        } else if (msg.nMsg == WM_BOOT_PROGRESS) {
-            pView->OnBootProgress(static_cast<int>(msg.wParam), static_cast<int>(msg.lParam));
-        } else if (msg.nMsg == WM_CLOSE) {
-            pView->OnCloseRequest();
-        }
+        if (const auto* pEvent = std::any_cast<CBootEvent>(&msg.payload))
+            pView->OnBootEvent(*pEvent);
     });
 }
 
@@ -39,32 +55,12 @@ bool CEventReporter::ViewAttached() const {
     return m_poster.IsWindow(m_hMainWnd.load());
 }
 
-void CEventReporter::PostBootText(int nWParam, const std::string& strText) {
+void CEventReporter::Post(CBootEvent event) {
     const HWND hWnd = m_hMainWnd.load();
     if (!m_poster.IsWindow(hWnd)) return;
     CMessage msg;
-    msg.nMsg = WM_BOOT_TEXT;
-    msg.wParam = nWParam;
-    msg.strText = strText;
-    if (!strText.empty()) msg.strText += "\r\n";
-    m_poster.PostMessage(hWnd, std::move(msg));
-}
-
-void CEventReporter::PostSlotProgress(int nSlot, int nPercent) {
-    const HWND hWnd = m_hMainWnd.load();
-    if (!m_poster.IsWindow(hWnd)) return;
-    CMessage msg;
-    msg.nMsg = WM_BOOT_PROGRESS;
-    msg.wParam = nSlot;
-    msg.lParam = nPercent;
-    m_poster.PostMessage(hWnd, std::move(msg));
-}
-
-void CEventReporter::RequestClose() {
-    const HWND hWnd = m_hMainWnd.load();
-    if (!m_poster.IsWindow(hWnd)) return;
-    CMessage msg;
-    msg.nMsg = WM_CLOSE;
+    MessageOf(event, msg);
+    msg.payload = std::move(event);
     m_poster.PostMessage(hWnd, std::move(msg));
 }
 
@@ -74,7 +70,7 @@ void CEventReporter::LogMessage(const char* pszFormat, ...) {
     va_start(args, pszFormat);
     const std::string str = FormatV(pszFormat, args);
     va_end(args);
-    PostBootText(BOOT_SLOT_LOG, str);
+    Post(CLogLine{str});
 }
 
 void CEventReporter::PostSerialText(const uint8_t* pBytes, size_t nCount) {

@@ -26,11 +26,13 @@ public:
     bool ViewAttached() const;
     bool TerminalAttached() const { return m_hTerminalWnd.load() != 0; }
 
-    void PostBootText(int nWParam, const std::string& strText);
-    void PostSlotProgress(int nSlot, int nPercent);
-    // The face closes as if the user had.
-    void RequestClose();
+    // Any event; status events go through CTransferReporter::PostStatus, which redraws the
+    // slots first.
+    void Post(CBootEvent event);
     void LogMessage(const char* pszFormat, ...) ORX_PRINTF(2, 3);
+    void ClearLog() { Post(CLogLine{}); }
+    // The face closes as if the user had.
+    void RequestClose() { Post(CCloseRequest{}); }
     void PostSerialText(const uint8_t* pBytes, size_t nCount);
     void PostSerialFormatV(const char* pszFormat, va_list args);
 

@@ -6,19 +6,17 @@
 #include <string>
 #include <vector>
 
+#include "base/BootEvents.h"
+
 // The main sheet, or what stands for it. Attached with CORXBootApp::AttachView; reports
 // made while no view is attached are lost, and a detached view gets nothing more.
 class IBootView {
 public:
     virtual ~IBootView() = default;
-    // nWParam 0 to BOOT_VISIBLE_SLOTS - 1: a slot's label (the empty text hides the slot);
-    // BOOT_SLOT_LOG: a log line (the empty text clears the log); below that a status event
-    // (BOOT_EVENT_...) with the empty text. A non-empty text ends in CR LF.
-    virtual void OnBootText(int nWParam, const std::string& strText) = 0;
-    // The slot's percent, or -1 when the slot holds no transfer.
-    virtual void OnBootProgress(int nSlot, int nPercent) = 0;
-    // The last transfer completed with TRANCLOSEDONE set: close as if the user had.
-    virtual void OnCloseRequest() = 0;
+    // A log line, a slot's label or progress, a status event (always right after every
+    // visible slot's label and progress), a record-only event (nothing to show: a view that
+    // keeps no records ignores it), or the request to close.
+    virtual void OnBootEvent(const CBootEvent& event) = 0;
 };
 
 // The first transfer of the list, as a face shows it (CORXBootApp::FirstTransfer).

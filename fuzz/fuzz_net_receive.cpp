@@ -46,7 +46,7 @@ void CheckTransfers(CTransferTable& transfers) {
         for (size_t i = 0; i < arr.size(); ++i) {
             Check(arr[i]->m_nSent <= kImageLength);
             for (size_t j = i + 1; j < arr.size(); ++j)
-                Check(arr[i]->m_addrPeer.dwAddr != arr[j]->m_addrPeer.dwAddr);
+                Check(arr[i]->Unit().dwAddr != arr[j]->Unit().dwAddr);
         }
     });
 }

@@ -63,21 +63,19 @@ void CHeadlessFront::Close() {
     QuitEventLoop(0);
 }
 
-void CHeadlessFront::OnBootText(int nWParam, const std::string& strText) {
-    std::string strLine = strText;
-    if (strLine.size() >= 2 && strLine.compare(strLine.size() - 2, 2, "\r\n") == 0)
-        strLine.resize(strLine.size() - 2);
-    if (nWParam == BOOT_SLOT_LOG) {
-        if (!strLine.empty()) PrintLog(strLine);
-    } else if (nWParam >= 0 && nWParam < BOOT_VISIBLE_SLOTS) {
-        m_arrSlotNames[static_cast<size_t>(nWParam)] = strLine;
-    } else {
-        ShowStatus(nWParam);
+void CHeadlessFront::OnBootEvent(const CBootEvent& event) {
+    if (const auto* pLine = std::get_if<CLogLine>(&event)) {
+        if (!pLine->strText.empty()) PrintLog(pLine->strText);
+    } else if (const auto* pLabel = std::get_if<CSlotLabel>(&event)) {
+        if (pLabel->nSlot >= 0 && pLabel->nSlot < BOOT_VISIBLE_SLOTS)
+            m_arrSlotNames[static_cast<size_t>(pLabel->nSlot)] = pLabel->strName;
+    } else if (const auto* pProgress = std::get_if<CSlotProgress>(&event)) {
+        ShowProgress(pProgress->nSlot, pProgress->nPercent);
+    } else if (std::holds_alternative<CCloseRequest>(event)) {
+        Close();
+    } else if (const auto eStatus = StatusOf(event)) {
+        ShowStatus(*eStatus);
     }
-}
-
-void CHeadlessFront::OnCloseRequest() {
-    Close();
 }
 
 void CHeadlessFront::OnSerialText(const std::vector<uint8_t>& bytes) {
@@ -98,7 +96,7 @@ void CHeadlessFront::PrintLog(const std::string& strLine) {
     DrawBar();
 }
 
-void CHeadlessFront::OnBootProgress(int nSlot, int nPercent) {
+void CHeadlessFront::ShowProgress(int nSlot, int nPercent) {
     if (nSlot < 0 || nSlot >= BOOT_VISIBLE_SLOTS) return;
     const size_t i = static_cast<size_t>(nSlot);
     if (m_arrSlotPercent[i] == nPercent) return;
@@ -113,26 +111,24 @@ void CHeadlessFront::OnBootProgress(int nSlot, int nPercent) {
     }
 }
 
-void CHeadlessFront::ShowStatus(int nCode) {
-    const char* psz = nullptr;
-    switch (nCode) {
-        case BOOT_EVENT_TRANSFER_STARTED:
+void CHeadlessFront::ShowStatus(EBootStatus eStatus) {
+    const char* psz = "";
+    switch (eStatus) {
+        case EBootStatus::TransferStarted:
             psz = "transfer started";
             break;
-        case BOOT_EVENT_TRANSFER_DONE:
+        case EBootStatus::TransferCompleted:
             psz = "transfer done";
             break;
-        case BOOT_EVENT_TRANSFER_FAILED:
+        case EBootStatus::TransferFailed:
             psz = "transfer failed";
             break;
-        case BOOT_EVENT_SERVERS_STARTED:
+        case EBootStatus::ServersStarted:
             psz = "servers started";
             break;
-        case BOOT_EVENT_SERVERS_HALTED:
+        case EBootStatus::ServersHalted:
             psz = "servers halted";
             break;
-        default:
-            return;
     }
     ClearBar();
     EndTerminalLine();

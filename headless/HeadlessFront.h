@@ -19,14 +19,13 @@ public:
     void OnSettingsNotSaved(const std::string& strText) override;
     int ExitCode() const override { return m_nExitCode; }
 
-    void OnBootText(int nWParam, const std::string& strText) override;
-    void OnBootProgress(int nSlot, int nPercent) override;
-    void OnCloseRequest() override;
+    void OnBootEvent(const CBootEvent& event) override;
     void OnSerialText(const std::vector<uint8_t>& bytes) override;
 
 private:
     void PrintLog(const std::string& strLine);
-    void ShowStatus(int nCode);
+    void ShowProgress(int nSlot, int nPercent);
+    void ShowStatus(EBootStatus eStatus);
     void EndTerminalLine();
     void ClearBar();
     void DrawBar();

@@ -27,7 +27,7 @@ CLogLimiter::~CLogLimiter() {
     m_poster.DestroyWindow(m_hTarget);
 }
 
-void CLogLimiter::Log(ELogKind eKind, const char* pszFormat, ...) {
+bool CLogLimiter::Log(ELogKind eKind, const char* pszFormat, ...) {
     CKind& k = m_arrKinds[static_cast<size_t>(eKind)];
     const uint32_t dwNow = m_clock.GetTickCount();
     if (dwNow - k.dwSince >= kSecondMs) {
@@ -38,14 +38,15 @@ void CLogLimiter::Log(ELogKind eKind, const char* pszFormat, ...) {
     if (k.nLogged >= LINES_PER_SECOND) {
         ++k.nLeftOut;
         if (!m_bTimerSet) m_bTimerSet = m_timers.SetTimer(m_hTarget, TIMER_LEFT_OUT, kSecondMs);
-        return;
+        return false;
     }
     ++k.nLogged;
     va_list args;
     va_start(args, pszFormat);
     const std::string strLine = FormatV(pszFormat, args);
     va_end(args);
-    m_reporter.PostBootText(BOOT_SLOT_LOG, strLine);
+    m_reporter.Post(CLogLine{strLine});
+    return true;
 }
 
 bool CLogLimiter::ReportLeftOut(size_t nKind) {

@@ -30,8 +30,8 @@ public:
     CLogLimiter(const CLogLimiter&) = delete;
     CLogLimiter& operator=(const CLogLimiter&) = delete;
 
-    // UI thread.
-    void Log(ELogKind eKind, const char* pszFormat, ...) ORX_PRINTF(3, 4);
+    // UI thread. True when the line was logged, false when it was only counted.
+    bool Log(ELogKind eKind, const char* pszFormat, ...) ORX_PRINTF(3, 4);
 
 private:
     struct CKind {

@@ -4,8 +4,10 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "base/BootEvents.h"
 #include "net/ArpClearing.h"
 #include "net/LogLimit.h"
 #include "platform/Messages.h"
@@ -73,6 +75,9 @@ private:
     void OnBootRequest(const uint8_t* pData, size_t nLen, const CSockAddr& from);
     void OnUnitReply(CNetTransfer* pNode, const CSockAddr& from);
     void LogUnitLine(const CTransferNode& node, const std::string& strText);
+    // Takes the transfer out of the list, has its ARP entry cleared, and reports its end:
+    // completed, or failed for the reason given.
+    void EndTransfer(CNetTransfer* pNode, std::optional<EFailReason> eFailure);
     // Appends the transfer to the list and tells that it started.
     CNetTransfer* AddTransfer(std::unique_ptr<CNetTransfer> pNew);
     void OnRequestBeyondBound(std::unique_ptr<CNetTransfer> pNew);

@@ -88,13 +88,25 @@ void CNetBootServer::Stop() {
 }
 
 void CNetBootServer::DestroyTransfer(std::unique_ptr<CTransferNode> pTransfer) {
-    if (pTransfer) ClearArpEntry(pTransfer->m_addrPeer.dwAddr);
+    if (pTransfer) ClearArpEntry(pTransfer->Unit().dwAddr);
+}
+
+void CNetBootServer::EndTransfer(CNetTransfer* pNode, std::optional<EFailReason> eFailure) {
+    const uint32_t nBytes = pNode->m_nSent;
+    const uint32_t dwElapsedMs = pNode->ElapsedMs(m_sys.pClock->GetTickCount());
+    CUnitRef unit = pNode->Unit();
+    DestroyTransfer(m_transfers.Remove(pNode));
+    if (eFailure) {
+        m_reports.PostStatus(CTransferFailed{std::move(unit), *eFailure, {}, nBytes, dwElapsedMs});
+    } else {
+        m_reports.PostStatus(CTransferCompleted{std::move(unit), nBytes, dwElapsedMs});
+    }
 }
 
 // A line about a network transfer. Its name is taken from the node itself: a serial
 // thread may shift its slot at any moment, and a slot looked up first could be stale.
 void CNetBootServer::LogUnitLine(const CTransferNode& node, const std::string& strText) {
-    m_reporter.LogMessage("%s: %s", node.m_strName.c_str(), strText.c_str());
+    m_reporter.LogMessage("%s: %s", node.Name().c_str(), strText.c_str());
 }
 
 // Every datagram from a unit with a transfer, whatever it holds, moves it on by one packet.
@@ -113,8 +125,7 @@ void CNetBootServer::OnUnitReply(CNetTransfer* pNode, const CSockAddr& from) {
     });
     if (step == COMPLETED) {
         LogUnitLine(*pNode, "Transmission completed.");
-        DestroyTransfer(m_transfers.Remove(pNode));
-        m_reports.PostStatusEvent(BOOT_EVENT_TRANSFER_DONE);
+        EndTransfer(pNode, std::nullopt);
         return;
     }
     pNode->SendPacket(*m_pServerSocket);
@@ -128,8 +139,8 @@ void CNetBootServer::OnBootRequest(const uint8_t* pData, size_t nLen, const CSoc
     // The all-ones address marks serial transfers; no unit can answer from it.
     if (from.dwAddr == INADDR_ALL_ONES) return;
     if (!HasOrxPrefix(request)) {
-        m_log.Log(ELogKind::RefusedDevice, "Non-ORX device. %x %x %x", request.arrPrefix[0],
-                  request.arrPrefix[1], request.arrPrefix[2]);
+        m_log.Log(ELogKind::RefusedDevice, "Non-ORX device. %x %x %x", request.arrMac[0],
+                  request.arrMac[1], request.arrMac[2]);
         return;
     }
     if (m_config.m_nNetType == 1 && !m_config.m_strNetNode.empty() &&
@@ -139,7 +150,8 @@ void CNetBootServer::OnBootRequest(const uint8_t* pData, size_t nLen, const CSoc
         return;
     }
     TakeHeld(from.dwAddr);  // asked again: held anew, or served now that there is room
-    auto pNew = std::make_unique<CNetTransfer>(from, request.strName, *m_sys.pClock);
+    auto pNew = std::make_unique<CNetTransfer>(
+        CUnitRef{request.strName, false, from.dwAddr, from.wPort, request.arrMac}, *m_sys.pClock);
     if (m_transfers.Count() >= m_nMaxTransfers) {
         OnRequestBeyondBound(std::move(pNew));
         return;
@@ -183,7 +195,7 @@ void CNetBootServer::OnServerReceive() {
     // Only this thread removes network transfers, so the pointer outlives the lock.
     CNetTransfer* pNode = m_transfers.Locked([&](const CTransferTable::CList& arr) {
         for (const auto& p : arr) {
-            if (!p->IsSerial() && p->m_addrPeer.dwAddr == from.dwAddr)
+            if (!p->IsSerial() && p->Unit().dwAddr == from.dwAddr)
                 return static_cast<CNetTransfer*>(p.get());
         }
         return static_cast<CNetTransfer*>(nullptr);
@@ -225,8 +237,7 @@ void CNetBootServer::CheckRetransmits() {
             continue;
         }
         LogUnitLine(*pNode, "Failed Transfer");
-        DestroyTransfer(m_transfers.Remove(pNode));
-        m_reports.PostStatusEvent(BOOT_EVENT_TRANSFER_FAILED);
+        EndTransfer(pNode, EFailReason::NoAcknowledgement);
     }
 }
 

@@ -4,8 +4,9 @@
 #include "net/WireFormat.h"
 #include "platform/Clock.h"
 
-CNetTransfer::CNetTransfer(const CSockAddr& addrPeer, const std::string& strName, IClock& clock)
-    : CTransferNode(addrPeer, strName),
+CNetTransfer::CNetTransfer(CUnitRef unit, IClock& clock)
+    : CTransferNode(std::move(unit), clock.GetTickCount()),
+      m_addrPeer{Unit().dwAddr, Unit().wPort},
       m_pPacket(std::make_unique<uint8_t[]>(DATA_HEADER_LEN + DATA_BLOCK_MAX)),
       m_clock(clock) {
     m_nPacketLen = static_cast<uint32_t>(BuildWriteRequest(m_pPacket.get()));

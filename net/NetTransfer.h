@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/Socket.h"
 #include "transfer/TransferNode.h"
 
 class IClock;
@@ -12,14 +13,16 @@ class CTransferFile;
 // on. Only the UI thread builds and sends packets.
 class CNetTransfer : public CTransferNode {
 public:
-    // With the write request in the packet buffer, ready to send.
-    CNetTransfer(const CSockAddr& addrPeer, const std::string& strName, IClock& clock);
+    // With the write request in the packet buffer, ready to send to the unit's address and
+    // the port its request came from.
+    CNetTransfer(CUnitRef unit, IClock& clock);
 
     void Advance(uint32_t n);
     bool BuildNextData(const CTransferFile& image);
     void BuildJump();
     void SendPacket(IDatagramSocket& socket);
 
+    CSockAddr m_addrPeer;  // the port is that of the unit's latest datagram
     uint16_t m_wBlock = 0;
     bool m_bJumpSent = false;
     uint32_t m_dwLastSend = 0;

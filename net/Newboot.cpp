@@ -56,8 +56,9 @@ void CNetBootServer::OnBroadcastReceive() {
     }
     // Every server hears its own broadcast.
     if (strcasecmp(strSender.c_str(), OwnHostName(m_sys.pNetwork).c_str()) == 0) return;
-    m_log.Log(ELogKind::Broadcast, "Another boot server '%s' is running on '%s'", strSender.c_str(),
-              strAddr.c_str());
+    if (m_log.Log(ELogKind::Broadcast, "Another boot server '%s' is running on '%s'",
+                  strSender.c_str(), strAddr.c_str()))
+        m_reporter.Post(COtherServerSeen{strSender, from.dwAddr});
     if (m_bCompetingAsked) return;
     // The box may run an event loop that brings more broadcasts here: they must find the
     // question already asked, and nothing of this call may be needed after it.

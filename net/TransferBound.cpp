@@ -1,6 +1,7 @@
 // The bound on transfers at once, and the boot requests held beyond it.
 #include "base/EventReporter.h"
 #include "base/PlatformServices.h"
+#include "image/TransferFile.h"
 #include "net/NetBootServer.h"
 #include "net/NetTransfer.h"
 #include "platform/Clock.h"
@@ -16,7 +17,7 @@ CNetTransfer* CNetBootServer::AddTransfer(std::unique_ptr<CNetTransfer> pNew) {
     CNetTransfer* pNode = pNew.get();
     m_transfers.Add(std::move(pNew));
     LogUnitLine(*pNode, "Starting Transfer");
-    m_reports.PostStatusEvent(BOOT_EVENT_TRANSFER_STARTED);
+    m_reports.PostStatus(CTransferStarted{pNode->Unit(), m_image.Length()});
     return pNode;
 }
 
@@ -33,7 +34,7 @@ void CNetBootServer::OnRequestBeyondBound(std::unique_ptr<CNetTransfer> pNew) {
 
 std::unique_ptr<CNetTransfer> CNetBootServer::TakeHeld(uint32_t dwAddr) {
     for (auto it = m_arrHeld.begin(); it != m_arrHeld.end(); ++it) {
-        if ((*it)->m_addrPeer.dwAddr != dwAddr) continue;
+        if ((*it)->Unit().dwAddr != dwAddr) continue;
         std::unique_ptr<CNetTransfer> pHeld = std::move(*it);
         m_arrHeld.erase(it);
         return pHeld;
@@ -46,8 +47,7 @@ void CNetBootServer::OnHeldReply(std::unique_ptr<CNetTransfer> pHeld, const CSoc
         CNetTransfer* pSilent = FindSilentTransfer();
         if (!pSilent) return;
         LogUnitLine(*pSilent, "Failed Transfer");
-        DestroyTransfer(m_transfers.Remove(pSilent));
-        m_reports.PostStatusEvent(BOOT_EVENT_TRANSFER_FAILED);
+        EndTransfer(pSilent, EFailReason::Displaced);
         ++m_nTakenOn;
     }
     OnUnitReply(AddTransfer(std::move(pHeld)), from);

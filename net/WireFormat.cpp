@@ -18,7 +18,7 @@ void PutBig16(uint8_t* p, uint16_t w) {
 
 bool DecodeBootRequest(const uint8_t* pData, size_t nLen, CBootRequest& request) {
     if (nLen != BOOT_REQUEST_LEN) return false;
-    std::memcpy(request.arrPrefix, pData + BOOT_REQUEST_PREFIX_OFFSET, 3);
+    std::memcpy(request.arrMac.data(), pData + BOOT_REQUEST_MAC_OFFSET, request.arrMac.size());
     // The field may fill all 16 bytes without a NUL; the name then ends at the field's end.
     const uint8_t* pName = pData + BOOT_REQUEST_NAME_OFFSET;
     const uint8_t* pEnd = std::find(pName, pName + BOOT_REQUEST_NAME_MAX, uint8_t{0});
@@ -27,7 +27,7 @@ bool DecodeBootRequest(const uint8_t* pData, size_t nLen, CBootRequest& request)
 }
 
 bool HasOrxPrefix(const CBootRequest& request) {
-    return std::memcmp(request.arrPrefix, ORX_MANUFACTURER_PREFIX, 3) == 0;
+    return std::memcmp(request.arrMac.data(), ORX_MANUFACTURER_PREFIX, 3) == 0;
 }
 
 size_t BuildWriteRequest(uint8_t* pOut) {

@@ -1,12 +1,13 @@
 #pragma once
 // The datagrams of the network boot, built and decoded over plain bytes.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 constexpr size_t BOOT_REQUEST_LEN = 64;
-constexpr size_t BOOT_REQUEST_PREFIX_OFFSET = 10;
+constexpr size_t BOOT_REQUEST_MAC_OFFSET = 10;
 constexpr size_t BOOT_REQUEST_NAME_OFFSET = 37;
 constexpr size_t BOOT_REQUEST_NAME_MAX = 16;
 
@@ -27,7 +28,7 @@ constexpr size_t BROADCAST_RECEIVE_BUFFER = 260;
 constexpr uint8_t ORX_MANUFACTURER_PREFIX[3] = {0x02, 0x4F, 0x52};
 
 struct CBootRequest {
-    uint8_t arrPrefix[3] = {0, 0, 0};
+    std::array<uint8_t, 6> arrMac{};  // the unit's Ethernet address; the maker's prefix first
     // At most 16 characters; bytes that are not printable ASCII arrive as '?'.
     std::string strName;
 };

@@ -1,4 +1,5 @@
 #pragma once
+#include <any>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -13,6 +14,7 @@ constexpr uint32_t WM_BOOT_PROGRESS = WM_USER + 502;  // 1526
 constexpr uint32_t WM_BOOT_SOCKET = WM_USER + 503;    // 1527
 constexpr uint32_t WM_SERIAL_TEXT = WM_USER + 504;    // 1528
 constexpr uint32_t WM_UPDATE_TITLE = WM_USER + 505;   // 1529
+constexpr uint32_t WM_BOOT_EVENT = WM_USER + 506;     // 1530: a report no face shows
 
 // A message target ("window"); 0 is no window.
 using HWND = uint32_t;
@@ -22,7 +24,7 @@ struct CMessage {
     uint32_t nMsg = 0;
     int64_t wParam = 0;
     int64_t lParam = 0;
-    std::string strText;         // WM_BOOT_TEXT: the text, CR LF included
+    std::any payload;            // what the message carries, of the type its sender made
     std::vector<uint8_t> bytes;  // WM_SERIAL_TEXT: the raw bytes
 };
 

@@ -35,6 +35,8 @@ public:
     bool OpenAllSerialPorts();
     void CloseSerialPorts();
     bool IsSerialDownloadActive();
+    // The names of the open ports, in the order they were opened.
+    std::vector<std::string> OpenPorts();
     // The "COMn" names of the ports that can be opened now, in port order.
     std::vector<std::string> EnumerateSerialPorts();
     // Queues typed bytes on the first port; how many it took (none when no port is usable

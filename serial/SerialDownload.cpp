@@ -23,12 +23,16 @@ const uint8_t kLineFeed = '\n';
 bool CSerialBootServer::SerialDownload(CTransferSerial::CLine& port) {
     IClock& clock = *m_sys.pClock;
     port.SetState(SERIAL_STATE_DOWNLOADING);
-    auto pOwned = std::make_unique<CTransferNode>(CSockAddr{INADDR_ALL_ONES, 0}, port.Port());
+    const uint32_t dwBegun = clock.GetTickCount();
+    CUnitRef unit;
+    unit.strName = port.Port();
+    unit.bSerial = true;
+    auto pOwned = std::make_unique<CTransferNode>(unit, dwBegun);
     CTransferNode* pNode = pOwned.get();
     port.SetTransfer(pNode);
     const int nSlot = m_transfers.Add(std::move(pOwned));
     m_reports.LogTransferMessage(nSlot, "Starting Transfer");
-    m_reports.PostStatusEvent(BOOT_EVENT_TRANSFER_STARTED);
+    m_reports.PostStatus(CTransferStarted{unit, m_image.Length()});
 
     // Takes the entry out of the list and destroys it, unless someone else already did.
     auto fnRelease = [&] {
@@ -46,7 +50,8 @@ bool CSerialBootServer::SerialDownload(CTransferSerial::CLine& port) {
     if (!m_image.BuildRecordIndex()) {
         m_reporter.LogMessage("Boot File is corrupt!");
         fnRelease();
-        m_reports.PostStatusEvent(BOOT_EVENT_TRANSFER_FAILED);
+        m_reports.PostStatus(CTransferFailed{
+            unit, EFailReason::CorruptImage, {}, 0, clock.GetTickCount() - dwBegun});
         return false;
     }
     const bool bHv6 = m_config.m_nComProtocol != 0;
@@ -113,6 +118,19 @@ bool CSerialBootServer::SerialDownload(CTransferSerial::CLine& port) {
     m_reports.LogTransferMessage(m_transfers.FindTransferSlot(pNode), "Transfer %s",
                                  bResult ? "Complete" : "Failed");
     fnRelease();
-    m_reports.PostStatusEvent(bResult ? BOOT_EVENT_TRANSFER_DONE : BOOT_EVENT_TRANSFER_FAILED);
+    const uint32_t dwElapsedMs = clock.GetTickCount() - dwBegun;
+    if (bResult) {
+        m_reports.PostStatus(CTransferCompleted{unit, nSent, dwElapsedMs});
+    } else if (!port.IsOpen()) {  // the line failed: hung up, or the adapter pulled
+        m_reports.PostStatus(CTransferFailed{unit, EFailReason::LineFailed,
+                                             FormatErrorText(port.Failure()), nSent, dwElapsedMs});
+    } else {  // still open: stopped with the servers, or no go-ahead came
+        m_reports.PostStatus(
+            CTransferFailed{unit,
+                            port.Stopped() ? EFailReason::Halted : EFailReason::NoResponse,
+                            {},
+                            nSent,
+                            dwElapsedMs});
+    }
     return true;
 }

@@ -107,6 +107,13 @@ bool CSerialBootServer::IsSerialDownloadActive() {
            m_arrSerialPorts.front()->State() == SERIAL_STATE_DOWNLOADING;
 }
 
+std::vector<std::string> CSerialBootServer::OpenPorts() {
+    std::lock_guard<std::mutex> guard(m_lockSerial);
+    std::vector<std::string> arrNames;
+    for (const auto& pPort : m_arrSerialPorts) arrNames.push_back(pPort->Port());
+    return arrNames;
+}
+
 std::vector<std::string> CSerialBootServer::EnumerateSerialPorts() {
     std::vector<std::string> arrNames;
     if (m_sys.pSerialPorts) ::EnumerateSerialPorts(*m_sys.pSerialPorts, arrNames);

@@ -3,6 +3,7 @@
 #include "base/Config.h"
 #include "base/EventReporter.h"
 #include "base/PlatformServices.h"
+#include "platform/Clock.h"
 #include "platform/LastError.h"
 #include "platform/MessageBox.h"
 #include "transfer/TransferNode.h"
@@ -21,7 +22,7 @@ CServerManager::~CServerManager() = default;
 
 void CServerManager::ReportStartFailure(const std::string& strText) {
     m_sys.pMessageBox->Show(strText, MB_OK | MB_ICONSTOP);
-    m_events.PostBootText(BOOT_SLOT_LOG, strText);
+    m_events.Post(CLogLine{strText});
     WaitCursor(false);
 }
 
@@ -31,7 +32,7 @@ bool CServerManager::StartServers() {
         ReportStartFailure("No boot file has been selected.");
         return false;
     }
-    m_events.PostBootText(BOOT_SLOT_LOG, "");
+    m_events.ClearLog();
     m_events.LogMessage("Reading boot file '%s'.", m_config.m_strBootFile.c_str());
     if (!m_image.Load(m_config.m_strBootFile, &m_config.m_arrBootFiles)) {
         const std::string strError = FormatErrorText(GetLastError(), m_image.RefusedBecause());
@@ -73,7 +74,9 @@ bool CServerManager::StartServers() {
             m_events.LogMessage("Serial port '%s' ready...", m_config.m_strComPort.c_str());
         }
     }
-    m_reports.PostStatusEvent(BOOT_EVENT_SERVERS_STARTED);
+    m_reports.PostStatus(CServersStarted{m_config.m_nBootNet != 0, m_config.m_nBootSerial != 0,
+                                         m_serial.OpenPorts(), m_config.m_strBootFile,
+                                         m_image.Length()});
     WaitCursor(false);
     return true;
 }
@@ -87,18 +90,21 @@ void CServerManager::StopServers() {
     m_serial.CloseSerialPorts();
     m_image.Unload();
     while (std::unique_ptr<CTransferNode> pTransfer = m_transfers.TakeFirst()) {
+        CTransferHalted halted{pTransfer->Unit(), pTransfer->m_nSent,
+                               pTransfer->ElapsedMs(m_sys.pClock->GetTickCount())};
         if (!pTransfer->IsSerial()) m_net.DestroyTransfer(std::move(pTransfer));
+        m_events.Post(std::move(halted));
     }
     m_net.FinishArpClearing();
     if (bWasRunning) {
         m_events.LogMessage("All servers halted");
-        m_reports.PostStatusEvent(BOOT_EVENT_SERVERS_HALTED);
+        m_reports.PostStatus(CServersHalted{});
     }
 }
 
 std::optional<CTransferView> CServerManager::FirstTransfer() {
     return m_transfers.Locked([](const CTransferTable::CList& arr) -> std::optional<CTransferView> {
         if (arr.empty()) return std::nullopt;
-        return CTransferView{arr.front()->m_strName, !arr.front()->IsSerial()};
+        return CTransferView{arr.front()->Name(), !arr.front()->IsSerial()};
     });
 }

@@ -29,17 +29,28 @@ struct CEngineRig {
     }
     // A serial transfer in the list, as a download adds it.
     CTransferNode* AddSerialTransfer(const std::string& strPort) {
-        auto p = std::make_unique<CTransferNode>(CSockAddr{INADDR_ALL_ONES, 0}, strPort);
+        CUnitRef unit;
+        unit.strName = strPort;
+        unit.bSerial = true;
+        auto p = std::make_unique<CTransferNode>(unit, sys.clock.GetTickCount());
         CTransferNode* pRaw = p.get();
         transfers.Add(std::move(p));
         return pRaw;
     }
 
-    std::vector<int64_t> StatusEvents() const {
-        std::vector<int64_t> out;
-        for (const auto& m : sys.poster.Messages(WM_BOOT_TEXT))
-            if (m.wParam < BOOT_SLOT_LOG) out.push_back(m.wParam);
+    std::vector<EBootStatus> StatusEvents() const {
+        std::vector<EBootStatus> out;
+        for (const auto& e : sys.poster.Events())
+            if (const auto eStatus = StatusOf(e)) out.push_back(*eStatus);
         return out;
+    }
+    // The last event of type T posted so far.
+    template <class T>
+    std::optional<T> Last() const {
+        std::optional<T> last;
+        for (const auto& e : sys.poster.Events())
+            if (const auto* p = std::get_if<T>(&e)) last = *p;
+        return last;
     }
 
     std::unique_ptr<CTempDir> pDir;

@@ -91,12 +91,20 @@ public:
         Send(next.first, std::move(next.second));
         return true;
     }
-    // The log lines posted so far, CR LF removed.
+    // The reports posted so far, in order.
+    std::vector<CBootEvent> Events() const {
+        std::lock_guard<std::mutex> g(m_lock);
+        std::vector<CBootEvent> out;
+        for (const auto& [h, m] : m_msgs)
+            if (const auto* p = std::any_cast<CBootEvent>(&m.payload)) out.push_back(*p);
+        return out;
+    }
+    // The log lines posted so far (not the empty one that clears the log).
     std::vector<std::string> LogLines() const {
         std::vector<std::string> lines;
-        for (const auto& m : Messages(WM_BOOT_TEXT))
-            if (m.wParam == BOOT_SLOT_LOG && !m.strText.empty())
-                lines.push_back(m.strText.substr(0, m.strText.size() - 2));
+        for (const auto& e : Events())
+            if (const auto* p = std::get_if<CLogLine>(&e); p && !p->strText.empty())
+                lines.push_back(p->strText);
         return lines;
     }
     std::vector<CMessage> Messages(uint32_t nMsg) const {
@@ -319,9 +327,7 @@ public:
 // A face that shows nothing; attached, it makes the engine post its reports.
 class CIgnoringView : public IBootView, public ITerminalView {
 public:
-    void OnBootText(int, const std::string&) override {}
-    void OnBootProgress(int, int) override {}
-    void OnCloseRequest() override {}
+    void OnBootEvent(const CBootEvent&) override {}
     void OnSerialText(const std::vector<uint8_t>&) override {}
 };
 

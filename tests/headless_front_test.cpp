@@ -19,24 +19,29 @@ protected:
 // Plain log lines on stdout run end to end (e2e net_boot reads them back exactly).
 TEST_F(HeadlessFrontTest, NetworkNamesInLogLinesAreMadeHarmlessOnATerminal) {
     CHeadlessFront front = Make(true);
-    front.OnBootText(BOOT_SLOT_LOG, "U\x1b[2J: Starting Transfer\r\n");
-    front.OnBootText(BOOT_SLOT_LOG, "");  // clears the log: nothing to print
-    front.OnBootText(BOOT_SLOT_LOG, "All servers halted\r\n");
+    front.OnBootEvent(CLogLine{"U\x1b[2J: Starting Transfer"});
+    front.OnBootEvent(CLogLine{""});  // clears the log: nothing to print
+    front.OnBootEvent(CLogLine{"All servers halted"});
     EXPECT_EQ(out.Text(), "U{1B}[2J: Starting Transfer\nAll servers halted\n");
     EXPECT_EQ(err.Text(), "");
 }
 
+// Record-only events show nothing.
 TEST_F(HeadlessFrontTest, ProgressAndStatusGoToStderrOneLinePerChange) {
     CHeadlessFront front = Make(false);
-    front.OnBootText(0, "HV7A\r\n");
-    front.OnBootProgress(0, 0);
-    front.OnBootProgress(0, 0);
-    front.OnBootProgress(1, -1);
-    front.OnBootText(-2, "");
-    front.OnBootProgress(0, 57);
-    front.OnBootText(0, "");
-    front.OnBootProgress(0, -1);
-    front.OnBootText(-3, "");
+    CUnitRef unit;
+    unit.strName = "HV7A";
+    front.OnBootEvent(CSlotLabel{0, "HV7A"});
+    front.OnBootEvent(CSlotProgress{0, 0});
+    front.OnBootEvent(CSlotProgress{0, 0});
+    front.OnBootEvent(CSlotProgress{1, -1});
+    front.OnBootEvent(CTransferStarted{unit, 1000});
+    front.OnBootEvent(CSlotProgress{0, 57});
+    front.OnBootEvent(COtherServerSeen{"benchpc", 0x0100000A});
+    front.OnBootEvent(CSlotLabel{0, ""});
+    front.OnBootEvent(CSlotProgress{0, -1});
+    front.OnBootEvent(CTransferCompleted{unit, 1000, 20});
+    front.OnBootEvent(CTransferHalted{unit, 10, 20});
     EXPECT_EQ(err.Text(),
               "progress: slot 0 HV7A 0%\n"
               "status: transfer started\n"
@@ -49,7 +54,7 @@ TEST_F(HeadlessFrontTest, TerminalTextIsConvertedAndOwnLinesStartOnANewLine) {
     CHeadlessFront front = Make(false);
     for (const std::string s : {"Boot\r", "\n", "Press any key\x07", "\r\n", "<Record>"})
         front.OnSerialText(std::vector<uint8_t>(s.begin(), s.end()));
-    front.OnBootText(-4, "");
+    front.OnBootEvent(CTransferFailed{{}, EFailReason::LineFailed, "hung up", 0, 0});
     EXPECT_EQ(err.Text(), "Boot\nPress any key{07}\n<Record>\nstatus: transfer failed\n");
 }
 

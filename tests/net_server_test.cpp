@@ -10,6 +10,7 @@
 namespace {
 using Bytes = std::vector<uint8_t>;
 using Lines = std::vector<std::string>;
+using Statuses = std::vector<EBootStatus>;
 
 Bytes Ack(uint16_t wBlock) {
     return {0, 4, uint8_t(wBlock >> 8), uint8_t(wBlock)};
@@ -89,7 +90,7 @@ TEST_P(WholeImage, IsDeliveredByteForByteThenJumpThenCompleted) {
     ASSERT_EQ(out.size(), 1u);
     EXPECT_EQ(out[0].bytes, kWriteRequest);
     EXPECT_EQ(out[0].addr, unit);
-    EXPECT_EQ(StatusEvents(), std::vector<int64_t>{BOOT_EVENT_TRANSFER_STARTED});
+    EXPECT_EQ(StatusEvents(), Statuses{EBootStatus::TransferStarted});
 
     EXPECT_EQ(RunToJump(unit), m_image);
     EXPECT_EQ(transfers.Count(), 1u);
@@ -99,7 +100,14 @@ TEST_P(WholeImage, IsDeliveredByteForByteThenJumpThenCompleted) {
     EXPECT_EQ(sys.poster.LogLines(), (Lines{"HV7A: Starting Transfer", "HV7A: Sending Jump",
                                             "HV7A: Transmission completed."}));
     EXPECT_EQ(StatusEvents(),
-              (std::vector<int64_t>{BOOT_EVENT_TRANSFER_STARTED, BOOT_EVENT_TRANSFER_DONE}));
+              (Statuses{EBootStatus::TransferStarted, EBootStatus::TransferCompleted}));
+    // What a record of the boot needs: who, from where, how much.
+    const auto done = Last<CTransferCompleted>();
+    ASSERT_TRUE(done);
+    EXPECT_EQ(done->unit.strName, "HV7A");
+    EXPECT_EQ((CSockAddr{done->unit.dwAddr, done->unit.wPort}), unit);
+    EXPECT_EQ(done->unit.mac, (std::array<uint8_t, 6>{0x02, 0x4F, 0x52, 0, 0, 0}));
+    EXPECT_EQ(done->nBytes, nLength);
 
     // Progress of slot 0 only on a change of the whole percent, ending at 100.
     std::vector<int64_t> arrPercent;
@@ -165,7 +173,12 @@ TEST_P(Silence, ResendsFourTimesThenFails) {
         sys.poster.LogLines(),
         (Lines{"MUTE: Retransmit packet 1", "MUTE: Retransmit packet 2",
                "MUTE: Retransmit packet 3", "MUTE: Retransmit packet 4", "MUTE: Failed Transfer"}));
-    EXPECT_EQ(StatusEvents(), std::vector<int64_t>{BOOT_EVENT_TRANSFER_FAILED});
+    EXPECT_EQ(StatusEvents(), Statuses{EBootStatus::TransferFailed});
+    const auto failed = Last<CTransferFailed>();
+    ASSERT_TRUE(failed);
+    EXPECT_EQ(failed->eReason, EFailReason::NoAcknowledgement);
+    EXPECT_EQ(failed->dwElapsedMs, 31000u);
+    EXPECT_EQ(failed->nBytes, std::min(512u * c.nAcks, 1000u));
     EXPECT_EQ(CloseRequests(), 0u) << "a failure never closes the program";
 }
 
@@ -268,11 +281,11 @@ TEST_P(Arp, ClearedWithoutWaitingForTheCommand) {
     const ArpCase& c = GetParam();
     config.m_bNetCache = c.bNetCache;
     Start(600);
-    auto Check = [&](const std::string& strLast, int64_t nEvent) {
+    auto Check = [&](const std::string& strLast, EBootStatus eStatus) {
         const std::vector<Lines> arrArp = {{"arp", "-d", "127.0.0.42"}};
         EXPECT_EQ(sys.process.m_calls, c.bNetCache ? arrArp : std::vector<Lines>{});
         EXPECT_EQ(sys.poster.LogLines().back(), strLast);
-        EXPECT_EQ(sys.poster.m_msgs.back().second.wParam, nEvent) << "status event last";
+        EXPECT_EQ(StatusOf(sys.poster.Events().back()), eStatus) << "status event last";
         sys.process.EndAll();
         sys.poster.DeliverPending();
         sys.process.m_calls.clear();
@@ -282,11 +295,11 @@ TEST_P(Arp, ClearedWithoutWaitingForTheCommand) {
     Deliver(BootRequest("A"), unit);
     RunToJump(unit);
     Deliver(Ack(9), unit);
-    Check("A: Transmission completed.", BOOT_EVENT_TRANSFER_DONE);
+    Check("A: Transmission completed.", EBootStatus::TransferCompleted);
 
     Deliver(BootRequest("A"), unit);
     RunTimer(31000);
-    Check("A: Failed Transfer", BOOT_EVENT_TRANSFER_FAILED);
+    Check("A: Failed Transfer", EBootStatus::TransferFailed);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cache, Arp, ::testing::Values(ArpCase{"Off", false}, ArpCase{"On", true}),
@@ -327,8 +340,9 @@ TEST_F(NetServerTest, BeyondTheBoundAnAnsweringUnitTakesThePlaceOfASilentTransfe
               (Lines{"SILENT1: Failed Transfer", "HELD58: Starting Transfer",
                      "SILENT3: Failed Transfer", "HELD59: Starting Transfer"}));
     EXPECT_EQ(StatusEvents(),
-              (std::vector<int64_t>{BOOT_EVENT_TRANSFER_FAILED, BOOT_EVENT_TRANSFER_STARTED,
-                                    BOOT_EVENT_TRANSFER_FAILED, BOOT_EVENT_TRANSFER_STARTED}));
+              (Statuses{EBootStatus::TransferFailed, EBootStatus::TransferStarted,
+                        EBootStatus::TransferFailed, EBootStatus::TransferStarted}));
+    EXPECT_EQ(Last<CTransferFailed>()->eReason, EFailReason::Displaced);
     sys.poster.Clear();
     RunTimer(1000);
     EXPECT_EQ(sys.poster.LogLines().front(),

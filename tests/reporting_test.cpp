@@ -13,7 +13,7 @@ TEST_F(ReportingTest, NothingIsPostedWithoutTheMainWindow) {
     reporter.LogMessage("hello %d", 1);
     reports.LogTransferMessage(0, "x");
     reports.PostProgress(0);
-    reports.PostStatusEvent(BOOT_EVENT_TRANSFER_STARTED);
+    reports.PostStatus(CServersStarted{});
     EXPECT_TRUE(sys.poster.m_msgs.empty());
 }
 
@@ -36,26 +36,32 @@ TEST_F(ReportingTest, ProgressIsRoundedAndPostedOnlyOnChange) {
     reports.PostProgress(3);  // a slot with no transfer always reports -1
     reports.PostProgress(3);
     std::vector<std::string> arrPosted;
-    for (const auto& m : sys.poster.Messages(WM_BOOT_PROGRESS))
-        arrPosted.push_back(std::to_string(m.wParam) + ":" + std::to_string(m.lParam));
+    for (const CBootEvent& e : sys.poster.Events())
+        if (const auto* p = std::get_if<CSlotProgress>(&e))
+            arrPosted.push_back(std::to_string(p->nSlot) + ":" + std::to_string(p->nPercent));
     EXPECT_EQ(arrPosted, (std::vector<std::string>{"0:0", "0:1", "0:99", "0:100", "3:-1", "3:-1"}));
 }
 
-TEST_F(ReportingTest, StatusEventRepostsEverySlotThenTheCode) {
+TEST_F(ReportingTest, StatusEventRepostsEverySlotThenTheEvent) {
     ASSERT_TRUE(LoadImage(MakeImageBytes(1000)));
-    AddSerialTransfer("COM1")->m_nSent = 500;
+    CTransferNode* pFirst = AddSerialTransfer("COM1");
+    pFirst->m_nSent = 500;
     AddSerialTransfer("UNIT7");
-    reports.PostStatusEvent(BOOT_EVENT_TRANSFER_STARTED);
+    reports.PostStatus(CTransferStarted{pFirst->Unit(), 1000});
     std::vector<std::string> seen;
-    for (const auto& [h, m] : sys.poster.m_msgs) {
-        if (m.nMsg == WM_BOOT_TEXT)
-            seen.push_back("T" + std::to_string(m.wParam) + ":" + m.strText);
-        else
-            seen.push_back("P" + std::to_string(m.wParam) + ":" + std::to_string(m.lParam));
+    for (const CBootEvent& e : sys.poster.Events()) {
+        if (const auto* p = std::get_if<CSlotLabel>(&e))
+            seen.push_back("label " + std::to_string(p->nSlot) + " " + p->strName);
+        else if (const auto* p = std::get_if<CSlotProgress>(&e))
+            seen.push_back("progress " + std::to_string(p->nSlot) + " " +
+                           std::to_string(p->nPercent));
+        else if (const auto* p = std::get_if<CTransferStarted>(&e))
+            seen.push_back("started " + p->unit.strName);
     }
-    const std::vector<std::string> expected = {"T0:COM1\r\n", "P0:50", "T1:UNIT7\r\n", "P1:0",
-                                               "T2:",         "P2:-1", "T3:",          "P3:-1",
-                                               "T4:",         "P4:-1", "T-2:"};
+    const std::vector<std::string> expected = {"label 0 COM1",  "progress 0 50", "label 1 UNIT7",
+                                               "progress 1 0",  "label 2 ",      "progress 2 -1",
+                                               "label 3 ",      "progress 3 -1", "label 4 ",
+                                               "progress 4 -1", "started COM1"};
     EXPECT_EQ(seen, expected);
 }
 
@@ -85,9 +91,7 @@ TEST(SerialReportingTest, SerialFormatNeedsRunningServersAndATerminal) {
 // the new one gets only what comes after, and a report reaches a view on delivery only.
 TEST_F(ReportingTest, ReportsFollowTheAttachedView) {
     struct CRecorder : CIgnoringView {
-        void OnBootText(int nWParam, const std::string& str) override {
-            arr.push_back(std::to_string(nWParam) + ":" + str);
-        }
+        void OnBootEvent(const CBootEvent& e) override { arr.push_back(*ShownText(e)); }
         std::vector<std::string> arr;
     } oldView, newView;
     reporter.AttachView(&oldView);
@@ -97,7 +101,7 @@ TEST_F(ReportingTest, ReportsFollowTheAttachedView) {
     EXPECT_TRUE(newView.arr.empty());
     sys.poster.DeliverPending();
     EXPECT_TRUE(oldView.arr.empty());
-    EXPECT_EQ(newView.arr, std::vector<std::string>{"-1:for the new sheet\r\n"});
+    EXPECT_EQ(newView.arr, std::vector<std::string>{"for the new sheet"});
 }
 
 TEST(FormatErrorTextTest, KnownUnknownAndZeroCodes) {

@@ -86,8 +86,13 @@ TEST_P(ExampleDownload, LineCarriesRecordsByAddressPacedByTheUnitAndReportsIt) {
     };
     EXPECT_EQ(TerminalLines(), expected);
     // Done within its first second: a success all the same, only without a rate.
-    EXPECT_EQ(t.StatusEvents(),
-              (std::vector<int64_t>{BOOT_EVENT_TRANSFER_STARTED, BOOT_EVENT_TRANSFER_DONE}));
+    EXPECT_EQ(t.StatusEvents(), (std::vector<EBootStatus>{EBootStatus::TransferStarted,
+                                                          EBootStatus::TransferCompleted}));
+    const auto done = t.Last<CTransferCompleted>();
+    ASSERT_TRUE(done);
+    EXPECT_EQ(done->unit.strName, "COM1");
+    EXPECT_TRUE(done->unit.bSerial);
+    EXPECT_EQ(done->nBytes, 651u);
     EXPECT_EQ(pPort->State(), SERIAL_STATE_DONE);
     EXPECT_EQ(t.transfers.Count(), 0u);
     EXPECT_EQ(pPort->CurrentTransfer(), nullptr);
@@ -122,7 +127,7 @@ TEST_P(DownloadBlocks, RecordIsCutIntoProtocolBlocks) {
     std::vector<size_t> sizes;
     for (const auto& w : pDev->Writes()) sizes.push_back(w.size());
     EXPECT_EQ(sizes, GetParam().writes);
-    EXPECT_EQ(t.StatusEvents().back(), BOOT_EVENT_TRANSFER_DONE);
+    EXPECT_EQ(t.StatusEvents().back(), EBootStatus::TransferCompleted);
 }
 
 INSTANTIATE_TEST_SUITE_P(SerialDownload, DownloadBlocks,
@@ -140,6 +145,8 @@ TEST_F(SerialDownload, UnitSilentAfterSecondBlockFailsAfterTenSeconds) {
     EXPECT_EQ(lines[3], "\r\n<Time= 10 seconds.>");
     // The failure's status event is what the wizard's hang-up case fails on.
     EXPECT_EQ(pPort->State(), SERIAL_STATE_FAILED);
+    EXPECT_EQ(t.Last<CTransferFailed>()->eReason, EFailReason::NoResponse);
+    EXPECT_EQ(t.Last<CTransferFailed>()->nBytes, 539u);
 }
 
 TEST_F(SerialDownload, Hv6UnitThatNeverAsksForARecordFailsAfterTwoSeconds) {
@@ -150,7 +157,7 @@ TEST_F(SerialDownload, Hv6UnitThatNeverAsksForARecordFailsAfterTwoSeconds) {
     EXPECT_GE(dwTook, 2000u + 350u);
     EXPECT_LT(dwTook, 3000u);
     EXPECT_EQ(TerminalLines()[2], "\r\n<Processed 0 records, 15 bytes.>");
-    EXPECT_EQ(t.StatusEvents().back(), BOOT_EVENT_TRANSFER_FAILED);
+    EXPECT_EQ(t.Last<CTransferFailed>()->eReason, EFailReason::NoResponse);
 }
 
 TEST_F(SerialDownload, CorruptImageSendsNothingAndFails) {
@@ -161,21 +168,33 @@ TEST_F(SerialDownload, CorruptImageSendsNothingAndFails) {
     const auto logs = t.sys.poster.LogLines();
     ASSERT_EQ(logs.size(), 4u);
     EXPECT_EQ(logs[1], "Boot File is corrupt!");
-    EXPECT_EQ(t.StatusEvents(), (std::vector<int64_t>{-2, -4, -2, -4}));
+    EXPECT_EQ(t.StatusEvents(), (std::vector<EBootStatus>{
+                                    EBootStatus::TransferStarted, EBootStatus::TransferFailed,
+                                    EBootStatus::TransferStarted, EBootStatus::TransferFailed}));
+    EXPECT_EQ(t.Last<CTransferFailed>()->eReason, EFailReason::CorruptImage);
     EXPECT_EQ(t.transfers.Count(), 0u);
     EXPECT_EQ(pPort->CurrentTransfer(), nullptr);
 }
 
-TEST_F(SerialDownload, WriteFailureEndsTheDownloadAsFailed) {
-    Setup({{0x1000, Pattern(5000, 1)}}, 1);
-    GoAheads(8);
-    pDev->m_onWrite = [](CFakeSerialDevice& d, const Bytes& b) {
-        if (b.size() == 12) d.m_bFailWrite = true;
-    };
-    EXPECT_TRUE(t.server.SerialDownload(*pPort->LineWithoutWorker()));
-    EXPECT_FALSE(pPort->IsOpen());
-    EXPECT_EQ(t.StatusEvents().back(), BOOT_EVENT_TRANSFER_FAILED);
-    EXPECT_EQ(t.transfers.Count(), 0u);
+// A failed line and a stop of the servers both end the download at the record header; the
+// record says which it was.
+TEST_F(SerialDownload, WriteFailureOrStopEndsTheDownloadAsFailed) {
+    for (const bool bStop : {false, true}) {
+        Setup({{0x1000, Pattern(5000, 1)}}, 1);
+        GoAheads(8);
+        pDev->m_onWrite = [&](CFakeSerialDevice& d, const Bytes& b) {
+            if (b.size() != 12) return;
+            if (bStop) pPort->RequestStop();
+            d.m_bFailWrite = !bStop;
+        };
+        EXPECT_TRUE(t.server.SerialDownload(*pPort->LineWithoutWorker()));
+        EXPECT_EQ(pPort->IsOpen(), bStop);
+        const auto failed = t.Last<CTransferFailed>();
+        ASSERT_TRUE(failed);
+        EXPECT_EQ(failed->eReason, bStop ? EFailReason::Halted : EFailReason::LineFailed);
+        EXPECT_EQ(failed->strError.empty(), bStop);
+        EXPECT_EQ(t.transfers.Count(), 0u);
+    }
 }
 
 }  // namespace

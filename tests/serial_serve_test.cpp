@@ -42,7 +42,10 @@ protected:
         const std::vector<uint8_t>& note = msgs.back().second.bytes;
         EXPECT_EQ(std::string(note.begin(), note.end()),
                   "\r\n*** Serial port 'COM1' stopped: Input/output error (5) ***\r\n");
-        EXPECT_EQ(msgs[msgs.size() - 2].second.strText, "COM1: Input/output error (5)\r\n");
+        EXPECT_EQ(
+            std::get<CLogLine>(std::any_cast<CBootEvent>(msgs[msgs.size() - 2].second.payload))
+                .strText,
+            "COM1: Input/output error (5)");
         msgs.resize(msgs.size() - 2);
     }
     std::string Written() {
@@ -69,7 +72,8 @@ TEST_F(SerialServe, RequestInsideAReadStartsTheDownloadAndHidesWhatFollows) {
     EXPECT_EQ(str.substr(0, 10), "0123456789");
     EXPECT_EQ(str.find("after-request"), std::string::npos);
     EXPECT_NE(str.find("<Entry point is 80001000>"), std::string::npos);
-    EXPECT_EQ(t.StatusEvents(), (std::vector<int64_t>{-2, -3}));
+    EXPECT_EQ(t.StatusEvents(), (std::vector<EBootStatus>{EBootStatus::TransferStarted,
+                                                          EBootStatus::TransferCompleted}));
     EXPECT_EQ(pDev->Written().size(), 27u);
 }
 
@@ -84,7 +88,8 @@ TEST_F(SerialServe, ChecksumMismatchStartsNothingAndTheReadIsShown) {
 TEST_F(SerialServe, SecondSyncByteInTheSameReadIsTried) {
     FeedAt(0, std::string("\xAA\x55\x00-", 4) + Request());
     Serve();
-    EXPECT_EQ(t.StatusEvents(), (std::vector<int64_t>{-2, -3}));
+    EXPECT_EQ(t.StatusEvents(), (std::vector<EBootStatus>{EBootStatus::TransferStarted,
+                                                          EBootStatus::TransferCompleted}));
     EXPECT_EQ(t.TerminalChunks().front(), std::string("\xAA\x55\x00-", 4));
 }
 

@@ -104,7 +104,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Every network transfer the stop discards has its unit's address cleared, in list order,
 // and the stop waits for each command until it ends or its own wait runs out, before
-// "All servers halted".
+// "All servers halted". Each halted transfer is reported for the records, and for no face.
 TEST_F(ServerManagerTest, StopDiscardsTransfersInOrderThenReportsHalted) {
     app.Config().m_bNetCache = true;
     sys.process.m_result = ERunResult::TimedOut;
@@ -123,7 +123,11 @@ TEST_F(ServerManagerTest, StopDiscardsTransfersInOrderThenReportsHalted) {
     EXPECT_TRUE(sys.process.m_pending.empty());
     EXPECT_EQ(sys.poster.LogLines(), (Lines{"Server Net ARP Wait Failed.",
                                             "Server Net ARP Wait Failed.", "All servers halted"}));
-    EXPECT_EQ(sys.poster.Messages(WM_BOOT_TEXT).back().wParam, BOOT_EVENT_SERVERS_HALTED);
+    Lines arrHalted;
+    for (const CBootEvent& e : sys.poster.Events())
+        if (const auto* p = std::get_if<CTransferHalted>(&e)) arrHalted.push_back(p->unit.strName);
+    EXPECT_EQ(arrHalted, (Lines{"UNIT2", "UNIT3"}));
+    EXPECT_TRUE(std::holds_alternative<CServersHalted>(sys.poster.Events().back()));
     EXPECT_EQ(app.ImageSize(), 0u);
     sys.poster.Clear();
     app.StopServers();
@@ -152,7 +156,8 @@ TEST_F(ServerManagerTest, ANewViewAfterAStopIsServedAsTheFirst) {
     app.AttachView(&newSheet);
     sys.poster.Clear();
     ASSERT_TRUE(app.StartServers());
-    EXPECT_EQ(sys.poster.Messages(WM_BOOT_TEXT).front().strText, "") << "the log is cleared first";
+    EXPECT_EQ(std::get<CLogLine>(sys.poster.Events().front()).strText, "")
+        << "the log is cleared first";
     EXPECT_EQ(sys.sockets.Bound(980)->m_hWnd, hEngine);
     Deliver(BootRequest("AGAIN"), Unit(4));
     EXPECT_EQ(sys.poster.LogLines().back(), "AGAIN: Starting Transfer");

@@ -15,7 +15,7 @@ TEST(TransferNode, BlockNumberWrapsFrom65535ToZero) {
     CTransferFile image;
     ASSERT_TRUE(image.Load(WriteFile(dir.Path("img.bin"), MakeImageBytes(2000)), nullptr));
     CFakeClock clock;
-    CNetTransfer node(CSockAddr{0x0500007Fu, 4711}, "UNIT", clock);
+    CNetTransfer node(CUnitRef{"UNIT", false, 0x0500007Fu, 4711, std::nullopt}, clock);
     node.m_wBlock = 65534;
     std::vector<uint16_t> arrBlocks;
     while (node.BuildNextData(image))

@@ -20,7 +20,7 @@ protected:
     static constexpr int kEach = 300;
 
     static CMessage Numbered(int nSender, int nSeq) {
-        return {WM_BOOT_TEXT, nSender, nSeq,
+        return {WM_USER + 1, nSender, nSeq,
                 "sender " + std::to_string(nSender) + " line " + std::to_string(nSeq),
                 std::vector<uint8_t>(static_cast<size_t>(nSeq % 40), uint8_t(nSender))};
     }
@@ -61,7 +61,9 @@ TEST_F(WindowSystemThreaded, PostsFromManyThreadsArriveWholeAndInEachSendersOrde
     const HWND hWnd = windows.CreateWindow([&](CMessage& msg) {
         const int s = static_cast<int>(msg.wParam);
         const CMessage expected = Numbered(s, arrNext[static_cast<size_t>(s)]++);
-        if (msg.lParam != expected.lParam || msg.strText != expected.strText ||
+        if (msg.lParam != expected.lParam ||
+            std::any_cast<std::string>(msg.payload) !=
+                std::any_cast<std::string>(expected.payload) ||
             msg.bytes != expected.bytes)
             ++nBad;
     });

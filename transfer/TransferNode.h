@@ -2,21 +2,28 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/Socket.h"
+#include "base/BootEvents.h"
 
-// One transfer in progress: a network unit, or a serial port (peer 255.255.255.255). The
-// transfer list owns it; what other threads read of it changes under the list's lock.
+// One transfer in progress, of a network unit or on a serial port. The transfer list owns
+// it; what other threads read of it changes under the list's lock.
 class CTransferNode {
 public:
-    CTransferNode(const CSockAddr& addrPeer, const std::string& strName);
+    CTransferNode(CUnitRef unit, uint32_t dwStartTick)
+        : m_unit(std::move(unit)), m_dwStartTick(dwStartTick) {}
     virtual ~CTransferNode() = default;
     CTransferNode(const CTransferNode&) = delete;
     CTransferNode& operator=(const CTransferNode&) = delete;
 
-    bool IsSerial() const { return m_addrPeer.dwAddr == INADDR_ALL_ONES; }
+    const CUnitRef& Unit() const { return m_unit; }
+    const std::string& Name() const { return m_unit.strName; }
+    bool IsSerial() const { return m_unit.bSerial; }
+    // Since the transfer began, by the wrapping millisecond tick.
+    uint32_t ElapsedMs(uint32_t dwNow) const { return dwNow - m_dwStartTick; }
 
-    std::string m_strName;
-    CSockAddr m_addrPeer;
     uint32_t m_nSent = 0;  // bytes of the image sent so far
     int32_t m_nLastPercent = -1;
+
+private:
+    const CUnitRef m_unit;
+    const uint32_t m_dwStartTick;
 };

@@ -23,9 +23,9 @@ void CTransferReporter::LogTransferMessage(int nSlot, const char* pszFormat, ...
     va_end(args);
     const std::string strLine = m_transfers.Locked([&](const CTransferTable::CList& arr) {
         if (nSlot < 0 || static_cast<size_t>(nSlot) >= arr.size()) return std::string();
-        return arr[static_cast<size_t>(nSlot)]->m_strName + ": " + strText;
+        return arr[static_cast<size_t>(nSlot)]->Name() + ": " + strText;
     });
-    if (!strLine.empty()) m_events.PostBootText(BOOT_SLOT_LOG, strLine);
+    if (!strLine.empty()) m_events.Post(CLogLine{strLine});
 }
 
 void CTransferReporter::PostProgress(int nSlot) {
@@ -39,20 +39,21 @@ void CTransferReporter::PostProgress(int nSlot) {
             node.m_nLastPercent = nPercent;
         }
         // Posted under the lock so that two threads' progress keeps the list's order.
-        m_events.PostSlotProgress(nSlot, nPercent);
+        m_events.Post(CSlotProgress{nSlot, nPercent});
     });
 }
 
-void CTransferReporter::PostStatusEvent(int nCode) {
+void CTransferReporter::PostStatus(CBootEvent event) {
     for (int nSlot = 0; nSlot < BOOT_VISIBLE_SLOTS; ++nSlot) {
-        const std::string strName = m_transfers.Locked([&](const CTransferTable::CList& arr) {
+        std::string strName = m_transfers.Locked([&](const CTransferTable::CList& arr) {
             const size_t i = static_cast<size_t>(nSlot);
-            return i < arr.size() ? arr[i]->m_strName : std::string();
+            return i < arr.size() ? arr[i]->Name() : std::string();
         });
-        m_events.PostBootText(nSlot, strName);
+        m_events.Post(CSlotLabel{nSlot, std::move(strName)});
         PostProgress(nSlot);
     }
-    m_events.PostBootText(nCode, "");
-    if (nCode == BOOT_EVENT_TRANSFER_DONE && m_config.m_bTranCloseDone && m_transfers.Count() == 0)
+    const bool bCompleted = std::holds_alternative<CTransferCompleted>(event);
+    m_events.Post(std::move(event));
+    if (bCompleted && m_config.m_bTranCloseDone && m_transfers.Count() == 0)
         m_events.RequestClose();
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "base/BootEvents.h"
 #include "base/EventReporter.h"
 #include "base/FormatText.h"
 
@@ -21,9 +22,9 @@ public:
     // The slot's percent when it changed since the transfer's last report; -1 for a slot
     // without a transfer.
     void PostProgress(int nSlot);
-    // Every visible slot's label and progress, then the event; the last transfer's
+    // Every visible slot's label and progress, then the status event; the last transfer's
     // completion closes the face when TRANCLOSEDONE is set.
-    void PostStatusEvent(int nCode);
+    void PostStatus(CBootEvent event);
 
 private:
     CEventReporter& m_events;

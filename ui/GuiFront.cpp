@@ -55,16 +55,13 @@ void CGuiFront::SetWaitCursor(bool bOn) {
     ::SetWaitCursor(bOn);
 }
 
-void CGuiFront::OnBootText(int nWParam, const std::string& strText) {
-    if (m_pSheet) m_pSheet->OnBootText(nWParam, strText);
-}
-
-void CGuiFront::OnBootProgress(int nSlot, int nPercent) {
-    if (m_pSheet) m_pSheet->OnBootProgress(nSlot, nPercent);
-}
-
-void CGuiFront::OnCloseRequest() {
-    if (m_pSheet) m_pSheet->OnCloseRequest();
+void CGuiFront::OnBootEvent(const CBootEvent& event) {
+    if (!m_pSheet) return;
+    if (std::holds_alternative<CCloseRequest>(event)) {
+        m_pSheet->OnCloseRequest();
+    } else {
+        m_pSheet->OnBootEvent(event);
+    }
 }
 
 // No window exists yet: the dialog stands alone, and shows only when the search lasts.

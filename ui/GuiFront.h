@@ -31,9 +31,7 @@ public:
     // Runs with every new sheet just before it is shown (tests drive the sheet from here).
     std::function<void(CMainSheet&)> m_fnOnSheet;
 
-    void OnBootText(int nWParam, const std::string& strText) override;
-    void OnBootProgress(int nSlot, int nPercent) override;
-    void OnCloseRequest() override;
+    void OnBootEvent(const CBootEvent& event) override;
 
     void OnAddressSearchStarted() override;
     void OnAddressTried(uint32_t dwAddr) override;

@@ -216,23 +216,15 @@ void CMainSheet::ApplyNow() {
     UpdateStartButton();
 }
 
-void CMainSheet::OnBootText(int nWParam, const std::string& strText) {
-    if (nWParam < BOOT_SLOT_LOG) {
+void CMainSheet::OnBootEvent(const CBootEvent& event) {
+    if (StatusOf(event)) {
         UpdateScreenSaver();
         UpdateStartButton();
     }
     if (m_pWizard) {
-        m_pWizard->OnBootText(nWParam, strText);
+        m_pWizard->OnBootEvent(event);
     } else if (m_pTransfer && m_pTransfer->IsCreated()) {
-        m_pTransfer->ShowBootText(nWParam, strText);
-    }
-}
-
-void CMainSheet::OnBootProgress(int nSlot, int nPercent) {
-    if (m_pWizard) {
-        m_pWizard->OnBootProgress(nSlot, nPercent);
-    } else if (m_pTransfer && m_pTransfer->IsCreated()) {
-        m_pTransfer->ShowBootProgress(nSlot, nPercent);
+        m_pTransfer->ShowBootEvent(event);
     }
 }
 

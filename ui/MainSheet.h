@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 
+#include "base/BootEvents.h"
 #include "ui/PropertySheet.h"
 
 class CORXBootApp;
@@ -34,8 +35,7 @@ public:
     ~CMainSheet() override;
 
     // What the engine reports, on the UI thread in posting order.
-    void OnBootText(int nWParam, const std::string& strText);
-    void OnBootProgress(int nSlot, int nPercent);
+    void OnBootEvent(const CBootEvent& event);
     // The last transfer completed with TRANCLOSEDONE set: the sheet ends without a question,
     // unless a unit has asked since.
     void OnCloseRequest();

@@ -141,23 +141,30 @@ void CPropTransfer::NameSlot(int nSlot) {
     m_arrCancel[n]->setToolTip(strX);
 }
 
-void CPropTransfer::ShowBootText(int nWParam, const std::string& strText) {
-    if (nWParam < BOOT_SLOT_LOG) {
+void CPropTransfer::ShowBootEvent(const CBootEvent& event) {
+    if (StatusOf(event)) {
         m_pHint->setVisible(m_sheet.ServersRunning() && m_sheet.App().TransferCount() == 0);
         m_sheet.UpdateTitle();
-    } else if (nWParam == BOOT_SLOT_LOG) {
-        m_pLog->AddText(LogText(strText));
-    } else if (nWParam < kSlots) {
-        const size_t n = static_cast<size_t>(nWParam);
-        const QString strName = LogText(strText).section(QChar('\n'), 0, 0);
-        m_arrNames[n]->setText(strName);
-        m_arrNames[n]->setVisible(!strText.empty());
-        m_arrCancel[n]->setVisible(!strText.empty());
-        NameSlot(nWParam);
+    } else if (const auto* pLine = std::get_if<CLogLine>(&event)) {
+        // The empty text clears the log; a line ends in a line break.
+        m_pLog->AddText(pLine->strText.empty() ? QString() : LogText(pLine->strText + "\r\n"));
+    } else if (const auto* pLabel = std::get_if<CSlotLabel>(&event)) {
+        ShowSlotLabel(pLabel->nSlot, pLabel->strName);
+    } else if (const auto* pProgress = std::get_if<CSlotProgress>(&event)) {
+        ShowSlotProgress(pProgress->nSlot, pProgress->nPercent);
     }
 }
 
-void CPropTransfer::ShowBootProgress(int nSlot, int nPercent) {
+void CPropTransfer::ShowSlotLabel(int nSlot, const std::string& strName) {
+    if (nSlot < 0 || nSlot >= kSlots) return;
+    const size_t n = static_cast<size_t>(nSlot);
+    m_arrNames[n]->setText(LogText(strName).section(QChar('\n'), 0, 0));
+    m_arrNames[n]->setVisible(!strName.empty());
+    m_arrCancel[n]->setVisible(!strName.empty());
+    NameSlot(nSlot);
+}
+
+void CPropTransfer::ShowSlotProgress(int nSlot, int nPercent) {
     if (nSlot < 0 || nSlot >= kSlots) return;
     QProgressBar* pBar = m_arrBars[static_cast<size_t>(nSlot)];
     if (nPercent < 0) {

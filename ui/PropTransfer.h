@@ -20,9 +20,8 @@ public:
     static constexpr int kSlots = BOOT_VISIBLE_SLOTS;
     explicit CPropTransfer(CMainSheet& sheet);
 
-    // What the engine posts: slot texts 0..4, log texts (-1) and status events (< -1).
-    void ShowBootText(int nWParam, const std::string& strText);
-    void ShowBootProgress(int nSlot, int nPercent);
+    // What the engine reports: the rows, the log and the status events.
+    void ShowBootEvent(const CBootEvent& event);
     CLogView* Log() const { return m_pLog; }
 
 protected:
@@ -31,6 +30,8 @@ protected:
     bool OnApply() override;
 
 private:
+    void ShowSlotLabel(int nSlot, const std::string& strName);
+    void ShowSlotProgress(int nSlot, int nPercent);
     void NameSlot(int nSlot);
 
     CMainSheet& m_sheet;

@@ -65,12 +65,21 @@ void CWizard::ShowPage(CPropertyPage* pPage) {
     --m_nSwitchGuard;
 }
 
-void CWizard::OnBootText(int nWParam, const std::string& strText) {
-    if (nWParam == BOOT_EVENT_SERVERS_HALTED) m_bStopping = false;
-    if (m_nSwitchGuard != 0) return;
+void CWizard::OnBootEvent(const CBootEvent& event) {
+    if (const auto* pProgress = std::get_if<CSlotProgress>(&event)) {
+        // One bar follows one download: the first transfer's, as the page's port label does.
+        if (pProgress->nSlot == 0 && m_pDownload->IsCreated())
+            m_pDownload->ShowProgress(pProgress->nPercent);
+        return;
+    }
+    const std::optional<EBootStatus> eStatus = StatusOf(event);
+    if (eStatus == EBootStatus::ServersHalted) m_bStopping = false;
+    // Log lines, slot labels and status events; nothing else moves the pages.
+    const std::optional<std::string> strShown = ShownText(event);
+    if (!strShown || m_nSwitchGuard != 0) return;
     CWizPage* pActive = ActivePage();
     if (!pActive) return;
-    if (nWParam == BOOT_EVENT_TRANSFER_FAILED) {
+    if (eStatus == EBootStatus::TransferFailed) {
         if (m_bStopping) return;
         Boxes().Show("Boot file transfer FAILED.\nPress OK to try again.",
                      MB_OK | MB_ICONEXCLAMATION);
@@ -78,7 +87,7 @@ void CWizard::OnBootText(int nWParam, const std::string& strText) {
         return;
     }
     const bool bTransfers = App().TransferCount() != 0;
-    if (nWParam == BOOT_EVENT_TRANSFER_DONE) {
+    if (eStatus == EBootStatus::TransferCompleted) {
         if (m_bStopping) return;
         // While another unit still downloads, the download is not complete: the page
         // goes on showing the one that is now first.
@@ -96,13 +105,8 @@ void CWizard::OnBootText(int nWParam, const std::string& strText) {
         return;
     }
     if (QLabel* pLine = pActive->StatusLine()) {
-        QString strLine = QString::fromStdString(strText);
+        QString strLine = QString::fromStdString(*strShown);
         while (strLine.endsWith('\n') || strLine.endsWith('\r')) strLine.chop(1);
         pLine->setText(strLine);
     }
-}
-
-void CWizard::OnBootProgress(int nSlot, int nPercent) {
-    // One bar follows one download: the first transfer's, as the page's port label does.
-    if (nSlot == 0 && m_pDownload->IsCreated()) m_pDownload->ShowProgress(nPercent);
 }

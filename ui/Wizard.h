@@ -2,6 +2,8 @@
 #include <QObject>
 #include <string>
 
+#include "base/BootEvents.h"
+
 class CMainSheet;
 class CORXBootApp;
 class CPropertyPage;
@@ -31,8 +33,7 @@ public:
     explicit CWizard(CMainSheet& sheet);
 
     // What the servers report, on the UI thread in posting order.
-    void OnBootText(int nWParam, const std::string& strText);
-    void OnBootProgress(int nSlot, int nPercent);
+    void OnBootEvent(const CBootEvent& event);
 
     // For the pages.
     CORXBootApp& App() const;

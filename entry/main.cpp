@@ -19,12 +19,14 @@
 #include "platform/NetworkInfo.h"
 #include "platform/Process.h"
 #include "platform/SerialDevice.h"
+#include "platform/SettingsPath.h"
 #include "platform/StallWatch.h"
 #include "platform/WindowSystem.h"
 #include "ui/FileDialog.h"
 #include "ui/GuiFront.h"
 #include "ui/Pictures.h"
 #include "ui/QtMessageBox.h"
+#include "ui/WindowPlaces.h"
 
 namespace {
 constexpr long kMaxTransfersLimit = 100000;
@@ -146,8 +148,9 @@ int main(int argc, char** argv) {
     CHeadlessFront headless(app, stdout, stderr, isatty(1) != 0, isatty(2) != 0);
     CQtFileDialog files;
     // Only a window run has a window face: it connects to the desktop's session bus.
+    CWindowPlaces places(QString::fromStdString(StateFolder("orxboot") + "/window.ini"));
     std::optional<CGuiFront> window;
-    if (!bHeadless) window.emplace(app, windowBox, files);
+    if (!bHeadless) window.emplace(app, windowBox, files, &places);
     IAppFront& front = bHeadless ? static_cast<IAppFront&>(headless) : *window;
     if (!app.InitInstance(front)) return 1;
     return app.ExitInstance();

@@ -12,8 +12,9 @@
 #include "ui/Pictures.h"
 #include "ui/WaitCursor.h"
 
-CGuiFront::CGuiFront(CORXBootApp& app, IMessageBox& boxes, IFileDialog& files)
-    : m_app(app), m_boxes(boxes), m_files(files), m_terminal(app, boxes, files) {}
+CGuiFront::CGuiFront(CORXBootApp& app, IMessageBox& boxes, IFileDialog& files,
+                     CWindowPlaces* pPlaces)
+    : m_app(app), m_boxes(boxes), m_files(files), m_pPlaces(pPlaces), m_terminal(app, boxes, files) {}
 
 CGuiFront::~CGuiFront() = default;
 
@@ -31,7 +32,7 @@ int CGuiFront::RunSheet() {
     const int nStart =
         (!config.m_bWizardMode && config.m_bTranAutoStart) ? PAGE_TRANSFER : PAGE_SELECT;
     auto pSheet = std::make_unique<CMainSheet>(
-        CMainSheet::CServices{m_app, m_boxes, m_files, &m_inhibitor}, nStart);
+        CMainSheet::CServices{m_app, m_boxes, m_files, &m_inhibitor, m_pPlaces}, nStart);
     Attach(*pSheet);
     if (m_fnOnSheet) m_fnOnSheet(*pSheet);
     const int nResult = pSheet->DoModal();

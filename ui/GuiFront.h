@@ -10,12 +10,15 @@
 
 class CMainSheet;
 class IFileDialog;
+class CWindowPlaces;
 
 // The windowed face: each RunSheet shows a new main sheet (advanced or wizard, as the
 // settings say) until it ends, and hands it what the engine reports meanwhile.
 class CGuiFront : public IAppFront, public IBootView {
 public:
-    CGuiFront(CORXBootApp& app, IMessageBox& boxes, IFileDialog& files);
+    // pPlaces, when given, keeps the windows' places between runs.
+    CGuiFront(CORXBootApp& app, IMessageBox& boxes, IFileDialog& files,
+              CWindowPlaces* pPlaces = nullptr);
     ~CGuiFront() override;
 
     int RunSheet() override;
@@ -44,6 +47,7 @@ private:
     CORXBootApp& m_app;
     IMessageBox& m_boxes;
     IFileDialog& m_files;
+    CWindowPlaces* m_pPlaces;
     CScreenSaverInhibitor m_inhibitor;
     CTerminalWnd m_terminal;  // lives for the run, across sheets
     CMainSheet* m_pSheet = nullptr;

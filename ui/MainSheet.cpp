@@ -16,6 +16,7 @@
 #include "ui/PropTransfer.h"
 #include "ui/ScreenSaverInhibitor.h"
 #include "ui/WaitCursor.h"
+#include "ui/WindowPlaces.h"
 #include "ui/Wizard.h"
 
 CMainSheet::CMainSheet(const CServices& services, int nStartPage)
@@ -26,6 +27,7 @@ CMainSheet::CMainSheet(const CServices& services, int nStartPage)
       m_boxes(services.boxes),
       m_files(services.files),
       m_pInhibitor(services.pInhibitor),
+      m_pPlaces(services.pPlaces),
       m_bWizard(services.app.Config().m_bWizardMode) {
     setObjectName("mainSheet");
     setWindowIcon(AppIcon());
@@ -53,6 +55,12 @@ CMainSheet::CMainSheet(const CServices& services, int nStartPage)
     AddLeftButton(pAbout);
     auto* pF1 = new QShortcut(QKeySequence::HelpContents, this);
     connect(pF1, &QShortcut::activated, this, &CMainSheet::ShowAbout);
+    if (m_pPlaces) m_pPlaces->Restore(this, PlaceKind());
+}
+
+// The two kinds differ in size and content: each has a place of its own.
+QString CMainSheet::PlaceKind() const {
+    return m_bWizard ? QStringLiteral("wizard") : QStringLiteral("sheet");
 }
 
 CMainSheet::~CMainSheet() {
@@ -182,6 +190,7 @@ void CMainSheet::Terminate() {
 
 void CMainSheet::done(int nResult) {
     // The window going away stops the servers, whichever way it ends.
+    if (!m_bEnded && m_pPlaces) m_pPlaces->Save(this, PlaceKind());
     m_bEnded = true;
     StopServersIfRunning();
     if (m_pInhibitor) m_pInhibitor->SetInhibited(false);

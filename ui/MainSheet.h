@@ -11,6 +11,7 @@ class CPropSelect;
 class CPropSerial;
 class CPropTransfer;
 class CScreenSaverInhibitor;
+class CWindowPlaces;
 class CWizard;
 class IFileDialog;
 class IMessageBox;
@@ -30,6 +31,7 @@ public:
         IMessageBox& boxes;
         IFileDialog& files;
         CScreenSaverInhibitor* pInhibitor = nullptr;  // none: the screen saver is left alone
+        CWindowPlaces* pPlaces = nullptr;             // none: opens where Qt puts it
     };
     CMainSheet(const CServices& services, int nStartPage);
     ~CMainSheet() override;
@@ -74,6 +76,7 @@ protected:
     void OnActivePageChanged() override;
 
 private:
+    QString PlaceKind() const;
     void StartStop();
     void ApplyNow();
     void UpdateStartButton();
@@ -83,6 +86,7 @@ private:
     IMessageBox& m_boxes;
     IFileDialog& m_files;
     CScreenSaverInhibitor* m_pInhibitor;
+    CWindowPlaces* m_pPlaces;
     const bool m_bWizard;
     CPropSelect* m_pSelect = nullptr;
     CPropNet* m_pNet = nullptr;

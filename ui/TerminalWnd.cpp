@@ -4,7 +4,6 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QVBoxLayout>
-#include <algorithm>
 
 #include "app/ORXBootApp.h"
 #include "platform/FileAccess.h"
@@ -14,6 +13,7 @@
 #include "ui/Pictures.h"
 #include "ui/PropertySheet.h"
 #include "ui/TerminalEditCtrl.h"
+#include "ui/WindowPlaces.h"
 
 // The window of one opening of the terminal.
 class CTerminalFrame : public QWidget {
@@ -71,7 +71,8 @@ void CTerminalWnd::OpenTerminal() {
     pLayout->addWidget(m_pEdit);
     pWindow->setFocusProxy(m_pEdit);
     pWindow->resize(500, 400);
-    if (m_placement.isEmpty() || !pWindow->restoreGeometry(m_placement)) PlaceNearSheet(pWindow);
+    // Where it was left, but never partly off the screen.
+    if (!m_places.Restore(pWindow, QStringLiteral("terminal"))) PlaceNearSheet(pWindow);
     m_pWindow = pWindow;
     UpdateTitle();
     m_timerLine.start();
@@ -86,18 +87,14 @@ void CTerminalWnd::OpenTerminal() {
 // left to the window manager it can open half off the bottom.
 void CTerminalWnd::PlaceNearSheet(QWidget* pWindow) {
     const QWidget* pSheet = CPropertySheet::Shown();
-    const QScreen* pScreen = pSheet ? pSheet->screen() : QGuiApplication::primaryScreen();
-    if (!pScreen) return;
-    const QRect rectScreen = pScreen->availableGeometry();
     // The frame is not known before the window is shown; the sheet's is the best guess.
-    const QSize sizeFrame =
-        pWindow->size() + (pSheet ? pSheet->frameGeometry().size() - pSheet->size() : QSize());
-    QPoint pt = pSheet ? pSheet->frameGeometry().topLeft() + QPoint(40, 40) : rectScreen.topLeft();
-    pt.setX(
-        std::max(rectScreen.left(), std::min(pt.x(), rectScreen.right() + 1 - sizeFrame.width())));
-    pt.setY(
-        std::max(rectScreen.top(), std::min(pt.y(), rectScreen.bottom() + 1 - sizeFrame.height())));
-    pWindow->move(pt);
+    const QMargins border = pSheet ? FrameBorder(pSheet) : QMargins();
+    if (pSheet) {
+        pWindow->move(pSheet->geometry().topLeft() + QPoint(40, 40));
+    } else if (const QScreen* pScreen = QGuiApplication::primaryScreen()) {
+        pWindow->move(pScreen->availableGeometry().topLeft());
+    }
+    KeepOnScreen(pWindow, border);
 }
 
 void CTerminalWnd::DestroyTerminal() {
@@ -111,7 +108,7 @@ void CTerminalWnd::OnUserClose() {
 
 void CTerminalWnd::Destroy(bool bLater) {
     if (!m_pWindow) return;
-    m_placement = m_pWindow->saveGeometry();
+    m_places.Save(m_pWindow, QStringLiteral("terminal"));
     m_timerLine.stop();
     // The unit may be left at its menu by hand; the next one is driven again.
     m_app.Config().m_nComAutoMenu = 1;

@@ -1,10 +1,10 @@
 #pragma once
-#include <QByteArray>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
 #include "base/Views.h"
+#include "ui/WindowPlaces.h"
 
 class CORXBootApp;
 class CTerminalEditCtrl;
@@ -49,5 +49,5 @@ private:
     QPointer<QWidget> m_pWindow;
     QTimer m_timerLine;  // looks at the line while the window is open
     QPointer<CTerminalEditCtrl> m_pEdit;
-    QByteArray m_placement;  // empty until the first window went
+    CWindowPlaces m_places;  // this run's only: where the last window was
 };

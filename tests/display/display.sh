@@ -80,6 +80,28 @@ frame() {
     read -r l r t b < <(xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.*=//; s/,/ /g')
     echo $((X - l)) $((Y - t)) $((WIDTH + l + r)) $((HEIGHT + t + b))
 }
+# place WID X Y [W H]: the window (sized, then) dragged with Alt held, as a person moves
+# it, so that its frame's corner comes near X Y (the window manager may hold it at an
+# edge); the frame is then in $PLACE.
+place() {
+    local x y w h before
+    if [ -n "${4:-}" ]; then
+        before=$(frame "$1")
+        xdotool windowsize "$1" "$4" "$5"
+        orx_wait_for 5 moved "$1" "$before" || stop "'$(title "$1")' kept its size"
+    fi
+    read -r x y w h < <(frame "$1")
+    before="$x $y $w $h"
+    xdotool mousemove --sync $((x + w / 2)) $((y + h / 2)) keydown alt mousedown 1 sleep 0.2 \
+        mousemove_relative 10 10 sleep 0.2 mousemove $(($2 + w / 2)) $(($3 + h / 2)) \
+        sleep 0.2 mouseup 1 keyup alt
+    orx_wait_for 5 moved "$1" "$before" || stop "'$(title "$1")' did not move"
+    PLACE=$(frame "$1")
+}
+moved() { [ "$(frame "$1")" != "$2" ]; }
+# at WID PLACE: the window lies where PLACE says (a frame: x y width height).
+at() { orx_wait_for 5 framed "$1" "$2" || fail "'$(title "$1")' is at $(frame "$1"), not $2"; }
+framed() { [ "$(frame "$1")" = "$2" ]; }
 # in_front WID: the window has the focus, lies on top of the others and wholly on screen.
 in_front() {
     local x y w h sw sh

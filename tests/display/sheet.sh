@@ -83,4 +83,31 @@ case_running_transfers_end_only_after_the_question() {
     wait_exit "$APP_PID" 10 0 orxboot
 }
 
+# The sheet and the wizard each come back where the user left them, at the next start and
+# after a mode switch, without a key in the settings file.
+case_windows_come_back_where_they_were() {
+    start_orxboot BOOTFILE="$IMAGE" BOOTNET=0 BOOTSERIAL=1 WIZARDMODE=0
+    window sheet '^ORX Boot Server - Select'
+    place "$sheet" 40 30 620 500
+    local sheet_place=$PLACE
+    key alt+w # Wizard Mode
+    window wizard 'Introduction$'
+    place "$wizard" 300 120 560 420
+    local wizard_place=$PLACE
+    key alt+a # Advanced Mode
+    window box '^ORXBoot$'
+    key y
+    window sheet '^ORX Boot Server - Select'
+    at "$sheet" "$sheet_place"
+    key Escape
+    wait_exit "$APP_PID" 10 0 orxboot
+    grep -qi 'place\|geometry' "$APP/orxboot.ini" && fail "the settings file holds a place"
+    mkdir -p "$TOP/app$((APPS + 1))" && cp -r "$APP/state" "$TOP/app$((APPS + 1))" # same user
+    start_orxboot BOOTFILE="$IMAGE" BOOTNET=0 BOOTSERIAL=1 WIZARDMODE=1
+    window wizard 'Introduction$'
+    at "$wizard" "$wizard_place"
+    key Escape
+    wait_exit "$APP_PID" 10 0 orxboot
+}
+
 display_main "$@"

@@ -14,7 +14,11 @@
 
 CGuiFront::CGuiFront(CORXBootApp& app, IMessageBox& boxes, IFileDialog& files,
                      CWindowPlaces* pPlaces)
-    : m_app(app), m_boxes(boxes), m_files(files), m_pPlaces(pPlaces), m_terminal(app, boxes, files) {}
+    : m_app(app),
+      m_boxes(boxes),
+      m_files(files),
+      m_pPlaces(pPlaces),
+      m_terminal(app, boxes, files) {}
 
 CGuiFront::~CGuiFront() = default;
 

@@ -1,5 +1,7 @@
 #include "ui/LogView.h"
 
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -14,6 +16,23 @@ CLogView::CLogView(QWidget* pParent, int nMaxLines, int nSlack)
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     setTabChangesFocus(true);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+}
+
+QMenu* CLogView::CreateMenu() {
+    auto* pMenu = new QMenu(this);
+    QAction* pCopy = pMenu->addAction(tr("&Copy"), QKeySequence::Copy, this, &CLogView::copy);
+    pCopy->setEnabled(textCursor().hasSelection());
+    pMenu->addAction(tr("Select &All"), QKeySequence::SelectAll, this, &CLogView::selectAll);
+    pMenu->addSeparator();
+    if (m_fnSaveAs) pMenu->addAction(tr("&Save As..."), this, [this] { m_fnSaveAs(); });
+    pMenu->addAction(tr("C&lear"), this, [this] { AddText({}); });
+    return pMenu;
+}
+
+void CLogView::contextMenuEvent(QContextMenuEvent* pEvent) {
+    QMenu* pMenu = CreateMenu();
+    pMenu->exec(pEvent->globalPos());
+    delete pMenu;
 }
 
 int CLogView::LineCount() const {

@@ -1,5 +1,8 @@
 #pragma once
 #include <QPlainTextEdit>
+#include <functional>
+
+class QMenu;
 
 // The running log: read-only, growing, with a vertical scroll bar. Text is added at the
 // end; a caret at the end follows the newest text, while a caret or selection the user
@@ -18,6 +21,13 @@ public:
     void AddText(const QString& strText);
     // Lines held, the one after the last line break counted.
     int LineCount() const;
+    // The context menu: Copy, Select All, Save As... (when m_fnSaveAs is set) and Clear.
+    QMenu* CreateMenu();
+    // Save As...: the owner asks where and writes the text.
+    std::function<void()> m_fnSaveAs;
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* pEvent) override;
 
 private:
     void DropOldest();

@@ -10,6 +10,11 @@
 #include <QVBoxLayout>
 
 #include "app/ORXBootApp.h"
+#include "base/FormatText.h"
+#include "platform/FileAccess.h"
+#include "platform/LastError.h"
+#include "platform/MessageBox.h"
+#include "ui/FileDialog.h"
 #include "ui/LogView.h"
 #include "ui/MainSheet.h"
 #include "ui/Pictures.h"
@@ -83,6 +88,7 @@ CPropTransfer::CPropTransfer(CMainSheet& sheet)
 
     m_pLog = new CLogView(this, CLogView::kMaxLines, CLogView::kSlack);
     m_pLog->setMinimumHeight(m_pLog->fontMetrics().lineSpacing() * 6);
+    m_pLog->m_fnSaveAs = [this] { SaveLog(); };
     m_pCloseDone = new QCheckBox(tr("Close application &when done transferring."), this);
     m_pCloseDone->setObjectName("checkCloseDone");
     m_pAutoStart = new QCheckBox(tr("Auto start &monitoring next time application starts"), this);
@@ -152,6 +158,19 @@ void CPropTransfer::ShowBootEvent(const CBootEvent& event) {
         ShowSlotLabel(pLabel->nSlot, pLabel->strName);
     } else if (const auto* pProgress = std::get_if<CSlotProgress>(&event)) {
         ShowSlotProgress(pProgress->nSlot, pProgress->nPercent);
+    }
+}
+
+// The lines as shown, as plain text.
+void CPropTransfer::SaveLog() {
+    const std::optional<std::string> strPath =
+        m_sheet.Files().SaveFile(this, tr("Save the Log As").toStdString(), "orxboot-log.txt",
+                                 tr("Text files (*.txt)").toStdString());
+    if (!strPath) return;
+    if (!ReplaceFile(*strPath, m_pLog->toPlainText().toStdString())) {
+        m_sheet.Boxes().Show(
+            "The log could not be saved to '" + *strPath + "': " + FormatErrorText(GetLastError()),
+            MB_OK | MB_ICONSTOP);
     }
 }
 

@@ -33,6 +33,7 @@ private:
     void ShowSlotLabel(int nSlot, const std::string& strName);
     void ShowSlotProgress(int nSlot, int nPercent);
     void NameSlot(int nSlot);
+    void SaveLog();
 
     CMainSheet& m_sheet;
     QLabel* m_pPicture;

@@ -31,8 +31,6 @@ public:
     std::function<void()> m_fnBeep;
     // The stamp a line starts with: "[hh:mm:ss.zzz] " of the local time; tests fix it.
     std::function<QString()> m_fnStamp;
-    // The menu's Save As...: the window asks where and writes the text.
-    std::function<void()> m_fnSaveAs;
 
 protected:
     void keyPressEvent(QKeyEvent* pEvent) override;

@@ -1,3 +1,5 @@
+#include <QMenu>
+
 #include "tests/ui/SheetRig.h"
 #include "ui/IpAddressCtrl.h"
 
@@ -210,6 +212,34 @@ private slots:
         rig.Click(ID_APPLY_NOW);
         QCOMPARE(rig.app.Config().m_strBootFile, std::string("/IMAGES/A-LONG"));
         QCOMPARE(rig.app.Config().m_arrBootFiles.size(), size_t(3));
+    }
+
+    // The log's menu: Save As... writes the lines as shown, a place that cannot be written
+    // says why, Clear empties it.
+    void logMenuSavesTheLinesAndClears() {
+        CSheetRig rig;
+        rig.Config().m_nBootNet = 1;
+        rig.Open(PAGE_TRANSFER);
+        rig.Click(IDOK);
+        QTRY_VERIFY(rig.LogText().endsWith("Server waiting for boot request...\n"));
+        const auto choose = [&](const QString& strItem) {
+            const std::unique_ptr<QMenu> pMenu(rig.Find<CLogView>("log")->CreateMenu());
+            for (QAction* pAction : pMenu->actions())
+                if (pAction->text().remove('&') == strItem) pAction->trigger();
+        };
+        for (const std::string& strPath :
+             {rig.dir.Path("log.txt"), rig.dir.Path("log.txt/no.txt")}) {
+            rig.files.m_strAnswer = strPath;
+            choose("Save As...");
+        }
+        QFile saved(QString::fromStdString(rig.dir.Path("log.txt")));
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(saved.readAll()), rig.LogText());
+        QCOMPARE(rig.BoxTexts(), std::vector<std::string>{"The log could not be saved to '" +
+                                                          rig.dir.Path("log.txt/no.txt") +
+                                                          "': Not a directory (20)"});
+        choose("Clear");
+        QCOMPARE(rig.LogText(), QString());
     }
 
     // Names for screen readers are read over AT-SPI in tests/display/screen_reader.sh.

@@ -3,9 +3,10 @@
 // the reports it shows meanwhile).
 #include <string>
 
+#include "base/Prompts.h"
 #include "base/Views.h"
 
-class IAppFront : public IStartupSearchView {
+class IAppFront : public IStartupSearchView, public IUserPrompts {
 public:
     // Shows the main sheet until it ends; IDRETRY after a mode switch, else IDOK/IDCANCEL.
     virtual int RunSheet() = 0;

@@ -13,19 +13,19 @@ CORXBootApp::CORXBootApp(const CPlatformServices& services)
     : m_sys(services),
       m_reporter(*m_sys.pPoster),
       m_pServers(std::make_unique<CServerManager>(
-          m_sys, m_config, m_reporter,
+          m_sys, m_config, m_reporter, m_prompts,
           CServerManager::CHooks{[this](bool bOn) {
                                      if (m_pFront) m_pFront->SetWaitCursor(bOn);
                                  },
                                  [this] { CloseTerminal(); }})),
-      m_pProvisioning(std::make_unique<CAddressProvisioning>(m_sys)) {}
+      m_pProvisioning(std::make_unique<CAddressProvisioning>(m_sys, m_prompts)) {}
 
 CORXBootApp::~CORXBootApp() = default;
 
 bool CORXBootApp::InitInstance(IAppFront& front) {
     m_pFront = &front;
     if (!AcquireInstanceLock("ORXBoot")) {
-        m_sys.pMessageBox->Show("A copy of ORXBoot is already running", MB_OK);
+        m_prompts.Tell({EPrompt::AlreadyRunning, "A copy of ORXBoot is already running", MB_OK});
         return false;
     }
     LocateSettingsFile("orxboot");

@@ -49,8 +49,6 @@ public:
     // --- settings (UI thread): pages read them on init and write them on apply ---
     CORXBootConfig& Config() { return m_config; }
     bool SettingsReadOnly() const { return m_bSettingsReadOnly; }
-    // The settings file this run reads and writes.
-    const std::string& SettingsPath() const { return m_strSettingsPath; }
     // The network stack is there: without it Ethernet boot cannot be chosen.
     bool SocketsAvailable() const { return m_sys.SocketsAvailable(); }
 
@@ -102,6 +100,21 @@ public:
     void CancelAddressSearch();
 
 private:
+    // What the engine tells or asks goes to the face of the run; with none, nowhere.
+    class CPromptRelay : public IUserPrompts {
+    public:
+        explicit CPromptRelay(IAppFront*& pFront) : m_pFront(pFront) {}
+        void Tell(const CPrompt& prompt) override {
+            if (m_pFront) m_pFront->Tell(prompt);
+        }
+        void Ask(const CPrompt& prompt, FAnswer fnAnswer) override {
+            if (m_pFront) m_pFront->Ask(prompt, std::move(fnAnswer));
+        }
+
+    private:
+        IAppFront*& m_pFront;
+    };
+
     // Asks the face to close the terminal window, if one is attached.
     void CloseTerminal();
 
@@ -112,6 +125,7 @@ private:
     bool m_bSettingsReadOnly = false;
     std::unique_ptr<IProfile> m_pProfile;
     IAppFront* m_pFront = nullptr;
+    CPromptRelay m_prompts{m_pFront};
 
     CEventReporter m_reporter;
     std::unique_ptr<CServerManager> m_pServers;

@@ -1,7 +1,6 @@
 #pragma once
 // The operating-system services the engine uses; main hands in the real ones, tests fakes.
 class IClock;
-class IMessageBox;
 class IMessagePoster;
 class INetworkInfo;
 class IProcessRunner;
@@ -15,7 +14,6 @@ struct CPlatformServices {
     ISocketFactory* pSockets = nullptr;  // null: no network stack
     IClock* pClock = nullptr;
     IProcessRunner* pProcess = nullptr;
-    IMessageBox* pMessageBox = nullptr;
     ISerialPortFactory* pSerialPorts = nullptr;
     INetworkInfo* pNetwork = nullptr;
 

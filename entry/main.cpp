@@ -127,7 +127,6 @@ int main(int argc, char** argv) {
     CWindowSystem windows;
     CSystemClock clock;
     CProcessRunner process;
-    CStderrMessageBox stderrBox;
     CQtMessageBox windowBox;
     CSerialPortFactory serialPorts;
     CNetworkInfo network;
@@ -138,7 +137,6 @@ int main(int argc, char** argv) {
     services.pSockets = &windows;
     services.pClock = &clock;
     services.pProcess = &process;
-    services.pMessageBox = bHeadless ? static_cast<IMessageBox*>(&stderrBox) : &windowBox;
     services.pSerialPorts = &serialPorts;
     services.pNetwork = &network;
 

@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     if (nSize == 0) return 0;
     CEngineRig rig;
     CNetBootServer net(rig.services, rig.config, rig.image, rig.transfers, rig.reporter,
-                       rig.reports, [] {});
+                       rig.reports, rig.sys.front, [] {});
     rig.config.m_nNetType = 1;
     const uint8_t settings = pData[0];
     rig.config.m_bNetCache = settings & 1;

@@ -43,9 +43,9 @@ void CheckReceiver(const uint8_t* pData, size_t nSize) {
     CFakeNetworkInfo network;
     network.m_strHostName = "benchpc";
     rig.services.pNetwork = &network;
-    rig.sys.box.m_nAnswer = (nSize % 2 == 0) ? IDYES : IDNO;
+    rig.sys.front.bYes = nSize % 2 == 0;
     CNetBootServer net(rig.services, rig.config, rig.image, rig.transfers, rig.reporter,
-                       rig.reports, [&net] { net.Stop(); });
+                       rig.reports, rig.sys.front, [&net] { net.Stop(); });
     Check(net.CreateBroadcastSocket());
     CFakeSocket* pSocket = rig.sys.sockets.Bound(NEWBOOT_PORT);
     pSocket->m_incoming.push_back({std::vector<uint8_t>(pData, pData + nSize), {0x0A00000A, 100}});
@@ -56,9 +56,9 @@ void CheckReceiver(const uint8_t* pData, size_t nSize) {
     for (const auto& strLine : lines) Check(IsCleanText(strLine));
     if (nSize > BROADCAST_RECEIVE_BUFFER)
         Check(lines.size() == 1 && lines[0].rfind("Broadcast rx error: ", 0) == 0);
-    Check(rig.sys.box.m_shown.size() <= 1);
+    Check(rig.sys.front.arrPrompts.size() <= 1);
     // Only a No to the one question stops the servers.
-    Check(!pSocket->IsOpen() == (rig.sys.box.m_shown.size() == 1 && rig.sys.box.m_nAnswer == IDNO));
+    Check(!pSocket->IsOpen() == (rig.sys.front.arrPrompts.size() == 1 && !rig.sys.front.bYes));
 }
 
 }  // namespace

@@ -56,6 +56,14 @@ void CHeadlessFront::OnSettingsNotSaved(const std::string& strText) {
     std::fflush(m_pErr);
 }
 
+void CHeadlessFront::Tell(const CPrompt& prompt) {
+    m_box.Show(prompt.strText, prompt.nType);
+}
+
+void CHeadlessFront::Ask(const CPrompt& prompt, FAnswer fnAnswer) {
+    fnAnswer(m_box.Show(prompt.strText, prompt.nType) == IDYES);
+}
+
 void CHeadlessFront::Close() {
     if (m_bClosing) return;
     m_bClosing = true;

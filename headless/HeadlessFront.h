@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/ORXBootApp.h"
+#include "platform/MessageBox.h"
 
 // The face without a window: log lines on stdout, progress and status on stderr,
 // message boxes on stderr. It starts the servers at once and ends when they are done.
@@ -18,6 +19,9 @@ public:
     void OnArgumentRefused(const std::string& strWhy) override;
     void OnSettingsNotSaved(const std::string& strText) override;
     int ExitCode() const override { return m_nExitCode; }
+    // Said on stderr where it stands among the other lines; a question is answered Yes.
+    void Tell(const CPrompt& prompt) override;
+    void Ask(const CPrompt& prompt, FAnswer fnAnswer) override;
 
     void OnBootEvent(const CBootEvent& event) override;
     void OnSerialText(const std::vector<uint8_t>& bytes) override;
@@ -36,6 +40,7 @@ private:
     std::FILE* m_pErr;
     bool m_bOutIsTty;
     bool m_bErrIsTty;
+    CStderrMessageBox m_box{m_pErr};
     int m_nExitCode = 0;
     bool m_bBarShown = false;
     bool m_bClosing = false;

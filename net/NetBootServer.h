@@ -20,6 +20,7 @@ class CTransferFile;
 class CTransferNode;
 class CTransferReporter;
 class CTransferTable;
+class IUserPrompts;
 struct CPlatformServices;
 
 // Ids that tell the two sockets apart in WM_BOOT_SOCKET (wParam).
@@ -40,7 +41,8 @@ public:
     // fnStopServers stops every server (the user declined to run beside another one).
     CNetBootServer(const CPlatformServices& sys, const CORXBootConfig& config,
                    const CTransferFile& image, CTransferTable& transfers, CEventReporter& reporter,
-                   CTransferReporter& reports, std::function<void()> fnStopServers);
+                   CTransferReporter& reports, IUserPrompts& prompts,
+                   std::function<void()> fnStopServers);
     ~CNetBootServer();
     CNetBootServer(const CNetBootServer&) = delete;
     CNetBootServer& operator=(const CNetBootServer&) = delete;
@@ -95,12 +97,17 @@ private:
     CTransferTable& m_transfers;
     CEventReporter& m_reporter;
     CTransferReporter& m_reports;
+    IUserPrompts& m_prompts;
     std::function<void()> m_fnStopServers;
     HWND m_hTarget = 0;
     std::unique_ptr<IDatagramSocket> m_pBroadcastSocket;
     std::unique_ptr<IDatagramSocket> m_pServerSocket;
     // The user was asked about another boot server since the servers started.
     bool m_bCompetingAsked = false;
+    // Starts of the servers: an answer that comes after a stop and a new start is not for it.
+    uint32_t m_nRun = 0;
+    // Cleared on destruction, for an answer that comes later.
+    std::shared_ptr<bool> m_pAlive = std::make_shared<bool>(true);
     CLogLimiter m_log;
     std::unique_ptr<CArpClearing> m_pArp;  // none without a process runner
     size_t m_nMaxTransfers = DEFAULT_MAX_TRANSFERS;

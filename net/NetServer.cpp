@@ -28,13 +28,14 @@ constexpr uint32_t RETRANSMIT_PERIOD_MS = 1000;
 CNetBootServer::CNetBootServer(const CPlatformServices& sys, const CORXBootConfig& config,
                                const CTransferFile& image, CTransferTable& transfers,
                                CEventReporter& reporter, CTransferReporter& reports,
-                               std::function<void()> fnStopServers)
+                               IUserPrompts& prompts, std::function<void()> fnStopServers)
     : m_sys(sys),
       m_config(config),
       m_image(image),
       m_transfers(transfers),
       m_reporter(reporter),
       m_reports(reports),
+      m_prompts(prompts),
       m_fnStopServers(std::move(fnStopServers)),
       m_log(reporter, *sys.pClock, *sys.pPoster, *sys.pTimers) {
     if (m_sys.pProcess)
@@ -50,12 +51,14 @@ CNetBootServer::CNetBootServer(const CPlatformServices& sys, const CORXBootConfi
 }
 
 CNetBootServer::~CNetBootServer() {
+    *m_pAlive = false;
     Stop();
     m_sys.pPoster->DestroyWindow(m_hTarget);
 }
 
 bool CNetBootServer::Start(std::string& strFailure) {
     m_bCompetingAsked = false;
+    ++m_nRun;
     if (m_config.m_nNetType == 0 && !CreateBroadcastSocket()) {
         strFailure = "Broadcast Socket error: " + FormatErrorText(GetLastError());
         return false;

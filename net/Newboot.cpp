@@ -2,6 +2,7 @@
 
 #include "base/EventReporter.h"
 #include "base/PlatformServices.h"
+#include "base/Prompts.h"
 #include "net/NetBootServer.h"
 #include "net/WireFormat.h"
 #include "platform/LastError.h"
@@ -60,11 +61,14 @@ void CNetBootServer::OnBroadcastReceive() {
                   strSender.c_str(), strAddr.c_str()))
         m_reporter.Post(COtherServerSeen{strSender, from.dwAddr});
     if (m_bCompetingAsked) return;
-    // The box may run an event loop that brings more broadcasts here: they must find the
-    // question already asked, and nothing of this call may be needed after it.
+    // Broadcasts that come while the question waits find it asked.
     m_bCompetingAsked = true;
-    const std::string strQuestion =
-        "Another boot server '" + strSender + "' is running on '" + strAddr + "'. Continue ?";
-    if (m_sys.pMessageBox->Show(strQuestion, MB_YESNO | MB_ICONEXCLAMATION) == IDNO)
-        m_fnStopServers();
+    m_prompts.Ask(
+        {EPrompt::OtherServer,
+         "Another boot server '" + strSender + "' is running on '" + strAddr + "'. Continue ?",
+         MB_YESNO | MB_ICONEXCLAMATION},
+        [this, nRun = m_nRun, pAlive = m_pAlive](bool bYes) {
+            // No stops the servers of the start it was asked for, not a later one.
+            if (!bYes && *pAlive && nRun == m_nRun) m_fnStopServers();
+        });
 }

@@ -5,6 +5,7 @@
 #include "base/Config.h"
 #include "base/FormatText.h"
 #include "base/PlatformServices.h"
+#include "base/Prompts.h"
 #include "base/Views.h"
 #include "net/AddressSearch.h"
 #include "platform/LastError.h"
@@ -50,7 +51,8 @@ private:
     std::unique_ptr<CAddressSearch> m_pSearch;
 };
 
-CAddressProvisioning::CAddressProvisioning(const CPlatformServices& sys) : m_sys(sys) {}
+CAddressProvisioning::CAddressProvisioning(const CPlatformServices& sys, IUserPrompts& prompts)
+    : m_sys(sys), m_prompts(prompts) {}
 
 CAddressProvisioning::~CAddressProvisioning() = default;
 
@@ -139,7 +141,8 @@ void CAddressProvisioning::LoadNetworkParams(CORXBootConfig& config, IStartupSea
     if (m_sys.pNetwork == nullptr) return;
     const uint32_t dwCode = ReadAdapterAddress(config, pFront);
     if (dwCode != 0) {
-        m_sys.pMessageBox->Show("Error reading network params.\n" + FormatErrorText(dwCode), MB_OK);
+        m_prompts.Tell({EPrompt::NetworkParams,
+                        "Error reading network params.\n" + FormatErrorText(dwCode), MB_OK});
     }
 }
 

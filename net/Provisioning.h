@@ -9,13 +9,14 @@
 class CAddressSearch;
 class CORXBootConfig;
 class IStartupSearchView;
+class IUserPrompts;
 struct CPlatformServices;
 
 // Unit address provisioning: a fixed address for units that no machine answers at, proposed
 // at start-up after the host's own address and tested when the Ethernet page applies one.
 class CAddressProvisioning {
 public:
-    explicit CAddressProvisioning(const CPlatformServices& sys);
+    CAddressProvisioning(const CPlatformServices& sys, IUserPrompts& prompts);
     // Waits for the echo requests of searches given up on, at most a second.
     ~CAddressProvisioning();
 
@@ -50,6 +51,7 @@ private:
     void Retire(std::unique_ptr<CAddressSearch> pSearch);
 
     const CPlatformServices& m_sys;
+    IUserPrompts& m_prompts;
     CAddressSearch* m_pStartupSearch = nullptr;                 // while the start-up search runs
     std::vector<std::unique_ptr<CAddressSearch>> m_arrRetired;  // until their threads end
 };

@@ -3,11 +3,11 @@
 #include <cstdio>
 
 int CStderrMessageBox::Show(const std::string& strText, unsigned nType) {
-    std::fprintf(stderr, "%s\n", strText.c_str());
-    std::fflush(stderr);
+    std::fprintf(m_pErr, "%s\n", strText.c_str());
+    std::fflush(m_pErr);
     if ((nType & 0xF) == MB_YESNO) {
-        std::fprintf(stderr, "(answered Yes: headless mode keeps serving)\n");
-        std::fflush(stderr);
+        std::fprintf(m_pErr, "(answered Yes: headless mode keeps serving)\n");
+        std::fflush(m_pErr);
         return IDYES;
     }
     return IDOK;

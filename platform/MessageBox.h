@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdio>
 #include <string>
 
 constexpr unsigned MB_OK = 0x0;
@@ -22,5 +23,9 @@ public:
 // Headless boxes: the text on stderr; a question takes the answer that keeps serving.
 class CStderrMessageBox : public IMessageBox {
 public:
+    explicit CStderrMessageBox(std::FILE* pErr = stderr) : m_pErr(pErr) {}
     int Show(const std::string& strText, unsigned nType) override;
+
+private:
+    std::FILE* m_pErr;
 };

@@ -15,6 +15,7 @@ class CORXBootConfig;
 class CTransferFile;
 class CTransferReporter;
 class CTransferTable;
+class IUserPrompts;
 struct CPlatformServices;
 
 // The serial boot server: the serial port list and its lock, and what each port's worker
@@ -24,7 +25,8 @@ class CSerialBootServer : public ISerialHost {
 public:
     CSerialBootServer(const CPlatformServices& sys, const CORXBootConfig& config,
                       CTransferFile& image, CTransferTable& transfers, CEventReporter& reporter,
-                      CTransferReporter& reports, std::atomic<bool>& bServersRunning);
+                      CTransferReporter& reports, IUserPrompts& prompts,
+                      std::atomic<bool>& bServersRunning);
     // Stops and closes every port.
     ~CSerialBootServer() override;
     CSerialBootServer(const CSerialBootServer&) = delete;
@@ -72,6 +74,7 @@ private:
     CTransferTable& m_transfers;
     CEventReporter& m_reporter;
     CTransferReporter& m_reports;
+    IUserPrompts& m_prompts;
     std::atomic<bool>& m_bServersRunning;
     std::mutex m_lockSerial;
     std::vector<std::unique_ptr<CTransferSerial>> m_arrSerialPorts;

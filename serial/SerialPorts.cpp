@@ -5,6 +5,7 @@
 #include "base/Config.h"
 #include "base/EventReporter.h"
 #include "base/PlatformServices.h"
+#include "base/Prompts.h"
 #include "platform/LastError.h"
 #include "platform/MessageBox.h"
 #include "platform/SerialPort.h"
@@ -14,13 +15,14 @@
 CSerialBootServer::CSerialBootServer(const CPlatformServices& sys, const CORXBootConfig& config,
                                      CTransferFile& image, CTransferTable& transfers,
                                      CEventReporter& reporter, CTransferReporter& reports,
-                                     std::atomic<bool>& bServersRunning)
+                                     IUserPrompts& prompts, std::atomic<bool>& bServersRunning)
     : m_sys(sys),
       m_config(config),
       m_image(image),
       m_transfers(transfers),
       m_reporter(reporter),
       m_reports(reports),
+      m_prompts(prompts),
       m_bServersRunning(bServersRunning) {}
 
 CSerialBootServer::~CSerialBootServer() {
@@ -59,9 +61,10 @@ bool CSerialBootServer::OpenSerialPort() {
         // a failed start clears it in StartServers.
         const uint32_t dwError = GetLastError();
         pPort.reset();
-        m_sys.pMessageBox->Show("Serial port '" + m_config.m_strComPort + "' failed to open (" +
-                                    FormatErrorText(dwError) + "). Please select another port.",
-                                MB_OK | MB_ICONSTOP);
+        m_prompts.Tell({EPrompt::PortOpenFailed,
+                        "Serial port '" + m_config.m_strComPort + "' failed to open (" +
+                            FormatErrorText(dwError) + "). Please select another port.",
+                        MB_OK | MB_ICONSTOP});
         SetLastError(dwError);
         return false;
     }

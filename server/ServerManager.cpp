@@ -3,25 +3,28 @@
 #include "base/Config.h"
 #include "base/EventReporter.h"
 #include "base/PlatformServices.h"
+#include "base/Prompts.h"
 #include "platform/Clock.h"
 #include "platform/LastError.h"
 #include "platform/MessageBox.h"
 #include "transfer/TransferNode.h"
 
 CServerManager::CServerManager(const CPlatformServices& sys, CORXBootConfig& config,
-                               CEventReporter& events, CHooks hooks)
+                               CEventReporter& events, IUserPrompts& prompts, CHooks hooks)
     : m_sys(sys),
       m_config(config),
       m_events(events),
+      m_prompts(prompts),
       m_hooks(std::move(hooks)),
       m_reports(events, m_transfers, m_image, config),
-      m_net(sys, config, m_image, m_transfers, events, m_reports, [this] { StopServers(); }),
-      m_serial(sys, config, m_image, m_transfers, events, m_reports, m_bServersRunning) {}
+      m_net(sys, config, m_image, m_transfers, events, m_reports, prompts,
+            [this] { StopServers(); }),
+      m_serial(sys, config, m_image, m_transfers, events, m_reports, prompts, m_bServersRunning) {}
 
 CServerManager::~CServerManager() = default;
 
-void CServerManager::ReportStartFailure(const std::string& strText) {
-    m_sys.pMessageBox->Show(strText, MB_OK | MB_ICONSTOP);
+void CServerManager::ReportStartFailure(const std::string& strText, bool bFollowUp) {
+    m_prompts.Tell({EPrompt::StartFailed, strText, MB_OK | MB_ICONSTOP, bFollowUp});
     m_events.Post(CLogLine{strText});
     WaitCursor(false);
 }
@@ -67,8 +70,10 @@ bool CServerManager::StartServers() {
         } else {
             if (!m_serial.OpenSerialPort()) {
                 m_bServersRunning = false;
+                // The port's own box has told why; the log keeps this line.
                 ReportStartFailure("Serial port '" + m_config.m_strComPort +
-                                   "' failed code: " + FormatErrorText(GetLastError()));
+                                       "' failed code: " + FormatErrorText(GetLastError()),
+                                   true);
                 return false;
             }
             m_events.LogMessage("Serial port '%s' ready...", m_config.m_strComPort.c_str());

@@ -15,6 +15,7 @@
 #include "transfer/TransferTable.h"
 
 class CEventReporter;
+class IUserPrompts;
 class CORXBootConfig;
 struct CPlatformServices;
 
@@ -29,7 +30,7 @@ public:
         std::function<void()> fnCloseTerminal;
     };
     CServerManager(const CPlatformServices& sys, CORXBootConfig& config, CEventReporter& events,
-                   CHooks hooks);
+                   IUserPrompts& prompts, CHooks hooks);
     ~CServerManager();
     CServerManager(const CServerManager&) = delete;
     CServerManager& operator=(const CServerManager&) = delete;
@@ -58,7 +59,9 @@ public:
     }
 
 private:
-    void ReportStartFailure(const std::string& strText);
+    // The failure's box and the same text in the log. A follow-up repeats what the box
+    // before it told.
+    void ReportStartFailure(const std::string& strText, bool bFollowUp = false);
     void WaitCursor(bool bOn) {
         if (m_hooks.fnWaitCursor) m_hooks.fnWaitCursor(bOn);
     }
@@ -66,6 +69,7 @@ private:
     const CPlatformServices& m_sys;
     CORXBootConfig& m_config;
     CEventReporter& m_events;
+    IUserPrompts& m_prompts;
     CHooks m_hooks;
     // Declared in the order they must be built: the servers use everything above them.
     std::atomic<bool> m_bServersRunning{false};

@@ -279,17 +279,42 @@ public:
 class CFakeMessageBox : public IMessageBox {
 public:
     int Show(const std::string& strText, unsigned nType) override {
-        std::unique_lock<std::mutex> g(m_lock);
+        std::lock_guard<std::mutex> g(m_lock);
         m_shown.push_back({strText, nType});
-        g.unlock();
-        if (m_fnWhileOpen) m_fnWhileOpen();
         return (nType & 0xF) == MB_YESNO ? m_nAnswer : IDOK;
     }
     std::mutex m_lock;
     std::vector<std::pair<std::string, unsigned>> m_shown;
     int m_nAnswer = IDYES;
-    // Runs while the box is open, as a modal loop dispatches events then.
-    std::function<void()> m_fnWhileOpen;
+};
+
+// The face of the run for the engine's tests: what it was told and asked, and the start-up
+// search it followed. Questions are answered at once, unless the test answers them later.
+class CFakeFront : public IAppFront {
+public:
+    int RunSheet() override { return IDOK; }
+    void OnAddressSearchStarted() override { arrSearch.push_back("started"); }
+    void OnAddressTried(uint32_t dwAddr) override { arrSearch.push_back(DottedAddress(dwAddr)); }
+    void OnAddressSearchEnded() override { arrSearch.push_back("ended"); }
+    void Tell(const CPrompt& prompt) override { arrPrompts.push_back(prompt); }
+    void Ask(const CPrompt& prompt, FAnswer fnAnswer) override {
+        arrPrompts.push_back(prompt);
+        if (bAnswerLater) {
+            arrAnswers.push_back(std::move(fnAnswer));
+        } else {
+            fnAnswer(bYes);
+        }
+    }
+    std::vector<std::string> PromptTexts() const {
+        std::vector<std::string> out;
+        for (const auto& p : arrPrompts) out.push_back(p.strText);
+        return out;
+    }
+    std::vector<std::string> arrSearch;
+    std::vector<CPrompt> arrPrompts;
+    bool bYes = true;
+    bool bAnswerLater = false;
+    std::vector<FAnswer> arrAnswers;  // questions waiting for the test's answer
 };
 
 // A network of addresses that answer or stay silent, and one adapter.
@@ -338,10 +363,10 @@ struct CFakeSystem {
     CFakeTimers timers;
     CFakeSocketFactory sockets;
     CFakeProcessRunner process;
-    CFakeMessageBox box;
+    CFakeFront front;
     CIgnoringView view;
     CPlatformServices Services(INetworkInfo* pNetwork = nullptr) {
-        CPlatformServices s{&poster, &timers, &sockets, &clock, &process, &box};
+        CPlatformServices s{&poster, &timers, &sockets, &clock, &process};
         s.pNetwork = pNetwork;
         return s;
     }

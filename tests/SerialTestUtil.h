@@ -18,8 +18,8 @@ struct CSerialTestApp : CEngineRig {
     }
     CSystemClock realClock;
     CFakeSerialFactory serial;
-    CSerialBootServer server{services, config,  image,          transfers,
-                             reporter, reports, bServersRunning};
+    CSerialBootServer server{services, config,  image,     transfers,
+                             reporter, reports, sys.front, bServersRunning};
 
     std::string TerminalText() const {
         std::string str;

@@ -73,8 +73,8 @@ protected:
         }
     }
 
-    CNetBootServer net{
-        services, config, image, transfers, reporter, reports, [this] { net.Stop(); }};
+    CNetBootServer net{services, config,  image,     transfers,
+                       reporter, reports, sys.front, [this] { net.Stop(); }};
     Bytes m_image;
     CFakeSocket* m_pServer = nullptr;
 };

@@ -14,6 +14,7 @@ class NewbootTest : public ::testing::Test {
 protected:
     void SetUp() override {
         app.AttachView(&sys.view);
+        app.AttachFront(&face);
         app.Config().m_nBootNet = 1;
         app.Config().m_nNetType = 0;
         app.Config().m_strBootFile = WriteFile(dir.Path("img.bin"), MakeImageBytes(107));
@@ -38,7 +39,7 @@ protected:
     CTempDir dir;
     CFakeSystem sys;
     CFakeNetworkInfo net;
-    CFakeMessageBox& box = sys.box;
+    CFakeFront& face = sys.front;
     CORXBootApp app{sys.Services(&net)};
 };
 
@@ -98,7 +99,14 @@ TEST_P(NewbootReceiveTest, LogsWhatArrived) {
     const auto& lines = GetParam().lines;
     EXPECT_EQ(sys.poster.LogLines(), lines);
     const bool bForeign = !lines.empty() && lines[0].rfind("Another", 0) == 0;
-    EXPECT_EQ(box.m_shown.size(), bForeign ? 1u : 0u);
+    EXPECT_EQ(face.arrPrompts.size(), bForeign ? 1u : 0u);
+    // The record of another server goes with its line.
+    size_t nSeen = 0;
+    for (const CBootEvent& e : sys.poster.Events())
+        if (const auto* p = std::get_if<COtherServerSeen>(&e))
+            nSeen +=
+                p->dwAddr == Addr("10.77.0.2") && lines[0].find(p->strServer) != std::string::npos;
+    EXPECT_EQ(nSeen, bForeign ? 1u : 0u);
 }
 
 std::vector<uint8_t> Newboot(const std::string& strRest) {
@@ -142,16 +150,16 @@ TEST_F(NewbootTest, AsksOncePerStartAndNoStopsEveryServer) {
     Start();
     Receive(kLab);
     Receive(Newboot(std::string("third\0", 6)), "10.77.0.3");
-    ASSERT_EQ(box.m_shown.size(), 1u);
-    EXPECT_EQ(box.m_shown[0].first,
+    ASSERT_EQ(face.arrPrompts.size(), 1u);
+    EXPECT_EQ(face.arrPrompts[0].strText,
               "Another boot server 'lab' is running on '10.77.0.2'. Continue ?");
-    EXPECT_EQ(box.m_shown[0].second, MB_YESNO | MB_ICONEXCLAMATION);
+    EXPECT_EQ(face.arrPrompts[0].nType, MB_YESNO | MB_ICONEXCLAMATION);
     EXPECT_TRUE(Broadcast().IsOpen());
     app.StopServers();
-    box.m_nAnswer = IDNO;
+    face.bYes = false;
     Start();
     Receive(kLab);
-    EXPECT_EQ(box.m_shown.size(), 2u);
+    EXPECT_EQ(face.arrPrompts.size(), 2u);
     EXPECT_FALSE(app.ServersRunning());
     EXPECT_FALSE(Broadcast().IsOpen());
     EXPECT_FALSE(sys.sockets.Bound(BOOT_SERVER_PORT)->IsOpen());
@@ -159,25 +167,31 @@ TEST_F(NewbootTest, AsksOncePerStartAndNoStopsEveryServer) {
     EXPECT_EQ(sys.poster.LogLines(), (std::vector<std::string>{Seen("lab"), "All servers halted"}));
 }
 
-// While the question is open the event loop keeps running: broadcasts and timer ticks
-// that arrive then are handled, and must not raise a second question.
-TEST_F(NewbootTest, EventsWhileTheQuestionIsOpenAreOnlyLogged) {
+// The servers go on while the question waits for its answer: broadcasts and timer ticks
+// meanwhile are handled and raise no second question. A No that comes after a stop and a
+// new start was not for that start.
+TEST_F(NewbootTest, ServingGoesOnWhileTheQuestionWaits) {
+    face.bAnswerLater = true;
     Start();
-    int nNested = 0;
-    box.m_fnWhileOpen = [&] {
-        if (nNested++ > 0) return;
-        Receive(Newboot(std::string("other\0", 6)), "10.77.0.9");
-        sys.timers.Fire(sys.poster, TIMER_BROADCAST);
-        Receive(Bytes("junk"), "10.77.0.9");
-    };
     Receive(kLab);
-    EXPECT_EQ(box.m_shown.size(), 1u);
+    Receive(Newboot(std::string("other\0", 6)), "10.77.0.9");
+    sys.timers.Fire(sys.poster, TIMER_BROADCAST);
+    Receive(Bytes("junk"), "10.77.0.9");
+    EXPECT_EQ(face.arrPrompts.size(), 1u);
     EXPECT_EQ(sys.poster.LogLines(),
               (std::vector<std::string>{Seen("lab"),
                                         "Another boot server 'other' is running on '10.77.0.9'",
                                         "Broadcast rx junk from 10.77.0.9."}));
     EXPECT_EQ(Broadcast().m_sent.size(), 1u);
     EXPECT_TRUE(app.ServersRunning());
+    app.StopServers();
+    Start();
+    face.arrAnswers[0](false);
+    EXPECT_TRUE(app.ServersRunning());
+    Receive(kLab);
+    ASSERT_EQ(face.arrAnswers.size(), 2u);
+    face.arrAnswers[1](false);
+    EXPECT_FALSE(app.ServersRunning());
 }
 
 }  // namespace

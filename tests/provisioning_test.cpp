@@ -23,16 +23,6 @@ std::vector<std::string> Dotted(const std::vector<uint32_t>& arr) {
     return out;
 }
 
-// The face of the start-up search: what it was told.
-class CSearchFace : public IAppFront {
-public:
-    int RunSheet() override { return IDOK; }
-    void OnAddressSearchStarted() override { arrEvents.push_back("started"); }
-    void OnAddressTried(uint32_t dwAddr) override { arrEvents.push_back(DottedAddress(dwAddr)); }
-    void OnAddressSearchEnded() override { arrEvents.push_back("ended"); }
-    std::vector<std::string> arrEvents;
-};
-
 class ProvisioningThreaded : public ::testing::Test {
 protected:
     // Start-up's walk, on the search's own thread (the Ethernet page's, which asks the address
@@ -47,9 +37,9 @@ protected:
     CFakeSystem sys;
     CFakeNetworkInfo net;
     CPlatformServices services = sys.Services(&net);
-    CAddressProvisioning provisioning{services};
+    CAddressProvisioning provisioning{services, sys.front};
     CORXBootConfig config;
-    CSearchFace face;
+    CFakeFront& face = sys.front;
 };
 
 struct CSearchCase {
@@ -103,7 +93,7 @@ TEST_F(ProvisioningThreaded, ADroppedSearchIsNotWaitedForAndNeverCallsBack) {
     };
     std::atomic<int> nCalls{0};
     {
-        CAddressProvisioning owner{services};
+        CAddressProvisioning owner{services, sys.front};
         auto pSearch = owner.StartAddressSearch(
             Addr("192.168.1.30"), 64, [&](uint32_t) { ++nCalls; },
             [&](const IAddressSearch::CResult&) { ++nCalls; });
@@ -126,11 +116,11 @@ TEST_F(ProvisioningThreaded, StartUpOnAFullNetworkKeepsThe64thCandidateAndTheHos
     EXPECT_EQ(net.m_pinged.size(), 64u);
     EXPECT_EQ(DottedAddress(config.m_dwNetIp), "10.77.0.51");
     EXPECT_EQ(DottedAddress(config.m_dwNetIpMask), "255.255.0.0");
-    EXPECT_TRUE(sys.box.m_shown.empty());
+    EXPECT_TRUE(face.arrPrompts.empty());
     std::vector<std::string> arrEvents = Dotted(net.m_pinged);
     arrEvents.insert(arrEvents.begin(), "started");
     arrEvents.push_back("ended");
-    EXPECT_EQ(face.arrEvents, arrEvents);
+    EXPECT_EQ(face.arrSearch, arrEvents);
 }
 
 struct CAdapterCase {
@@ -156,15 +146,15 @@ TEST_P(AdapterFailureTest, KeepsTheStoredSettings) {
     EXPECT_EQ(DottedAddress(config.m_dwNetIp), "192.168.200.200");
     EXPECT_EQ(DottedAddress(config.m_dwNetIpMask), "255.255.0.0");
     EXPECT_TRUE(net.m_pinged.empty());
-    EXPECT_TRUE(face.arrEvents.empty());
+    EXPECT_TRUE(face.arrSearch.empty());
     if (!c.bMessage) {
-        EXPECT_TRUE(sys.box.m_shown.empty());
+        EXPECT_TRUE(face.arrPrompts.empty());
         return;
     }
-    ASSERT_EQ(sys.box.m_shown.size(), 1u);
-    EXPECT_EQ(sys.box.m_shown[0].first,
+    ASSERT_EQ(face.arrPrompts.size(), 1u);
+    EXPECT_EQ(face.arrPrompts[0].strText,
               "Error reading network params.\n" + FormatErrorText(c.dwShownCode));
-    EXPECT_EQ(sys.box.m_shown[0].second, MB_OK);
+    EXPECT_EQ(face.arrPrompts[0].nType, MB_OK);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -13,16 +13,13 @@ class ServerManagerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         app.AttachView(&sys.view);
+        app.AttachFront(&sys.front);
         CORXBootConfig& config = app.Config();
         config.m_strBootFile = WriteFile(dir.Path("img.bin"), MakeImageBytes(2000));
         config.m_nBootNet = 1;
         config.m_nNetType = 1;
     }
-    Lines Boxes() {
-        Lines out;
-        for (const auto& [t, n] : sys.box.m_shown) out.push_back(t);
-        return out;
-    }
+    Lines Boxes() { return sys.front.PromptTexts(); }
     void Deliver(const std::vector<uint8_t>& bytes, const CSockAddr& from) {
         CFakeSocket* pServer = sys.sockets.Bound(BOOT_SERVER_PORT);
         ASSERT_NE(pServer, nullptr);
@@ -56,7 +53,7 @@ TEST_F(ServerManagerTest, NoMethodChosenIsSilentAndTheStopAfterItToo) {
     app.Config().m_nBootNet = 0;
     app.Config().m_nBootSerial = 0;
     EXPECT_FALSE(app.StartServers());
-    EXPECT_TRUE(sys.box.m_shown.empty());
+    EXPECT_TRUE(Boxes().empty());
     EXPECT_EQ(sys.poster.LogLines(),
               Lines{"Reading boot file '" + app.Config().m_strBootFile + "'."});
     app.StopServers();
@@ -81,6 +78,7 @@ TEST_P(SocketFailure, IsReportedWithItsErrorAndNothingRuns) {
     if (c.nFailCreateAt < 0) services.pSockets = nullptr;
     CORXBootApp other(services);
     other.AttachView(&sys.view);
+    other.AttachFront(&sys.front);
     other.Config().m_strBootFile = app.Config().m_strBootFile;
     other.Config().m_nBootNet = 1;
     other.Config().m_nNetType = c.nNetType;
@@ -135,14 +133,25 @@ TEST_F(ServerManagerTest, StopDiscardsTransfersInOrderThenReportsHalted) {
 }
 
 // The terminal failing to open its port while Ethernet serves leaves the servers running.
+// A start on that port fails once: the port's box, then the start's line, told as the same
+// failure, so that a window shows one box.
 TEST_F(ServerManagerTest, ATerminalPortThatFailsLeavesEthernetRunning) {
     ASSERT_TRUE(app.StartServers());
     EXPECT_FALSE(app.OpenSerialPort());
-    EXPECT_EQ(Boxes().size(), 1u);
+    ASSERT_EQ(sys.front.arrPrompts.size(), 1u);
+    EXPECT_EQ(sys.front.arrPrompts[0].eKind, EPrompt::PortOpenFailed);
+    EXPECT_FALSE(sys.front.arrPrompts[0].bFollowUp);
     EXPECT_TRUE(app.ServersRunning());
     sys.poster.Clear();
     app.StopServers();
     EXPECT_EQ(sys.poster.LogLines(), Lines{"All servers halted"});
+    app.Config().m_nBootSerial = 1;
+    EXPECT_FALSE(app.StartServers());
+    ASSERT_EQ(sys.front.arrPrompts.size(), 3u);
+    EXPECT_EQ(sys.front.arrPrompts[1].eKind, EPrompt::PortOpenFailed);
+    EXPECT_EQ(sys.front.arrPrompts[2].eKind, EPrompt::StartFailed);
+    EXPECT_TRUE(sys.front.arrPrompts[2].bFollowUp);
+    EXPECT_EQ(sys.poster.LogLines().back(), sys.front.arrPrompts[2].strText);
 }
 
 // The window's mode switch: the sheet goes with the servers stopped, a new one comes and

@@ -1,6 +1,7 @@
 #include "ui/GuiFront.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 
@@ -47,6 +48,7 @@ int CGuiFront::RunSheet() {
 
 void CGuiFront::Attach(CMainSheet& sheet) {
     m_pSheet = &sheet;
+    sheet.SetShowPrompts([this] { ShowPrompts(); });
     m_app.AttachView(this);
 }
 
@@ -99,6 +101,37 @@ void CGuiFront::OnSettingsNotSaved(const std::string& strText) {
     } else {
         m_boxes.Show(strText, MB_OK | MB_ICONEXCLAMATION);
     }
+}
+
+void CGuiFront::Tell(const CPrompt& prompt) {
+    if (prompt.bFollowUp) return;
+    Ask(prompt, {});
+}
+
+void CGuiFront::Ask(const CPrompt& prompt, FAnswer fnAnswer) {
+    // After a signal nobody may be there to answer, and the run is ending.
+    if (m_bTerminated) return;
+    if (!m_pSheet) {
+        const int nAnswer = m_boxes.Show(prompt.strText, prompt.nType);
+        if (fnAnswer) fnAnswer(nAnswer == IDYES);
+        return;
+    }
+    m_arrPrompts.emplace_back(prompt, std::move(fnAnswer));
+    if (m_arrPrompts.size() == 1 && !m_bShowingPrompts)
+        QTimer::singleShot(0, &m_promptTurns, [this] { ShowPrompts(); });
+}
+
+void CGuiFront::ShowPrompts() {
+    if (m_bShowingPrompts) return;  // a box's own loop got here: the open one goes on
+    m_bShowingPrompts = true;
+    while (!m_arrPrompts.empty() && !m_bTerminated) {
+        auto [prompt, fnAnswer] = std::move(m_arrPrompts.front());
+        m_arrPrompts.pop_front();
+        const int nAnswer = m_boxes.Show(prompt.strText, prompt.nType);
+        if (fnAnswer) fnAnswer(nAnswer == IDYES);
+    }
+    m_arrPrompts.clear();
+    m_bShowingPrompts = false;
 }
 
 bool HasDisplay() {

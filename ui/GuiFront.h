@@ -1,4 +1,6 @@
 #pragma once
+#include <QObject>
+#include <deque>
 #include <functional>
 #include <memory>
 
@@ -41,9 +43,15 @@ public:
     void OnAddressSearchEnded() override;
     void OnArgumentRefused(const std::string& strWhy) override;
     void OnSettingsNotSaved(const std::string& strText) override;
+    // While a sheet is up, boxes show from a turn of the event loop of their own, one at a
+    // time and in order; before the first sheet, at once. One failure shows one box.
+    void Tell(const CPrompt& prompt) override;
+    void Ask(const CPrompt& prompt, FAnswer fnAnswer) override;
     CAddressSearchDialog* AddressSearchDialog() const { return m_pSearchDialog.get(); }
 
 private:
+    void ShowPrompts();
+
     CORXBootApp& m_app;
     IMessageBox& m_boxes;
     IFileDialog& m_files;
@@ -54,6 +62,9 @@ private:
     bool m_bSignalsHooked = false;
     bool m_bTerminated = false;                             // a signal ended the run
     std::unique_ptr<CAddressSearchDialog> m_pSearchDialog;  // the start-up address search
+    std::deque<std::pair<CPrompt, FAnswer>> m_arrPrompts;   // waiting to be shown
+    bool m_bShowingPrompts = false;
+    QObject m_promptTurns;  // the turns that show them go with the face
 };
 
 // False when there is no display to open a window on (and no platform chosen).

@@ -1,5 +1,5 @@
 #pragma once
-#include <QPointer>
+#include <functional>
 #include <string>
 
 #include "base/BootEvents.h"
@@ -13,7 +13,6 @@ class CPropSerial;
 class CPropTransfer;
 class CScreenSaverInhibitor;
 class CWindowPlaces;
-class CHelpWindow;
 class CWizard;
 class IFileDialog;
 class IMessageBox;
@@ -53,11 +52,13 @@ public:
     // True when the servers run; after a failed start (the user has been told why) what
     // it opened is closed again.
     bool Start();
+    // Shows the boxes the engine asked for that are still waiting (the face's).
+    void SetShowPrompts(std::function<void()> fnShowPrompts) {
+        m_fnShowPrompts = std::move(fnShowPrompts);
+    }
     // Sets WIZARDMODE and ends the sheet so that start-up builds the other kind.
     void SwitchMode(bool bWizard);
     void ShowAbout();
-    // The help of the page shown, in a window beside the sheet.
-    void ShowHelp();
     void EnableStart(bool bEnable);
 
     CORXBootApp& App() const { return m_app; }
@@ -97,6 +98,6 @@ private:
     CPropSerial* m_pSerial = nullptr;
     CPropTransfer* m_pTransfer = nullptr;
     CWizard* m_pWizard = nullptr;  // the wizard form's pages
-    QPointer<CHelpWindow> m_pHelp;
     bool m_bEnded = false;
+    std::function<void()> m_fnShowPrompts;
 };

@@ -15,14 +15,13 @@ struct CSystemServices {
     CNetworkInfo network;
     CSerialPortFactory serialPorts;
 
-    CPlatformServices Services(IMessageBox& boxes, IMessagePoster* pPoster = nullptr) {
+    CPlatformServices Services(IMessagePoster* pPoster = nullptr) {
         CPlatformServices s;
         s.pPoster = pPoster ? pPoster : &windows;
         s.pTimers = &windows;
         s.pSockets = &windows;
         s.pClock = &clock;
         s.pProcess = &process;
-        s.pMessageBox = &boxes;
         s.pSerialPorts = &serialPorts;
         s.pNetwork = &network;
         return s;

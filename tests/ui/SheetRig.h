@@ -78,7 +78,7 @@ struct CSheetRig {
         }
     }
     CPlatformServices Services(bool bReal) {
-        CPlatformServices s = system.Services(boxes);
+        CPlatformServices s = system.Services();
         s.pNetwork = &network;
         if (bReal) return s;
         s.pSockets = &sockets;

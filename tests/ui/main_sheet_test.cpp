@@ -163,6 +163,23 @@ private slots:
         QCOMPARE(rig.Config().m_nBootSerial.load(), 0);
     }
 
+    // What the engine asks or tells while the window is up waits for a turn of its own (the
+    // caller, a socket notification, goes on first), then shows one box at a time, in order.
+    void boxesWaitForTheirTurnInOrder() {
+        CSheetRig rig;
+        rig.Open();
+        rig.boxes.m_nAnswer = IDNO;
+        std::vector<bool> arrAnswers;
+        rig.front.Ask({EPrompt::OtherServer, "Go on ?", MB_YESNO | MB_ICONEXCLAMATION},
+                      [&](bool bYes) { arrAnswers.push_back(bYes); });
+        rig.front.Tell({EPrompt::StartFailed, "Then this", MB_OK | MB_ICONSTOP});
+        QVERIFY(rig.boxes.m_shown.empty());
+        QTRY_COMPARE(rig.boxes.m_shown.size(), size_t(2));
+        QCOMPARE(rig.boxes.m_shown[0].first, std::string("Go on ?"));
+        QCOMPARE(rig.boxes.m_shown[1].first, std::string("Then this"));
+        QCOMPARE(arrAnswers, std::vector<bool>{false});
+    }
+
     // Each bad name: a box saying why, the same in the log, the settings as they were.
     void badBootFilesAreRefusedClearly_data() { AddRows(kBadFileRows); }
     void badBootFilesAreRefusedClearly() {
@@ -242,22 +259,24 @@ private slots:
         QCOMPARE(rig.LogText(), QString());
     }
 
-    // Names for screen readers are read over AT-SPI in tests/display/screen_reader.sh, F1
-    // and the help's About in tests/display/sheet.sh.
-    void aboutFromTheSelectPageHelpFromTheButton() {
+    // Names for screen readers are read over AT-SPI in tests/display/screen_reader.sh.
+    void aboutOpensFromF1AndBothButtons() {
         CSheetRig rig;
         rig.Open(PAGE_SELECT);
-        QString strTitle;
-        QTimer::singleShot(0, [&] {
-            QWidget* pBox = QApplication::activeModalWidget();
-            if (!pBox) return;
-            strTitle = pBox->windowTitle();
-            QTest::keyClick(pBox, Qt::Key_Return);
-        });
-        QTest::mouseClick(rig.Find<QPushButton>("buttonAbout"), Qt::LeftButton);
-        QCOMPARE(strTitle, QString("About ORXBoot"));
-        QTest::mouseClick(rig.Find<QWidget>("helpButton"), Qt::LeftButton);
-        QCOMPARE(rig.Find<QWidget>("helpWindow")->windowTitle(), QString("ORXBoot Help - Select"));
+        // About from F1, the sheet's button and the Select page's.
+        for (int nWay = 0; nWay < 3; ++nWay) {
+            QString strTitle;
+            QTimer::singleShot(0, [&] {
+                QWidget* pBox = QApplication::activeModalWidget();
+                if (!pBox) return;
+                strTitle = pBox->windowTitle();
+                QTest::keyClick(pBox, Qt::Key_Return);
+            });
+            if (nWay == 0) QTest::keyClick(rig.pSheet.get(), Qt::Key_F1);
+            if (nWay == 1) QTest::mouseClick(rig.Find<QWidget>("aboutButton"), Qt::LeftButton);
+            if (nWay == 2) QTest::mouseClick(rig.Find<QPushButton>("buttonAbout"), Qt::LeftButton);
+            QCOMPARE(strTitle, QString("About ORXBoot"));
+        }
     }
 };
 

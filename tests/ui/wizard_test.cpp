@@ -160,11 +160,11 @@ private slots:
         rig.Next();
         QCOMPARE(rig.Title(), kSelect);
         QVERIFY(!rig.app.ServersRunning());
-        const std::vector<std::string> arrBoxes = rig.BoxTexts();
-        QCOMPARE(arrBoxes.size(), size_t(2));
-        QVERIFY(arrBoxes[0].starts_with("Serial port 'COM1' failed to open ("));
-        QVERIFY(arrBoxes[0].ends_with("). Please select another port."));
-        QVERIFY(arrBoxes[1].starts_with("Serial port 'COM1' failed code: "));
+        // One failure, one box: the start's own line, shown in the same turn, is not.
+        QTRY_COMPARE(rig.BoxTexts().size(), size_t(1));
+        const std::string strBox = rig.BoxTexts()[0];
+        QVERIFY(strBox.starts_with("Serial port 'COM1' failed to open ("));
+        QVERIFY(strBox.ends_with("). Please select another port."));
     }
 
     // Escape (Cancel) asks before it ends the download, and No keeps it; Back stops it:

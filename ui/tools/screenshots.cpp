@@ -122,7 +122,7 @@ int main(int argc, char** argv) {
     CSystemServices system;
     CQtMessageBox boxes;
     CQtFileDialog files;
-    CORXBootApp app(system.Services(boxes));
+    CORXBootApp app(system.Services());
     CORXBootConfig& config = app.Config();
     config.m_strBootFile = argv[4];
     config.m_arrBootFiles = {argv[4]};
@@ -133,6 +133,7 @@ int main(int argc, char** argv) {
     config.m_strComPort = "COM1";
     config.m_nComBaud = 115200;
     CGuiFront front(app, boxes, files);
+    app.AttachFront(&front);
     CMainSheet sheet(CMainSheet::CServices{app, boxes, files, nullptr}, PAGE_SELECT);
     front.Attach(sheet);
     sheet.resize(640, 480);

@@ -131,11 +131,12 @@ int main(int argc, char** argv) {
     CLatencyPoster poster(system.windows);
     CStderrMessageBox boxes;  // a box would stop the bench: said on stderr instead
     CQtFileDialog files;
-    CORXBootApp app(system.Services(boxes, &poster));
+    CORXBootApp app(system.Services(&poster));
     app.Config().m_strBootFile = argv[2];
     app.Config().m_nBootNet = 1;
     app.Config().m_nNetType = 1;
     CGuiFront front(app, boxes, files);
+    app.AttachFront(&front);
     CMainSheet sheet(CMainSheet::CServices{app, boxes, files, nullptr}, PAGE_TRANSFER);
     front.Attach(sheet);
     sheet.resize(640, 480);

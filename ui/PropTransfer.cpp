@@ -15,6 +15,7 @@
 #include "platform/LastError.h"
 #include "platform/MessageBox.h"
 #include "ui/FileDialog.h"
+#include "ui/FrameGate.h"
 #include "ui/LogView.h"
 #include "ui/MainSheet.h"
 #include "ui/Pictures.h"
@@ -95,6 +96,7 @@ CPropTransfer::CPropTransfer(CMainSheet& sheet)
     m_pAutoStart->setObjectName("checkAutoStart");
     connect(m_pCloseDone, &QCheckBox::toggled, this, [this] { SetModified(); });
     connect(m_pAutoStart, &QCheckBox::toggled, this, [this] { SetModified(); });
+    m_pGate = new CFrameGate({pRowsArea, m_pLog}, this);
 
     auto* pTop = new QHBoxLayout;
     pTop->addWidget(m_pPicture);
@@ -152,6 +154,7 @@ void CPropTransfer::ShowBootEvent(const CBootEvent& event) {
         m_pHint->setVisible(m_sheet.ServersRunning() && m_sheet.App().TransferCount() == 0);
         m_sheet.UpdateTitle();
     } else if (const auto* pLine = std::get_if<CLogLine>(&event)) {
+        m_pGate->Touch();
         // The empty text clears the log; a line ends in a line break.
         m_pLog->AddText(pLine->strText.empty() ? QString() : LogText(pLine->strText + "\r\n"));
     } else if (const auto* pLabel = std::get_if<CSlotLabel>(&event)) {
@@ -176,6 +179,7 @@ void CPropTransfer::SaveLog() {
 
 void CPropTransfer::ShowSlotLabel(int nSlot, const std::string& strName) {
     if (nSlot < 0 || nSlot >= kSlots) return;
+    m_pGate->Touch();
     const size_t n = static_cast<size_t>(nSlot);
     m_arrNames[n]->setText(LogText(strName).section(QChar('\n'), 0, 0));
     m_arrNames[n]->setVisible(!strName.empty());
@@ -186,6 +190,7 @@ void CPropTransfer::ShowSlotLabel(int nSlot, const std::string& strName) {
 void CPropTransfer::ShowSlotProgress(int nSlot, int nPercent) {
     if (nSlot < 0 || nSlot >= kSlots) return;
     QProgressBar* pBar = m_arrBars[static_cast<size_t>(nSlot)];
+    m_pGate->Touch();
     if (nPercent < 0) {
         pBar->hide();
         return;

@@ -5,6 +5,7 @@
 #include "base/BootEvents.h"
 #include "ui/PropertyPage.h"
 
+class CFrameGate;
 class CLogView;
 class CMainSheet;
 class QCheckBox;
@@ -39,6 +40,7 @@ private:
     QLabel* m_pPicture;
     QLabel* m_pHint;
     CLogView* m_pLog;
+    CFrameGate* m_pGate;
     QCheckBox* m_pCloseDone;
     QCheckBox* m_pAutoStart;
     std::array<QLabel*, kSlots> m_arrNames{};

@@ -1,8 +1,22 @@
+#include <QElapsedTimer>
 #include <QScrollBar>
 #include <QTextBlock>
 
 #include "tests/ui/UiTest.h"
+#include "ui/FrameGate.h"
 #include "ui/LogView.h"
+
+// The lines the log held at each of its paints.
+class CPaintLog : public QObject {
+public:
+    explicit CPaintLog(CLogView& log) : m_log(log) { log.viewport()->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* pEvent) override {
+        if (pEvent->type() == QEvent::Paint) m_arrLines.push_back(m_log.LineCount());
+        return false;
+    }
+    CLogView& m_log;
+    std::vector<int> m_arrLines;
+};
 
 class LogViewTest : public QObject {
     Q_OBJECT
@@ -23,6 +37,28 @@ private slots:
         for (int i = 50; i < 100; ++i) log.AddText(QString("line %1\n").arg(i));
         QCOMPARE(log.textCursor().selectedText(), QString("line 3"));
         QVERIFY(pBar->value() < pBar->maximum());
+    }
+
+    // A burst of units must not cost a paint per line, nor leave the last lines unpainted.
+    void burstOfLinesPaintsOnceAFrameEndingWithTheLast() {
+        CLogView log;
+        log.resize(300, 100);
+        log.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&log));
+        CFrameGate gate({&log}, nullptr);
+        CPaintLog paints(log);
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; i < 300; ++i) {
+            gate.Touch();
+            log.AddText(QString("line %1\n").arg(i));
+            QApplication::processEvents();  // each line in a loop turn of its own
+        }
+        const qint64 nFrames = timer.elapsed() / gate.FrameMs() + 2;
+        QTRY_VERIFY(!paints.m_arrLines.empty() && paints.m_arrLines.back() == log.LineCount());
+        QVERIFY2(qint64(paints.m_arrLines.size()) <= nFrames + 1,
+                 qPrintable(
+                     QString("%1 paints in %2 frames").arg(paints.m_arrLines.size()).arg(nFrames)));
     }
 
     void oldestLinesGoAboveTheCap() {

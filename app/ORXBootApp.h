@@ -49,6 +49,8 @@ public:
     // --- settings (UI thread): pages read them on init and write them on apply ---
     CORXBootConfig& Config() { return m_config; }
     bool SettingsReadOnly() const { return m_bSettingsReadOnly; }
+    // The settings file this run reads and writes.
+    const std::string& SettingsPath() const { return m_strSettingsPath; }
     // The network stack is there: without it Ethernet boot cannot be chosen.
     bool SocketsAvailable() const { return m_sys.SocketsAvailable(); }
 

@@ -9,6 +9,7 @@
 
 #include "app/ORXBootApp.h"
 #include "ui/AboutDialog.h"
+#include "ui/HelpWindow.h"
 #include "ui/Pictures.h"
 #include "ui/PropNet.h"
 #include "ui/PropSelect.h"
@@ -45,16 +46,17 @@ CMainSheet::CMainSheet(const CServices& services, int nStartPage)
         AddPage(m_pSerial);
         AddPage(m_pTransfer);
     }
-    // No window manager lets us add to the window menu: F1 and a small button instead.
-    auto* pAbout = new QToolButton;
-    pAbout->setObjectName("aboutButton");
-    pAbout->setText(tr("?"));
-    pAbout->setToolTip(tr("About ORXBoot... (F1)"));
-    pAbout->setAccessibleName(tr("About ORXBoot"));
-    connect(pAbout, &QToolButton::clicked, this, &CMainSheet::ShowAbout);
-    AddLeftButton(pAbout);
+    // The help of the page shown, with the About box in it (no window manager lets us add
+    // to the window menu): F1 and a small button.
+    auto* pHelp = new QToolButton;
+    pHelp->setObjectName("helpButton");
+    pHelp->setText(tr("?"));
+    pHelp->setToolTip(tr("Help (F1)"));
+    pHelp->setAccessibleName(tr("Help"));
+    connect(pHelp, &QToolButton::clicked, this, &CMainSheet::ShowHelp);
+    AddLeftButton(pHelp);
     auto* pF1 = new QShortcut(QKeySequence::HelpContents, this);
-    connect(pF1, &QShortcut::activated, this, &CMainSheet::ShowAbout);
+    connect(pF1, &QShortcut::activated, this, &CMainSheet::ShowHelp);
     if (m_pPlaces) m_pPlaces->Restore(this, PlaceKind());
 }
 
@@ -111,6 +113,9 @@ void CMainSheet::UpdateTitle() {
 // The title names the page; the wizard's is the page's own caption.
 void CMainSheet::OnActivePageChanged() {
     if (!m_bWizard) QTimer::singleShot(0, this, [this] { UpdateTitle(); });
+    // An open help follows the page.
+    CPropertyPage* pPage = ActivePage();
+    if (m_pHelp && m_pHelp->isVisible() && pPage) m_pHelp->ShowPage(pPage->DialogId());
 }
 
 void CMainSheet::StopServersIfRunning() {
@@ -141,6 +146,17 @@ void CMainSheet::SwitchMode(bool bWizard) {
 
 void CMainSheet::ShowAbout() {
     ShowAboutBox(this);
+}
+
+void CMainSheet::ShowHelp() {
+    if (!m_pHelp) {
+        const QString strPlaces = m_pPlaces ? m_pPlaces->Path() : QString();
+        m_pHelp = new CHelpWindow(this, QString::fromStdString(m_app.SettingsPath()), strPlaces);
+    }
+    if (CPropertyPage* pPage = ActivePage()) m_pHelp->ShowPage(pPage->DialogId());
+    m_pHelp->show();
+    m_pHelp->raise();
+    m_pHelp->activateWindow();
 }
 
 void CMainSheet::EnableStart(bool bEnable) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <QPointer>
 #include <functional>
 #include <string>
 
@@ -13,6 +14,7 @@ class CPropSerial;
 class CPropTransfer;
 class CScreenSaverInhibitor;
 class CWindowPlaces;
+class CHelpWindow;
 class CWizard;
 class IFileDialog;
 class IMessageBox;
@@ -59,6 +61,8 @@ public:
     // Sets WIZARDMODE and ends the sheet so that start-up builds the other kind.
     void SwitchMode(bool bWizard);
     void ShowAbout();
+    // The help of the page shown, in a window beside the sheet.
+    void ShowHelp();
     void EnableStart(bool bEnable);
 
     CORXBootApp& App() const { return m_app; }
@@ -98,6 +102,7 @@ private:
     CPropSerial* m_pSerial = nullptr;
     CPropTransfer* m_pTransfer = nullptr;
     CWizard* m_pWizard = nullptr;  // the wizard form's pages
+    QPointer<CHelpWindow> m_pHelp;
     bool m_bEnded = false;
     std::function<void()> m_fnShowPrompts;
 };

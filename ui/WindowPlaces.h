@@ -17,6 +17,8 @@ public:
     // place yet.
     bool Restore(QWidget* pWindow, const QString& strKind) const;
     void Save(const QWidget* pWindow, const QString& strKind);
+    // The file the places are kept in (empty: this run only).
+    const QString& Path() const { return m_strPath; }
 
 private:
     // The window's own rectangle (the one it returns to when maximised), the window

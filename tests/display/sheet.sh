@@ -110,4 +110,35 @@ case_windows_come_back_where_they_were() {
     wait_exit "$APP_PID" 10 0 orxboot
 }
 
+# F1 opens the help of the page shown, in front; it follows the sheet to another page and
+# offers the About box; a screen reader hears it. The wizard's F1 opens its page's help too.
+case_f1_opens_the_help_of_the_page() {
+    DISPLAY_ATSPI=1
+    start_orxboot BOOTFILE="$IMAGE" BOOTNET=0 BOOTSERIAL=1 WIZARDMODE=0
+    window sheet '^ORX Boot Server - Select'
+    wait_active "$sheet"
+    key ctrl+Tab F1
+    window help '^ORXBoot Help - Ethernet$'
+    in_front "$help"
+    click "$sheet" title
+    wait_active "$sheet"
+    key ctrl+Tab
+    wait_title "$help" '^ORXBoot Help - Serial$'
+    heard '^ORXBoot Help - Serial$'
+    click "$help" title
+    wait_active "$help"
+    key alt+a
+    window about '^About ORXBoot$'
+    key Escape Escape
+    wait_active "$sheet"
+    key Escape
+    wait_exit "$APP_PID" 10 0 orxboot
+    start_orxboot BOOTFILE="$IMAGE" WIZARDMODE=1
+    window wizard 'Introduction$'
+    wait_active "$wizard"
+    key F1
+    window help '^ORXBoot Help - Introduction$'
+    in_front "$help"
+}
+
 display_main "$@"

@@ -67,7 +67,8 @@ QLabel* CWizPage::AddStatusLine(QBoxLayout* pLayout) {
     auto* pStatus = new QLabel(QStringLiteral("."), pFrame);
     pStatus->setObjectName("statusLine");
     pStatus->setTextFormat(Qt::PlainText);
-    pStatus->setAccessibleName(tr("Status"));
+    // Read by what it shows, the unit's last line: a name of its own would hide that.
+    pCaption->setBuddy(pStatus);
     // A long line from a unit must not widen the wizard.
     pStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     pRow->addWidget(pStatus, 1);

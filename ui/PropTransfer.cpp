@@ -147,6 +147,8 @@ void CPropTransfer::NameSlot(int nSlot) {
     const QString strX = tr("Stopping %1 alone is not available").arg(strUnit);
     m_arrCancel[n]->setAccessibleName(strX);
     m_arrCancel[n]->setToolTip(strX);
+    // Else the tooltip is read again after the name; this says what to do instead.
+    m_arrCancel[n]->setAccessibleDescription(tr("Stop ends every transfer"));
 }
 
 void CPropTransfer::ShowBootEvent(const CBootEvent& event) {

@@ -39,6 +39,8 @@ def faults(node, parent_shows, where):
     if parent_shows and state.contains(S.STATE_FOCUSABLE):
         if not name.strip():
             yield f"{here}: no name"
+        if name and node.description == name:
+            yield f"{here}: the description repeats the name"
         if "&" in name:
             yield f"{here}: a mnemonic mark in the name"
         if role == "combo box" and value(node) and name == value(node):

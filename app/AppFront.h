@@ -16,6 +16,10 @@ public:
     virtual void DestroyTerminal() {}
     // Shows the serial terminal, or brings it to the front (CORXBootApp::OpenTerminal).
     virtual void OpenTerminal() {}
+    // Shows the History view, or brings it to the front (CORXBootApp::OpenHistory).
+    virtual void OpenHistory() {}
+    // The boot history cannot be kept; the text says where and why. Once per run.
+    virtual void OnHistoryNotKept(const std::string& /*strText*/) {}
     virtual void SetWaitCursor(bool /*bOn*/) {}
     // A command-line argument that changed nothing, and why (one line, at start-up).
     virtual void OnArgumentRefused(const std::string& /*strWhy*/) {}

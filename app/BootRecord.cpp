@@ -4,18 +4,11 @@
 #include <array>
 
 namespace {
-// What each column of the table and the CSV shows of a record.
-struct CColumn {
-    const char* pszTitle;
-    std::string (*fnText)(const CBootRecord&);
-    bool bNumber;
-};
-
 std::string Seconds(uint64_t nMs) {
     return std::to_string(nMs / 1000) + "." + std::to_string(nMs % 1000 / 100);
 }
 
-const std::array<CColumn, 10> kTableColumns = {{
+const std::vector<CRecordColumn> kTableColumns = {
     {"Start", [](const CBootRecord& r) { return r.strStart; }, false},
     {"Unit", [](const CBootRecord& r) { return r.strUnit; }, false},
     {"Method", [](const CBootRecord& r) { return r.strMethod; }, false},
@@ -26,7 +19,7 @@ const std::array<CColumn, 10> kTableColumns = {{
     {"Bytes/s", [](const CBootRecord& r) { return std::to_string(r.Rate()); }, true},
     {"Result", [](const CBootRecord& r) { return std::string(r.Result()); }, false},
     {"Reason", [](const CBootRecord& r) { return r.strReason; }, false},
-}};
+};
 
 std::string CsvField(std::string str, bool bNumber) {
     if (!bNumber && !str.empty() && std::string_view("=+-@\t\r").find(str[0]) != std::string::npos)
@@ -37,6 +30,10 @@ std::string CsvField(std::string str, bool bNumber) {
     return strQuoted + "\"";
 }
 }  // namespace
+
+const std::vector<CRecordColumn>& RecordColumns() {
+    return kTableColumns;
+}
 
 CJsonObject RecordJson(const CBootRecord& rec) {
     const auto optional = [](const std::string& str) {
@@ -75,8 +72,9 @@ std::optional<CBootRecord> RecordFromJson(const CJsonObject& obj) {
 }
 
 std::string RecordTable(const std::vector<CBootRecord>& arrRecords) {
-    std::vector<std::array<std::string, kTableColumns.size()>> arrRows(arrRecords.size() + 1);
-    std::array<size_t, kTableColumns.size()> arrWidth{};
+    std::vector<std::vector<std::string>> arrRows(arrRecords.size() + 1,
+                                                  std::vector<std::string>(kTableColumns.size()));
+    std::vector<size_t> arrWidth(kTableColumns.size());
     for (size_t c = 0; c < kTableColumns.size(); ++c) {
         arrRows[0][c] = kTableColumns[c].pszTitle;
         for (size_t r = 0; r < arrRecords.size(); ++r)

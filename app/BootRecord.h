@@ -28,6 +28,20 @@ struct CBootRecord {
     const char* Result() const { return bCompleted ? "completed" : "failed"; }
 };
 
+// Transfers that ended, by result.
+struct CRecordCounts {
+    int nCompleted = 0;
+    int nFailed = 0;
+};
+
+// What a table of records shows in each column: --history and the History view.
+struct CRecordColumn {
+    const char* pszTitle;
+    std::string (*fnText)(const CBootRecord&);
+    bool bNumber;  // right-aligned, sorted by value
+};
+const std::vector<CRecordColumn>& RecordColumns();
+
 // The record's members in the order the README lists them.
 CJsonObject RecordJson(const CBootRecord& rec);
 // Nothing when the object is no record (start, end, unit or result missing).

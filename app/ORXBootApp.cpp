@@ -2,6 +2,7 @@
 
 #include "app/ImageInfo.h"
 #include "net/Provisioning.h"
+#include "platform/EventLoop.h"
 #include "platform/IniProfile.h"
 #include "platform/InstanceLock.h"
 #include "platform/LastError.h"
@@ -30,6 +31,8 @@ bool CORXBootApp::InitInstance(IAppFront& front) {
     }
     LocateSettingsFile("orxboot");
     LoadConfig();
+    OpenHistoryFile();
+    m_reporter.AttachRecorder(&m_recorder);
     for (;;) {
         const bool bWizard = m_config.m_bWizardMode;
         if (bWizard && front.HasSheet()) {
@@ -48,7 +51,51 @@ bool CORXBootApp::InitInstance(IAppFront& front) {
 int CORXBootApp::ExitInstance() {
     CloseTerminal();
     SaveConfig();
+    // The ends of the transfers the last stop halted are still on their way.
+    ProcessPendingEvents();
+    m_reporter.AttachRecorder(nullptr);
+    // A record that could not be written during the run is told once, at its end.
+    if (m_pHistory) m_pHistory->Flush();
+    if (!HistoryFailure().empty() && !m_bHistoryFailureTold && m_pFront)
+        m_pFront->OnHistoryNotKept(HistoryFailure());
     return m_pFront ? m_pFront->ExitCode() : 0;
+}
+
+void CORXBootApp::OpenHistoryFile() {
+    if (m_strHistoryFolder.empty()) return;
+    m_pHistory = std::make_unique<CBootHistory>(m_strHistoryFolder);
+    m_recorder.SetHistory(m_pHistory.get());
+    if (m_pHistory->Open()) return;
+    m_bHistoryFailureTold = true;
+    if (m_pFront) m_pFront->OnHistoryNotKept(m_pHistory->Failure());
+}
+
+void CORXBootApp::OpenHistory() {
+    if (m_pFront) m_pFront->OpenHistory();
+}
+
+CHistoryContents CORXBootApp::ReadHistory() {
+    return m_pHistory ? m_pHistory->Read() : CHistoryContents{};
+}
+
+std::string CORXBootApp::HistoryPath() const {
+    return m_pHistory ? m_pHistory->Path() : std::string();
+}
+
+std::string CORXBootApp::HistoryFailure() const {
+    return m_pHistory ? m_pHistory->Failure() : std::string();
+}
+
+CRecordCounts CORXBootApp::TransfersSinceStart() const {
+    return m_recorder.SinceStart();
+}
+
+void CORXBootApp::SetRecordListener(std::function<void(const CBootRecord*)> fnListener) {
+    m_recorder.m_fnRecorded = std::move(fnListener);
+}
+
+void CORXBootApp::SetEventSink(std::function<void(const CJsonObject&)> fnSink) {
+    m_recorder.m_fnEvent = std::move(fnSink);
 }
 
 void CORXBootApp::LocateSettingsFile(const std::string& strExeName) {

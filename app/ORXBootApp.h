@@ -2,12 +2,15 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/AppFront.h"
+#include "app/BootHistory.h"
+#include "app/BootRecorder.h"
 #include "base/AddressSearchHandle.h"
 #include "base/Config.h"
 #include "base/EventReporter.h"
@@ -92,6 +95,27 @@ public:
     // The terminal's port went away (adapter pulled, line hung up) and is not back yet.
     bool TerminalLineDown();
 
+    // --- the boot history (UI thread) ---
+    // Where InitInstance opens the history, once this copy is the only one; without a
+    // folder (tests) no history is kept.
+    void SetHistoryFolder(std::string strFolder) { m_strHistoryFolder = std::move(strFolder); }
+    // Shows the History view (the face does it).
+    void OpenHistory();
+    // Every record kept, those of this run included, oldest first.
+    CHistoryContents ReadHistory();
+    // The history file; empty when none is kept.
+    std::string HistoryPath() const;
+    // Why records are not being kept; empty while they are.
+    std::string HistoryFailure() const;
+    // Transfers that ended since the servers last started.
+    CRecordCounts TransfersSinceStart() const;
+    // Called with each record as it is made, and with null when the servers start (the
+    // counts begin again); an empty function stops the calls.
+    void SetRecordListener(std::function<void(const CBootRecord*)> fnListener);
+    // Every transfer's start and end (with its record) and every start and stop of the
+    // servers as one JSON object each, from now on (--events).
+    void SetEventSink(std::function<void(const CJsonObject&)> fnSink);
+
     // --- the unit's fixed address (UI thread) ---
     // The Ethernet page's test of an address: an echo request to it and, when it answers,
     // the search for a silent one after it (nTries candidates), on a thread of its own.
@@ -119,6 +143,7 @@ private:
 
     // Asks the face to close the terminal window, if one is attached.
     void CloseTerminal();
+    void OpenHistoryFile();
 
     CPlatformServices m_sys;
     CORXBootConfig m_config;
@@ -128,6 +153,10 @@ private:
     std::unique_ptr<IProfile> m_pProfile;
     IAppFront* m_pFront = nullptr;
     CPromptRelay m_prompts{m_pFront};
+    std::string m_strHistoryFolder;
+    std::unique_ptr<CBootHistory> m_pHistory;
+    bool m_bHistoryFailureTold = false;
+    CBootRecorder m_recorder{nullptr};  // fed with or without a view, from InitInstance on
 
     CEventReporter m_reporter;
     std::unique_ptr<CServerManager> m_pServers;

@@ -1,14 +1,5 @@
 #include "base/BootEvents.h"
 
-namespace {
-template <class... F>
-struct COverloaded : F... {
-    using F::operator()...;
-};
-template <class... F>
-COverloaded(F...) -> COverloaded<F...>;
-}  // namespace
-
 std::optional<EBootStatus> StatusOf(const CBootEvent& event) {
     return std::visit(COverloaded{
                           [](const CTransferStarted&) -> std::optional<EBootStatus> {

@@ -65,6 +65,7 @@ struct CServersStarted {
     std::vector<std::string> arrPorts;  // the serial ports opened, in port order
     std::string strBootFile;
     uint32_t nImageBytes = 0;
+    std::string strSha256;  // of the image as loaded, in hexadecimal
 };
 struct CServersHalted {};
 // Record only: a network transfer ended by a stop of the servers.
@@ -94,6 +95,13 @@ enum class EBootStatus {
     ServersHalted
 };
 std::optional<EBootStatus> StatusOf(const CBootEvent& event);
+// Visits an event with one lambda per type: std::visit(COverloaded{...}, event).
+template <class... F>
+struct COverloaded : F... {
+    using F::operator()...;
+};
+template <class... F>
+COverloaded(F...) -> COverloaded<F...>;
 // The text a face's status line shows for the event: the log line, the slot's name, or
 // the empty text for a status event; none for what no status line shows.
 std::optional<std::string> ShownText(const CBootEvent& event);

@@ -35,6 +35,7 @@ CEventReporter::CEventReporter(IMessagePoster& poster) : m_poster(poster) {}
 
 CEventReporter::~CEventReporter() {
     AttachView(nullptr);
+    AttachRecorder(nullptr);
     AttachTerminal(nullptr);
 }
 
@@ -42,6 +43,13 @@ void CEventReporter::AttachView(IBootView* pView) {
     Retarget(m_poster, m_hMainWnd, pView != nullptr, [pView](CMessage& msg) {
         if (const auto* pEvent = std::any_cast<CBootEvent>(&msg.payload))
             pView->OnBootEvent(*pEvent);
+    });
+}
+
+void CEventReporter::AttachRecorder(IBootView* pRecorder) {
+    Retarget(m_poster, m_hRecorderWnd, pRecorder != nullptr, [pRecorder](CMessage& msg) {
+        if (const auto* pEvent = std::any_cast<CBootEvent>(&msg.payload))
+            pRecorder->OnBootEvent(*pEvent);
     });
 }
 
@@ -56,6 +64,14 @@ bool CEventReporter::ViewAttached() const {
 }
 
 void CEventReporter::Post(CBootEvent event) {
+    const HWND hRecorder = m_hRecorderWnd.load();
+    if (hRecorder != 0 && (StatusOf(event) || IsRecordOnly(event)) &&
+        m_poster.IsWindow(hRecorder)) {
+        CMessage msg;
+        msg.nMsg = WM_BOOT_EVENT;
+        msg.payload = event;
+        m_poster.PostMessage(hRecorder, std::move(msg));
+    }
     const HWND hWnd = m_hMainWnd.load();
     if (!m_poster.IsWindow(hWnd)) return;
     CMessage msg;

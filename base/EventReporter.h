@@ -22,6 +22,9 @@ public:
 
     // UI thread: reports go to the view from now on; null detaches, dropping what is queued.
     void AttachView(IBootView* pView);
+    // UI thread: the status and record-only events (not the log, the rows or the progress)
+    // go to the recorder too, with or without a view, until it is detached (null).
+    void AttachRecorder(IBootView* pRecorder);
     void AttachTerminal(ITerminalView* pView);
     bool ViewAttached() const;
     bool TerminalAttached() const { return m_hTerminalWnd.load() != 0; }
@@ -40,5 +43,6 @@ private:
     IMessagePoster& m_poster;
     // The targets of the attached views; 0 while none is attached.
     std::atomic<HWND> m_hMainWnd{0};
+    std::atomic<HWND> m_hRecorderWnd{0};
     std::atomic<HWND> m_hTerminalWnd{0};
 };

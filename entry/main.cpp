@@ -143,6 +143,7 @@ int main(int argc, char** argv) {
     CORXBootApp app(services);
     app.SetCommandLine(arrArgs);
     app.SetMaxTransfers(nMaxTransfers);
+    app.SetHistoryFolder(HistoryFolder());
     CHeadlessFront headless(app, stdout, stderr, isatty(1) != 0, isatty(2) != 0);
     CQtFileDialog files;
     // Only a window run has a window face: it connects to the desktop's session bus.

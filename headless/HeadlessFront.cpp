@@ -64,6 +64,13 @@ void CHeadlessFront::Ask(const CPrompt& prompt, FAnswer fnAnswer) {
     fnAnswer(m_box.Show(prompt.strText, prompt.nType) == IDYES);
 }
 
+void CHeadlessFront::OnHistoryNotKept(const std::string& strText) {
+    ClearBar();
+    EndTerminalLine();
+    std::fprintf(m_pErr, "orxboot: %s\n", strText.c_str());
+    std::fflush(m_pErr);
+}
+
 void CHeadlessFront::Close() {
     if (m_bClosing) return;
     m_bClosing = true;
@@ -97,6 +104,7 @@ void CHeadlessFront::OnSerialText(const std::vector<uint8_t>& bytes) {
 }
 
 void CHeadlessFront::PrintLog(const std::string& strLine) {
+    if (!m_bShowLog) return;
     ClearBar();
     const std::string strShown = m_bOutIsTty ? ControlBytesShown(strLine) : strLine;
     std::fprintf(m_pOut, "%s\n", strShown.c_str());

@@ -18,10 +18,13 @@ public:
     void OnAddressSearchStarted() override;
     void OnArgumentRefused(const std::string& strWhy) override;
     void OnSettingsNotSaved(const std::string& strText) override;
+    void OnHistoryNotKept(const std::string& strText) override;
     int ExitCode() const override { return m_nExitCode; }
     // Said on stderr where it stands among the other lines; a question is answered Yes.
     void Tell(const CPrompt& prompt) override;
     void Ask(const CPrompt& prompt, FAnswer fnAnswer) override;
+    // Off: log lines are not printed (standard output carries the event stream instead).
+    void ShowLog(bool bShow) { m_bShowLog = bShow; }
 
     void OnBootEvent(const CBootEvent& event) override;
     void OnSerialText(const std::vector<uint8_t>& bytes) override;
@@ -41,6 +44,7 @@ private:
     bool m_bOutIsTty;
     bool m_bErrIsTty;
     CStderrMessageBox m_box{m_pErr};
+    bool m_bShowLog = true;
     int m_nExitCode = 0;
     bool m_bBarShown = false;
     bool m_bClosing = false;

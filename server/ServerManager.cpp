@@ -81,7 +81,7 @@ bool CServerManager::StartServers() {
     }
     m_reports.PostStatus(CServersStarted{m_config.m_nBootNet != 0, m_config.m_nBootSerial != 0,
                                          m_serial.OpenPorts(), m_config.m_strBootFile,
-                                         m_image.Length()});
+                                         m_image.Length(), m_image.Sha256()});
     WaitCursor(false);
     return true;
 }

@@ -5,6 +5,7 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QEventLoop>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -14,6 +15,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ui/Accessibility.h"
 
@@ -30,26 +32,28 @@ CPropertySheet::CPropertySheet(const QString& strCaption, ESheetForm eForm, int 
     if (IsWizard()) m_pTabs->tabBar()->hide();
     connect(m_pTabs, &QTabWidget::currentChanged, this, &CPropertySheet::OnTabChanged);
 
-    m_pButtonRow = new QHBoxLayout;
-    m_pButtonRow->addStretch(1);
-    auto addButton = [this](const QString& strText, int nId) {
-        auto* pButton = new QPushButton(strText, this);
-        m_pButtonRow->addWidget(pButton);
+    // The style lays the roles out in its order; the ids stay what pages and tests press.
+    m_pButtons = new QDialogButtonBox(this);
+    m_pButtons->setObjectName("sheetButtons");
+    auto addButton = [this](const QString& strText, QDialogButtonBox::ButtonRole eRole, int nId) {
+        QPushButton* pButton = m_pButtons->addButton(strText, eRole);
         connect(pButton, &QPushButton::clicked, this, [this, nId] { OnCommand(nId); });
         return pButton;
     };
     if (IsWizard()) {
-        m_pBack = addButton(tr("< &Back"), ID_WIZBACK);
-        m_pNext = addButton(tr("&Next >"), ID_WIZNEXT);
-        m_pCancel = addButton(tr("Cancel"), IDCANCEL);
+        m_pBack = addButton(tr("< &Back"), QDialogButtonBox::ActionRole, ID_WIZBACK);
+        m_pNext = addButton(tr("&Next >"), QDialogButtonBox::ActionRole, ID_WIZNEXT);
+        m_pCancel = addButton(tr("Cancel"), QDialogButtonBox::RejectRole, IDCANCEL);
         m_pNext->setDefault(true);
     } else {
-        m_pOk = addButton(tr("OK"), IDOK);
-        m_pCancel = addButton(tr("Cancel"), IDCANCEL);
-        m_pApply = addButton(tr("&Apply"), ID_APPLY_NOW);
+        m_pOk = addButton(tr("OK"), QDialogButtonBox::AcceptRole, IDOK);
+        m_pCancel = addButton(tr("Cancel"), QDialogButtonBox::RejectRole, IDCANCEL);
+        m_pApply = addButton(tr("&Apply"), QDialogButtonBox::ApplyRole, ID_APPLY_NOW);
         m_pApply->setEnabled(false);
         m_pOk->setDefault(true);
     }
+    m_pButtonRow = new QHBoxLayout;
+    m_pButtonRow->addWidget(m_pButtons, 1);
     auto* pLayout = new QVBoxLayout(this);
     pLayout->addWidget(m_pTabs, 1);
     pLayout->addLayout(m_pButtonRow);
@@ -118,6 +122,21 @@ void CPropertySheet::SetWizardButtons(unsigned nFlags) {
 void CPropertySheet::AddLeftButton(QAbstractButton* pButton) {
     pButton->setParent(this);
     m_pButtonRow->insertWidget(0, pButton);
+}
+
+// The row's buttons as they stand on screen, from left to right.
+std::vector<QWidget*> CPropertySheet::RowButtons() const {
+    std::vector<QWidget*> arrButtons;
+    for (int i = 0; i < m_pButtonRow->count(); ++i) {
+        QWidget* pWidget = m_pButtonRow->itemAt(i)->widget();
+        if (pWidget && pWidget != m_pButtons) arrButtons.push_back(pWidget);
+    }
+    std::vector<QWidget*> arrBox;
+    for (QAbstractButton* pButton : m_pButtons->buttons()) arrBox.push_back(pButton);
+    std::sort(arrBox.begin(), arrBox.end(),
+              [](const QWidget* a, const QWidget* b) { return a->x() < b->x(); });
+    arrButtons.insert(arrButtons.end(), arrBox.begin(), arrBox.end());
+    return arrButtons;
 }
 
 // Not QDialog::exec(): that blocks every other window of the program, the terminal among
@@ -245,9 +264,7 @@ void CPropertySheet::showEvent(QShowEvent* pEvent) {
     for (QWidget* p = nextInFocusChain(); p != this; p = p->nextInFocusChain()) {
         if (m_pTabs->isAncestorOf(p)) pPrevious = p;
     }
-    for (int i = 0; i < m_pButtonRow->count(); ++i) {
-        QWidget* pButton = m_pButtonRow->itemAt(i)->widget();
-        if (!pButton) continue;
+    for (QWidget* pButton : RowButtons()) {
         setTabOrder(pPrevious, pButton);
         pPrevious = pButton;
     }

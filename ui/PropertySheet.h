@@ -33,6 +33,7 @@
 #include "ui/PropertyPage.h"
 
 class QAbstractButton;
+class QDialogButtonBox;
 class QHBoxLayout;
 class QPushButton;
 class QTabWidget;
@@ -98,6 +99,7 @@ private:
     bool Activate(int nIndex);
     void FocusPage(CPropertyPage* pPage);
     static QWidget* FirstControl(CPropertyPage* pPage);
+    std::vector<QWidget*> RowButtons() const;
     void WizardMove(int nResult, int nStep);
 
     const QString m_strCaption;
@@ -109,6 +111,7 @@ private:
     std::vector<CPropertyPage*> m_arrPages;
     QTabWidget* m_pTabs = nullptr;
     QHBoxLayout* m_pButtonRow = nullptr;
+    QDialogButtonBox* m_pButtons = nullptr;
     QPushButton* m_pOk = nullptr;
     QPushButton* m_pCancel = nullptr;
     QPushButton* m_pApply = nullptr;

@@ -4,6 +4,7 @@
 #include <QAccessible>
 #include <QKeySequence>
 #include <QTabWidget>
+#include <map>
 
 #include "tests/ui/SheetRig.h"
 
@@ -14,12 +15,16 @@ int Mnemonic(const QString& strText) {
     return key.isEmpty() ? 0 : key[0].key();
 }
 
-// "Start" and "Stop" share the place, so both count on every page.
+// The sheet's buttons from left to right, as the style lays them out. "Start" and "Stop"
+// share the place, so both count on every page.
 QStringList SheetButtonTexts(CSheetRig& rig) {
-    QStringList arrTexts;
+    std::map<int, QString> mapTexts;
     for (const int nId : {IDOK, IDCANCEL, ID_APPLY_NOW, ID_WIZBACK, ID_WIZNEXT}) {
-        if (QPushButton* pButton = rig.pSheet->Button(nId)) arrTexts << pButton->text();
+        if (QPushButton* pButton = rig.pSheet->Button(nId))
+            mapTexts[pButton->mapTo(rig.pSheet.get(), QPoint()).x()] = pButton->text();
     }
+    QStringList arrTexts;
+    for (const auto& [nX, strText] : mapTexts) arrTexts << strText;
     return arrTexts;
 }
 }  // namespace
@@ -39,6 +44,9 @@ private slots:
         rig.Config().m_nBootNet = 1;
         rig.Open();
         QStringList arrSheet = SheetButtonTexts(rig);
+        const QStringList arrOrder = wizard ? QStringList{"< &Back", "&Next >", "Cancel"}
+                                            : QStringList{"&Start", "&Close", "&Apply"};
+        QCOMPARE(arrSheet, arrOrder);
         if (!wizard) {
             rig.Click(IDOK);  // "Start" becomes "Stop"
             QVERIFY(rig.app.ServersRunning());

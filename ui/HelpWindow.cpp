@@ -11,24 +11,19 @@
 #include <map>
 
 #include "ui/AboutDialog.h"
+#include "ui/PageIds.h"
 #include "ui/Pictures.h"
 #include "ui/WindowPlaces.h"
-#include "ui/Wizard.h"
 
 namespace {
 // Each page's text in res/help/, by the page's dialog id.
 QString HelpFile(int nDialogId) {
     static const std::map<int, QString> s_mapFiles = {
-        {107, "select"},
-        {108, "ethernet"},
-        {109, "serial"},
-        {110, "transfer"},
-        {IDD_WIZ_INTRO, "wiz_intro"},
-        {IDD_WIZ_FILE, "wiz_file"},
-        {IDD_WIZ_BOOT, "wiz_boot"},
-        {IDD_WIZ_SELECT, "wiz_select"},
-        {IDD_WIZ_WAIT, "wiz_wait"},
-        {IDD_WIZ_DOWNLOAD, "wiz_download"},
+        {IDD_PROP_SELECT, "select"},      {IDD_PROP_ETHERNET, "ethernet"},
+        {IDD_PROP_SERIAL, "serial"},      {IDD_PROP_TRANSFER, "transfer"},
+        {IDD_WIZ_INTRO, "wiz_intro"},     {IDD_WIZ_FILE, "wiz_file"},
+        {IDD_WIZ_BOOT, "wiz_boot"},       {IDD_WIZ_SELECT, "wiz_select"},
+        {IDD_WIZ_WAIT, "wiz_wait"},       {IDD_WIZ_DOWNLOAD, "wiz_download"},
         {IDD_WIZ_SUCCESS, "wiz_success"},
     };
     const auto it = s_mapFiles.find(nDialogId);

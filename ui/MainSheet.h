@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/BootEvents.h"
+#include "ui/PageIds.h"
 #include "ui/PropertySheet.h"
 
 class CORXBootApp;
@@ -18,10 +19,6 @@ class CHelpWindow;
 class CWizard;
 class IFileDialog;
 class IMessageBox;
-
-// Page indexes of the advanced sheet.
-constexpr int PAGE_SELECT = 0;
-constexpr int PAGE_TRANSFER = 3;
 
 // The main window: the advanced pages (or the wizard) over the engine. It shows what the
 // engine reports and calls its start, stop and settings operations; every way it ends

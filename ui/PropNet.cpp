@@ -16,6 +16,7 @@
 #include "ui/AddressSearchDialog.h"
 #include "ui/IpAddressCtrl.h"
 #include "ui/MainSheet.h"
+#include "ui/PageIds.h"
 #include "ui/Pictures.h"
 #include "ui/PropSelect.h"
 
@@ -28,7 +29,7 @@ QString Dotted(uint32_t dwAddrNet) {
 }  // namespace
 
 CPropNet::CPropNet(CMainSheet& sheet)
-    : CPropertyPage(108, tr("Ethernet")),
+    : CPropertyPage(IDD_PROP_ETHERNET, tr("Ethernet")),
       m_sheet(sheet),
       m_strUnitName(QString::fromStdString(sheet.Config().m_strNetNode)),
       m_bClearCache(sheet.Config().m_bNetCache),

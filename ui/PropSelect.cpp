@@ -13,11 +13,12 @@
 #include "base/TerminalText.h"
 #include "ui/FileDialog.h"
 #include "ui/MainSheet.h"
+#include "ui/PageIds.h"
 #include "ui/Pictures.h"
 #include "ui/PropNet.h"
 
 CPropSelect::CPropSelect(CMainSheet& sheet)
-    : CPropertyPage(107, tr("Select")),
+    : CPropertyPage(IDD_PROP_SELECT, tr("Select")),
       m_sheet(sheet),
       m_nNet(sheet.Config().m_nBootNet.load() != 0),
       m_nSerial(sheet.Config().m_nBootSerial.load() != 0) {

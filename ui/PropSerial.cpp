@@ -9,11 +9,12 @@
 
 #include "app/ORXBootApp.h"
 #include "ui/MainSheet.h"
+#include "ui/PageIds.h"
 #include "ui/Pictures.h"
 #include "ui/PropSelect.h"
 
 CPropSerial::CPropSerial(CMainSheet& sheet)
-    : CPropertyPage(109, tr("Serial")),
+    : CPropertyPage(IDD_PROP_SERIAL, tr("Serial")),
       m_sheet(sheet),
       m_strBaud(QString::number(sheet.Config().m_nComBaud)),
       m_nProtocol(sheet.Config().m_nComProtocol.load()),

@@ -18,6 +18,7 @@
 #include "ui/FrameGate.h"
 #include "ui/LogView.h"
 #include "ui/MainSheet.h"
+#include "ui/PageIds.h"
 #include "ui/Pictures.h"
 #include "ui/PropSelect.h"
 
@@ -39,7 +40,7 @@ void KeepPlaceWhenHidden(QWidget* pWidget) {
 }  // namespace
 
 CPropTransfer::CPropTransfer(CMainSheet& sheet)
-    : CPropertyPage(110, tr("Transfer")), m_sheet(sheet) {
+    : CPropertyPage(IDD_PROP_TRANSFER, tr("Transfer")), m_sheet(sheet) {
     setObjectName("pageTransfer");
     m_pPicture = new QLabel(this);
     m_pPicture->setObjectName("methodPicture");

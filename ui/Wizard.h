@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/BootEvents.h"
+#include "ui/PageIds.h"
 
 class CMainSheet;
 class CORXBootApp;
@@ -13,15 +14,6 @@ class CWizPage;
 class CWizSuccess;
 class IFileDialog;
 class IMessageBox;
-
-// Dialog ids of the wizard pages, by which a page's Next or Back jumps.
-constexpr int IDD_WIZ_INTRO = 140;
-constexpr int IDD_WIZ_FILE = 141;
-constexpr int IDD_WIZ_BOOT = 142;
-constexpr int IDD_WIZ_SELECT = 143;
-constexpr int IDD_WIZ_WAIT = 144;
-constexpr int IDD_WIZ_DOWNLOAD = 145;
-constexpr int IDD_WIZ_SUCCESS = 146;
 
 // The main sheet's wizard face: seven pages that walk one user through one serial
 // download, starting and stopping the servers as the user moves, and following what the

@@ -148,7 +148,7 @@ private slots:
         rig.Click(IDOK);
         rig.pSheet->SetActivePage(PAGE_SELECT);
         ClickCheck(rig.Find<QCheckBox>("checkSerial"));
-        rig.pSheet->SetActivePage(1);
+        rig.pSheet->SetActivePage(PAGE_ETHERNET);
         if (row == 0) rig.Find<CIpAddressCtrl>("ipAddress")->Field(3)->clear();
         if (row == 1) rig.Find<QComboBox>("comboUnitName")->setEditText("");
         rig.pSheet->SetActivePage(PAGE_TRANSFER);

@@ -5,9 +5,6 @@
 #include "ui/IpAddressCtrl.h"
 
 namespace {
-constexpr int kPageNet = 1;
-constexpr int kPageSerial = 2;
-
 // Both methods chosen, a fixed address 10.0.0.5/24 saved; the Ethernet page shown.
 CMainSheet& OpenNetPage(CSheetRig& rig) {
     CORXBootConfig& cfg = rig.Config();
@@ -17,7 +14,7 @@ CMainSheet& OpenNetPage(CSheetRig& rig) {
     cfg.m_dwNetIp = Addr("10.0.0.5");
     cfg.m_dwNetIpMask = Addr("255.255.255.0");
     cfg.m_strNetNode = "ORXHV7410";
-    return rig.Open(kPageNet);
+    return rig.Open(PAGE_ETHERNET);
 }
 
 // The user empties the fixed address field and types into it, part by part.
@@ -106,16 +103,16 @@ private slots:
             sheet.SetActivePage(PAGE_SELECT);
             ClickCheck(rig.Find<QCheckBox>(pszName));
         };
-        QVERIFY(enabled(kPageNet, "radioAllUnits") && enabled(kPageNet, "radioDhcp"));
+        QVERIFY(enabled(PAGE_ETHERNET, "radioAllUnits") && enabled(PAGE_ETHERNET, "radioDhcp"));
         click("checkSerial");
-        QVERIFY(enabled(kPageNet, "radioAllUnits"));
-        QVERIFY(!enabled(kPageNet, "radioDhcp") && !enabled(kPageNet, "ipMask"));
-        QVERIFY(!enabled(kPageSerial, "checkAllPorts") && !enabled(kPageSerial, "comboProtocol"));
-        QVERIFY(enabled(kPageSerial, "comboPort"));
+        QVERIFY(enabled(PAGE_ETHERNET, "radioAllUnits"));
+        QVERIFY(!enabled(PAGE_ETHERNET, "radioDhcp") && !enabled(PAGE_ETHERNET, "ipMask"));
+        QVERIFY(!enabled(PAGE_SERIAL, "checkAllPorts") && !enabled(PAGE_SERIAL, "comboProtocol"));
+        QVERIFY(enabled(PAGE_SERIAL, "comboPort"));
         click("checkEthernet");
         click("checkSerial");
-        QVERIFY(!enabled(kPageNet, "radioAllUnits"));
-        QVERIFY(enabled(kPageSerial, "checkAllPorts") && enabled(kPageSerial, "comboProtocol"));
+        QVERIFY(!enabled(PAGE_ETHERNET, "radioAllUnits"));
+        QVERIFY(enabled(PAGE_SERIAL, "checkAllPorts") && enabled(PAGE_SERIAL, "comboProtocol"));
         QCOMPARE(rig.Config().m_nBootNet.load(), 1);
     }
 
@@ -125,7 +122,7 @@ private slots:
         rig.Config().m_nBootNet = 1;
         rig.Config().m_nNetType = 1;
         rig.Config().m_bNetDhcp = true;
-        rig.Open(kPageNet);
+        rig.Open(PAGE_ETHERNET);
         auto* pName = rig.Find<QComboBox>("comboUnitName");
         for (const char* psz : {"hv7-00", "HV6-0007"}) {
             pName->setFocus();
@@ -144,7 +141,7 @@ private slots:
         QVERIFY(rig.StartUnit("COM1", {"--timeout", "20000"}));
         rig.Config().m_strComPort = "COM7";
         rig.Config().m_nComBaud = 4800;
-        rig.Open(kPageSerial);
+        rig.Open(PAGE_SERIAL);
         auto* pPort = rig.Find<QComboBox>("comboPort");
         QCOMPARE(pPort->count(), 2);
         QCOMPARE(pPort->itemText(0), QString("COM1"));

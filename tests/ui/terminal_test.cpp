@@ -7,7 +7,6 @@
 #include "ui/TerminalEditCtrl.h"
 
 namespace {
-constexpr int kPageSerial = 2;
 const QString kPrompt = "Press any key to enter the boot menu\n";
 
 QString Shown(CSheetRig& rig) {
@@ -84,7 +83,7 @@ private slots:
     void terminalButtonAppliesTheSettingsAndTheNextStartReopensIt() {
         CSheetRig rig(true);
         QVERIFY(rig.StartUnit("COM2", {"--timeout", "20000"}));
-        rig.Open(kPageSerial);
+        rig.Open(PAGE_SERIAL);
         auto* pPort = rig.Find<QComboBox>("comboPort");
         pPort->lineEdit()->selectAll();
         QTest::keyClicks(pPort->lineEdit(), "COM2");

@@ -1,3 +1,4 @@
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -9,12 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "app/BootHistory.h"
 #include "app/HistoryReport.h"
 #include "app/ImageInfoReport.h"
 #include "app/ORXBootApp.h"
 #include "headless/HeadlessFront.h"
 #include "net/NetBootServer.h"
 #include "platform/Clock.h"
+#include "platform/LastError.h"
 #include "platform/MessageBox.h"
 #include "platform/NetworkInfo.h"
 #include "platform/Process.h"
@@ -41,6 +44,9 @@ const char kUsage[] =
     "  --info [--json] FILE\n"
     "               show what a boot image holds and check it, without sending it;\n"
     "               exit 1 with the reason when it is not sound\n"
+    "  --events FILE|-\n"
+    "               write every transfer's life and record as JSON lines to FILE,\n"
+    "               or with - to standard output in place of the log\n"
     "  --history [--json]\n"
     "               show the boot history: one record per transfer, oldest first\n"
     "  --max-transfers N\n"
@@ -60,20 +66,35 @@ const char kUsage[] =
     "Settings are read from ./orxboot.ini when present, else from\n"
     "$XDG_CONFIG_HOME/orxboot/orxboot.ini, and saved there at the end of every run.\n";
 
-// The value of --max-transfers N or --max-transfers=N at argv[i]; moves i past it.
-bool ParseMaxTransfers(int argc, char** argv, int& i, size_t& nMax) {
+// The value of --NAME VALUE or --NAME=VALUE at argv[i] (empty when none follows), and i
+// moved past it; nothing when argv[i] is another argument.
+std::optional<std::string> OptionValue(int argc, char** argv, int& i, const std::string& strName) {
     const std::string strArg = argv[i];
-    std::string strValue;
-    if (strArg.size() >= 16) {
-        strValue = strArg.substr(16);
-    } else if (i + 1 < argc) {
-        strValue = argv[++i];
-    }
+    if (strArg == strName) return i + 1 < argc ? std::string(argv[++i]) : std::string();
+    if (strArg.rfind(strName + "=", 0) == 0) return strArg.substr(strName.size() + 1);
+    return std::nullopt;
+}
+
+bool ParseMaxTransfers(const std::string& strValue, size_t& nMax) {
     char* pEnd = nullptr;
     const long n = std::strtol(strValue.c_str(), &pEnd, 10);
     if (strValue.empty() || *pEnd != '\0' || n < 1 || n > kMaxTransfersLimit) return false;
     nMax = static_cast<size_t>(n);
     return true;
+}
+
+// Whether two paths name one existing file (links and ./ included).
+bool SameFile(const std::string& strA, const std::string& strB) {
+    struct stat a {
+    }, b{};
+    return stat(strA.c_str(), &a) == 0 && stat(strB.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+           a.st_ino == b.st_ino;
+}
+
+// Each event as one JSON line, out at once: a script reads it while the servers run.
+void WriteEvent(std::FILE* pEvents, const CJsonObject& obj) {
+    std::fprintf(pEvents, "%s\n", obj.Line().c_str());
+    std::fflush(pEvents);
 }
 }  // namespace
 
@@ -81,14 +102,23 @@ int main(int argc, char** argv) {
     std::vector<std::string> arrArgs;
     bool bHeadless = false;
     size_t nMaxTransfers = DEFAULT_MAX_TRANSFERS;
+    std::string strEvents;
     for (int i = 1; i < argc; ++i) {
         const std::string strArg = argv[i];
-        if (strArg.rfind("--max-transfers", 0) == 0 && (strArg.size() == 15 || strArg[15] == '=')) {
-            if (!ParseMaxTransfers(argc, argv, i, nMaxTransfers)) {
+        if (const auto value = OptionValue(argc, argv, i, "--max-transfers")) {
+            if (!ParseMaxTransfers(*value, nMaxTransfers)) {
                 std::fprintf(stderr, "orxboot: --max-transfers takes a number from 1 to %ld\n",
                              kMaxTransfersLimit);
                 return 2;
             }
+            continue;
+        }
+        if (const auto value = OptionValue(argc, argv, i, "--events")) {
+            if (value->empty()) {
+                std::fputs("orxboot: --events takes a file, or - for standard output\n", stderr);
+                return 2;
+            }
+            strEvents = *value;
             continue;
         }
         if (strArg == "--help") {
@@ -111,6 +141,26 @@ int main(int argc, char** argv) {
             stderr);
         return 1;
     }
+
+    // A file of events begins with this run: a script reading it sees no earlier run's.
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> pEventFile(nullptr, std::fclose);
+    if (!strEvents.empty() && strEvents != "-") {
+        // Opening it empties it: never the settings or the history.
+        for (const std::string& strKept :
+             {LocateSettings("orxboot").strPath, HistoryPath(HistoryFolder())}) {
+            if (!SameFile(strEvents, strKept)) continue;
+            std::fprintf(stderr, "orxboot: --events: %s is %s; give a file of its own\n",
+                         strEvents.c_str(), strKept.c_str());
+            return 2;
+        }
+        pEventFile.reset(std::fopen(strEvents.c_str(), "w"));
+        if (!pEventFile) {
+            std::fprintf(stderr, "orxboot: --events: %s: %s\n", strEvents.c_str(),
+                         FormatErrorText(SetLastErrorFromErrno()).c_str());
+            return 2;
+        }
+    }
+    std::FILE* pEvents = strEvents == "-" ? stdout : pEventFile.get();
 
     std::unique_ptr<QCoreApplication> pQt;
     if (bHeadless) {
@@ -144,7 +194,10 @@ int main(int argc, char** argv) {
     app.SetCommandLine(arrArgs);
     app.SetMaxTransfers(nMaxTransfers);
     app.SetHistoryFolder(HistoryFolder());
+    if (pEvents) app.SetEventSink([pEvents](const CJsonObject& obj) { WriteEvent(pEvents, obj); });
     CHeadlessFront headless(app, stdout, stderr, isatty(1) != 0, isatty(2) != 0);
+    // The events take standard output's place: the log would break their lines.
+    headless.ShowLog(pEvents != stdout);
     CQtFileDialog files;
     // Only a window run has a window face: it connects to the desktop's session bus.
     CWindowPlaces places(QString::fromStdString(StateFolder("orxboot") + "/window.ini"));

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Boots three simulated units over the network at once and shows what the server logged.
+# Boots three simulated units over the network at once and shows what the server logged
+# and the three records its boot history kept.
 # Runs in a private network namespace with only loopback: nothing reaches a real network.
 # Usage: demo.sh <build_dir>
 set -u
@@ -44,6 +45,8 @@ echo "--- orxboot log"
 sed 's/^/    /' server.log
 echo "--- units"
 cat unit1.out unit2.out unit3.out | sed 's/^/    /'
+echo "--- boot history (orxboot --history), kept in $WORK/state/orxboot/history.jsonl"
+(orx_exec_in "$WORK" "$BUILD/orxboot" --history) | sed 's/^/    /'
 echo
 [ "$RC" -eq 0 ] && echo "All three units received the image byte for byte." ||
     echo "Something went wrong; see the lines above."

@@ -101,6 +101,51 @@ wait_exit "$SERVER" 10 0 "orxboot after its log's pipe closed"
 grep -qx "COMBAUD=115200" "$DIR/orxboot.ini" || fail "settings not saved after the pipe closed"
 show_logs
 
+# --- Records: at a bound of one transfer a unit that goes silent makes way for one that
+# answers. --events - writes their lives on stdout, one JSON object a line, in place of the
+# log; the history keeps both records with their reasons, and --history shows them.
+new_case records BOOTFILE="$TOP/small.bin" BOOTNET=1 BOOTSERIAL=0 NETTYPE=0 NETCACHE=0 \
+    TRANCLOSEDONE=0 WIZARDMODE=0
+(orx_exec_in "$DIR" "$ORXBOOT" --headless --max-transfers 1 --events - >"$DIR/out.log" \
+    2>"$DIR/err.log") &
+SERVER=$!
+orx_wait_for 10 grep -qs servers-started "$DIR/out.log" || fail "no servers-started event"
+unit SILENT 127.0.0.2 --image "$TOP/small.bin" --silent-after 0 --timeout 4
+orx_wait_for 10 grep -qs '"transfer-started", .*"SILENT"' "$DIR/out.log" || fail "SILENT not started"
+unit LATE 127.0.0.3 --image "$TOP/small.bin" --timeout 15
+wait_exit "${UNIT[LATE]}" 30 0 "unit LATE"
+kill -TERM "$SERVER"
+wait_exit "$SERVER" 10 0 "orxboot"
+/usr/bin/python3 - "$DIR/out.log" "$(sha256sum <"$TOP/small.bin" | cut -d' ' -f1)" <<'PY' ||
+import json, sys
+events = [json.loads(line) for line in open(sys.argv[1])]
+kinds = [e["event"] for e in events]
+assert kinds[0] == "servers-started" and kinds[-1] == "servers-halted", kinds
+ends = {e["unit"]: e for e in events if e["event"] in ("transfer-completed", "transfer-failed")}
+assert ends["SILENT"]["result"] == "failed", ends
+assert ends["SILENT"]["reason"] == "silent, ended to make way for another unit", ends
+late = ends["LATE"]
+assert (late["result"], late["bytes_sent"], late["ip"]) == ("completed", 70000, "127.0.0.3"), late
+assert (late["sha256"], late["mac"]) == (sys.argv[2], "02:4f:52:00:00:03"), late
+PY
+    fail "events: $(cat "$DIR/out.log")"
+grep -q "Starting Transfer" "$DIR/out.log" && fail "log lines among the events"
+grep -qx "status: transfer done" "$DIR/err.log" || fail "status lines gone from stderr"
+(orx_own_places "$DIR" && cd "$DIR" && "$ORXBOOT" --history --json) >"$DIR/history.jsonl"
+/usr/bin/python3 -c '
+import json, sys
+units = [json.loads(line)["unit"] for line in open(sys.argv[1])]
+assert units == ["SILENT", "LATE"], units' "$DIR/history.jsonl" || fail "history: $(cat "$DIR/history.jsonl")"
+(orx_own_places "$DIR" && cd "$DIR" && "$ORXBOOT" --history) >"$DIR/history.txt"
+grep -q "^2 records in $DIR/state/orxboot/history.jsonl$" "$DIR/history.txt" ||
+    fail "history table: $(cat "$DIR/history.txt")"
+# An events file is emptied when opened: the settings are never taken for one.
+cp "$DIR/orxboot.ini" "$DIR/before.ini"
+(orx_exec_in "$DIR" "$ORXBOOT" --headless --events=orxboot.ini) 2>"$DIR/bad.err"
+[ $? -eq 2 ] && grep -q "give a file of its own" "$DIR/bad.err" || fail "--events took the settings"
+cmp -s "$DIR/orxboot.ini" "$DIR/before.ini" || fail "--events emptied the settings"
+show_logs
+
 # --- --max-transfers takes a number of transfers, and nothing else.
 CASE=max_transfers
 "$ORXBOOT" --max-transfers 5 --help >/dev/null || fail "--max-transfers 5 was refused"

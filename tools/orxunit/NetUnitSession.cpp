@@ -81,6 +81,10 @@ void CNetUnitSession::OnWriteRequest(const uint8_t*, size_t, uint64_t nNowUs, CU
         return;
     }
     m_nDeadlineUs = nNowUs + m_cfg.nTimeoutUs;
+    if (m_cfg.faults.nSilentAfter == 0) {  // a unit that asks, then never answers
+        m_eState = EState::Silent;
+        return;
+    }
     if (m_cfg.faults.nDropAck == 0 && !m_bAckDropped) {
         m_bAckDropped = true;
         return;

@@ -9,6 +9,7 @@
 
 #include "app/ORXBootApp.h"
 #include "ui/AboutDialog.h"
+#include "ui/ChosenMethods.h"
 #include "ui/HelpWindow.h"
 #include "ui/Pictures.h"
 #include "ui/PropNet.h"
@@ -37,13 +38,22 @@ CMainSheet::CMainSheet(const CServices& services, int nStartPage)
     } else {
         // A desktop window that stays up for hours belongs in the task bar, minimisable.
         setWindowFlag(Qt::WindowMinimizeButtonHint, true);
-        m_pSelect = new CPropSelect(*this);
-        m_pNet = new CPropNet(*this);
-        m_pSerial = new CPropSerial(*this);
-        m_pTransfer = new CPropTransfer(*this);
-        AddPage(m_pSelect);
-        AddPage(m_pNet);
-        AddPage(m_pSerial);
+        const CORXBootConfig& config = m_app.Config();
+        m_pMethods = new CChosenMethods(config.m_nBootNet.load() != 0,
+                                        config.m_nBootSerial.load() != 0, this);
+        connect(m_pMethods, &CChosenMethods::changed, this, [this] {
+            EnableStart(m_pMethods->Net() || m_pMethods->Serial() || ServersRunning());
+        });
+        const CPageContext ctx{m_app, m_boxes, m_files, *m_pMethods};
+        auto* pSelect = new CPropSelect(ctx);
+        connect(pSelect, &CPropSelect::aboutRequested, this, &CMainSheet::ShowAbout);
+        connect(pSelect, &CPropSelect::wizardModeRequested, this, [this] { SwitchMode(true); });
+        auto* pNet = new CPropNet(ctx);
+        auto* pSerial = new CPropSerial(ctx);
+        m_pTransfer = new CPropTransfer(ctx);
+        AddPage(pSelect);
+        AddPage(pNet);
+        AddPage(pSerial);
         AddPage(m_pTransfer);
     }
     // The help of the page shown, with the About box in it (no window manager lets us add
@@ -252,6 +262,7 @@ void CMainSheet::OnBootEvent(const CBootEvent& event) {
         m_pWizard->OnBootEvent(event);
     } else if (m_pTransfer && m_pTransfer->IsCreated()) {
         m_pTransfer->ShowBootEvent(event);
+        if (StatusOf(event)) UpdateTitle();
     }
 }
 

@@ -8,10 +8,8 @@
 #include "ui/PropertySheet.h"
 
 class CORXBootApp;
+class CChosenMethods;
 class CORXBootConfig;
-class CPropNet;
-class CPropSelect;
-class CPropSerial;
 class CPropTransfer;
 class CScreenSaverInhibitor;
 class CWindowPlaces;
@@ -69,9 +67,6 @@ public:
     bool SettingsReadOnly() const;
     IMessageBox& Boxes() const { return m_boxes; }
     IFileDialog& Files() const { return m_files; }
-    CPropSelect* SelectPage() const { return m_pSelect; }
-    CPropNet* NetPage() const { return m_pNet; }
-    CPropTransfer* TransferPage() const { return m_pTransfer; }
 
     void done(int nResult) override;
 
@@ -94,9 +89,7 @@ private:
     CScreenSaverInhibitor* m_pInhibitor;
     CWindowPlaces* m_pPlaces;
     const bool m_bWizard;
-    CPropSelect* m_pSelect = nullptr;
-    CPropNet* m_pNet = nullptr;
-    CPropSerial* m_pSerial = nullptr;
+    CChosenMethods* m_pMethods = nullptr;
     CPropTransfer* m_pTransfer = nullptr;
     CWizard* m_pWizard = nullptr;  // the wizard form's pages
     QPointer<CHelpWindow> m_pHelp;

@@ -14,11 +14,11 @@
 #include "platform/MessageBox.h"
 #include "platform/Socket.h"
 #include "ui/AddressSearchDialog.h"
+#include "ui/ChosenMethods.h"
 #include "ui/IpAddressCtrl.h"
-#include "ui/MainSheet.h"
 #include "ui/PageIds.h"
 #include "ui/Pictures.h"
-#include "ui/PropSelect.h"
+#include "ui/PropertySheet.h"
 
 namespace {
 constexpr int kSearchTries = 64;
@@ -28,13 +28,13 @@ QString Dotted(uint32_t dwAddrNet) {
 }
 }  // namespace
 
-CPropNet::CPropNet(CMainSheet& sheet)
+CPropNet::CPropNet(const CPageContext& ctx)
     : CPropertyPage(IDD_PROP_ETHERNET, tr("Ethernet")),
-      m_sheet(sheet),
-      m_strUnitName(QString::fromStdString(sheet.Config().m_strNetNode)),
-      m_bClearCache(sheet.Config().m_bNetCache),
-      m_nNodeType(sheet.Config().m_nNetType),
-      m_bDhcp(sheet.Config().m_bNetDhcp.load()) {
+      m_ctx(ctx),
+      m_strUnitName(QString::fromStdString(ctx.app.Config().m_strNetNode)),
+      m_bClearCache(ctx.app.Config().m_bNetCache),
+      m_nNodeType(ctx.app.Config().m_nNetType),
+      m_bDhcp(ctx.app.Config().m_bNetDhcp.load()) {
     setObjectName("pageEthernet");
     m_pAllUnits = new QRadioButton(tr("&Respond to all ORX equipment boot requests"), this);
     m_pAllUnits->setObjectName("radioAllUnits");
@@ -115,10 +115,12 @@ CPropNet::CPropNet(CMainSheet& sheet)
     connect(m_btnClearCache, &QCheckBox::clicked, this, [this] { SetModified(); });
     // A changed name is a change to apply, as on the other pages.
     connect(m_cmbUnitName, &QComboBox::editTextChanged, this, [this] { SetModified(); });
+    connect(&ctx.methods, &CChosenMethods::changed, this,
+            [this] { setEnabled(m_ctx.methods.Net() && m_ctx.app.SocketsAvailable()); });
 }
 
 void CPropNet::OnInitDialog() {
-    const CORXBootConfig& config = m_sheet.Config();
+    const CORXBootConfig& config = m_ctx.app.Config();
     m_btnClearCache->setChecked(m_bClearCache);
     m_pAllUnits->setChecked(m_nNodeType == 0);
     m_pOneUnit->setChecked(m_nNodeType == 1);
@@ -135,12 +137,12 @@ void CPropNet::OnInitDialog() {
 }
 
 bool CPropNet::EthernetUsable() const {
-    return m_sheet.SocketsAvailable() && m_sheet.SelectPage() && m_sheet.SelectPage()->NetChoice();
+    return m_ctx.app.SocketsAvailable() && m_ctx.methods.Net();
 }
 
 // The unit is given its address through the serial menu.
 bool CPropNet::UnitIpUsable() const {
-    return EthernetUsable() && m_sheet.SelectPage()->SerialChoice();
+    return EthernetUsable() && m_ctx.methods.Serial();
 }
 
 void CPropNet::UpdateControls() {
@@ -165,10 +167,10 @@ bool CPropNet::OnSetActive() {
 }
 
 void CPropNet::Refuse(const QString& strWhy, QWidget* pField) {
-    m_sheet.SetActivePage(this);  // a hidden field cannot take the focus
+    Sheet()->SetActivePage(this);  // a hidden field cannot take the focus
     const std::string strText = strWhy.toStdString();
-    m_sheet.App().LogMessage("%s", strText.c_str());
-    m_sheet.Boxes().Show(strText, MB_OK | MB_ICONEXCLAMATION);
+    m_ctx.app.LogMessage("%s", strText.c_str());
+    m_ctx.boxes.Show(strText, MB_OK | MB_ICONEXCLAMATION);
     pField->setFocus();
 }
 
@@ -197,7 +199,7 @@ bool CPropNet::CanApply() {
 }
 
 bool CPropNet::OnApply() {
-    CORXBootConfig& config = m_sheet.Config();
+    CORXBootConfig& config = m_ctx.app.Config();
     // Only a fixed address for a unit that boots over Ethernet is taken from the fields;
     // fields left incomplete where the user cannot reach them keep the saved address.
     const bool bTestAddress =
@@ -230,7 +232,7 @@ bool CPropNet::OnApply() {
         strText = QString("The ip %1 seems to be in use!? Cannot locate free ip!")
                       .arg(Dotted(result.dwAddr));
     }
-    if (!strText.isEmpty()) m_sheet.Boxes().Show(strText.toStdString(), MB_OK);
+    if (!strText.isEmpty()) m_ctx.boxes.Show(strText.toStdString(), MB_OK);
     return true;
 }
 
@@ -246,7 +248,7 @@ IAddressSearch::CResult CPropNet::TestAddress(uint32_t dwAddrNet) {
     m_pSearchLoop = &loop;
     // The search reports on its own thread; the page takes each report on this one, and
     // drops those of a search it no longer waits for.
-    const std::unique_ptr<IAddressSearch> pSearch = m_sheet.App().StartAddressSearch(
+    const std::unique_ptr<IAddressSearch> pSearch = m_ctx.app.StartAddressSearch(
         dwAddrNet, kSearchTries,
         [this, nSearch](uint32_t dwTry) {
             QMetaObject::invokeMethod(

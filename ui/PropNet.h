@@ -4,10 +4,10 @@
 #include <optional>
 
 #include "base/AddressSearchHandle.h"
+#include "ui/PageContext.h"
 #include "ui/PropertyPage.h"
 
 class CIpAddressCtrl;
-class CMainSheet;
 class QCheckBox;
 class QComboBox;
 class QEventLoop;
@@ -21,7 +21,7 @@ class QRadioButton;
 class CPropNet : public CPropertyPage {
     Q_OBJECT
 public:
-    explicit CPropNet(CMainSheet& sheet);
+    explicit CPropNet(const CPageContext& ctx);
 
 protected:
     void OnInitDialog() override;
@@ -38,7 +38,7 @@ private:
     // The test of the address, with a cancellable dialog while echo requests wait.
     IAddressSearch::CResult TestAddress(uint32_t dwAddrNet);
 
-    CMainSheet& m_sheet;
+    const CPageContext m_ctx;
     QLabel* m_stcMaskLabel;
     CIpAddressCtrl* m_ipMask;
     CIpAddressCtrl* m_ipAddress;

@@ -11,17 +11,14 @@
 
 #include "app/ORXBootApp.h"
 #include "base/TerminalText.h"
+#include "ui/ChosenMethods.h"
 #include "ui/FileDialog.h"
-#include "ui/MainSheet.h"
 #include "ui/PageIds.h"
 #include "ui/Pictures.h"
-#include "ui/PropNet.h"
+#include "ui/PropertySheet.h"
 
-CPropSelect::CPropSelect(CMainSheet& sheet)
-    : CPropertyPage(IDD_PROP_SELECT, tr("Select")),
-      m_sheet(sheet),
-      m_nNet(sheet.Config().m_nBootNet.load() != 0),
-      m_nSerial(sheet.Config().m_nBootSerial.load() != 0) {
+CPropSelect::CPropSelect(const CPageContext& ctx)
+    : CPropertyPage(IDD_PROP_SELECT, tr("Select")), m_ctx(ctx) {
     setObjectName("pageSelect");
     auto* pHeading = new QLabel(tr("Merovan Boot Server"), this);
     QFont font = pHeading->font();
@@ -53,7 +50,7 @@ CPropSelect::CPropSelect(CMainSheet& sheet)
     pAbout->setObjectName("buttonAbout");
     auto* pWizard = new QPushButton(tr("&Wizard Mode"), this);
     pWizard->setObjectName("buttonWizard");
-    pWizard->setEnabled(!m_sheet.SettingsReadOnly());
+    pWizard->setEnabled(!m_ctx.app.SettingsReadOnly());
     auto* pBootloader = new QCheckBox(tr("Updating bootloader"), this);
     pBootloader->setEnabled(false);
     auto* pPicture = new QLabel(this);
@@ -80,14 +77,13 @@ CPropSelect::CPropSelect(CMainSheet& sheet)
     pBottom->addWidget(pWizard);
     pLayout->addLayout(pBottom);
 
-    connect(m_pNet, &QCheckBox::clicked, this, [this] {
-        m_nNet = !m_nNet;
-        UpdateControls();
+    CChosenMethods& methods = m_ctx.methods;
+    connect(m_pNet, &QCheckBox::clicked, this, [this, &methods] {
+        methods.Set(!methods.Net(), methods.Serial());
         SetModified();
     });
-    connect(m_pSerial, &QCheckBox::clicked, this, [this] {
-        m_nSerial = !m_nSerial;
-        UpdateControls();
+    connect(m_pSerial, &QCheckBox::clicked, this, [this, &methods] {
+        methods.Set(methods.Net(), !methods.Serial());
         SetModified();
     });
     // Leaving the field matches its text to an entry and reports a choice: only another
@@ -98,34 +94,28 @@ CPropSelect::CPropSelect(CMainSheet& sheet)
     connect(m_pBootFile, &QComboBox::editTextChanged, this, changed);
     connect(m_pBootFile, &QComboBox::activated, this, changed);
     connect(pBrowse, &QPushButton::clicked, this, &CPropSelect::Browse);
-    connect(pAbout, &QPushButton::clicked, &m_sheet, &CMainSheet::ShowAbout);
-    connect(pWizard, &QPushButton::clicked, this, [this] { m_sheet.SwitchMode(true); });
+    connect(pAbout, &QPushButton::clicked, this, &CPropSelect::aboutRequested);
+    connect(pWizard, &QPushButton::clicked, this, &CPropSelect::wizardModeRequested);
 }
 
 void CPropSelect::OnInitDialog() {
-    m_pNet->setChecked(m_nNet != 0);
-    m_pSerial->setChecked(m_nSerial != 0);
-    UpdateControls();
-    m_pNet->setEnabled(m_sheet.SocketsAvailable());
+    m_pNet->setChecked(m_ctx.methods.Net());
+    m_pSerial->setChecked(m_ctx.methods.Serial());
+    m_ctx.methods.Set(m_ctx.methods.Net(), m_ctx.methods.Serial());
+    m_pNet->setEnabled(m_ctx.app.SocketsAvailable());
     m_pBootFile->clear();
     QStringList arrFiles;
-    for (const std::string& str : m_sheet.Config().m_arrBootFiles)
+    for (const std::string& str : m_ctx.app.Config().m_arrBootFiles)
         arrFiles << QString::fromStdString(str);
     arrFiles.sort(Qt::CaseInsensitive);  // the list shows the history sorted
     m_pBootFile->addItems(arrFiles);
-    m_strShown = QString::fromStdString(m_sheet.Config().m_strBootFile);
+    m_strShown = QString::fromStdString(m_ctx.app.Config().m_strBootFile);
     m_pBootFile->setEditText(m_strShown);
-}
-
-void CPropSelect::UpdateControls() {
-    const bool bNetUsable = m_nNet != 0 && m_sheet.SocketsAvailable();
-    if (CPropNet* pNet = m_sheet.NetPage()) pNet->setEnabled(bNetUsable);
-    m_sheet.EnableStart(m_nNet != 0 || m_nSerial != 0 || m_sheet.ServersRunning());
 }
 
 void CPropSelect::Browse() {
     const std::optional<std::string> strPath =
-        m_sheet.Files().OpenBootFile(this, m_pBootFile->currentText().toStdString());
+        m_ctx.files.OpenBootFile(this, m_pBootFile->currentText().toStdString());
     if (!strPath) return;
     m_pBootFile->setEditText(QString::fromStdString(*strPath));
     SetModified();
@@ -134,11 +124,11 @@ void CPropSelect::Browse() {
 bool CPropSelect::CanApply() {
     const std::string strFile = m_pBootFile->currentText().toStdString();
     if (!HasControlBytes(strFile)) return true;
-    m_sheet.SetActivePage(this);
+    Sheet()->SetActivePage(this);
     const std::string strMessage =
         "The boot file name holds a line break or a control character: " + PrintableText(strFile);
-    m_sheet.App().LogMessage("%s", strMessage.c_str());
-    m_sheet.Boxes().Show(strMessage, MB_OK | MB_ICONSTOP);
+    m_ctx.app.LogMessage("%s", strMessage.c_str());
+    m_ctx.boxes.Show(strMessage, MB_OK | MB_ICONSTOP);
     m_pBootFile->setFocus();
     return false;
 }
@@ -147,10 +137,10 @@ bool CPropSelect::OnApply() {
     const QString strText = m_pBootFile->currentText();
     const std::string strFile = strText.toStdString();
     m_strShown = strText;
-    CORXBootConfig& config = m_sheet.Config();
+    CORXBootConfig& config = m_ctx.app.Config();
     config.m_strBootFile = strFile;
-    config.m_nBootNet = m_nNet;
-    config.m_nBootSerial = m_nSerial;
+    config.m_nBootNet = m_ctx.methods.Net() ? 1 : 0;
+    config.m_nBootSerial = m_ctx.methods.Serial() ? 1 : 0;
     // An empty name is no file: the history never holds one.
     if (!strText.isEmpty() && m_pBootFile->findText(strText, Qt::MatchStartsWith) < 0) {
         config.m_arrBootFiles.insert(config.m_arrBootFiles.begin(), strFile);

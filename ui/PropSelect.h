@@ -1,9 +1,9 @@
 #pragma once
 #include <QString>
 
+#include "ui/PageContext.h"
 #include "ui/PropertyPage.h"
 
-class CMainSheet;
 class QCheckBox;
 class QComboBox;
 
@@ -11,11 +11,11 @@ class QComboBox;
 class CPropSelect : public CPropertyPage {
     Q_OBJECT
 public:
-    explicit CPropSelect(CMainSheet& sheet);
+    explicit CPropSelect(const CPageContext& ctx);
 
-    // The method choices as last clicked (the other pages follow these, not the settings).
-    bool NetChoice() const { return m_nNet != 0; }
-    bool SerialChoice() const { return m_nSerial != 0; }
+signals:
+    void aboutRequested();
+    void wizardModeRequested();
 
 protected:
     void OnInitDialog() override;
@@ -23,12 +23,9 @@ protected:
     bool OnApply() override;
 
 private:
-    void UpdateControls();
     void Browse();
 
-    CMainSheet& m_sheet;
-    int m_nNet;
-    int m_nSerial;
+    const CPageContext m_ctx;
     QCheckBox* m_pNet;
     QCheckBox* m_pSerial;
     QComboBox* m_pBootFile;

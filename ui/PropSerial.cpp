@@ -8,19 +8,18 @@
 #include <QVBoxLayout>
 
 #include "app/ORXBootApp.h"
-#include "ui/MainSheet.h"
+#include "ui/ChosenMethods.h"
 #include "ui/PageIds.h"
 #include "ui/Pictures.h"
-#include "ui/PropSelect.h"
 
-CPropSerial::CPropSerial(CMainSheet& sheet)
+CPropSerial::CPropSerial(const CPageContext& ctx)
     : CPropertyPage(IDD_PROP_SERIAL, tr("Serial")),
-      m_sheet(sheet),
-      m_strBaud(QString::number(sheet.Config().m_nComBaud)),
-      m_nProtocol(sheet.Config().m_nComProtocol.load()),
-      m_strPort(QString::fromStdString(sheet.Config().m_strComPort)),
-      m_bAllPorts(sheet.Config().m_nComOpenAllPorts != 0),
-      m_bAutoMenu(sheet.Config().m_nComAutoMenu.load() != 0) {
+      m_ctx(ctx),
+      m_strBaud(QString::number(ctx.app.Config().m_nComBaud)),
+      m_nProtocol(ctx.app.Config().m_nComProtocol.load()),
+      m_strPort(QString::fromStdString(ctx.app.Config().m_strComPort)),
+      m_bAllPorts(ctx.app.Config().m_nComOpenAllPorts != 0),
+      m_bAutoMenu(ctx.app.Config().m_nComAutoMenu.load() != 0) {
     setObjectName("pageSerial");
     m_pAllPorts = new QCheckBox(tr("Open and monitor A&LL serial ports."), this);
     m_pAllPorts->setObjectName("checkAllPorts");
@@ -74,7 +73,7 @@ void CPropSerial::OnInitDialog() {
     m_pProtocol->setCurrentIndex(
         m_nProtocol >= 0 && m_nProtocol < m_pProtocol->count() ? m_nProtocol : -1);
     m_pPort->clear();
-    for (const std::string& strName : m_sheet.App().EnumerateSerialPorts())
+    for (const std::string& strName : m_ctx.app.EnumerateSerialPorts())
         m_pPort->addItem(QString::fromStdString(strName));
     // The saved port shows even when it is not there now.
     m_pPort->setCurrentIndex(m_pPort->findText(m_strPort, Qt::MatchStartsWith));
@@ -82,14 +81,14 @@ void CPropSerial::OnInitDialog() {
 }
 
 bool CPropSerial::OnSetActive() {
-    const bool bSerial = m_sheet.SelectPage() && m_sheet.SelectPage()->SerialChoice();
+    const bool bSerial = m_ctx.methods.Serial();
     m_pAllPorts->setEnabled(bSerial);
     m_pProtocol->setEnabled(bSerial);
     return true;
 }
 
 bool CPropSerial::OnApply() {
-    CORXBootConfig& config = m_sheet.Config();
+    CORXBootConfig& config = m_ctx.app.Config();
     config.m_nComOpenAllPorts = m_pAllPorts->isChecked() ? 1 : 0;
     config.m_strComPort = m_pPort->currentText().toStdString();
     // The entries are plain numbers; no rate chosen is 0.
@@ -102,5 +101,5 @@ bool CPropSerial::OnApply() {
 // The terminal opens on the settings shown here, saved at once whatever the sheet does.
 void CPropSerial::OpenTerminal() {
     OnApply();
-    m_sheet.App().OpenTerminal();
+    m_ctx.app.OpenTerminal();
 }

@@ -1,9 +1,9 @@
 #pragma once
 #include <QString>
 
+#include "ui/PageContext.h"
 #include "ui/PropertyPage.h"
 
-class CMainSheet;
 class QCheckBox;
 class QComboBox;
 
@@ -11,7 +11,7 @@ class QComboBox;
 class CPropSerial : public CPropertyPage {
     Q_OBJECT
 public:
-    explicit CPropSerial(CMainSheet& sheet);
+    explicit CPropSerial(const CPageContext& ctx);
 
 protected:
     void OnInitDialog() override;
@@ -21,7 +21,7 @@ protected:
 private:
     void OpenTerminal();
 
-    CMainSheet& m_sheet;
+    const CPageContext m_ctx;
     // As loaded from the settings; the controls hold them from the first show on.
     const QString m_strBaud;
     const int m_nProtocol;

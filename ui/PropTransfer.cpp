@@ -14,13 +14,12 @@
 #include "platform/FileAccess.h"
 #include "platform/LastError.h"
 #include "platform/MessageBox.h"
+#include "ui/ChosenMethods.h"
 #include "ui/FileDialog.h"
 #include "ui/FrameGate.h"
 #include "ui/LogView.h"
-#include "ui/MainSheet.h"
 #include "ui/PageIds.h"
 #include "ui/Pictures.h"
-#include "ui/PropSelect.h"
 
 namespace {
 // Engine texts end in CR LF; the log breaks lines at "\n".
@@ -39,8 +38,8 @@ void KeepPlaceWhenHidden(QWidget* pWidget) {
 }
 }  // namespace
 
-CPropTransfer::CPropTransfer(CMainSheet& sheet)
-    : CPropertyPage(IDD_PROP_TRANSFER, tr("Transfer")), m_sheet(sheet) {
+CPropTransfer::CPropTransfer(const CPageContext& ctx)
+    : CPropertyPage(IDD_PROP_TRANSFER, tr("Transfer")), m_ctx(ctx) {
     setObjectName("pageTransfer");
     m_pPicture = new QLabel(this);
     m_pPicture->setObjectName("methodPicture");
@@ -71,7 +70,7 @@ CPropTransfer::CPropTransfer(CMainSheet& sheet)
         pRows->addWidget(m_arrBars[n], i, 1);
         pRows->addWidget(m_arrCancel[n], i, 2);
         connect(m_arrCancel[n], &QPushButton::clicked, this,
-                [this] { m_sheet.Boxes().Show("Sorry this feature is not available.", MB_OK); });
+                [this] { m_ctx.boxes.Show("Sorry this feature is not available.", MB_OK); });
     }
     for (int i = 0; i < kSlots; ++i) NameSlot(i);
     pRows->setColumnStretch(1, 1);
@@ -110,31 +109,30 @@ CPropTransfer::CPropTransfer(CMainSheet& sheet)
 }
 
 void CPropTransfer::OnInitDialog() {
-    m_pCloseDone->setChecked(m_sheet.Config().m_bTranCloseDone);
-    m_pAutoStart->setChecked(m_sheet.Config().m_bTranAutoStart);
+    m_pCloseDone->setChecked(m_ctx.app.Config().m_bTranCloseDone);
+    m_pAutoStart->setChecked(m_ctx.app.Config().m_bTranAutoStart);
     m_pLog->AddText(QStringLiteral("Press Start..."));
 }
 
 bool CPropTransfer::OnSetActive() {
     EPicture ePicture = EPicture::Select;
-    if (!m_sheet.ServersRunning()) {
-        const CPropSelect* pSelect = m_sheet.SelectPage();
-        if (pSelect && pSelect->NetChoice()) {
+    if (!m_ctx.app.ServersRunning()) {
+        if (m_ctx.methods.Net()) {
             ePicture = EPicture::NetTransfer;
-        } else if (pSelect && pSelect->SerialChoice()) {
+        } else if (m_ctx.methods.Serial()) {
             ePicture = EPicture::SerialTransfer;
         }
     } else {
-        ePicture = m_sheet.Config().m_nBootNet.load() != 0 ? EPicture::NetTransfer
-                                                           : EPicture::SerialTransfer;
+        ePicture = m_ctx.app.Config().m_nBootNet.load() != 0 ? EPicture::NetTransfer
+                                                             : EPicture::SerialTransfer;
     }
     m_pPicture->setPixmap(Picture(ePicture, 64));
     return true;
 }
 
 bool CPropTransfer::OnApply() {
-    m_sheet.Config().m_bTranCloseDone = m_pCloseDone->isChecked();
-    m_sheet.Config().m_bTranAutoStart = m_pAutoStart->isChecked();
+    m_ctx.app.Config().m_bTranCloseDone = m_pCloseDone->isChecked();
+    m_ctx.app.Config().m_bTranAutoStart = m_pAutoStart->isChecked();
     return true;
 }
 
@@ -154,8 +152,7 @@ void CPropTransfer::NameSlot(int nSlot) {
 
 void CPropTransfer::ShowBootEvent(const CBootEvent& event) {
     if (StatusOf(event)) {
-        m_pHint->setVisible(m_sheet.ServersRunning() && m_sheet.App().TransferCount() == 0);
-        m_sheet.UpdateTitle();
+        m_pHint->setVisible(m_ctx.app.ServersRunning() && m_ctx.app.TransferCount() == 0);
     } else if (const auto* pLine = std::get_if<CLogLine>(&event)) {
         m_pGate->Touch();
         // The empty text clears the log; a line ends in a line break.
@@ -170,11 +167,11 @@ void CPropTransfer::ShowBootEvent(const CBootEvent& event) {
 // The lines as shown, as plain text.
 void CPropTransfer::SaveLog() {
     const std::optional<std::string> strPath =
-        m_sheet.Files().SaveFile(this, tr("Save the Log As").toStdString(), "orxboot-log.txt",
-                                 tr("Text files (*.txt)").toStdString());
+        m_ctx.files.SaveFile(this, tr("Save the Log As").toStdString(), "orxboot-log.txt",
+                             tr("Text files (*.txt)").toStdString());
     if (!strPath) return;
     if (!ReplaceFile(*strPath, m_pLog->toPlainText().toStdString())) {
-        m_sheet.Boxes().Show(
+        m_ctx.boxes.Show(
             "The log could not be saved to '" + *strPath + "': " + FormatErrorText(GetLastError()),
             MB_OK | MB_ICONSTOP);
     }

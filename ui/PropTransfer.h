@@ -3,11 +3,11 @@
 #include <string>
 
 #include "base/BootEvents.h"
+#include "ui/PageContext.h"
 #include "ui/PropertyPage.h"
 
 class CFrameGate;
 class CLogView;
-class CMainSheet;
 class QCheckBox;
 class QLabel;
 class QProgressBar;
@@ -19,7 +19,7 @@ class CPropTransfer : public CPropertyPage {
     Q_OBJECT
 public:
     static constexpr int kSlots = BOOT_VISIBLE_SLOTS;
-    explicit CPropTransfer(CMainSheet& sheet);
+    explicit CPropTransfer(const CPageContext& ctx);
 
     // What the engine reports: the rows, the log and the status events.
     void ShowBootEvent(const CBootEvent& event);
@@ -36,7 +36,7 @@ private:
     void NameSlot(int nSlot);
     void SaveLog();
 
-    CMainSheet& m_sheet;
+    const CPageContext m_ctx;
     QLabel* m_pPicture;
     QLabel* m_pHint;
     CLogView* m_pLog;

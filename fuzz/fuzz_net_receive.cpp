@@ -41,14 +41,12 @@ void CheckSent(CFakeSocket& socket) {
 }
 
 void CheckTransfers(CTransferTable& transfers) {
-    transfers.Locked([](const CTransferTable::CList& arr) {
-        Check(arr.size() <= 4);
-        for (size_t i = 0; i < arr.size(); ++i) {
-            Check(arr[i]->m_nSent <= kImageLength);
-            for (size_t j = i + 1; j < arr.size(); ++j)
-                Check(arr[i]->Unit().dwAddr != arr[j]->Unit().dwAddr);
-        }
-    });
+    const std::vector<CTransferRow> arr = transfers.Rows();
+    Check(arr.size() <= 4);
+    for (size_t i = 0; i < arr.size(); ++i) {
+        Check(arr[i].nSent <= kImageLength);
+        for (size_t j = i + 1; j < arr.size(); ++j) Check(arr[i].unit.dwAddr != arr[j].unit.dwAddr);
+    }
 }
 }  // namespace
 
@@ -97,7 +95,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
         CheckTransfers(rig.transfers);
     }
     net.Stop();
-    while (std::unique_ptr<CTransferNode> p = rig.transfers.TakeFirst())
-        net.DestroyTransfer(std::move(p));
+    while (CTakenTransfer p = rig.transfers.TakeFirst()) net.DestroyTransfer(std::move(p.pNode));
     return 0;
 }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/BootEvents.h"
 #include "net/ArpClearing.h"
@@ -89,6 +90,8 @@ private:
     void OnHeldReply(std::unique_ptr<CNetTransfer> pHeld, const CSockAddr& from);
     // The oldest network transfer whose write request is unanswered past its first time-out.
     CNetTransfer* FindSilentTransfer();
+    // The network transfer of the address; null when it has none.
+    CNetTransfer* FindLive(uint32_t dwAddr) const;
     void ReportBeyondBound();
 
     const CPlatformServices& m_sys;
@@ -113,6 +116,9 @@ private:
     size_t m_nMaxTransfers = DEFAULT_MAX_TRANSFERS;
     // Boot requests held beyond the bound, oldest first, each with its write request sent.
     std::deque<std::unique_ptr<CNetTransfer>> m_arrHeld;
+    // The network transfers in the list, in the order they began. UI thread only: what they
+    // hold besides their byte count is this thread's, so it is read without the list's lock.
+    std::vector<CNetTransfer*> m_arrLive;
     // Since the last report: requests beyond the bound, and held units that took the place
     // of silent transfers.
     uint32_t m_nBeyondBound = 0;

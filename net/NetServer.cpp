@@ -91,14 +91,17 @@ void CNetBootServer::Stop() {
 }
 
 void CNetBootServer::DestroyTransfer(std::unique_ptr<CTransferNode> pTransfer) {
-    if (pTransfer) ClearArpEntry(pTransfer->Unit().dwAddr);
+    if (!pTransfer) return;
+    std::erase(m_arrLive, pTransfer.get());
+    ClearArpEntry(pTransfer->Unit().dwAddr);
 }
 
 void CNetBootServer::EndTransfer(CNetTransfer* pNode, std::optional<EFailReason> eFailure) {
-    const uint32_t nBytes = pNode->m_nSent;
     const uint32_t dwElapsedMs = pNode->ElapsedMs(m_sys.pClock->GetTickCount());
     CUnitRef unit = pNode->Unit();
-    DestroyTransfer(m_transfers.Remove(pNode));
+    CTakenTransfer taken = m_transfers.Remove(pNode);
+    const uint32_t nBytes = taken.nSent;
+    DestroyTransfer(std::move(taken.pNode));
     if (eFailure) {
         m_reports.PostStatus(CTransferFailed{std::move(unit), *eFailure, {}, nBytes, dwElapsedMs});
     } else {
@@ -115,17 +118,14 @@ void CNetBootServer::LogUnitLine(const CTransferNode& node, const std::string& s
 // Every datagram from a unit with a transfer, whatever it holds, moves it on by one packet.
 void CNetBootServer::OnUnitReply(CNetTransfer* pNode, const CSockAddr& from) {
     enum { SEND_DATA, SEND_JUMP, COMPLETED } step = COMPLETED;
-    // Serial threads read the node's byte count under this lock for their reports.
-    m_transfers.Locked([&](const CTransferTable::CList&) {
-        pNode->m_addrPeer = from;  // the unit may answer from a new port
-        if (pNode->m_nSent < m_image.Length()) {
-            pNode->BuildNextData(m_image);
-            step = SEND_DATA;
-        } else if (!pNode->m_bJumpSent) {
-            pNode->BuildJump();
-            step = SEND_JUMP;
-        }
-    });
+    pNode->m_addrPeer = from;  // the unit may answer from a new port
+    if (const uint32_t nBytes = pNode->BuildNextData(m_image)) {
+        m_transfers.AddSent(pNode, nBytes);
+        step = SEND_DATA;
+    } else if (!pNode->m_bJumpSent) {
+        pNode->BuildJump();
+        step = SEND_JUMP;
+    }
     if (step == COMPLETED) {
         LogUnitLine(*pNode, "Transmission completed.");
         EndTransfer(pNode, std::nullopt);
@@ -195,14 +195,7 @@ void CNetBootServer::OnServerReceive() {
         return;
     }
     const size_t nLen = static_cast<size_t>(nReceived);
-    // Only this thread removes network transfers, so the pointer outlives the lock.
-    CNetTransfer* pNode = m_transfers.Locked([&](const CTransferTable::CList& arr) {
-        for (const auto& p : arr) {
-            if (!p->IsSerial() && p->Unit().dwAddr == from.dwAddr)
-                return static_cast<CNetTransfer*>(p.get());
-        }
-        return static_cast<CNetTransfer*>(nullptr);
-    });
+    CNetTransfer* pNode = FindLive(from.dwAddr);
     if (!pNode) {
         if (nLen == BOOT_REQUEST_LEN) {
             OnBootRequest(buf, nLen, from);
@@ -216,16 +209,9 @@ void CNetBootServer::OnServerReceive() {
 
 void CNetBootServer::CheckRetransmits() {
     ReportBeyondBound();
-    // A snapshot, so that serial threads adding or removing their transfers meanwhile
-    // neither shift a network transfer past the walk nor have it examined twice.
-    std::vector<CNetTransfer*> arrNodes;
-    m_transfers.Locked([&](const CTransferTable::CList& arr) {
-        for (const auto& p : arr) {
-            if (!p->IsSerial()) arrNodes.push_back(static_cast<CNetTransfer*>(p.get()));
-        }
-    });
-    // Only this thread removes network transfers, and the walk only the one it is at, so every
-    // node taken stays valid. Nothing in the walk waits: one reading of the clock serves all.
+    // A copy, as the walk ends transfers; it ends only the one it is at, so every node
+    // after it stays valid. Nothing in the walk waits: one reading of the clock serves all.
+    const std::vector<CNetTransfer*> arrNodes = m_arrLive;
     const uint32_t dwNow = m_sys.pClock->GetTickCount();
     for (CNetTransfer* pNode : arrNodes) {
         const uint32_t nShift =
@@ -242,6 +228,12 @@ void CNetBootServer::CheckRetransmits() {
         LogUnitLine(*pNode, "Failed Transfer");
         EndTransfer(pNode, EFailReason::NoAcknowledgement);
     }
+}
+
+CNetTransfer* CNetBootServer::FindLive(uint32_t dwAddr) const {
+    for (CNetTransfer* p : m_arrLive)
+        if (p->Unit().dwAddr == dwAddr) return p;
+    return nullptr;
 }
 
 void CNetBootServer::ClearArpEntry(uint32_t dwAddr) {

@@ -16,19 +16,20 @@ CNetTransfer::CNetTransfer(CUnitRef unit, IClock& clock)
 
 void CNetTransfer::Advance(uint32_t n) {
     ++m_wBlock;
-    m_nSent += n;
+    m_nOffset += n;
     m_nRetries = 0;
     m_dwLastSend = m_clock.GetTickCount();
 }
 
-bool CNetTransfer::BuildNextData(const CTransferFile& image) {
-    if (m_nSent >= image.Length()) return false;
-    const size_t nPacket = BuildDataBlock(m_pPacket.get(), image.Data(), image.Length(), m_nSent,
+uint32_t CNetTransfer::BuildNextData(const CTransferFile& image) {
+    if (m_nOffset >= image.Length()) return 0;
+    const size_t nPacket = BuildDataBlock(m_pPacket.get(), image.Data(), image.Length(), m_nOffset,
                                           m_wBlock, DATA_BLOCK_MAX);
-    if (nPacket == 0) return false;
+    if (nPacket == 0) return 0;
     m_nPacketLen = static_cast<uint32_t>(nPacket);
-    Advance(static_cast<uint32_t>(nPacket - DATA_HEADER_LEN));
-    return true;
+    const auto nBytes = static_cast<uint32_t>(nPacket - DATA_HEADER_LEN);
+    Advance(nBytes);
+    return nBytes;
 }
 
 void CNetTransfer::BuildJump() {

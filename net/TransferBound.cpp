@@ -16,6 +16,7 @@ constexpr uint32_t kSilentMs = 1000;
 CNetTransfer* CNetBootServer::AddTransfer(std::unique_ptr<CNetTransfer> pNew) {
     CNetTransfer* pNode = pNew.get();
     m_transfers.Add(std::move(pNew));
+    m_arrLive.push_back(pNode);
     LogUnitLine(*pNode, "Starting Transfer");
     m_reports.PostStatus(CTransferStarted{pNode->Unit(), m_image.Length()});
     return pNode;
@@ -55,16 +56,12 @@ void CNetBootServer::OnHeldReply(std::unique_ptr<CNetTransfer> pHeld, const CSoc
 
 CNetTransfer* CNetBootServer::FindSilentTransfer() {
     const uint32_t dwNow = m_sys.pClock->GetTickCount();
-    return m_transfers.Locked([&](const CTransferTable::CList& arr) {
-        for (const auto& pEntry : arr) {
-            if (pEntry->IsSerial()) continue;
-            auto* p = static_cast<CNetTransfer*>(pEntry.get());
-            if (p->m_nSent == 0 && !p->m_bJumpSent &&
-                (p->m_nRetries > 0 || dwNow - p->m_dwLastSend >= kSilentMs))
-                return p;
-        }
-        return static_cast<CNetTransfer*>(nullptr);
-    });
+    for (CNetTransfer* p : m_arrLive) {
+        if (p->m_nOffset == 0 && !p->m_bJumpSent &&
+            (p->m_nRetries > 0 || dwNow - p->m_dwLastSend >= kSilentMs))
+            return p;
+    }
+    return nullptr;
 }
 
 void CNetBootServer::ReportBeyondBound() {

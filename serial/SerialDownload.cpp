@@ -36,15 +36,15 @@ bool CSerialBootServer::SerialDownload(CTransferSerial::CLine& port) {
 
     // Takes the entry out of the list and destroys it, unless someone else already did.
     auto fnRelease = [&] {
-        std::unique_ptr<CTransferNode> pGone = m_transfers.Remove(pNode);
-        if (!pGone) return;
+        const CTakenTransfer gone = m_transfers.Remove(pNode);
+        if (!gone) return;
         port.ClearTransfer(pNode);
     };
-    // The byte counter is read by other threads' progress and status posts under the lock.
+    // Other threads read the list's count for their progress and status posts.
     uint32_t nSent = 0;
     auto fnAdvance = [&](uint32_t n) {
         nSent += n;
-        m_transfers.Locked([&](const CTransferTable::CList&) { pNode->m_nSent += n; });
+        m_transfers.AddSent(pNode, n);
     };
 
     if (!m_image.BuildRecordIndex()) {

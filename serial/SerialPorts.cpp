@@ -146,12 +146,6 @@ std::optional<uint32_t> CSerialBootServer::FirstSerialBytesSent() {
         pTransfer = m_arrSerialPorts.front()->CurrentTransfer();
     }
     if (!pTransfer) return std::nullopt;
-    // The port's thread may have ended that transfer meanwhile: only one still in the
-    // list is alive, and its counter changes under this lock.
-    return m_transfers.Locked([&](const CTransferTable::CList& arr) -> std::optional<uint32_t> {
-        for (const auto& pNode : arr) {
-            if (pNode.get() == pTransfer) return pNode->m_nSent;
-        }
-        return std::nullopt;
-    });
+    // The port's thread may have ended that transfer meanwhile: the list knows.
+    return m_transfers.Sent(pTransfer);
 }

@@ -94,10 +94,10 @@ void CServerManager::StopServers() {
     // ports gone, what is left of a serial transfer is only its entry.
     m_serial.CloseSerialPorts();
     m_image.Unload();
-    while (std::unique_ptr<CTransferNode> pTransfer = m_transfers.TakeFirst()) {
-        CTransferHalted halted{pTransfer->Unit(), pTransfer->m_nSent,
-                               pTransfer->ElapsedMs(m_sys.pClock->GetTickCount())};
-        if (!pTransfer->IsSerial()) m_net.DestroyTransfer(std::move(pTransfer));
+    while (CTakenTransfer taken = m_transfers.TakeFirst()) {
+        CTransferHalted halted{taken.pNode->Unit(), taken.nSent,
+                               taken.pNode->ElapsedMs(m_sys.pClock->GetTickCount())};
+        if (!taken.pNode->IsSerial()) m_net.DestroyTransfer(std::move(taken.pNode));
         m_events.Post(std::move(halted));
     }
     m_net.FinishArpClearing();
@@ -108,8 +108,7 @@ void CServerManager::StopServers() {
 }
 
 std::optional<CTransferView> CServerManager::FirstTransfer() {
-    return m_transfers.Locked([](const CTransferTable::CList& arr) -> std::optional<CTransferView> {
-        if (arr.empty()) return std::nullopt;
-        return CTransferView{arr.front()->Name(), !arr.front()->IsSerial()};
-    });
+    const std::vector<CTransferRow> arrRows = m_transfers.Rows();
+    if (arrRows.empty()) return std::nullopt;
+    return CTransferView{arrRows.front().unit.strName, !arrRows.front().unit.bSerial};
 }

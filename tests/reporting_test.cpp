@@ -30,7 +30,7 @@ TEST_F(ReportingTest, ProgressIsRoundedAndPostedOnlyOnChange) {
     ASSERT_TRUE(LoadImage(MakeImageBytes(1000)));
     CTransferNode* p = AddSerialTransfer("COM1");
     for (uint32_t nSent : {4, 4, 5, 994, 995, 1000}) {
-        p->m_nSent = nSent;
+        transfers.AddSent(p, nSent - transfers.Sent(p).value_or(0));
         reports.PostProgress(0);
     }
     reports.PostProgress(3);  // a slot with no transfer always reports -1
@@ -45,7 +45,7 @@ TEST_F(ReportingTest, ProgressIsRoundedAndPostedOnlyOnChange) {
 TEST_F(ReportingTest, StatusEventRepostsEverySlotThenTheEvent) {
     ASSERT_TRUE(LoadImage(MakeImageBytes(1000)));
     CTransferNode* pFirst = AddSerialTransfer("COM1");
-    pFirst->m_nSent = 500;
+    transfers.AddSent(pFirst, 500);
     AddSerialTransfer("UNIT7");
     reports.PostStatus(CTransferStarted{pFirst->Unit(), 1000});
     std::vector<std::string> seen;

@@ -21,34 +21,22 @@ void CTransferReporter::LogTransferMessage(int nSlot, const char* pszFormat, ...
     va_start(args, pszFormat);
     const std::string strText = FormatV(pszFormat, args);
     va_end(args);
-    const std::string strLine = m_transfers.Locked([&](const CTransferTable::CList& arr) {
-        if (nSlot < 0 || static_cast<size_t>(nSlot) >= arr.size()) return std::string();
-        return arr[static_cast<size_t>(nSlot)]->Name() + ": " + strText;
-    });
-    if (!strLine.empty()) m_events.Post(CLogLine{strLine});
+    const std::optional<std::string> strName = m_transfers.NameAt(nSlot);
+    if (strName) m_events.Post(CLogLine{*strName + ": " + strText});
 }
 
 void CTransferReporter::PostProgress(int nSlot) {
     if (nSlot < 0 || !m_events.ViewAttached()) return;
-    m_transfers.Locked([&](const CTransferTable::CList& arr) {
-        int32_t nPercent = -1;
-        if (static_cast<size_t>(nSlot) < arr.size()) {
-            CTransferNode& node = *arr[static_cast<size_t>(nSlot)];
-            nPercent = PercentOf(node.m_nSent, m_image.Length());
-            if (nPercent == node.m_nLastPercent) return;
-            node.m_nLastPercent = nPercent;
-        }
-        // Posted under the lock so that two threads' progress keeps the list's order.
-        m_events.Post(CSlotProgress{nSlot, nPercent});
-    });
+    m_transfers.WithProgress(
+        nSlot, [&](uint32_t nSent) { return PercentOf(nSent, m_image.Length()); },
+        [&](int32_t nPercent) {
+            m_events.Post(CSlotProgress{nSlot, nPercent});
+        });
 }
 
 void CTransferReporter::PostStatus(CBootEvent event) {
     for (int nSlot = 0; nSlot < BOOT_VISIBLE_SLOTS; ++nSlot) {
-        std::string strName = m_transfers.Locked([&](const CTransferTable::CList& arr) {
-            const size_t i = static_cast<size_t>(nSlot);
-            return i < arr.size() ? arr[i]->Name() : std::string();
-        });
+        std::string strName = m_transfers.NameAt(nSlot).value_or(std::string());
         m_events.Post(CSlotLabel{nSlot, std::move(strName)});
         PostProgress(nSlot);
     }

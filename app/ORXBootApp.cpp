@@ -31,8 +31,7 @@ bool CORXBootApp::InitInstance(IAppFront& front) {
     }
     LocateSettingsFile("orxboot");
     LoadConfig();
-    OpenHistoryFile();
-    m_reporter.AttachRecorder(&m_recorder);
+    KeepRecords();
     for (;;) {
         const bool bWizard = m_config.m_bWizardMode;
         if (bWizard && front.HasSheet()) {
@@ -61,8 +60,9 @@ int CORXBootApp::ExitInstance() {
     return m_pFront ? m_pFront->ExitCode() : 0;
 }
 
-void CORXBootApp::OpenHistoryFile() {
-    if (m_strHistoryFolder.empty()) return;
+void CORXBootApp::KeepRecords() {
+    m_reporter.AttachRecorder(&m_recorder);
+    if (m_strHistoryFolder.empty() || m_pHistory) return;
     m_pHistory = std::make_unique<CBootHistory>(m_strHistoryFolder);
     m_recorder.SetHistory(m_pHistory.get());
     if (m_pHistory->Open()) return;

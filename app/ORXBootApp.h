@@ -99,6 +99,9 @@ public:
     // Where InitInstance opens the history, once this copy is the only one; without a
     // folder (tests) no history is kept.
     void SetHistoryFolder(std::string strFolder) { m_strHistoryFolder = std::move(strFolder); }
+    // Records every transfer from now on, in the history when a folder was set (InitInstance
+    // calls it; a program without it, such as the screenshots, may too).
+    void KeepRecords();
     // Shows the History view (the face does it).
     void OpenHistory();
     // Every record kept, those of this run included, oldest first.
@@ -143,7 +146,6 @@ private:
 
     // Asks the face to close the terminal window, if one is attached.
     void CloseTerminal();
-    void OpenHistoryFile();
 
     CPlatformServices m_sys;
     CORXBootConfig m_config;

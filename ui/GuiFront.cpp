@@ -19,7 +19,8 @@ CGuiFront::CGuiFront(CORXBootApp& app, IMessageBox& boxes, IFileDialog& files,
       m_boxes(boxes),
       m_files(files),
       m_pPlaces(pPlaces),
-      m_terminal(app, boxes, files) {}
+      m_terminal(app, boxes, files),
+      m_history(app, boxes, files) {}
 
 CGuiFront::~CGuiFront() = default;
 

@@ -7,6 +7,7 @@
 #include "app/ORXBootApp.h"
 #include "platform/Messages.h"
 #include "ui/AddressSearchDialog.h"
+#include "ui/HistoryWnd.h"
 #include "ui/ScreenSaverInhibitor.h"
 #include "ui/TerminalWnd.h"
 
@@ -28,6 +29,8 @@ public:
     void OpenTerminal() override { m_terminal.OpenTerminal(); }
     void DestroyTerminal() override { m_terminal.DestroyTerminal(); }
     CTerminalWnd& Terminal() { return m_terminal; }
+    void OpenHistory() override { m_history.Open(); }
+    CHistoryWnd& History() { return m_history; }
 
     // Routes what the engine reports to the sheet until Detach (RunSheet does both).
     void Attach(CMainSheet& sheet);
@@ -58,6 +61,7 @@ private:
     CWindowPlaces* m_pPlaces;
     CScreenSaverInhibitor m_inhibitor;
     CTerminalWnd m_terminal;  // lives for the run, across sheets
+    CHistoryWnd m_history;
     CMainSheet* m_pSheet = nullptr;
     bool m_bSignalsHooked = false;
     bool m_bTerminated = false;                             // a signal ended the run

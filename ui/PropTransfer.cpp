@@ -94,6 +94,10 @@ CPropTransfer::CPropTransfer(const CPageContext& ctx)
     m_pCloseDone->setObjectName("checkCloseDone");
     m_pAutoStart = new QCheckBox(tr("Auto start &monitoring next time application starts"), this);
     m_pAutoStart->setObjectName("checkAutoStart");
+    auto* pHistory = new QPushButton(tr("&History..."), this);
+    pHistory->setObjectName("historyButton");
+    pHistory->setAutoDefault(false);
+    connect(pHistory, &QPushButton::clicked, this, [this] { m_ctx.app.OpenHistory(); });
     connect(m_pCloseDone, &QCheckBox::toggled, this, [this] { SetModified(); });
     connect(m_pAutoStart, &QCheckBox::toggled, this, [this] { SetModified(); });
     m_pGate = new CFrameGate({pRowsArea, m_pLog}, this);
@@ -104,8 +108,12 @@ CPropTransfer::CPropTransfer(const CPageContext& ctx)
     auto* pLayout = new QVBoxLayout(this);
     pLayout->addLayout(pTop);
     pLayout->addWidget(m_pLog, 1);
-    pLayout->addWidget(m_pCloseDone);
-    pLayout->addWidget(m_pAutoStart);
+    auto* pChecks = new QGridLayout;
+    pChecks->addWidget(m_pCloseDone, 0, 0);
+    pChecks->addWidget(m_pAutoStart, 1, 0);
+    pChecks->addWidget(pHistory, 0, 1, 2, 1, Qt::AlignRight | Qt::AlignVCenter);
+    pChecks->setColumnStretch(0, 1);
+    pLayout->addLayout(pChecks);
 }
 
 void CPropTransfer::OnInitDialog() {

@@ -1,7 +1,8 @@
 """What a screen reader reads out of one control of orxboot, over AT-SPI: the text of the
 first control with ROLE in the window whose title matches TITLE (an extended regular
-expression), or for a table its rows, one a line, cells joined by " | ".
-Usage: atspi_text.py TITLE ROLE"""
+expression), or for a table its rows, one a line, cells joined by " | "; with ROW COLUMN
+(ROW "header" for the column's heading) where the middle of that cell is on the screen.
+Usage: atspi_text.py TITLE ROLE [ROW COLUMN]"""
 import re
 import sys
 import time
@@ -25,7 +26,15 @@ def control(title, role):
 
 def main():
     node = control(sys.argv[1], sys.argv[2])
-    if sys.argv[2] == "table":
+    if len(sys.argv) == 5:
+        table, col = node.queryTable(), int(sys.argv[4])
+        if sys.argv[3] == "header":
+            cell = table.getColumnHeader(col)
+        else:
+            cell = table.getAccessibleAt(int(sys.argv[3]), col)
+        x, y, w, h = cell.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        print(x + w // 2, y + h // 2)
+    elif sys.argv[2] == "table":
         table = node.queryTable()
         for row in range(table.nRows):
             cells = (table.getAccessibleAt(row, col) for col in range(table.nColumns))

@@ -22,6 +22,10 @@ cp "$BUILD/samples/1m.bin" "$WORK/hv7-firmware.bin"
 "$BUILD/orx-screenshots" transfer "$DOCS/screenshot-transfer.png" "$BUILD/orxunit" \
     "$WORK/hv7-firmware.bin"
 echo "screenshots: $DOCS/screenshot-transfer.png"
+# The boot history of three network units, one of which went silent.
+"$BUILD/orx-screenshots" history "$DOCS/screenshot-history.png" "$BUILD/orxunit" \
+    "$WORK/hv7-firmware.bin"
+echo "screenshots: $DOCS/screenshot-history.png"
 # The wizard's serial port is a simulated unit's pseudo-terminal, linked as COM1.
 export ORXBOOT_COMDIR=$WORK/ports
 mkdir -p "$ORXBOOT_COMDIR"

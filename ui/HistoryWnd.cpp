@@ -85,6 +85,8 @@ void CHistoryWnd::Open() {
     m_pTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_pTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_pTable->setAlternatingRowColors(true);
+    // One line a record: a long reason is read whole on a double click.
+    m_pTable->setWordWrap(false);
     m_pTable->verticalHeader()->hide();
     m_pTable->horizontalHeader()->setStretchLastSection(true);
     // A double click or Return: both at once would show the record twice.

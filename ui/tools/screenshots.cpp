@@ -2,6 +2,7 @@
 // style and font, over the real engine. Run it in a private network namespace
 // (scripts/screenshots.sh does).
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -46,6 +47,37 @@ int ShotTransfer(CORXBootApp& app, CMainSheet& sheet, const char* pszOut, const 
         return Fail("the units did not boot");
     sheet.grab().save(pszOut);
     WaitFor([&] { return units.state() == QProcess::NotRunning; }, 30);
+    sheet.Button(IDCANCEL)->click();
+    return 0;
+}
+
+// The History view after three network units booted, one of them going silent half way.
+int ShotHistory(CORXBootApp& app, CMainSheet& sheet, CHistoryWnd& history, const char* pszOut,
+                const char* pszUnit, const char* pszImage) {
+    QTimer::singleShot(0, &sheet, [&] { sheet.Button(IDOK)->click(); });
+    if (!WaitFor([&] { return app.ServersRunning(); }, 10))
+        return Fail("the servers did not start");
+    QProcess units, silent;
+    units.start(pszUnit, {"net", "--server", "127.0.0.1", "--bind", "127.0.0.2", "--count", "2",
+                          "--name", "HV7LAB", "--image", pszImage});
+    silent.start(pszUnit, {"net", "--server", "127.0.0.1", "--bind", "127.0.0.4", "--name",
+                           "HV7LAB3", "--mac", "02:4F:52:00:00:03", "--image", pszImage,
+                           "--silent-after", "1000", "--timeout", "60"});
+    if (!WaitFor([&] { return app.TransfersSinceStart().nCompleted == 2; }, 30))
+        return Fail("the units did not boot");
+    // The silent unit's transfer ends on the server's last resend.
+    if (!WaitFor([&] { return app.TransfersSinceStart().nFailed == 1; }, 60))
+        return Fail("the silent unit's transfer did not end");
+    units.waitForFinished(5000);
+    silent.kill();
+    silent.waitForFinished(5000);
+    history.Open();
+    QWidget* pWindow = history.Window();
+    if (!pWindow) return Fail("the history did not open");
+    pWindow->resize(1080, 260);
+    QApplication::processEvents();
+    pWindow->grab().save(pszOut);
+    history.Close();
     sheet.Button(IDCANCEL)->click();
     return 0;
 }
@@ -109,12 +141,14 @@ int ShotTerminal(CTerminalWnd& terminal, const char* pszOut, const char* pszUnit
 }
 }  // namespace
 
-// orx-screenshots transfer|wizard|terminal OUT.png ORXUNIT IMAGE
+// orx-screenshots transfer|wizard|terminal|history OUT.png ORXUNIT IMAGE
 int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
     const QString strShot = argc == 5 ? argv[1] : "";
-    if (strShot != "transfer" && strShot != "wizard" && strShot != "terminal")
-        return Fail("usage: orx-screenshots transfer|wizard|terminal OUT.png ORXUNIT IMAGE");
+    if (strShot != "transfer" && strShot != "wizard" && strShot != "terminal" &&
+        strShot != "history")
+        return Fail(
+            "usage: orx-screenshots transfer|wizard|terminal|history OUT.png ORXUNIT IMAGE");
     QApplication::setStyle(QStyleFactory::create("Fusion"));
     QApplication::setFont(QFont("DejaVu Sans", 9));
     InitUiResources();
@@ -126,7 +160,7 @@ int main(int argc, char** argv) {
     CORXBootConfig& config = app.Config();
     config.m_strBootFile = argv[4];
     config.m_arrBootFiles = {argv[4]};
-    config.m_nBootNet = strShot == "transfer";
+    config.m_nBootNet = strShot == "transfer" || strShot == "history";
     config.m_nNetType = 1;
     config.m_bWizardMode = strShot == "wizard";
     config.m_nBootSerial = config.m_bWizardMode;
@@ -134,12 +168,18 @@ int main(int argc, char** argv) {
     config.m_nComBaud = 115200;
     CGuiFront front(app, boxes, files);
     app.AttachFront(&front);
+    if (strShot == "history") {
+        app.SetHistoryFolder(QDir::currentPath().toStdString() + "/history");
+        app.KeepRecords();
+    }
     CMainSheet sheet(CMainSheet::CServices{app, boxes, files, nullptr}, PAGE_SELECT);
     front.Attach(sheet);
     sheet.resize(640, 480);
     sheet.show();
     int nResult = 0;
-    if (strShot == "terminal")
+    if (strShot == "history")
+        nResult = ShotHistory(app, sheet, front.History(), argv[2], argv[3], argv[4]);
+    else if (strShot == "terminal")
         nResult = ShotTerminal(front.Terminal(), argv[2], argv[3], argv[4]);
     else if (config.m_bWizardMode)
         nResult = ShotWizard(sheet, argv[2], argv[3], argv[4]);

@@ -36,6 +36,15 @@ unit() {
     UNIT[$name]=$!
 }
 
+# A unit still asking from the case before would be served by the next case's server and
+# keep itself alive on its packets: each case starts without them.
+end_units() {
+    local pid
+    for pid in "${UNIT[@]}"; do kill "$pid" 2>/dev/null; done
+    for pid in "${UNIT[@]}"; do wait "$pid" 2>/dev/null; done
+    UNIT=()
+}
+
 # --- Three units at once; the server ends with the last transfer. A transfer takes
 # milliseconds, so the units must ask together or the list empties early: they start
 # announcing before the server runs, are held, and are let go at once more than a
@@ -64,6 +73,7 @@ show_logs
 
 # --- Lost acknowledgements, a unit that changes its port, repeated boot requests, and a
 # device of another maker; the server stays up until its terminal hangs up.
+end_units
 new_case faults BOOTFILE="$TOP/small.bin" BOOTNET=1 BOOTSERIAL=0 NETTYPE=0 NETCACHE=0 \
     TRANCLOSEDONE=0 WIZARDMODE=0
 start_server
@@ -90,6 +100,7 @@ show_logs
 
 # --- ssh without a terminal sends no SIGHUP: the log's pipe just closes. The next log line
 # ends the run as SIGHUP does, instead of killing it unsaved.
+end_units
 new_case broken_pipe BOOTFILE="$TOP/small.bin" BOOTNET=1 BOOTSERIAL=0 NETTYPE=0 NETCACHE=0 \
     TRANCLOSEDONE=0 WIZARDMODE=0
 mkfifo "$DIR/log.pipe"
@@ -104,6 +115,7 @@ show_logs
 # --- Records: at a bound of one transfer a unit that goes silent makes way for one that
 # answers. --events - writes their lives on stdout, one JSON object a line, in place of the
 # log; the history keeps both records with their reasons, and --history shows them.
+end_units
 new_case records BOOTFILE="$TOP/small.bin" BOOTNET=1 BOOTSERIAL=0 NETTYPE=0 NETCACHE=0 \
     TRANCLOSEDONE=0 WIZARDMODE=0
 (orx_exec_in "$DIR" "$ORXBOOT" --headless --max-transfers 1 --events - >"$DIR/out.log" \
@@ -155,6 +167,7 @@ CASE=max_transfers
 # --- Under TRANCLOSEDONE the program ends only once the unit's ARP entry is cleared, or once
 # the command's own 5 s are over ("arp" here is a stand-in that takes its time).
 for ARP_S in 1.5 5.5; do
+    end_units
     new_case "slow_arp_$ARP_S" BOOTFILE="$TOP/small.bin" BOOTNET=1 BOOTSERIAL=0 NETTYPE=0 \
         NETCACHE=1 TRANCLOSEDONE=1 WIZARDMODE=0
     printf '#!/bin/sh\nsleep %s\necho "$*" >>"%s"\n' "$ARP_S" "$DIR/cleared" >"$DIR/arp"

@@ -142,7 +142,8 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    // A file of events begins with this run: a script reading it sees no earlier run's.
+    // A file of events begins with this run's first event: emptied only then, so a second copy
+    // refused by the running one's lock leaves that one's file whole.
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> pEventFile(nullptr, std::fclose);
     if (!strEvents.empty() && strEvents != "-") {
         // Opening it empties it: never the settings or the history.
@@ -153,7 +154,7 @@ int main(int argc, char** argv) {
                          strEvents.c_str(), strKept.c_str());
             return 2;
         }
-        pEventFile.reset(std::fopen(strEvents.c_str(), "w"));
+        pEventFile.reset(std::fopen(strEvents.c_str(), "a"));
         if (!pEventFile) {
             std::fprintf(stderr, "orxboot: --events: %s: %s\n", strEvents.c_str(),
                          FormatErrorText(SetLastErrorFromErrno()).c_str());
@@ -194,7 +195,12 @@ int main(int argc, char** argv) {
     app.SetCommandLine(arrArgs);
     app.SetMaxTransfers(nMaxTransfers);
     app.SetHistoryFolder(HistoryFolder());
-    if (pEvents) app.SetEventSink([pEvents](const CJsonObject& obj) { WriteEvent(pEvents, obj); });
+    if (pEvents) {
+        app.SetEventSink([pEvents, bEmpty = pEvents == stdout](const CJsonObject& obj) mutable {
+            if (!bEmpty && ftruncate(fileno(pEvents), 0) == 0) bEmpty = true;
+            WriteEvent(pEvents, obj);
+        });
+    }
     CHeadlessFront headless(app, stdout, stderr, isatty(1) != 0, isatty(2) != 0);
     // The events take standard output's place: the log would break their lines.
     headless.ShowLog(pEvents != stdout);

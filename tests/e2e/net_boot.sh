@@ -126,6 +126,9 @@ unit SILENT 127.0.0.2 --image "$TOP/small.bin" --silent-after 0 --timeout 4
 orx_wait_for 10 grep -qs '"transfer-started", .*"SILENT"' "$DIR/out.log" || fail "SILENT not started"
 unit LATE 127.0.0.3 --image "$TOP/small.bin" --timeout 15
 wait_exit "${UNIT[LATE]}" 30 0 "unit LATE"
+# A second copy, refused by the first one's lock, leaves the first one's events whole.
+(orx_exec_in "$DIR" "$ORXBOOT" --headless --events "$DIR/out.log") >/dev/null 2>&1 &&
+    fail "a second copy ran"
 kill -TERM "$SERVER"
 wait_exit "$SERVER" 10 0 "orxboot"
 /usr/bin/python3 - "$DIR/out.log" "$(sha256sum <"$TOP/small.bin" | cut -d' ' -f1)" <<'PY' ||

@@ -9,8 +9,11 @@
 #include "platform/MessageBox.h"
 #include "platform/Socket.h"
 #include "ui/AddressSearchDialog.h"
-#include "ui/MainSheet.h"
+#include "ui/ModalSheet.h"
+#include "ui/PageIds.h"
 #include "ui/Pictures.h"
+#include "ui/ServerControl.h"
+#include "ui/SheetWindow.h"
 #include "ui/WaitCursor.h"
 
 CGuiFront::CGuiFront(CORXBootApp& app, IMessageBox& boxes, IFileDialog& files,
@@ -31,25 +34,25 @@ int CGuiFront::RunSheet() {
         // question.
         OnTerminationSignal([this] {
             m_bTerminated = true;
-            if (m_pSheet) m_pSheet->Terminate();
+            if (m_pSheet) m_pSheet->Control().Terminate();
         });
     }
     const CORXBootConfig& config = m_app.Config();
     const int nStart =
         (!config.m_bWizardMode && config.m_bTranAutoStart) ? PAGE_TRANSFER : PAGE_SELECT;
-    auto pSheet = std::make_unique<CMainSheet>(
-        CMainSheet::CServices{m_app, m_boxes, m_files, &m_inhibitor, m_pPlaces}, nStart);
+    std::unique_ptr<ISheetWindow> pSheet =
+        MakeSheetWindow(CSheetServices{m_app, m_boxes, m_files, &m_inhibitor, m_pPlaces}, nStart);
     Attach(*pSheet);
-    if (m_fnOnSheet) m_fnOnSheet(*pSheet);
-    const int nResult = pSheet->DoModal();
+    if (m_fnOnSheet) m_fnOnSheet(pSheet->Window());
+    const int nResult = pSheet->Window().DoModal();
     Detach();
     pSheet.reset();
     return nResult;
 }
 
-void CGuiFront::Attach(CMainSheet& sheet) {
+void CGuiFront::Attach(ISheetWindow& sheet) {
     m_pSheet = &sheet;
-    sheet.SetShowPrompts([this] { ShowPrompts(); });
+    sheet.Control().SetShowPrompts([this] { ShowPrompts(); });
     m_app.AttachView(this);
 }
 
@@ -66,7 +69,7 @@ void CGuiFront::SetWaitCursor(bool bOn) {
 void CGuiFront::OnBootEvent(const CBootEvent& event) {
     if (!m_pSheet) return;
     if (std::holds_alternative<CCloseRequest>(event)) {
-        m_pSheet->OnCloseRequest();
+        m_pSheet->Control().OnCloseRequest();
     } else {
         m_pSheet->OnBootEvent(event);
     }

@@ -11,7 +11,8 @@
 #include "ui/ScreenSaverInhibitor.h"
 #include "ui/TerminalWnd.h"
 
-class CMainSheet;
+class CModalSheet;
+class ISheetWindow;
 class IFileDialog;
 class CWindowPlaces;
 
@@ -33,11 +34,10 @@ public:
     CHistoryWnd& History() { return m_history; }
 
     // Routes what the engine reports to the sheet until Detach (RunSheet does both).
-    void Attach(CMainSheet& sheet);
+    void Attach(ISheetWindow& sheet);
     void Detach();
-    CMainSheet* Sheet() const { return m_pSheet; }
     // Runs with every new sheet just before it is shown (tests drive the sheet from here).
-    std::function<void(CMainSheet&)> m_fnOnSheet;
+    std::function<void(CModalSheet&)> m_fnOnSheet;
 
     void OnBootEvent(const CBootEvent& event) override;
 
@@ -62,7 +62,7 @@ private:
     CScreenSaverInhibitor m_inhibitor;
     CTerminalWnd m_terminal;  // lives for the run, across sheets
     CHistoryWnd m_history;
-    CMainSheet* m_pSheet = nullptr;
+    ISheetWindow* m_pSheet = nullptr;
     bool m_bSignalsHooked = false;
     bool m_bTerminated = false;                             // a signal ended the run
     std::unique_ptr<CAddressSearchDialog> m_pSearchDialog;  // the start-up address search

@@ -16,9 +16,9 @@
 #include "ui/AddressSearchDialog.h"
 #include "ui/ChosenMethods.h"
 #include "ui/IpAddressCtrl.h"
+#include "ui/ModalSheet.h"
 #include "ui/PageIds.h"
 #include "ui/Pictures.h"
-#include "ui/PropertySheet.h"
 
 namespace {
 constexpr int kSearchTries = 64;

@@ -13,9 +13,9 @@
 #include "base/TerminalText.h"
 #include "ui/ChosenMethods.h"
 #include "ui/FileDialog.h"
+#include "ui/ModalSheet.h"
 #include "ui/PageIds.h"
 #include "ui/Pictures.h"
-#include "ui/PropertySheet.h"
 
 CPropSelect::CPropSelect(const CPageContext& ctx)
     : CPropertyPage(IDD_PROP_SELECT, tr("Select")), m_ctx(ctx) {

@@ -1,6 +1,6 @@
 #include "ui/PropertyPage.h"
 
-#include "ui/PropertySheet.h"
+#include "ui/ModalSheet.h"
 
 CPropertyPage::CPropertyPage(int nDialogId, const QString& strCaption)
     : m_nDialogId(nDialogId), m_strCaption(strCaption) {}

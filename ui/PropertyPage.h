@@ -2,13 +2,13 @@
 #include <QString>
 #include <QWidget>
 
-class CPropertySheet;
+class CModalSheet;
 
 // Results of OnWizardNext / OnWizardBack besides a page's dialog id.
 constexpr int WIZ_MOVE = 0;   // one page on (Next) or back (Back)
 constexpr int WIZ_STAY = -1;  // stay on this page
 
-// One page of a CPropertySheet (see PropertySheet.h for how to write one).
+// One page of a sheet or a wizard (see ModalSheet.h for how to write one).
 class CPropertyPage : public QWidget {
     Q_OBJECT
 public:
@@ -24,7 +24,7 @@ public:
     // Marks the page changed (enables the sheet's Apply). Ignored while values are
     // being loaded (OnInitDialog, or inside a CLoadingGuard).
     void SetModified(bool bModified = true);
-    CPropertySheet* Sheet() const { return m_pSheet; }
+    CModalSheet* Sheet() const { return m_pSheet; }
 
     // Runs fn with SetModified ignored, for pages that load values outside OnInitDialog.
     template <class F>
@@ -51,12 +51,14 @@ protected:
     virtual int OnWizardBack() { return WIZ_MOVE; }
 
 private:
+    friend class CModalSheet;
     friend class CPropertySheet;
+    friend class CWizardSheet;
     void Create();
 
     const int m_nDialogId;
     const QString m_strCaption;
-    CPropertySheet* m_pSheet = nullptr;
+    CModalSheet* m_pSheet = nullptr;
     bool m_bCreated = false;
     bool m_bModified = false;
     bool m_bLoading = false;

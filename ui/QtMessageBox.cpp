@@ -3,14 +3,14 @@
 #include <QApplication>
 #include <QMessageBox>
 
-#include "ui/PropertySheet.h"
+#include "ui/ModalSheet.h"
 
 namespace {
 // A box belongs to the box or dialog already up, else to the sheet, even while the user
 // types in the terminal: it holds up an operation of the sheet, never the terminal.
 QWidget* BoxOwner() {
     if (QWidget* pModal = QApplication::activeModalWidget()) return pModal;
-    return CPropertySheet::Shown();
+    return CModalSheet::Shown();
 }
 }  // namespace
 

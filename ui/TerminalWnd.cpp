@@ -10,8 +10,8 @@
 #include "platform/LastError.h"
 #include "platform/MessageBox.h"
 #include "ui/FileDialog.h"
+#include "ui/ModalSheet.h"
 #include "ui/Pictures.h"
-#include "ui/PropertySheet.h"
 #include "ui/TerminalEditCtrl.h"
 #include "ui/WindowPlaces.h"
 
@@ -86,7 +86,7 @@ void CTerminalWnd::OpenTerminal() {
 // A little below and right of the sheet, as windows cascade, but wholly on its screen:
 // left to the window manager it can open half off the bottom.
 void CTerminalWnd::PlaceNearSheet(QWidget* pWindow) {
-    const QWidget* pSheet = CPropertySheet::Shown();
+    const QWidget* pSheet = CModalSheet::Shown();
     // The frame is not known before the window is shown; the sheet's is the best guess.
     const QMargins border = pSheet ? FrameBorder(pSheet) : QMargins();
     if (pSheet) {

@@ -7,65 +7,66 @@
 #include "app/ORXBootApp.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
-#include "ui/MainSheet.h"
 #include "ui/WizardPages.h"
 
-CWizard::CWizard(CMainSheet& sheet) : QObject(&sheet), m_sheet(sheet) {
+CWizard::CWizard(const CSheetServices& services)
+    : CWizardSheet(tr("ORX Boot Server")), m_control(*this, services, QStringLiteral("wizard")) {
     m_pBoot = new CWizBoot(*this);
     m_pDownload = new CWizDownload(*this);
     m_pSuccess = new CWizSuccess(*this);
-    sheet.AddPage(new CWizIntro(*this));
-    sheet.AddPage(new CWizFile(*this));
-    sheet.AddPage(new CWizSelect(*this));
-    sheet.AddPage(m_pBoot);
-    sheet.AddPage(new CWizWait(*this));
-    sheet.AddPage(m_pDownload);
-    sheet.AddPage(m_pSuccess);
-    // A double click on Next or Back is one press: it must not skip a page the user has
-    // not read, such as the cold boot steps after the servers start.
-    sheet.Button(ID_WIZNEXT)->installEventFilter(this);
-    sheet.Button(ID_WIZBACK)->installEventFilter(this);
+    AddPage(new CWizIntro(*this));
+    AddPage(new CWizFile(*this));
+    AddPage(new CWizSelect(*this));
+    AddPage(m_pBoot);
+    AddPage(new CWizWait(*this));
+    AddPage(m_pDownload);
+    AddPage(m_pSuccess);
+    m_control.Install();
 }
 
-bool CWizard::eventFilter(QObject* pWatched, QEvent* pEvent) {
-    if (pEvent->type() == QEvent::MouseButtonDblClick) return true;
-    return QObject::eventFilter(pWatched, pEvent);
+CWizard::~CWizard() = default;
+
+void CWizard::OnInitDialog() {
+    CWizardSheet::OnInitDialog();
+    m_control.OpenTerminalIfSet();
 }
 
-CORXBootApp& CWizard::App() const {
-    return m_sheet.App();
-}
-IMessageBox& CWizard::Boxes() const {
-    return m_sheet.Boxes();
-}
-IFileDialog& CWizard::Files() const {
-    return m_sheet.Files();
-}
-void CWizard::AdvancedMode() const {
-    m_sheet.SwitchMode(false);
+void CWizard::OnActivePageChanged() {
+    CWizardSheet::OnActivePageChanged();
+    m_control.FollowPage();
 }
 
-bool CWizard::StartServers() {
-    return m_sheet.Start();
+void CWizard::OnCommand(int nId) {
+    if (nId == IDCANCEL) {
+        m_control.Close();
+    } else {
+        CWizardSheet::OnCommand(nId);
+    }
+}
+
+void CWizard::done(int nResult) {
+    m_control.OnDone();
+    CWizardSheet::done(nResult);
 }
 
 void CWizard::StopServers() {
     if (!App().ServersRunning()) return;
     m_bStopping = true;
-    m_sheet.StopServersIfRunning();
+    m_control.StopServersIfRunning();
 }
 
-CWizPage* CWizard::ActivePage() const {
-    return static_cast<CWizPage*>(m_sheet.ActivePage());
+CWizPage* CWizard::ActiveWizPage() const {
+    return static_cast<CWizPage*>(ActivePage());
 }
 
 void CWizard::ShowPage(CPropertyPage* pPage) {
     ++m_nSwitchGuard;
-    m_sheet.SetActivePage(pPage);
+    SetActivePage(pPage);
     --m_nSwitchGuard;
 }
 
 void CWizard::OnBootEvent(const CBootEvent& event) {
+    if (StatusOf(event)) m_control.OnStatus();
     if (const auto* pProgress = std::get_if<CSlotProgress>(&event)) {
         // One bar follows one download: the first transfer's, as the page's port label does.
         if (pProgress->nSlot == 0 && m_pDownload->IsCreated())
@@ -77,7 +78,7 @@ void CWizard::OnBootEvent(const CBootEvent& event) {
     // Log lines, slot labels and status events; nothing else moves the pages.
     const std::optional<std::string> strShown = ShownText(event);
     if (!strShown || m_nSwitchGuard != 0) return;
-    CWizPage* pActive = ActivePage();
+    CWizPage* pActive = ActiveWizPage();
     if (!pActive) return;
     if (eStatus == EBootStatus::TransferFailed) {
         if (m_bStopping) return;

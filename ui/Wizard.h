@@ -1,11 +1,12 @@
 #pragma once
-#include <QObject>
 #include <string>
 
 #include "base/BootEvents.h"
 #include "ui/PageIds.h"
+#include "ui/ServerControl.h"
+#include "ui/SheetWindow.h"
+#include "ui/WizardSheet.h"
 
-class CMainSheet;
 class CORXBootApp;
 class CPropertyPage;
 class CWizBoot;
@@ -15,36 +16,41 @@ class CWizSuccess;
 class IFileDialog;
 class IMessageBox;
 
-// The main sheet's wizard face: seven pages that walk one user through one serial
+// The main window in wizard mode: seven pages that walk one user through one serial
 // download, starting and stopping the servers as the user moves, and following what the
 // servers report to the Downloading, Success or Cold Boot page by itself.
-class CWizard : public QObject {
+class CWizard : public CWizardSheet, public ISheetWindow {
     Q_OBJECT
 public:
-    // Adds the pages, in wizard order, to a sheet in wizard form; lives as long as it.
-    explicit CWizard(CMainSheet& sheet);
+    explicit CWizard(const CSheetServices& services);
+    ~CWizard() override;
 
-    // What the servers report, on the UI thread in posting order.
-    void OnBootEvent(const CBootEvent& event);
+    CModalSheet& Window() override { return *this; }
+    void OnBootEvent(const CBootEvent& event) override;
+    CServerControl& Control() override { return m_control; }
 
     // For the pages.
-    CORXBootApp& App() const;
-    IMessageBox& Boxes() const;
-    IFileDialog& Files() const;
-    // Ends the sheet so that an advanced one is built instead.
-    void AdvancedMode() const;
-    // The sheet's start: true when the servers run.
-    bool StartServers();
+    CORXBootApp& App() const { return m_control.App(); }
+    IMessageBox& Boxes() const { return m_control.Boxes(); }
+    IFileDialog& Files() const { return m_control.Files(); }
+    // Ends the wizard so that an advanced sheet is built instead.
+    void AdvancedMode() { m_control.SwitchMode(false); }
+    // True when the servers run.
+    bool StartServers() { return m_control.Start(); }
     void StopServers();
 
+    void done(int nResult) override;
+
 protected:
-    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+    void OnInitDialog() override;
+    void OnCommand(int nId) override;
+    void OnActivePageChanged() override;
 
 private:
     void ShowPage(CPropertyPage* pPage);
-    CWizPage* ActivePage() const;
+    CWizPage* ActiveWizPage() const;
 
-    CMainSheet& m_sheet;
+    CServerControl m_control;
     CWizBoot* m_pBoot = nullptr;
     CWizDownload* m_pDownload = nullptr;
     CWizSuccess* m_pSuccess = nullptr;

@@ -5,8 +5,8 @@
 #include <QVBoxLayout>
 
 #include "app/ORXBootApp.h"
+#include "ui/ModalSheet.h"
 #include "ui/Pictures.h"
-#include "ui/PropertySheet.h"
 #include "ui/Wizard.h"
 #include "ui/WizardPages.h"
 
@@ -37,7 +37,7 @@ CWizBoot::CWizBoot(CWizard& wizard)
 }
 
 bool CWizBoot::OnSetActive() {
-    Sheet()->SetWizardButtons(PSWIZB_BACK | PSWIZB_NEXT);
+    m_wizard.SetWizardButtons(PSWIZB_BACK | PSWIZB_NEXT);
     return true;
 }
 
@@ -74,7 +74,7 @@ bool CWizWait::OnSetActive() {
     // Declined when the servers cannot start: the wizard stays on the cold boot page.
     if (!m_wizard.App().ServersRunning() && !m_wizard.StartServers()) return false;
     m_pStatus->clear();
-    Sheet()->SetWizardButtons(PSWIZB_BACK);
+    m_wizard.SetWizardButtons(PSWIZB_BACK);
     return true;
 }
 
@@ -126,7 +126,7 @@ CWizDownload::CWizDownload(CWizard& wizard)
 
 bool CWizDownload::OnSetActive() {
     m_pStatus->clear();
-    Sheet()->SetWizardButtons(PSWIZB_BACK);
+    m_wizard.SetWizardButtons(PSWIZB_BACK);
     ShowTransfer();
     m_pText->setText(tr("Your computer is downloading the file '%1' to the HV7")
                          .arg(QString::fromStdString(Config().m_strBootFile)));
@@ -202,7 +202,7 @@ CWizSuccess::CWizSuccess(CWizard& wizard)
 }
 
 bool CWizSuccess::OnSetActive() {
-    Sheet()->SetWizardButtons(PSWIZB_BACK);
+    m_wizard.SetWizardButtons(PSWIZB_BACK);
     return true;
 }
 

@@ -15,8 +15,8 @@
 #include "app/ORXBootApp.h"
 #include "platform/MessageBox.h"
 #include "ui/FileDialog.h"
+#include "ui/ModalSheet.h"
 #include "ui/Pictures.h"
-#include "ui/PropertySheet.h"
 #include "ui/Wizard.h"
 
 namespace {
@@ -108,7 +108,7 @@ CWizIntro::CWizIntro(CWizard& wizard)
 
 bool CWizIntro::OnSetActive() {
     m_pAdvanced->setEnabled(!m_wizard.App().SettingsReadOnly());
-    Sheet()->SetWizardButtons(PSWIZB_NEXT);
+    m_wizard.SetWizardButtons(PSWIZB_NEXT);
     return true;
 }
 
@@ -179,7 +179,7 @@ void CWizFile::AddBootFile() {
 }
 
 void CWizFile::UpdateWizardButtons() {
-    Sheet()->SetWizardButtons(m_strFile.isEmpty() ? PSWIZB_BACK : PSWIZB_BACK | PSWIZB_NEXT);
+    m_wizard.SetWizardButtons(m_strFile.isEmpty() ? PSWIZB_BACK : PSWIZB_BACK | PSWIZB_NEXT);
 }
 
 // A file that went away since it was listed cannot be loaded: it leaves the list, so the
@@ -273,7 +273,7 @@ void CWizSelect::OnInitDialog() {
 }
 
 bool CWizSelect::OnSetActive() {
-    Sheet()->SetWizardButtons(PSWIZB_BACK | PSWIZB_NEXT);
+    m_wizard.SetWizardButtons(PSWIZB_BACK | PSWIZB_NEXT);
     const bool bAll = Config().m_nComOpenAllPorts > 0;
     (bAll ? m_pAllPorts : m_pOnePort)->setChecked(true);
     m_pPorts->setEnabled(Config().m_nComOpenAllPorts == 0);

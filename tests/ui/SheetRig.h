@@ -26,7 +26,10 @@
 #include "ui/FileDialog.h"
 #include "ui/GuiFront.h"
 #include "ui/LogView.h"
-#include "ui/MainSheet.h"
+#include "ui/ModalSheet.h"
+#include "ui/PageIds.h"
+#include "ui/ServerControl.h"
+#include "ui/SheetWindow.h"
 #include "ui/SystemServices.h"
 
 constexpr const char* kSmallImage = ORX_BIN_DIR "/samples/small.bin";
@@ -54,7 +57,8 @@ struct CSheetRig {
     CFakeFiles files;
     CORXBootApp app;
     CGuiFront front;
-    std::unique_ptr<CMainSheet> pSheet;
+    std::unique_ptr<ISheetWindow> pWindow;
+    CModalSheet* pSheet = nullptr;  // pWindow's
     std::vector<std::unique_ptr<QProcess>> arrUnits;
 
     explicit CSheetRig(bool bReal = false) : app(Services(bReal)), front(app, boxes, files) {
@@ -102,19 +106,20 @@ struct CSheetRig {
         QDir::setCurrent(strOldDir);
         return bInit;
     }
-    // The main sheet as start-up shows it, on the given page.
-    CMainSheet& Open(int nStartPage = PAGE_SELECT) {
-        pSheet = std::make_unique<CMainSheet>(CMainSheet::CServices{app, boxes, files, nullptr},
-                                              nStartPage);
-        front.Attach(*pSheet);
+    // The main window as start-up shows it (the sheet on the given page, or the wizard).
+    CModalSheet& Open(int nStartPage = PAGE_SELECT) {
+        pWindow = MakeSheetWindow(CSheetServices{app, boxes, files}, nStartPage);
+        pSheet = &pWindow->Window();
+        front.Attach(*pWindow);
         pSheet->show();
-        QApplication::setActiveWindow(pSheet.get());
-        (void)QTest::qWaitForWindowActive(pSheet.get());
+        QApplication::setActiveWindow(pSheet);
+        (void)QTest::qWaitForWindowActive(pSheet);
         return *pSheet;
     }
     void Close() {
-        if (pSheet) front.Detach();
-        pSheet.reset();
+        if (pWindow) front.Detach();
+        pSheet = nullptr;
+        pWindow.reset();
     }
     template <class T>
     T* Find(const char* pszName) const {

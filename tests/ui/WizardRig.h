@@ -22,7 +22,7 @@ struct CWizardRig : CSheetRig {
     // The wizard as start-up shows it; the titles it takes and the bar's values recorded.
     void Show() {
         Open(PAGE_SELECT);
-        QObject::connect(pSheet.get(), &QWidget::windowTitleChanged,
+        QObject::connect(pSheet, &QWidget::windowTitleChanged,
                          [this](const QString& strTitle) { m_arrTitles << strTitle; });
         QObject::connect(Find<QProgressBar>("progressDownload"), &QProgressBar::valueChanged,
                          [this](int n) { m_arrBar << n; });

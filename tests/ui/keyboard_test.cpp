@@ -21,7 +21,7 @@ QStringList SheetButtonTexts(CSheetRig& rig) {
     std::map<int, QString> mapTexts;
     for (const int nId : {IDOK, IDCANCEL, ID_APPLY_NOW, ID_WIZBACK, ID_WIZNEXT}) {
         if (QPushButton* pButton = rig.pSheet->Button(nId))
-            mapTexts[pButton->mapTo(rig.pSheet.get(), QPoint()).x()] = pButton->text();
+            mapTexts[pButton->mapTo(rig.pSheet, QPoint()).x()] = pButton->text();
     }
     QStringList arrTexts;
     for (const auto& [nX, strText] : mapTexts) arrTexts << strText;

@@ -2,6 +2,7 @@
 #include <fstream>
 
 #include "tests/ui/SheetRig.h"
+#include "ui/WizardSheet.h"
 
 class ModeSwitchTest : public QObject {
     Q_OBJECT
@@ -14,14 +15,14 @@ private slots:
         auto check = [&](bool bOk, const QString& strWhat) {
             if (!bOk) arrFaults << strWhat;
         };
-        std::vector<QPointer<CMainSheet>> arrSheets;
+        std::vector<QPointer<CModalSheet>> arrSheets;
         const int nWidgetsBefore = QApplication::allWidgets().size();
         int nRound = 0;
-        rig.front.m_fnOnSheet = [&](CMainSheet& sheet) {
+        rig.front.m_fnOnSheet = [&](CModalSheet& sheet) {
             arrSheets.emplace_back(&sheet);
             check(!rig.app.ServersRunning(), "servers left running by the old sheet");
             QTimer::singleShot(0, &sheet, [&] {
-                if (sheet.IsWizard()) {
+                if (qobject_cast<CWizardSheet*>(&sheet)) {
                     const CORXBootConfig& c = rig.app.Config();
                     check(c.m_nBootSerial == 1 && !c.m_bTranAutoStart && !c.m_bTranCloseDone &&
                               !c.m_bTerminal,

@@ -41,7 +41,7 @@ class PropertySheetTest : public QObject {
 private slots:
     void applyCommitsShownPagesOnly() {
         bool arrSettings[3] = {true, false, true};
-        CPropertySheet sheet("Test", ESheetForm::Tabs);
+        CPropertySheet sheet("Test");
         CTestPage* arrPages[3];
         for (int i = 0; i < 3; ++i)
             sheet.AddPage(arrPages[i] = new CTestPage(100 + i, arrSettings[i]));

@@ -6,7 +6,7 @@
 
 namespace {
 // Both methods chosen, a fixed address 10.0.0.5/24 saved; the Ethernet page shown.
-CMainSheet& OpenNetPage(CSheetRig& rig) {
+CModalSheet& OpenNetPage(CSheetRig& rig) {
     CORXBootConfig& cfg = rig.Config();
     cfg.m_nBootNet = 1;
     cfg.m_nBootSerial = 1;
@@ -73,7 +73,7 @@ private slots:
         rig.network.m_fnOnPing = [released = held.get_future().share()](size_t) {
             released.wait();
         };
-        CMainSheet& sheet = OpenNetPage(rig);
+        CModalSheet& sheet = OpenNetPage(rig);
         TypeAddress(rig, "10.0.0.9");
         ClickCheck(rig.Find<QRadioButton>("radioOneUnit"));
         QTimer::singleShot(0, [&] {
@@ -94,7 +94,7 @@ private slots:
     // The Ethernet and Serial pages follow the Select page's checks as last clicked, not as saved.
     void pagesFollowTheMethodsAsClicked() {
         CSheetRig rig(true);
-        CMainSheet& sheet = OpenNetPage(rig);
+        CModalSheet& sheet = OpenNetPage(rig);
         auto enabled = [&](int nPage, const char* pszName) {
             sheet.SetActivePage(nPage);
             return rig.Find<QWidget>(pszName)->isEnabled();

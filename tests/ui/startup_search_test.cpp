@@ -29,7 +29,7 @@ private slots:
             bRelease = true;
         });
         bool bSheetShown = false;
-        rig.front.m_fnOnSheet = [&](CMainSheet& sheet) {
+        rig.front.m_fnOnSheet = [&](CModalSheet& sheet) {
             bSheetShown = true;
             bRelease = true;
             QTimer::singleShot(0, &sheet, [&] { sheet.Button(IDCANCEL)->click(); });

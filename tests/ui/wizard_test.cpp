@@ -38,12 +38,12 @@ private slots:
         QVERIFY(!rig.Find<QListWidget>("listPorts")->isEnabled());
         QPushButton* pNext = rig.pSheet->Button(ID_WIZNEXT);
         QTest::mouseDClick(rig.pSheet->windowHandle(), Qt::LeftButton, {},
-                           pNext->mapTo(rig.pSheet.get(), pNext->rect().center()));
+                           pNext->mapTo(rig.pSheet, pNext->rect().center()));
         QCOMPARE(rig.Title(), kBoot);
         QVERIFY(rig.app.ServersRunning());
         rig.Next();
         size_t nTransfersAtSuccess = 0;
-        QObject::connect(rig.pSheet.get(), &QWidget::windowTitleChanged, [&](const QString& str) {
+        QObject::connect(rig.pSheet, &QWidget::windowTitleChanged, [&](const QString& str) {
             if (str == kSuccess) nTransfersAtSuccess += rig.app.TransferCount();
         });
         CWizardRig::Cue(pFirst);
@@ -116,7 +116,7 @@ private slots:
             rig.Next();
             QCOMPARE(rig.Title(), kFile);
             QVERIFY(!rig.NextEnabled());
-            QTest::keyClick(rig.pSheet.get(), Qt::Key_Return);
+            QTest::keyClick(rig.pSheet, Qt::Key_Return);
             QCOMPARE(rig.Title(), kFile);
             const std::string strBrowsed = ORX_BIN_DIR "/samples/1m.bin";
             rig.files.m_strAnswer = strBrowsed;
@@ -176,7 +176,7 @@ private slots:
         CWizardRig::Cue(pUnit);
         QTRY_COMPARE_WITH_TIMEOUT(rig.Title(), kDownload, 15000);
         rig.boxes.m_nAnswer = IDNO;
-        QTest::keyClick(rig.pSheet.get(), Qt::Key_Escape);
+        QTest::keyClick(rig.pSheet, Qt::Key_Escape);
         QCOMPARE(rig.BoxTexts()[0], "Are you sure you want to STOP active transfers?");
         QVERIFY(rig.pSheet->isVisible() && rig.app.TransferCount() == 1);
         rig.Back();

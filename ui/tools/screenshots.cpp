@@ -18,9 +18,12 @@
 
 #include "ui/FileDialog.h"
 #include "ui/GuiFront.h"
-#include "ui/MainSheet.h"
+#include "ui/ModalSheet.h"
+#include "ui/PageIds.h"
 #include "ui/Pictures.h"
 #include "ui/QtMessageBox.h"
+#include "ui/ServerControl.h"
+#include "ui/SheetWindow.h"
 #include "ui/SystemServices.h"
 #include "ui/TerminalEditCtrl.h"
 #include "ui/tools/WaitFor.h"
@@ -32,7 +35,7 @@ int Fail(const char* pszWhy) {
 }
 
 // The Transfer page while three network units boot.
-int ShotTransfer(CORXBootApp& app, CMainSheet& sheet, const char* pszOut, const char* pszUnit,
+int ShotTransfer(CORXBootApp& app, CModalSheet& sheet, const char* pszOut, const char* pszUnit,
                  const char* pszImage) {
     QTimer::singleShot(0, &sheet, [&] { sheet.Button(IDOK)->click(); });
     if (!WaitFor([&] { return app.ServersRunning(); }, 10))
@@ -52,7 +55,7 @@ int ShotTransfer(CORXBootApp& app, CMainSheet& sheet, const char* pszOut, const 
 }
 
 // The History view after three network units booted, one of them going silent half way.
-int ShotHistory(CORXBootApp& app, CMainSheet& sheet, CHistoryWnd& history, const char* pszOut,
+int ShotHistory(CORXBootApp& app, CModalSheet& sheet, CHistoryWnd& history, const char* pszOut,
                 const char* pszUnit, const char* pszImage) {
     QTimer::singleShot(0, &sheet, [&] { sheet.Button(IDOK)->click(); });
     if (!WaitFor([&] { return app.ServersRunning(); }, 10))
@@ -96,7 +99,7 @@ bool StartSerialUnit(QProcess& unit, const char* pszUnit, const char* pszImage,
 
 // The wizard's Downloading page: the user walks to the waiting page, then a unit on a
 // serial line (a pseudo-terminal in ORXBOOT_COMDIR) asks to be booted.
-int ShotWizard(CMainSheet& sheet, const char* pszOut, const char* pszUnit, const char* pszImage) {
+int ShotWizard(CModalSheet& sheet, const char* pszOut, const char* pszUnit, const char* pszImage) {
     QProcess unit;
     if (!StartSerialUnit(unit, pszUnit, pszImage,
                          {"--no-menu", "--on-cue", "--baud-emulate", "921600"}))
@@ -172,8 +175,10 @@ int main(int argc, char** argv) {
         app.SetHistoryFolder(QDir::currentPath().toStdString() + "/history");
         app.KeepRecords();
     }
-    CMainSheet sheet(CMainSheet::CServices{app, boxes, files, nullptr}, PAGE_SELECT);
-    front.Attach(sheet);
+    const std::unique_ptr<ISheetWindow> pWindow =
+        MakeSheetWindow(CSheetServices{app, boxes, files}, PAGE_SELECT);
+    CModalSheet& sheet = pWindow->Window();
+    front.Attach(*pWindow);
     sheet.resize(640, 480);
     sheet.show();
     int nResult = 0;

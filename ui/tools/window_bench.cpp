@@ -155,7 +155,7 @@ int main(int argc, char** argv) {
     app.Config().m_nNetType = 1;
     CGuiFront front(app, boxes, files);
     app.AttachFront(&front);
-    CMainSheet sheet(CMainSheet::CServices{app, boxes, files, nullptr}, PAGE_TRANSFER);
+    CMainSheet sheet(CSheetServices{app, boxes, files}, PAGE_TRANSFER);
     front.Attach(sheet);
     sheet.resize(640, 480);
     sheet.show();

@@ -16,12 +16,12 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "platform/MessageBox.h"
 #include "ui/FileDialog.h"
 #include "ui/GuiFront.h"
 #include "ui/ModalSheet.h"
 #include "ui/PageIds.h"
 #include "ui/Pictures.h"
-#include "ui/QtMessageBox.h"
 #include "ui/ServerControl.h"
 #include "ui/SheetWindow.h"
 #include "ui/SystemServices.h"
@@ -157,7 +157,7 @@ int main(int argc, char** argv) {
     InitUiResources();
 
     CSystemServices system;
-    CQtMessageBox boxes;
+    CStderrMessageBox boxes;  // a box would stop the drawing: said on stderr instead
     CQtFileDialog files;
     CORXBootApp app(system.Services());
     CORXBootConfig& config = app.Config();

@@ -13,7 +13,8 @@ CFrameGate::CFrameGate(std::vector<QWidget*> arrAreas, QObject* pParent)
         dRate = pScreen->refreshRate() > 0 ? pScreen->refreshRate() : dRate;
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
-    m_timer.setInterval(std::max(16, static_cast<int>(std::lround(1000.0 / dRate))));
+    // Thirty paints a second read as smooth progress; each one more costs the boot measurably.
+    m_timer.setInterval(std::max(33, static_cast<int>(std::lround(1000.0 / dRate))));
     connect(&m_timer, &QTimer::timeout, this, &CFrameGate::EndFrame);
 }
 

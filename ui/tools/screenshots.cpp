@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QStyleFactory>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/MessageBox.h"
@@ -48,6 +49,14 @@ int ShotTransfer(CORXBootApp& app, CModalSheet& sheet, const char* pszOut, const
     auto* pLast = sheet.findChild<QProgressBar*>("slotProgress2");
     if (!WaitFor([&] { return pLast->isVisible() && pLast->value() >= 45; }, 30))
         return Fail("the units did not boot");
+    // Areas whose painting waits for the frame's end would come out blank: grab between frames.
+    WaitFor(
+        [&] {
+            const auto arrAll = sheet.findChildren<QWidget*>();
+            return std::all_of(arrAll.begin(), arrAll.end(),
+                               [](const QWidget* p) { return p->updatesEnabled(); });
+        },
+        2);
     sheet.grab().save(pszOut);
     WaitFor([&] { return units.state() == QProcess::NotRunning; }, 30);
     sheet.Button(IDCANCEL)->click();

@@ -1,7 +1,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,22 +14,13 @@
 #include "app/HistoryReport.h"
 #include "app/ImageInfoReport.h"
 #include "app/ORXBootApp.h"
+#include "app/SystemServices.h"
 #include "headless/HeadlessFront.h"
 #include "net/NetBootServer.h"
-#include "platform/Clock.h"
 #include "platform/LastError.h"
-#include "platform/MessageBox.h"
-#include "platform/NetworkInfo.h"
-#include "platform/Process.h"
-#include "platform/SerialDevice.h"
 #include "platform/SettingsPath.h"
 #include "platform/StallWatch.h"
-#include "platform/WindowSystem.h"
-#include "ui/FileDialog.h"
-#include "ui/GuiFront.h"
-#include "ui/Pictures.h"
-#include "ui/QtMessageBox.h"
-#include "ui/WindowPlaces.h"
+#include "ui/DesktopFront.h"
 
 namespace {
 constexpr long kMaxTransfersLimit = 100000;
@@ -163,35 +154,12 @@ int main(int argc, char** argv) {
     }
     std::FILE* pEvents = strEvents == "-" ? stdout : pEventFile.get();
 
-    std::unique_ptr<QCoreApplication> pQt;
-    if (bHeadless) {
-        pQt = std::make_unique<QCoreApplication>(argc, argv);
-    } else {
-        auto pGui = std::make_unique<QApplication>(argc, argv);
-        // Sheets come and go on a mode switch; the program ends when the mode loop does.
-        QApplication::setQuitOnLastWindowClosed(false);
-        InitUiResources();
-        QApplication::setWindowIcon(AppIcon());
-        pQt = std::move(pGui);
-    }
+    const std::unique_ptr<QCoreApplication> pQt =
+        bHeadless ? std::make_unique<QCoreApplication>(argc, argv)
+                  : MakeWindowApplication(argc, argv);
     CStallWatch stallWatch;  // only with ORX_STALL_REPORT set
-    CWindowSystem windows;
-    CSystemClock clock;
-    CProcessRunner process;
-    CQtMessageBox windowBox;
-    CSerialPortFactory serialPorts;
-    CNetworkInfo network;
-
-    CPlatformServices services;
-    services.pPoster = &windows;
-    services.pTimers = &windows;
-    services.pSockets = &windows;
-    services.pClock = &clock;
-    services.pProcess = &process;
-    services.pSerialPorts = &serialPorts;
-    services.pNetwork = &network;
-
-    CORXBootApp app(services);
+    CSystemServices system;
+    CORXBootApp app(system.Services());
     app.SetCommandLine(arrArgs);
     app.SetMaxTransfers(nMaxTransfers);
     app.SetHistoryFolder(HistoryFolder());
@@ -204,12 +172,9 @@ int main(int argc, char** argv) {
     CHeadlessFront headless(app, stdout, stderr, isatty(1) != 0, isatty(2) != 0);
     // The events take standard output's place: the log would break their lines.
     headless.ShowLog(pEvents != stdout);
-    CQtFileDialog files;
     // Only a window run has a window face: it connects to the desktop's session bus.
-    CWindowPlaces places(QString::fromStdString(StateFolder("orxboot") + "/window.ini"));
-    std::optional<CGuiFront> window;
-    if (!bHeadless) window.emplace(app, windowBox, files, &places);
-    IAppFront& front = bHeadless ? static_cast<IAppFront&>(headless) : *window;
+    const std::unique_ptr<IAppFront> pWindow = bHeadless ? nullptr : MakeDesktopFront(app);
+    IAppFront& front = pWindow ? *pWindow : static_cast<IAppFront&>(headless);
     if (!app.InitInstance(front)) return 1;
     return app.ExitInstance();
 }

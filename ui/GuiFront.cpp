@@ -137,11 +137,3 @@ void CGuiFront::ShowPrompts() {
     m_arrPrompts.clear();
     m_bShowingPrompts = false;
 }
-
-bool HasDisplay() {
-    for (const char* pszName : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
-        const char* psz = std::getenv(pszName);
-        if (psz && *psz) return true;
-    }
-    return false;
-}

@@ -70,6 +70,3 @@ private:
     bool m_bShowingPrompts = false;
     QObject m_promptTurns;  // the turns that show them go with the face
 };
-
-// False when there is no display to open a window on (and no platform chosen).
-bool HasDisplay();

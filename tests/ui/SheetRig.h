@@ -30,7 +30,7 @@
 #include "ui/PageIds.h"
 #include "ui/ServerControl.h"
 #include "ui/SheetWindow.h"
-#include "ui/SystemServices.h"
+#include "app/SystemServices.h"
 
 constexpr const char* kSmallImage = ORX_BIN_DIR "/samples/small.bin";
 

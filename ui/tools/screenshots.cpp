@@ -25,7 +25,7 @@
 #include "ui/Pictures.h"
 #include "ui/ServerControl.h"
 #include "ui/SheetWindow.h"
-#include "ui/SystemServices.h"
+#include "app/SystemServices.h"
 #include "ui/TerminalEditCtrl.h"
 #include "ui/tools/WaitFor.h"
 

@@ -24,7 +24,7 @@
 #include "ui/LogView.h"
 #include "ui/MainSheet.h"
 #include "ui/Pictures.h"
-#include "ui/SystemServices.h"
+#include "app/SystemServices.h"
 #include "ui/tools/WaitFor.h"
 
 namespace {

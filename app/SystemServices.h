@@ -6,8 +6,8 @@
 #include "platform/SerialDevice.h"
 #include "platform/WindowSystem.h"
 
-// The real operating-system services, for the programs and suites that run the window
-// over the real engine (the screenshots, the window benchmark, the real-engine test).
+// The real operating-system services the engine runs on: for orxboot itself and for the
+// programs and suites that run the window over the real engine.
 struct CSystemServices {
     CWindowSystem windows;
     CSystemClock clock;

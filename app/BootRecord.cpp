@@ -36,17 +36,14 @@ const std::vector<CRecordColumn>& RecordColumns() {
 }
 
 CJsonObject RecordJson(const CBootRecord& rec) {
-    const auto optional = [](const std::string& str) {
-        return str.empty() ? CJsonValue{} : CJsonValue{CJsonValue::EKind::String, str};
-    };
     CJsonObject obj;
     obj.Add("start", rec.strStart).Add("end", rec.strEnd).Add("unit", rec.strUnit);
-    obj.Add("method", rec.strMethod).AddRaw("ip", optional(rec.strIp));
-    obj.AddRaw("mac", optional(rec.strMac)).Add("image", rec.strImage);
+    obj.Add("method", rec.strMethod).AddText("ip", rec.strIp);
+    obj.AddText("mac", rec.strMac).Add("image", rec.strImage);
     obj.Add("image_size", rec.nImageSize).Add("sha256", rec.strSha256);
     obj.Add("bytes_sent", rec.nBytesSent).Add("duration_ms", rec.nDurationMs);
     obj.Add("rate", rec.Rate()).Add("result", rec.Result());
-    return obj.AddRaw("reason", optional(rec.strReason));
+    return obj.AddText("reason", rec.strReason);
 }
 
 std::optional<CBootRecord> RecordFromJson(const CJsonObject& obj) {

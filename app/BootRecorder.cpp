@@ -19,6 +19,11 @@ std::string MacText(const CUnitRef& unit) {
 std::string IpText(const CUnitRef& unit) {
     return unit.bSerial ? std::string() : DottedAddress(unit.dwAddr);
 }
+
+// A serial transfer is known by its port.
+std::string MethodOf(const CUnitRef& unit) {
+    return unit.bSerial ? unit.strName : "NET";
+}
 }  // namespace
 
 std::string FailureReason(EFailReason eReason, const std::string& strError) {
@@ -97,12 +102,8 @@ void CBootRecorder::Start(const CTransferStarted& started) {
     m_mapStarted[Key(started.unit)] = m_fnNow();
     if (!m_fnEvent) return;
     CJsonObject obj = Stamped("transfer-started");
-    obj.Add("unit", started.unit.strName)
-        .Add("method", started.unit.bSerial ? started.unit.strName : "NET");
-    const std::string strIp = IpText(started.unit), strMac = MacText(started.unit);
-    obj.AddRaw("ip", strIp.empty() ? CJsonValue{} : CJsonValue{CJsonValue::EKind::String, strIp});
-    obj.AddRaw("mac",
-               strMac.empty() ? CJsonValue{} : CJsonValue{CJsonValue::EKind::String, strMac});
+    obj.Add("unit", started.unit.strName).Add("method", MethodOf(started.unit));
+    obj.AddText("ip", IpText(started.unit)).AddText("mac", MacText(started.unit));
     m_fnEvent(obj);
 }
 
@@ -117,7 +118,7 @@ void CBootRecorder::End(const CUnitRef& unit, uint32_t nBytes, uint32_t dwElapse
     rec.strStart = LocalTimeText(tStart);
     rec.strEnd = LocalTimeText(tEnd);
     rec.strUnit = unit.strName;
-    rec.strMethod = unit.bSerial ? unit.strName : "NET";
+    rec.strMethod = MethodOf(unit);
     rec.strIp = IpText(unit);
     rec.strMac = MacText(unit);
     rec.strImage = m_strImage;

@@ -236,6 +236,11 @@ CJsonObject& CJsonObject::AddBool(std::string strKey, bool bValue) {
     return AddRaw(std::move(strKey), {CJsonValue::EKind::Bool, bValue ? "true" : "false"});
 }
 
+CJsonObject& CJsonObject::AddText(std::string strKey, std::string strValue) {
+    if (strValue.empty()) return AddRaw(std::move(strKey), {});
+    return Add(std::move(strKey), std::move(strValue));
+}
+
 CJsonObject& CJsonObject::AddRaw(std::string strKey, CJsonValue value) {
     m_members.emplace_back(std::move(strKey), std::move(value));
     return *this;

@@ -22,6 +22,8 @@ public:
     CJsonObject& Add(std::string strKey, const char* pszValue);
     CJsonObject& Add(std::string strKey, uint64_t nValue);
     CJsonObject& AddBool(std::string strKey, bool bValue);
+    // A text that may be unknown: null when empty.
+    CJsonObject& AddText(std::string strKey, std::string strValue);
     CJsonObject& AddRaw(std::string strKey, CJsonValue value);
     // One line, without its line end.
     std::string Line() const;

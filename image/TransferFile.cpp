@@ -81,8 +81,12 @@ bool CTransferFile::Load(const std::string& strPath, std::vector<std::string>* p
         m_strRefused = "not a boot image: the file does not start with B000FF";
         return false;
     }
-    m_strSha256 = Sha256Hex(m_pData.get(), m_nLength);
     return true;
+}
+
+const std::string& CTransferFile::Sha256() const {
+    if (m_strSha256.empty() && m_pData) m_strSha256 = Sha256Hex(m_pData.get(), m_nLength);
+    return m_strSha256;
 }
 
 void CTransferFile::Unload() {

@@ -40,8 +40,9 @@ public:
 
     const uint8_t* Data() const { return m_pData.get(); }
     uint32_t Length() const { return m_nLength; }
-    // SHA-256 of the loaded file in hexadecimal, taken once per load; empty when unloaded.
-    const std::string& Sha256() const { return m_strSha256; }
+    // SHA-256 of the loaded file in hexadecimal, empty when unloaded. Taken on first use and
+    // kept for the load: the checks of a chosen file never need it.
+    const std::string& Sha256() const;
 
     // Records in ascending load address, end record last; built once per load,
     // safe to call from several serial threads at once.
@@ -54,7 +55,7 @@ private:
 
     std::unique_ptr<uint8_t[]> m_pData;
     uint32_t m_nLength = 0;
-    std::string m_strSha256;
+    mutable std::string m_strSha256;
     std::string m_strRefused;
     std::vector<CTransferFileRecInfo> m_arrIndex;
     std::mutex m_lockIndex;

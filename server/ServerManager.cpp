@@ -108,7 +108,7 @@ void CServerManager::StopServers() {
 }
 
 std::optional<CTransferView> CServerManager::FirstTransfer() {
-    const std::vector<CTransferRow> arrRows = m_transfers.Rows();
-    if (arrRows.empty()) return std::nullopt;
-    return CTransferView{arrRows.front().unit.strName, !arrRows.front().unit.bSerial};
+    const std::optional<CTransferRow> first = m_transfers.First();
+    if (!first) return std::nullopt;
+    return CTransferView{first->unit.strName, !first->unit.bSerial};
 }

@@ -68,3 +68,9 @@ std::vector<CTransferRow> CTransferTable::Rows() {
     for (const auto& p : m_arrTransfers) arrRows.push_back({p->Unit(), p->m_nSent});
     return arrRows;
 }
+
+std::optional<CTransferRow> CTransferTable::First() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    if (m_arrTransfers.empty()) return std::nullopt;
+    return CTransferRow{m_arrTransfers.front()->Unit(), m_arrTransfers.front()->m_nSent};
+}

@@ -45,6 +45,8 @@ public:
     // The name of the transfer in the slot; none for a slot not in use.
     std::optional<std::string> NameAt(int nSlot);
     std::vector<CTransferRow> Rows();
+    // The oldest transfer; none when the list is empty.
+    std::optional<CTransferRow> First();
 
     // The slot's percent, from fnPercentOf(bytes sent), or -1 for a slot not in use, given
     // to fnPost under the lock (so that two threads' reports keep the list's order) when it

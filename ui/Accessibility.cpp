@@ -153,6 +153,8 @@ void InstallAccessibility() {
     (void)s_bInstalled;
 }
 
+namespace {
+// The text a screen reader announces for a widget: its accessible name, else its label's.
 QString AccessibleNameOf(QWidget* pWidget) {
     if (!pWidget->accessibleName().isEmpty()) return pWidget->accessibleName();
     if (!pWidget->parentWidget()) return {};
@@ -162,6 +164,7 @@ QString AccessibleNameOf(QWidget* pWidget) {
     }
     return {};
 }
+}  // namespace
 
 void NameComboParts(QComboBox* pCombo) {
     const QString strName = AccessibleNameOf(pCombo);

@@ -12,6 +12,3 @@ void InstallAccessibility();
 
 // The list and edit parts of a combo box take the combo's own name.
 void NameComboParts(QComboBox* pCombo);
-
-// The text a screen reader announces for a widget: its accessible name, else its label's.
-QString AccessibleNameOf(QWidget* pWidget);

@@ -2,6 +2,11 @@
 
 #include <QFileDialog>
 
+#include "base/FormatText.h"
+#include "platform/FileAccess.h"
+#include "platform/LastError.h"
+#include "platform/MessageBox.h"
+
 std::optional<std::string> CQtFileDialog::OpenBootFile(QWidget* pParent,
                                                        const std::string& strInitial) {
     QFileDialog dialog(pParent, QObject::tr("Open"), QString::fromUtf8(strInitial.c_str()),
@@ -28,4 +33,15 @@ std::optional<std::string> CQtFileDialog::SaveFile(QWidget* pParent, const std::
     if (!strSuffix.isEmpty()) dialog.setDefaultSuffix(strSuffix);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().first().toStdString();
+}
+
+void SaveTextAs(IFileDialog& files, IMessageBox& boxes, QWidget* pParent,
+                const std::string& strTitle, const std::string& strInitial,
+                const std::string& strFilter, const std::string& strFailed,
+                const std::function<std::string()>& fnText) {
+    const std::optional<std::string> strPath =
+        files.SaveFile(pParent, strTitle, strInitial, strFilter);
+    if (!strPath || ReplaceFile(*strPath, fnText())) return;
+    boxes.Show(strFailed + " '" + *strPath + "': " + FormatErrorText(GetLastError()),
+               MB_OK | MB_ICONSTOP);
 }

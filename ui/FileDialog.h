@@ -1,8 +1,10 @@
 #pragma once
+#include <functional>
 #include <optional>
 #include <string>
 
 class QWidget;
+class IMessageBox;
 
 // Choosing a boot image file, or where to save one; tests hand in an answer instead of a
 // real dialog.
@@ -27,3 +29,10 @@ public:
                                         const std::string& strInitial,
                                         const std::string& strFilter) override;
 };
+
+// Asks where to save, then writes what fnText gives (only once a place is chosen). A failure
+// is told in a box: strFailed ("The log could not be saved to"), the file and the reason.
+void SaveTextAs(IFileDialog& files, IMessageBox& boxes, QWidget* pParent,
+                const std::string& strTitle, const std::string& strInitial,
+                const std::string& strFilter, const std::string& strFailed,
+                const std::function<std::string()>& fnText);

@@ -15,8 +15,6 @@
 #include <QVBoxLayout>
 
 #include "app/ORXBootApp.h"
-#include "platform/FileAccess.h"
-#include "platform/LastError.h"
 #include "platform/MessageBox.h"
 #include "ui/FileDialog.h"
 #include "ui/PropertySheet.h"
@@ -220,13 +218,8 @@ void CHistoryWnd::ShowRecord(const QModelIndex& index) {
 }
 
 void CHistoryWnd::ExportCsv() {
-    const std::optional<std::string> strPath =
-        m_files.SaveFile(m_pWindow, QObject::tr("Export CSV").toStdString(), "boot-history.csv",
-                         QObject::tr("CSV files (*.csv)").toStdString());
-    if (!strPath) return;
-    if (!ReplaceFile(*strPath, RecordsCsv(ShownRecords()))) {
-        m_boxes.Show("The history could not be exported to '" + *strPath +
-                         "': " + FormatErrorText(GetLastError()),
-                     MB_OK | MB_ICONSTOP);
-    }
+    SaveTextAs(m_files, m_boxes, m_pWindow, QObject::tr("Export CSV").toStdString(),
+               "boot-history.csv", QObject::tr("CSV files (*.csv)").toStdString(),
+               "The history could not be exported to",
+               [this] { return RecordsCsv(ShownRecords()); });
 }

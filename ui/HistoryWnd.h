@@ -27,13 +27,12 @@ public:
 
     // Opens the window, or brings it to the front.
     void Open();
-    bool Exists() const { return m_pWindow != nullptr; }
     void Close();
     QWidget* Window() const { return m_pWindow; }
-    // A record just made; nullptr when the servers started (the counts begin again).
-    void OnRecorded(const CBootRecord* pRecord);
 
 private:
+    // A record just made; nullptr when the servers started (the counts begin again).
+    void OnRecorded(const CBootRecord* pRecord);
     void AddRow(const CBootRecord& rec);
     void ShowCounts();
     void ShowRecord(const QModelIndex& index);

@@ -10,7 +10,7 @@
 #include "ui/PropSerial.h"
 #include "ui/PropTransfer.h"
 
-CMainSheet::CMainSheet(const CServices& services, int nStartPage)
+CMainSheet::CMainSheet(const CSheetServices& services, int nStartPage)
     : CPropertySheet(tr("ORX Boot Server"), nStartPage),
       m_control(*this, services, QStringLiteral("sheet")) {
     // A desktop window that stays up for hours belongs in the task bar, minimisable.

@@ -1,5 +1,4 @@
 #pragma once
-#include <string>
 
 #include "base/BootEvents.h"
 #include "ui/PageIds.h"
@@ -17,8 +16,7 @@ class CPropTransfer;
 class CMainSheet : public CPropertySheet, public ISheetWindow {
     Q_OBJECT
 public:
-    using CServices = CSheetServices;
-    CMainSheet(const CServices& services, int nStartPage);
+    CMainSheet(const CSheetServices& services, int nStartPage);
     ~CMainSheet() override;
 
     CModalSheet& Window() override { return *this; }

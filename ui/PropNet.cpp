@@ -115,8 +115,7 @@ CPropNet::CPropNet(const CPageContext& ctx)
     connect(m_btnClearCache, &QCheckBox::clicked, this, [this] { SetModified(); });
     // A changed name is a change to apply, as on the other pages.
     connect(m_cmbUnitName, &QComboBox::editTextChanged, this, [this] { SetModified(); });
-    connect(&ctx.methods, &CChosenMethods::changed, this,
-            [this] { setEnabled(m_ctx.methods.Net() && m_ctx.app.SocketsAvailable()); });
+    connect(&ctx.methods, &CChosenMethods::changed, this, [this] { setEnabled(EthernetUsable()); });
 }
 
 void CPropNet::OnInitDialog() {

@@ -11,8 +11,6 @@
 
 #include "app/ORXBootApp.h"
 #include "base/FormatText.h"
-#include "platform/FileAccess.h"
-#include "platform/LastError.h"
 #include "platform/MessageBox.h"
 #include "ui/ChosenMethods.h"
 #include "ui/FileDialog.h"
@@ -146,12 +144,20 @@ bool CPropTransfer::OnApply() {
 
 // A screen reader names the bar and the "X" by the unit beside them; the "X" stops
 // nothing, so it does not say it would.
+QString CPropTransfer::SlotUnit(int nSlot) const {
+    const QLabel* pName = m_arrNames[static_cast<size_t>(nSlot)];
+    return pName->isVisibleTo(this) ? pName->text() : tr("Slot %1").arg(nSlot + 1);
+}
+
+void CPropTransfer::NameBar(int nSlot) {
+    QProgressBar* pBar = m_arrBars[static_cast<size_t>(nSlot)];
+    pBar->setAccessibleName(tr("%1: %2 %").arg(SlotUnit(nSlot)).arg(pBar->value()));
+}
+
 void CPropTransfer::NameSlot(int nSlot) {
     const size_t n = static_cast<size_t>(nSlot);
-    const QString strUnit =
-        m_arrNames[n]->isVisibleTo(this) ? m_arrNames[n]->text() : tr("Slot %1").arg(nSlot + 1);
-    m_arrBars[n]->setAccessibleName(tr("%1: %2 %").arg(strUnit).arg(m_arrBars[n]->value()));
-    const QString strX = tr("Stopping %1 alone is not available").arg(strUnit);
+    NameBar(nSlot);
+    const QString strX = tr("Stopping %1 alone is not available").arg(SlotUnit(nSlot));
     m_arrCancel[n]->setAccessibleName(strX);
     m_arrCancel[n]->setToolTip(strX);
     // Else the tooltip is read again after the name; this says what to do instead.
@@ -174,15 +180,10 @@ void CPropTransfer::ShowBootEvent(const CBootEvent& event) {
 
 // The lines as shown, as plain text.
 void CPropTransfer::SaveLog() {
-    const std::optional<std::string> strPath =
-        m_ctx.files.SaveFile(this, tr("Save the Log As").toStdString(), "orxboot-log.txt",
-                             tr("Text files (*.txt)").toStdString());
-    if (!strPath) return;
-    if (!ReplaceFile(*strPath, m_pLog->toPlainText().toStdString())) {
-        m_ctx.boxes.Show(
-            "The log could not be saved to '" + *strPath + "': " + FormatErrorText(GetLastError()),
-            MB_OK | MB_ICONSTOP);
-    }
+    SaveTextAs(m_ctx.files, m_ctx.boxes, this, tr("Save the Log As").toStdString(),
+               "orxboot-log.txt", tr("Text files (*.txt)").toStdString(),
+               "The log could not be saved to",
+               [this] { return m_pLog->toPlainText().toStdString(); });
 }
 
 void CPropTransfer::ShowSlotLabel(int nSlot, const std::string& strName) {
@@ -205,5 +206,5 @@ void CPropTransfer::ShowSlotProgress(int nSlot, int nPercent) {
     }
     pBar->setValue(nPercent);
     pBar->show();
-    NameSlot(nSlot);
+    NameBar(nSlot);  // the unit's "X" keeps its name while the percent moves
 }

@@ -33,6 +33,8 @@ protected:
 private:
     void ShowSlotLabel(int nSlot, const std::string& strName);
     void ShowSlotProgress(int nSlot, int nPercent);
+    QString SlotUnit(int nSlot) const;
+    void NameBar(int nSlot);
     void NameSlot(int nSlot);
     void SaveLog();
 

@@ -3,8 +3,6 @@
 #include <QString>
 #include <functional>
 
-#include "base/BootEvents.h"
-
 class CHelpWindow;
 class CModalSheet;
 class CORXBootApp;

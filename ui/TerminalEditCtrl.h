@@ -24,7 +24,6 @@ public:
 
     void AppendTerminalText(const uint8_t* pBytes, size_t nCount);
     void SetTimestamps(bool bOn);
-    bool Timestamps() const { return m_bTimestamps; }
     // Empties the view; the next text begins a line.
     void ClearText();
     // Bytes that could not be sent sound the warning beep; tests count them instead.

@@ -6,8 +6,6 @@
 #include <QVBoxLayout>
 
 #include "app/ORXBootApp.h"
-#include "platform/FileAccess.h"
-#include "platform/LastError.h"
 #include "platform/MessageBox.h"
 #include "ui/FileDialog.h"
 #include "ui/ModalSheet.h"
@@ -135,16 +133,11 @@ void CTerminalWnd::UpdateTitle() {
 }
 
 void CTerminalWnd::SaveAs() {
-    const std::optional<std::string> strPath =
-        m_files.SaveFile(m_pWindow, QObject::tr("Save As").toStdString(),
-                         "terminal-" + m_app.Config().m_strComPort + ".txt",
-                         QObject::tr("Text files (*.txt)").toStdString());
-    if (!strPath) return;
-    if (!ReplaceFile(*strPath, m_pEdit->toPlainText().toStdString())) {
-        m_boxes.Show("The terminal's text could not be saved to '" + *strPath +
-                         "': " + FormatErrorText(GetLastError()),
-                     MB_OK | MB_ICONSTOP);
-    }
+    SaveTextAs(m_files, m_boxes, m_pWindow, QObject::tr("Save As").toStdString(),
+               "terminal-" + m_app.Config().m_strComPort + ".txt",
+               QObject::tr("Text files (*.txt)").toStdString(),
+               "The terminal's text could not be saved to",
+               [this] { return m_pEdit->toPlainText().toStdString(); });
 }
 
 void CTerminalWnd::OnSerialText(const std::vector<uint8_t>& bytes) {

@@ -1,8 +1,6 @@
 #include "ui/Wizard.h"
 
-#include <QEvent>
 #include <QLabel>
-#include <QPushButton>
 
 #include "app/ORXBootApp.h"
 #include "platform/MessageBox.h"
@@ -66,14 +64,14 @@ void CWizard::ShowPage(CPropertyPage* pPage) {
 }
 
 void CWizard::OnBootEvent(const CBootEvent& event) {
-    if (StatusOf(event)) m_control.OnStatus();
+    const std::optional<EBootStatus> eStatus = StatusOf(event);
+    if (eStatus) m_control.OnStatus();
     if (const auto* pProgress = std::get_if<CSlotProgress>(&event)) {
         // One bar follows one download: the first transfer's, as the page's port label does.
         if (pProgress->nSlot == 0 && m_pDownload->IsCreated())
             m_pDownload->ShowProgress(pProgress->nPercent);
         return;
     }
-    const std::optional<EBootStatus> eStatus = StatusOf(event);
     if (eStatus == EBootStatus::ServersHalted) m_bStopping = false;
     // Log lines, slot labels and status events; nothing else moves the pages.
     const std::optional<std::string> strShown = ShownText(event);

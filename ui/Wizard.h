@@ -1,5 +1,4 @@
 #pragma once
-#include <string>
 
 #include "base/BootEvents.h"
 #include "ui/PageIds.h"

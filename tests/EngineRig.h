@@ -47,10 +47,8 @@ struct CEngineRig {
     // The last event of type T posted so far.
     template <class T>
     std::optional<T> Last() const {
-        std::optional<T> last;
-        for (const auto& e : sys.poster.Events())
-            if (const auto* p = std::get_if<T>(&e)) last = *p;
-        return last;
+        const std::vector<T> arr = sys.poster.Of<T>();
+        return arr.empty() ? std::nullopt : std::optional<T>(arr.back());
     }
 
     std::unique_ptr<CTempDir> pDir;

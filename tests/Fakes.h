@@ -99,12 +99,19 @@ public:
             if (const auto* p = std::any_cast<CBootEvent>(&m.payload)) out.push_back(*p);
         return out;
     }
+    // The reports of type T posted so far, in order.
+    template <class T>
+    std::vector<T> Of() const {
+        std::vector<T> out;
+        for (const auto& e : Events())
+            if (const auto* p = std::get_if<T>(&e)) out.push_back(*p);
+        return out;
+    }
     // The log lines posted so far (not the empty one that clears the log).
     std::vector<std::string> LogLines() const {
         std::vector<std::string> lines;
-        for (const auto& e : Events())
-            if (const auto* p = std::get_if<CLogLine>(&e); p && !p->strText.empty())
-                lines.push_back(p->strText);
+        for (const CLogLine& line : Of<CLogLine>())
+            if (!line.strText.empty()) lines.push_back(line.strText);
         return lines;
     }
     std::vector<CMessage> Messages(uint32_t nMsg) const {

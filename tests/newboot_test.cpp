@@ -102,10 +102,9 @@ TEST_P(NewbootReceiveTest, LogsWhatArrived) {
     EXPECT_EQ(face.arrPrompts.size(), bForeign ? 1u : 0u);
     // The record of another server goes with its line.
     size_t nSeen = 0;
-    for (const CBootEvent& e : sys.poster.Events())
-        if (const auto* p = std::get_if<COtherServerSeen>(&e))
-            nSeen +=
-                p->dwAddr == Addr("10.77.0.2") && lines[0].find(p->strServer) != std::string::npos;
+    for (const COtherServerSeen& seen : sys.poster.Of<COtherServerSeen>())
+        nSeen +=
+            seen.dwAddr == Addr("10.77.0.2") && lines[0].find(seen.strServer) != std::string::npos;
     EXPECT_EQ(nSeen, bForeign ? 1u : 0u);
 }
 

@@ -36,9 +36,8 @@ TEST_F(ReportingTest, ProgressIsRoundedAndPostedOnlyOnChange) {
     reports.PostProgress(3);  // a slot with no transfer always reports -1
     reports.PostProgress(3);
     std::vector<std::string> arrPosted;
-    for (const CBootEvent& e : sys.poster.Events())
-        if (const auto* p = std::get_if<CSlotProgress>(&e))
-            arrPosted.push_back(std::to_string(p->nSlot) + ":" + std::to_string(p->nPercent));
+    for (const CSlotProgress& p : sys.poster.Of<CSlotProgress>())
+        arrPosted.push_back(std::to_string(p.nSlot) + ":" + std::to_string(p.nPercent));
     EXPECT_EQ(arrPosted, (std::vector<std::string>{"0:0", "0:1", "0:99", "0:100", "3:-1", "3:-1"}));
 }
 

@@ -122,8 +122,8 @@ TEST_F(ServerManagerTest, StopDiscardsTransfersInOrderThenReportsHalted) {
     EXPECT_EQ(sys.poster.LogLines(), (Lines{"Server Net ARP Wait Failed.",
                                             "Server Net ARP Wait Failed.", "All servers halted"}));
     Lines arrHalted;
-    for (const CBootEvent& e : sys.poster.Events())
-        if (const auto* p = std::get_if<CTransferHalted>(&e)) arrHalted.push_back(p->unit.strName);
+    for (const CTransferHalted& halted : sys.poster.Of<CTransferHalted>())
+        arrHalted.push_back(halted.unit.strName);
     EXPECT_EQ(arrHalted, (Lines{"UNIT2", "UNIT3"}));
     EXPECT_TRUE(std::holds_alternative<CServersHalted>(sys.poster.Events().back()));
     EXPECT_EQ(app.ImageSize(), 0u);

@@ -38,18 +38,19 @@ unit() {
 
 # A unit still asking from the case before would be served by the next case's server and
 # keep itself alive on its packets: each case starts without them.
-end_units() {
+case_start() {
     local pid
     for pid in "${UNIT[@]}"; do kill "$pid" 2>/dev/null; done
     for pid in "${UNIT[@]}"; do wait "$pid" 2>/dev/null; done
     UNIT=()
+    new_case "$@"
 }
 
 # --- Three units at once; the server ends with the last transfer. A transfer takes
 # milliseconds, so the units must ask together or the list empties early: they start
 # announcing before the server runs, are held, and are let go at once more than a
 # second later, when every one of them owes its next announcement.
-new_case three BOOTFILE="$TOP/1m.bin" BOOTNET=1 BOOTSERIAL=0 NETTYPE=0 NETCACHE=0 \
+case_start three BOOTFILE="$TOP/1m.bin" BOOTNET=1 BOOTSERIAL=0 NETTYPE=0 NETCACHE=0 \
     TRANCLOSEDONE=1 WIZARDMODE=0
 for i in 2 3 4; do unit "HV7UNIT$i" "127.0.0.$i" --image "$TOP/1m.bin" --timeout 15; done
 # Held only once every unit has bound its port, so each announces the moment it goes on.
@@ -73,8 +74,7 @@ show_logs
 
 # --- Lost acknowledgements, a unit that changes its port, repeated boot requests, and a
 # device of another maker; the server stays up until its terminal hangs up.
-end_units
-new_case faults BOOTFILE="$TOP/small.bin" BOOTNET=1 BOOTSERIAL=0 NETTYPE=0 NETCACHE=0 \
+case_start faults BOOTFILE="$TOP/small.bin" BOOTNET=1 BOOTSERIAL=0 NETTYPE=0 NETCACHE=0 \
     TRANCLOSEDONE=0 WIZARDMODE=0
 start_server
 unit DROPACK 127.0.0.2 --image "$TOP/small.bin" --drop-ack 3 --timeout 15
@@ -100,8 +100,7 @@ show_logs
 
 # --- ssh without a terminal sends no SIGHUP: the log's pipe just closes. The next log line
 # ends the run as SIGHUP does, instead of killing it unsaved.
-end_units
-new_case broken_pipe BOOTFILE="$TOP/small.bin" BOOTNET=1 BOOTSERIAL=0 NETTYPE=0 NETCACHE=0 \
+case_start broken_pipe BOOTFILE="$TOP/small.bin" BOOTNET=1 BOOTSERIAL=0 NETTYPE=0 NETCACHE=0 \
     TRANCLOSEDONE=0 WIZARDMODE=0
 mkfifo "$DIR/log.pipe"
 (orx_exec_in "$DIR" "$ORXBOOT" --headless >"$DIR/log.pipe" 2>"$DIR/err.log") &
@@ -115,8 +114,7 @@ show_logs
 # --- Records: at a bound of one transfer a unit that goes silent makes way for one that
 # answers. --events - writes their lives on stdout, one JSON object a line, in place of the
 # log; the history keeps both records with their reasons, and --history shows them.
-end_units
-new_case records BOOTFILE="$TOP/small.bin" BOOTNET=1 BOOTSERIAL=0 NETTYPE=0 NETCACHE=0 \
+case_start records BOOTFILE="$TOP/small.bin" BOOTNET=1 BOOTSERIAL=0 NETTYPE=0 NETCACHE=0 \
     TRANCLOSEDONE=0 WIZARDMODE=0
 (orx_exec_in "$DIR" "$ORXBOOT" --headless --max-transfers 1 --events - >"$DIR/out.log" \
     2>"$DIR/err.log") &
@@ -146,12 +144,12 @@ PY
     fail "events: $(cat "$DIR/out.log")"
 grep -q "Starting Transfer" "$DIR/out.log" && fail "log lines among the events"
 grep -qx "status: transfer done" "$DIR/err.log" || fail "status lines gone from stderr"
-(orx_own_places "$DIR" && cd "$DIR" && "$ORXBOOT" --history --json) >"$DIR/history.jsonl"
+(orx_exec_in "$DIR" "$ORXBOOT" --history --json) >"$DIR/history.jsonl"
 /usr/bin/python3 -c '
 import json, sys
 units = [json.loads(line)["unit"] for line in open(sys.argv[1])]
 assert units == ["SILENT", "LATE"], units' "$DIR/history.jsonl" || fail "history: $(cat "$DIR/history.jsonl")"
-(orx_own_places "$DIR" && cd "$DIR" && "$ORXBOOT" --history) >"$DIR/history.txt"
+(orx_exec_in "$DIR" "$ORXBOOT" --history) >"$DIR/history.txt"
 grep -q "^2 records in $DIR/state/orxboot/history.jsonl$" "$DIR/history.txt" ||
     fail "history table: $(cat "$DIR/history.txt")"
 # An events file is emptied when opened: the settings are never taken for one.
@@ -170,8 +168,7 @@ CASE=max_transfers
 # --- Under TRANCLOSEDONE the program ends only once the unit's ARP entry is cleared, or once
 # the command's own 5 s are over ("arp" here is a stand-in that takes its time).
 for ARP_S in 1.5 5.5; do
-    end_units
-    new_case "slow_arp_$ARP_S" BOOTFILE="$TOP/small.bin" BOOTNET=1 BOOTSERIAL=0 NETTYPE=0 \
+    case_start "slow_arp_$ARP_S" BOOTFILE="$TOP/small.bin" BOOTNET=1 BOOTSERIAL=0 NETTYPE=0 \
         NETCACHE=1 TRANCLOSEDONE=1 WIZARDMODE=0
     printf '#!/bin/sh\nsleep %s\necho "$*" >>"%s"\n' "$ARP_S" "$DIR/cleared" >"$DIR/arp"
     chmod +x "$DIR/arp"

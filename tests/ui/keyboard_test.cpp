@@ -3,7 +3,6 @@
 // screen-reader names are tested through the X server: tests/display/.
 #include <QAccessible>
 #include <QKeySequence>
-#include <QTabWidget>
 #include <map>
 
 #include "tests/ui/SheetRig.h"

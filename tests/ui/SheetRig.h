@@ -18,6 +18,7 @@
 #include <fstream>
 
 #include "app/ORXBootApp.h"
+#include "app/SystemServices.h"
 #include "net/NetBootServer.h"
 #include "tests/EngineRig.h"
 #include "tests/Fakes.h"
@@ -30,7 +31,6 @@
 #include "ui/PageIds.h"
 #include "ui/ServerControl.h"
 #include "ui/SheetWindow.h"
-#include "app/SystemServices.h"
 
 constexpr const char* kSmallImage = ORX_BIN_DIR "/samples/small.bin";
 

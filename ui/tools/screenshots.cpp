@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "app/SystemServices.h"
 #include "platform/MessageBox.h"
 #include "ui/FileDialog.h"
 #include "ui/GuiFront.h"
@@ -25,7 +26,6 @@
 #include "ui/Pictures.h"
 #include "ui/ServerControl.h"
 #include "ui/SheetWindow.h"
-#include "app/SystemServices.h"
 #include "ui/TerminalEditCtrl.h"
 #include "ui/tools/WaitFor.h"
 

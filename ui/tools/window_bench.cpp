@@ -18,13 +18,13 @@
 #include <string>
 #include <vector>
 
+#include "app/SystemServices.h"
 #include "platform/MessageBox.h"
 #include "ui/FileDialog.h"
 #include "ui/GuiFront.h"
 #include "ui/LogView.h"
 #include "ui/MainSheet.h"
 #include "ui/Pictures.h"
-#include "app/SystemServices.h"
 #include "ui/tools/WaitFor.h"
 
 namespace {
